@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/diagnostic_log.h"
+#include "app/program_state.h"
+#include "app/views.h"
+#include "platform/system.h"
+
+namespace trelvane {
+
+// Tries \\.\PhysicalDrive0 upwards until 15 drives are found, probes each and fills DriveTable and
+// DriveCount; sets the chooser's status text "Найдено дисков: N".
+void EnumerateDrives(System& system, DiagnosticLog& log, MessageBoxes& boxes, StartupWindows& windows,
+                     ProgramState& state);
+
+}  // namespace trelvane

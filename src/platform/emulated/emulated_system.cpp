@@ -1,0 +1,1 @@
+#include "platform/emulated/emulated_system.h"

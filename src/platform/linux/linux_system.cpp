@@ -1,0 +1,1 @@
+#include "platform/linux/linux_system.h"

@@ -1,0 +1,108 @@
+#pragma once
+// The one interface between the program and the operating system.
+//
+// Every method has the shape of the platform call the program was designed around (the NT family's
+// raw-device interface), so the core can be exact about request codes, buffers and error codes while
+// the backends (real Linux, real Windows, emulated machine) decide how to carry each call out.
+// Abstract so it can be replaced in tests: the emulated machine records every request it answers.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace trelvane {
+
+// A platform handle of a device or volume. InvalidHandle (all bits set) means an open failed.
+using Handle = std::intptr_t;
+inline constexpr Handle InvalidHandle = -1;
+
+// A loaded module (library) and an entry point inside it; 0 means "none".
+using ModuleHandle = std::uintptr_t;
+using EntryAddress = std::uintptr_t;
+
+// Local date and time with milliseconds, as the platform's clock reports it.
+struct SystemTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int milliseconds = 0;
+};
+
+// The platform's version query: platform id 2 is the NT family.
+struct OsVersion {
+  std::uint32_t platformId = 0;
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint32_t build = 0;
+  std::u16string servicePack;
+};
+
+// The user's regional formats, in the platform's pattern language ("dd.MM.yyyy", "H:mm:ss").
+struct RegionalSettings {
+  std::u16string shortDateFormat = u"dd.MM.yyyy";
+  std::u16string longTimeFormat = u"H:mm:ss";
+  char16_t decimalSeparator = u',';
+};
+
+// What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
+enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  // Opens an existing device (disposition OPEN_EXISTING, flags 0). Returns InvalidHandle on failure.
+  virtual Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess,
+                             std::uint32_t shareMode) = 0;
+  // One synchronous device-control request. `in` and `out` may be the same bytes; `out.size()` is the
+  // output length offered. `bytesReturned` is always written.
+  virtual bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
+                               std::span<std::uint8_t> out, std::uint32_t& bytesReturned) = 0;
+  // Synchronous write at the handle's current position; the position advances by what was written.
+  virtual bool WriteFile(Handle handle, std::span<const std::uint8_t> data,
+                         std::uint32_t& bytesWritten) = 0;
+  // Moves the handle's position to `offset` bytes from the beginning (FILE_BEGIN).
+  virtual bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) = 0;
+  virtual bool FlushFileBuffers(Handle handle) = 0;
+  // The result of a close is never examined.
+  virtual void CloseHandle(Handle handle) = 0;
+  // The calling thread's last error code; read at once after a failed call.
+  virtual std::uint32_t GetLastError() = 0;
+
+  // Writes the logical drive root strings ("C:\" zero-terminated, ..., then an empty string) into
+  // `buffer` and returns their length in characters without the final zero. A length of
+  // buffer.size() or more means the buffer was too small and nothing useful was written.
+  virtual std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) = 0;
+  // The system's message text for an error code in the user's language, as the system stores it
+  // (usually ending in a full stop and a line break); empty when the system has no message.
+  virtual std::u16string FormatMessageW(std::uint32_t code) = 0;
+
+  virtual OsVersion GetVersionExW() = 0;
+  virtual Wow64Answer IsWow64Process() = 0;
+  // 32 or 64: the width of the running process itself.
+  virtual int ProcessBits() = 0;
+  // The full path of the program file, in the platform's path syntax.
+  virtual std::u16string GetModuleFileNameW() = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // Run-time binding of libraries. LoadLibraryW returns 0 (or a value below 32) on failure;
+  // GetProcAddress returns 0 when the entry is missing.
+  virtual ModuleHandle LoadLibraryW(const std::u16string& name) = 0;
+  virtual EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) = 0;
+  virtual void FreeLibrary(ModuleHandle module) = 0;
+
+  // Opens a document or address with the shell's verb (never through a command interpreter).
+  // The result is not examined by the program.
+  virtual void ShellExecuteW(const std::u16string& verb, const std::u16string& file,
+                             int showCommand) = 0;
+
+  virtual SystemTime GetLocalTime() = 0;
+  virtual RegionalSettings GetRegionalSettings() = 0;
+  // The ANSI code page that single-byte device texts are read in (1251 on a Russian desktop).
+  virtual std::uint32_t GetACP() = 0;
+};
+
+}  // namespace trelvane

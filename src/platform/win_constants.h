@@ -1,0 +1,80 @@
+#pragma once
+// Numbers of the platform interface: access rights, share modes, request codes and error codes.
+// PascalCase names, because the platform's own headers define the upper-case ones as macros.
+
+#include <cstdint>
+
+namespace trelvane {
+
+namespace Access {
+inline constexpr std::uint32_t None = 0;
+inline constexpr std::uint32_t GenericRead = 0x80000000u;
+inline constexpr std::uint32_t GenericWrite = 0x40000000u;
+}  // namespace Access
+
+namespace Share {
+inline constexpr std::uint32_t None = 0;
+inline constexpr std::uint32_t Read = 1;
+inline constexpr std::uint32_t Write = 2;
+inline constexpr std::uint32_t ReadWrite = Read | Write;
+}  // namespace Share
+
+// Device-control request codes.
+namespace Ioctl {
+inline constexpr std::uint32_t DiskGetDriveGeometry = 0x00070000;
+inline constexpr std::uint32_t DiskGetLengthInfo = 0x0007405C;
+inline constexpr std::uint32_t StorageQueryProperty = 0x002D1400;
+inline constexpr std::uint32_t SmartGetVersion = 0x00074080;
+inline constexpr std::uint32_t ScsiGetInquiryData = 0x0004100C;
+inline constexpr std::uint32_t SmartSendDriveCommand = 0x0007C084;
+inline constexpr std::uint32_t SmartRcvDriveData = 0x0007C088;
+inline constexpr std::uint32_t ScsiMiniport = 0x0004D008;
+inline constexpr std::uint32_t ScsiMiniportIdentify = 0x001B0501;  // carried inside SRB_IO_CONTROL
+inline constexpr std::uint32_t StorageGetDeviceNumber = 0x002D1080;
+inline constexpr std::uint32_t FsctlLockVolume = 0x00090018;
+inline constexpr std::uint32_t FsctlDismountVolume = 0x00090020;
+inline constexpr std::uint32_t FsctlAllowExtendedDasdIo = 0x00090083;
+inline constexpr std::uint32_t DiskUpdateProperties = 0x00070140;
+}  // namespace Ioctl
+
+// The platform's error codes that the program and its backends use.
+namespace ErrorCode {
+inline constexpr std::uint32_t Success = 0;
+inline constexpr std::uint32_t InvalidFunction = 1;
+inline constexpr std::uint32_t FileNotFound = 2;
+inline constexpr std::uint32_t PathNotFound = 3;
+inline constexpr std::uint32_t AccessDenied = 5;
+inline constexpr std::uint32_t InvalidHandle = 6;
+inline constexpr std::uint32_t NotEnoughMemory = 8;
+inline constexpr std::uint32_t WriteProtect = 19;
+inline constexpr std::uint32_t NotReady = 21;
+inline constexpr std::uint32_t Crc = 23;
+inline constexpr std::uint32_t SectorNotFound = 27;
+inline constexpr std::uint32_t WriteFault = 29;
+inline constexpr std::uint32_t ReadFault = 30;
+inline constexpr std::uint32_t GenFailure = 31;
+inline constexpr std::uint32_t SharingViolation = 32;
+inline constexpr std::uint32_t LockViolation = 33;
+inline constexpr std::uint32_t HandleEof = 38;
+inline constexpr std::uint32_t NotSupported = 50;
+inline constexpr std::uint32_t DevNotExist = 55;
+inline constexpr std::uint32_t InvalidParameter = 87;
+inline constexpr std::uint32_t InsufficientBuffer = 122;
+inline constexpr std::uint32_t SemTimeout = 121;
+inline constexpr std::uint32_t Busy = 170;
+inline constexpr std::uint32_t IoDevice = 1117;
+inline constexpr std::uint32_t DeviceNotConnected = 1167;
+}  // namespace ErrorCode
+
+// Storage property query ids (STORAGE_PROPERTY_QUERY.PropertyId).
+namespace StorageProperty {
+inline constexpr std::uint32_t Device = 0;
+inline constexpr std::uint32_t Adapter = 1;
+}  // namespace StorageProperty
+
+inline constexpr std::uint32_t FileDeviceDisk = 7;       // STORAGE_DEVICE_NUMBER.DeviceType of a disk
+inline constexpr std::uint32_t PlatformWin32Nt = 2;      // OSVERSIONINFOW.dwPlatformId of the NT family
+inline constexpr int ShowCommandShow = 5;                // SW_SHOW
+inline constexpr int ShowCommandShowNormal = 1;          // SW_SHOWNORMAL
+
+}  // namespace trelvane

@@ -1,0 +1,1 @@
+#include "platform/windows/windows_system.h"

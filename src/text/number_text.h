@@ -1,0 +1,25 @@
+#pragma once
+// Counts, byte sizes and drive titles, as every report and window shows them.
+
+#include <cstdint>
+#include <string>
+
+#include "device/drive_table.h"
+
+namespace trelvane {
+
+// Decimal with "," between groups of three digits when longer than four digits.
+std::u16string GroupDigits(std::int64_t value);
+
+// A byte count in байт, КБ, МБ or ГБ (decimal units), with the user's decimal separator.
+std::u16string SizeText(std::int64_t bytes, char16_t decimalSeparator);
+
+// A number in general format with at most 15 significant digits: no exponent, no grouping, trailing
+// zeros dropped, no separator when whole.
+std::u16string GeneralNumberText(double value, char16_t decimalSeparator);
+
+// "[N]  Model    FW    [size]    (LBA SectorSize-байтовых секторов)" of entry `index` (1 to 16).
+std::u16string ComposeDriveTitle(const DriveTableEntries& table, std::int64_t index,
+                                 char16_t decimalSeparator);
+
+}  // namespace trelvane

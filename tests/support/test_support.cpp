@@ -1,0 +1,62 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "text/u16.h"
+
+namespace std {
+void PrintTo(const std::u16string& text, std::ostream* out) { *out << '"' << trelvane::ToUtf8(text) << '"'; }
+}  // namespace std
+
+namespace trelvane::testing {
+
+TempDir::TempDir() {
+  std::random_device random;
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto candidate = base / ("trelvane-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadTextFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteTextFile(const std::filesystem::path& file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary);
+  out << text;
+}
+
+std::vector<unsigned char> ReadBinaryFile(const std::filesystem::path& file) {
+  const std::string text = ReadTextFile(file);
+  return {text.begin(), text.end()};
+}
+
+std::filesystem::path SharedAtaFile(const std::string& name) {
+  return std::filesystem::path(TRELVANE_SHARED_DIR) / "testdata" / "ata" / name;
+}
+
+std::filesystem::path TestDataFile(const std::string& relative) {
+  return std::filesystem::path(TRELVANE_TEST_DATA_DIR) / relative;
+}
+
+}  // namespace trelvane::testing

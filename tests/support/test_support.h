@@ -1,0 +1,41 @@
+#pragma once
+// Shared helpers of the test suites.
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace trelvane {
+// GoogleTest prints UTF-16 texts as UTF-8.
+}  // namespace trelvane
+
+namespace std {
+void PrintTo(const std::u16string& text, std::ostream* out);
+}  // namespace std
+
+namespace trelvane::testing {
+
+// A fresh temporary folder, removed when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadTextFile(const std::filesystem::path& file);
+void WriteTextFile(const std::filesystem::path& file, const std::string& text);
+std::vector<unsigned char> ReadBinaryFile(const std::filesystem::path& file);
+
+// The shared folder's real-drive blocks: testdata/ata/<name>.
+std::filesystem::path SharedAtaFile(const std::string& name);
+// A file under tests/ (golden texts, machine files).
+std::filesystem::path TestDataFile(const std::string& relative);
+
+}  // namespace trelvane::testing
