@@ -1,0 +1,74 @@
+#include "device/volumes.h"
+
+#include <array>
+
+#include "platform/bytes.h"
+#include "platform/win_constants.h"
+#include "text/u16.h"
+
+namespace trelvane {
+
+void ListLogicalVolumes(System& system, VolumeNameList& list) {
+  for (auto& entry : list) entry.clear();
+  std::array<char16_t, 1024> buffer{};
+  const std::uint32_t length = system.GetLogicalDriveStringsW(buffer);
+  if (length >= buffer.size()) return;
+
+  std::size_t position = 0;
+  std::size_t index = 0;
+  while (position <= length && position < buffer.size() && buffer[position] != 0 && index < list.size()) {
+    std::u16string root;
+    while (position < buffer.size() && buffer[position] != 0) root += buffer[position++];
+    ++position;
+    if (!root.empty() && root.back() == u'\\') root.pop_back();
+    list[index++] = root;
+  }
+}
+
+VolumeDeviceNumber GetVolumeDeviceNumber(System& system, const std::u16string& name) {
+  VolumeDeviceNumber result;
+  const Handle volume = system.CreateFileW(u"\\\\.\\" + name, Access::None, Share::ReadWrite);
+  if (volume == InvalidHandle) return result;
+
+  // STORAGE_DEVICE_NUMBER: DeviceType (0-3), DeviceNumber (4-7), PartitionNumber (8-11).
+  std::array<std::uint8_t, 1024> reply{};
+  std::uint32_t returned = 0;
+  if (system.DeviceIoControl(volume, Ioctl::StorageGetDeviceNumber, {}, reply, returned)) {
+    result.DeviceType = ReadU32LE(reply, 0);
+    result.DeviceNumber = ReadU32LE(reply, 4);
+    result.PartitionNumber = ReadU32LE(reply, 8);
+    result.Valid = true;
+  }
+  system.CloseHandle(volume);
+  return result;
+}
+
+std::u16string VolumeLine(std::u16string_view prefix, const std::u16string& name,
+                          const VolumeDeviceNumber& number) {
+  return std::u16string(prefix) + name + u"   " + u"   Тип устройства: " + DecimalUnsigned(number.DeviceType) +
+         u"   Номер устройства: " + DecimalUnsigned(number.DeviceNumber) + u"   Раздел: " +
+         DecimalUnsigned(number.PartitionNumber);
+}
+
+std::u16string DriveVolumeNames(System& system, DiagnosticLog& log, std::int64_t driveNumber) {
+  std::u16string names;
+  VolumeNameList volumes;
+  log.AddFormatLogLineInDebugMode(u"Поиск разделов...");
+  ListLogicalVolumes(system, volumes);
+  log.AddFormatLogLineInDebugMode(u"Готово.");
+  for (const std::u16string& name : volumes) {
+    if (name.empty()) continue;
+    log.AddFormatLogLineInDebugMode(u"Получение данных устройства...");
+    const VolumeDeviceNumber number = GetVolumeDeviceNumber(system, name);
+    log.AddFormatLogLineInDebugMode(u"Готово.");
+    if (!number.Valid) continue;
+    log.AddDebugLogLine(VolumeLine(u"Найден раздел ", name, number));
+    // Device numbers of other device types (optical drives) overlap those of disks.
+    if (static_cast<std::uint64_t>(number.DeviceNumber) == static_cast<std::uint64_t>(driveNumber) &&
+        number.DeviceType == FileDeviceDisk)
+      names += name + u" ";
+  }
+  return Trim(names);
+}
+
+}  // namespace trelvane
