@@ -1,0 +1,23 @@
+#pragma once
+// The device details report: what the selected drive says about itself in answer to IDENTIFY DEVICE.
+
+#include <string>
+#include <vector>
+
+#include "app/diagnostic_log.h"
+#include "app/program_state.h"
+#include "app/views.h"
+#include "ata/identify_data.h"
+#include "platform/system.h"
+
+namespace trelvane {
+
+// The report's body for a decoded drive, from "Модель: " to the command-queuing lines.
+std::vector<std::u16string> DeviceDetailsBody(const T_IDE_PASSPORT& passport, char16_t decimalSeparator);
+
+// Appends the report for the selected drive (state.SelectedEntry(), through state.DriveHandle) to
+// `details`, the details memo; it does not clear it first. Sends IDENTIFY DEVICE, twice for a drive
+// on an ATA bus that refuses the first one.
+void ShowDeviceDetails(System& system, ProgramState& state, DiagnosticLog& log, LineSink& details);
+
+}  // namespace trelvane
