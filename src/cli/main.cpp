@@ -1,1 +1,42 @@
-int main() { return 0; }
+// trelvane-cli: the program's core without windows, for servers and scripts.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "backend/make_system.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/session.h"
+#include "text/u16.h"
+
+using namespace trelvane;
+using namespace trelvane::cli;
+
+namespace {
+
+int RunCommand(Session& session, const Arguments& arguments) {
+  RunCliStartup(session, arguments.debug);
+  for (const CommandEntry& entry : CommandTable())
+    if (arguments.command == entry.name) return entry.run(session, arguments);
+  return ExitRefused;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto arguments = ParseArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  if (!arguments) return ExitRefused;
+  try {
+    Session session(MakeSystem(argc, argv));
+    return RunCommand(session, *arguments);
+  } catch (const BackendError& error) {
+    PrintLine(stderr, FromUtf8(error.what()));
+  } catch (const ProgramTermination& termination) {
+    return termination.exitCode;
+  } catch (const StartupError& error) {
+    PrintLine(stderr, error.message);
+  }
+  return ExitFatal;
+}

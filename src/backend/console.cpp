@@ -1,0 +1,37 @@
+#include "backend/console.h"
+
+#include <csignal>
+#include <cstdio>
+
+#ifdef TRELVANE_WINDOWS
+#include <io.h>
+#define TRELVANE_ISATTY _isatty
+#define TRELVANE_FILENO _fileno
+#else
+#include <unistd.h>
+#define TRELVANE_ISATTY isatty
+#define TRELVANE_FILENO fileno
+#endif
+
+namespace trelvane {
+
+namespace {
+void (*interruptHandler)() = nullptr;
+
+extern "C" void OnSignal(int) {
+  if (interruptHandler != nullptr) interruptHandler();
+}
+}  // namespace
+
+bool StandardErrorIsTerminal() { return TRELVANE_ISATTY(TRELVANE_FILENO(stderr)) != 0; }
+bool StandardInputIsTerminal() { return TRELVANE_ISATTY(TRELVANE_FILENO(stdin)) != 0; }
+
+void OnInterrupt(void (*handler)()) {
+  interruptHandler = handler;
+  std::signal(SIGINT, OnSignal);
+#ifdef SIGTERM
+  std::signal(SIGTERM, OnSignal);
+#endif
+}
+
+}  // namespace trelvane

@@ -1,0 +1,13 @@
+#pragma once
+// The few console facts the command line needs from the operating system.
+
+namespace trelvane {
+
+// True when standard error is a terminal (progress is then shown as one updating line).
+bool StandardErrorIsTerminal();
+// True when standard input is a terminal.
+bool StandardInputIsTerminal();
+// Makes Ctrl+C (and a console close) call `handler` instead of ending the process.
+void OnInterrupt(void (*handler)());
+
+}  // namespace trelvane

@@ -1,0 +1,85 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "cli/console_output.h"
+#include "text/u16.h"
+
+namespace trelvane::cli {
+
+namespace {
+
+struct CommandShape {
+  const char* name;
+  bool takesDrive;
+  bool takesFormatOptions;
+};
+
+constexpr CommandShape Commands[] = {
+    {"list", false, false}, {"details", true, false}, {"smart", true, false}, {"format", true, true}};
+
+const CommandShape* FindCommand(const std::string& name) {
+  for (const CommandShape& shape : Commands)
+    if (name == shape.name) return &shape;
+  return nullptr;
+}
+
+std::optional<std::int64_t> ParseDriveNumber(const std::string& word) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc{} || end != word.data() + word.size() || value < 0 || value > 255) return std::nullopt;
+  return value;
+}
+
+bool Refuse(const std::string& why) {
+  PrintLine(stderr, FromUtf8(why));
+  PrintUsage();
+  return false;
+}
+
+bool ApplyWord(Arguments& arguments, const CommandShape& shape, const std::string& word) {
+  if (word == "--debug") return arguments.debug = true;
+  if (shape.takesFormatOptions && word == "--quick") return arguments.quick = true;
+  if (shape.takesFormatOptions && word == "--yes") return arguments.yes = true;
+  if (shape.takesDrive && !arguments.drive && !word.starts_with("-")) {
+    arguments.drive = ParseDriveNumber(word);
+    return arguments.drive ? true : Refuse("Неверный номер устройства: " + word);
+  }
+  return Refuse("Неизвестный аргумент: " + word);
+}
+
+}  // namespace
+
+void PrintUsage() {
+  PrintLine(stderr,
+            u"Использование:\n"
+            u"  trelvane-cli list [--debug]\n"
+            u"  trelvane-cli details N [--debug]\n"
+            u"  trelvane-cli smart N [--debug]\n"
+            u"  trelvane-cli format N [--quick] [--yes] [--debug]\n"
+            u"N — номер устройства \\\\.\\PhysicalDriveN.");
+}
+
+std::optional<Arguments> ParseArguments(const std::vector<std::string>& words) {
+  if (words.empty()) {
+    PrintUsage();
+    return std::nullopt;
+  }
+  const CommandShape* shape = FindCommand(words[0]);
+  if (shape == nullptr) {
+    Refuse("Неизвестная команда: " + words[0]);
+    return std::nullopt;
+  }
+  Arguments arguments;
+  arguments.command = words[0];
+  for (std::size_t i = 1; i < words.size(); ++i)
+    if (!ApplyWord(arguments, *shape, words[i])) return std::nullopt;
+  if (shape->takesDrive && !arguments.drive) {
+    Refuse("Не указан номер устройства.");
+    return std::nullopt;
+  }
+  return arguments;
+}
+
+}  // namespace trelvane::cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trelvane::cli {
+
+struct Arguments {
+  std::string command;                // list, details, smart, format
+  std::optional<std::int64_t> drive;  // N of \\.\PhysicalDriveN
+  bool debug = false;
+  bool quick = false;
+  bool yes = false;
+};
+
+// Parses the words after the program name; returns nothing (and prints why) when they are wrong.
+std::optional<Arguments> ParseArguments(const std::vector<std::string>& words);
+
+void PrintUsage();
+
+}  // namespace trelvane::cli

@@ -1,0 +1,18 @@
+#pragma once
+// The table of the command line's commands.
+
+#include <span>
+
+#include "cli/arguments.h"
+#include "cli/session.h"
+
+namespace trelvane::cli {
+
+struct CommandEntry {
+  const char* name;
+  int (*run)(Session& session, const Arguments& arguments);
+};
+
+std::span<const CommandEntry> CommandTable();
+
+}  // namespace trelvane::cli

@@ -1,0 +1,42 @@
+#pragma once
+// One run of the command-line tool: the platform, the program state and the log writers, wired to
+// the terminal the way the windows are wired to their memos.
+
+#include <memory>
+#include <string>
+
+#include "app/diagnostic_log.h"
+#include "app/program_state.h"
+#include "cli/console_output.h"
+#include "platform/system.h"
+
+namespace trelvane::cli {
+
+// Exit codes of the command line.
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitIncomplete = 1;  // a block failed, the run was stopped or aborted
+inline constexpr int ExitRefused = 2;     // usage, drive not usable, declined, lock failed
+inline constexpr int ExitFatal = 3;       // a fatal message box of the program
+
+struct Session {
+  explicit Session(std::unique_ptr<System> platform)
+      : system(std::move(platform)), log(*system, state.DebugMode) {}
+
+  std::unique_ptr<System> system;
+  ProgramState state;
+  DiagnosticLog log;
+  StreamLineSink formatLog{stdout};
+  StreamLineSink debugLog{stderr};
+  ConsoleMessageBoxes boxes;
+  NoStartupWindows windows;
+};
+
+// Runs the program's start-up; the format log goes to standard output, and with `debug` the debug log
+// to standard error.
+void RunCliStartup(Session& session, bool debug);
+
+// Makes drive N the selected drive and opens it as the main window does. Returns ExitSuccess, or the
+// exit code after printing why it cannot be used.
+int OpenDriveForCommand(Session& session, std::int64_t driveNumber);
+
+}  // namespace trelvane::cli
