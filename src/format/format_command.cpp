@@ -1,0 +1,82 @@
+#include "format/format_command.h"
+
+#include <cstdint>
+
+#include "app/product.h"
+#include "format/volume_lock.h"
+#include "platform/win_constants.h"
+#include "text/number_text.h"
+
+namespace trelvane {
+
+namespace {
+
+constexpr const char16_t* ConfirmationQuestion =
+    u"Вы абсолютно уверены, что хотите безвозвратно уничтожить все данные на этом устройстве?\r\n\r\n";
+
+bool ConfirmDestruction(System& system, TaskDialogPresenter& dialogs, const std::u16string& driveTitle) {
+  const int answer = ShowTaskDialog(system, dialogs, u"Предупреждение",
+                                    u"Все данные на выбранном устройстве будут потеряны",
+                                    ConfirmationQuestion + driveTitle, TaskDialogIcon::Warning,
+                                    TaskDialogButton::Yes | TaskDialogButton::Cancel);
+  return answer == DialogResult::Yes;
+}
+
+void LogHeader(DiagnosticLog& log, const ProgramState& state, const TDeviceTable& drive) {
+  log.AddFormatLogLine(u" ");
+  log.AddFormatLogLine(u"=================================================");
+  log.AddFormatLogLine(std::u16string(ProductLine) + u"; " + MakerWebAddress);
+  log.AddFormatLogLine(u"Низкоуровневое форматирование: " + state.DriveTitle);
+  log.AddFormatLogLine(u"Емкость устройства: " + GroupDigits(drive.IdentifyData.LBA) + u" секторов");
+  log.AddFormatLogLine(u"Блокировка устройства... ");
+}
+
+ZeroFillOutcome RunWithStop(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
+                            CommandControls& controls, bool quick) {
+  controls.SetStopEnabled(true);
+  controls.FocusStop();
+  log.AddFormatLogLine(u"Форматирование... ");
+  view.SetProgressState(ProgressState::Normal);
+  const ZeroFillOutcome run = RunZeroFill(system, state, log, view, quick);
+  view.SetProgressState(ProgressState::Paused);
+  controls.SetStopEnabled(false);
+  return run;
+}
+
+// Asks the system to read the drive's layout again; what it answers does not matter.
+void RefreshDriveLayout(System& system, Handle drive) {
+  std::uint32_t returned = 0;
+  system.DeviceIoControl(drive, Ioctl::DiskUpdateProperties, {}, {}, returned);
+}
+
+}  // namespace
+
+FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
+                                   ProgressView& view, CommandControls& controls,
+                                   TaskDialogPresenter& dialogs) {
+  FormatCommandOutcome outcome;
+  const bool quick = controls.QuickWipeChecked();
+  if (!ConfirmDestruction(system, dialogs, state.DriveTitle)) return outcome;
+  outcome.confirmed = true;
+  SetCommandsEnabled(controls, false);
+  const TDeviceTable& drive = state.SelectedEntry();
+  LogHeader(log, state, drive);
+  outcome.locked = LockDriveVolumes(system, log, state, static_cast<std::int64_t>(drive.DeviceNumber));
+  if (outcome.locked) {
+    outcome.run = RunWithStop(system, state, log, view, controls, quick);
+  } else {
+    log.AddFormatLogLine(
+        u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "
+        u"устройстве и повторите попытку. ");
+  }
+  RefreshDriveLayout(system, state.DriveHandle);
+  ReleaseLockedVolumes(system, state);
+  if (outcome.locked) {
+    log.AddFormatLogLine(u"");
+    log.AddFormatLogLine(u"Не забудьте создать новые разделы.");
+  }
+  SetCommandsEnabled(controls, true);
+  return outcome;
+}
+
+}  // namespace trelvane

@@ -1,0 +1,225 @@
+#include "format/zero_fill.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "format/progress_text.h"
+#include "format/run_clock.h"
+#include "format/wipe_extents.h"
+#include "format/write_errors.h"
+#include "text/number_text.h"
+#include "text/u16.h"
+
+namespace trelvane {
+
+namespace {
+
+// The zero buffer is the largest block and the only data source of every write.
+constexpr std::int64_t BufferSize = 33'554'432;
+// Aligned for unbuffered device I/O, so a backend can hand the buffer to the device as it is.
+constexpr std::size_t BufferAlignment = 4096;
+constexpr std::int64_t FirstBlockSize = 65'536;
+// The block size is reconsidered on every tenth block and doubles when those ten took less than this.
+constexpr std::int64_t GrowthPeriod = 10;
+constexpr std::int64_t GrowthThresholdMs = 1'000;
+
+struct FreeDeleter {
+  void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+};
+using ZeroBuffer = std::unique_ptr<std::uint8_t, FreeDeleter>;
+
+ZeroBuffer AllocateZeroBuffer() {
+  ZeroBuffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(BufferAlignment, BufferSize)));
+  if (!buffer) throw std::bad_alloc();
+  std::memset(buffer.get(), 0, BufferSize);
+  return buffer;
+}
+
+// One run: its working values, and the policy of what each block's outcome means. The I/O itself is
+// SeekDevice and WriteBlock.
+class ZeroFillRun {
+ public:
+  ZeroFillRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
+      : system_(system), state_(state), log_(log), view_(view) {}
+
+  ZeroFillOutcome Run(bool quick);
+
+ private:
+  std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
+  bool FillExtent(const WipeExtent& extent);
+  void GrowBlockSize();
+  void ShowProgress(std::int64_t length);
+  bool WriteZeros(std::int64_t length);
+  void LogWriteError(std::uint32_t code);
+  void ShowSpeed();
+  ZeroFillOutcome Finish();
+  bool Flush();
+
+  System& system_;
+  ProgramState& state_;
+  DiagnosticLog& log_;
+  ProgressView& view_;
+  ZeroBuffer buffer_;
+  std::int64_t sectorSize_ = 0;
+  std::int64_t sectorCount_ = 0;
+  std::int64_t total_ = 0;     // bytes in all extents
+  std::int64_t done_ = 0;      // bytes of the extents passed, written or skipped
+  std::int64_t written_ = 0;   // bytes the device accepted
+  std::int64_t position_ = 0;  // device offset of the next block
+  std::int64_t blockSize_ = FirstBlockSize;
+  std::int64_t blockCounter_ = 0;
+  std::int64_t startTime_ = 0;
+  std::int64_t lastCheckpoint_ = 0;
+  bool aborted_ = false;
+};
+
+ZeroFillOutcome ZeroFillRun::Run(bool quick) {
+  buffer_ = AllocateZeroBuffer();
+  view_.ProcessMessages();
+  const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
+  sectorSize_ = drive.SectorSize;
+  sectorCount_ = drive.LBA;
+  const std::vector<WipeExtent> extents = PlanWipeExtents(sectorCount_ * sectorSize_, quick);
+  for (const WipeExtent& extent : extents) total_ += extent.to - extent.from;
+  startTime_ = Now();
+  for (const WipeExtent& extent : extents) {
+    if (!FillExtent(extent)) break;
+  }
+  return Finish();
+}
+
+// False when the run must not go on to a further extent (stopped or aborted).
+bool ZeroFillRun::FillExtent(const WipeExtent& extent) {
+  position_ = extent.from;
+  while (position_ < extent.to && !state_.StopRequested) {
+    GrowBlockSize();
+    // Only this block is trimmed to end at the extent's end; a further extent goes on at blockSize_.
+    const std::int64_t length = std::min(blockSize_, extent.to - position_);
+    ShowProgress(length);
+    view_.ProcessMessages();
+    if (!WriteZeros(length)) return false;
+    position_ += length;
+    done_ += length;
+    ShowSpeed();
+  }
+  return !state_.StopRequested;
+}
+
+void ZeroFillRun::GrowBlockSize() {
+  ++blockCounter_;
+  if (blockCounter_ % GrowthPeriod != 0) return;
+  const std::int64_t now = Now();
+  if (lastCheckpoint_ == 0) {
+    lastCheckpoint_ = now;
+    return;
+  }
+  const std::int64_t previous = lastCheckpoint_;
+  lastCheckpoint_ = now;
+  if (now - previous < GrowthThresholdMs) blockSize_ = std::min(blockSize_ * 2, BufferSize);
+}
+
+// Shown before the block is written, for the state after it.
+void ZeroFillRun::ShowProgress(std::int64_t length) {
+  const std::int64_t percent = PercentDone(done_ + length, total_);
+  view_.SetProgressPosition(static_cast<int>(percent));
+  view_.SetPercentCaption(PercentCaption(percent));
+  const std::int64_t sector = std::min(SectorAt(position_ + length, sectorSize_), sectorCount_);
+  view_.SetPositionCaption(PositionCaption(sector));
+}
+
+// Seeks and writes one block of `length` zeros at position_. A block that fails is logged and
+// skipped (true); false when the device is gone and the run must end at this block.
+bool ZeroFillRun::WriteZeros(std::int64_t length) {
+  if (SeekDevice(system_, state_.DriveHandle, position_) != position_) {
+    log_.AddFormatLogLine(u"Ошибка поиска произошла по смещению " + GroupDigits(position_));
+    return true;
+  }
+  const std::span<const std::uint8_t> zeros(buffer_.get(), static_cast<std::size_t>(length));
+  std::uint32_t code = 0;
+  if (WriteBlock(system_, state_.DriveHandle, zeros, code)) {
+    written_ += length;
+    return true;
+  }
+  LogWriteError(code);
+  if (!DeviceIsGone(code)) return true;
+  log_.AddFormatLogLine(u"Устройство было отключено, прерывание...");
+  aborted_ = true;
+  return false;
+}
+
+void ZeroFillRun::LogWriteError(std::uint32_t code) {
+  std::u16string text = WriteErrorText(code);
+  if (!text.empty()) text = u" - " + text;
+  log_.AddFormatLogLine(u"Ошибка форматирования произошла по смещению " + GroupDigits(position_) +
+                        u":   " + DecimalUnsigned(code) + text);
+}
+
+void ZeroFillRun::ShowSpeed() {
+  const std::int64_t elapsed = std::max<std::int64_t>(Now() - startTime_, 0);
+  if (elapsed <= 0) return;
+  const double megabytesPerSecond =
+      static_cast<double>(done_) / static_cast<double>(elapsed) / 1000.0;
+  view_.SetSpeedCaption(SpeedCaptionText(megabytesPerSecond, system_.GetRegionalSettings().decimalSeparator));
+}
+
+// The device may still hold written blocks in its cache; only a flush that succeeds says they are on
+// the medium. A failed flush is logged like a write error at the offset where the run ended.
+bool ZeroFillRun::Flush() {
+  if (system_.FlushFileBuffers(state_.DriveHandle)) return true;
+  LogWriteError(system_.GetLastError());
+  return false;
+}
+
+ZeroFillOutcome ZeroFillRun::Finish() {
+  buffer_.reset();
+  log_.AddFormatLogLine(u"Средняя скорость: " + view_.SpeedCaption());
+  ZeroFillOutcome outcome;
+  outcome.bytesNotWritten = total_ - written_;
+  const std::u16string where =
+      GroupDigits(position_) + u"    LBA " + GroupDigits(SectorAt(position_, sectorSize_));
+  if (aborted_) {
+    log_.AddFormatLogLine(u"Операция прекращена по смещению " + where);
+    outcome.ending = ZeroFillOutcome::Ending::Aborted;
+  } else if (state_.StopRequested) {
+    log_.AddFormatLogLine(u"Операция отменена по смещению " + where);
+    state_.StopRequested = false;
+    outcome.ending = ZeroFillOutcome::Ending::Stopped;
+  } else {
+    const bool flushed = Flush();
+    view_.SetProgressPosition(100);
+    log_.AddFormatLogLine(u"Низкоуровневое форматирование завершено.");
+    if (outcome.bytesNotWritten > 0) {
+      log_.AddFormatLogLine(u"Не записано байт: " + GroupDigits(outcome.bytesNotWritten));
+    }
+    if (!flushed) outcome.bytesNotWritten = std::max<std::int64_t>(outcome.bytesNotWritten, 1);
+  }
+  return outcome;
+}
+
+}  // namespace
+
+std::int64_t SeekDevice(System& system, Handle handle, std::int64_t offset) {
+  std::int64_t result = -1;
+  std::int64_t newPosition = 0;
+  if (system.SetFilePointerEx(handle, offset, newPosition)) result = newPosition;
+  return result;
+}
+
+bool WriteBlock(System& system, Handle handle, std::span<const std::uint8_t> data, std::uint32_t& error) {
+  std::uint32_t written = 0;
+  if (system.WriteFile(handle, data, written) && written == data.size()) return true;
+  error = system.GetLastError();
+  return false;
+}
+
+ZeroFillOutcome RunZeroFill(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
+                            bool quick) {
+  ZeroFillRun run(system, state, log, view);
+  return run.Run(quick);
+}
+
+}  // namespace trelvane

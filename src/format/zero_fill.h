@@ -1,0 +1,44 @@
+#pragma once
+// The format run: zeros written over the selected drive through DriveHandle, block by block, with
+// an adaptive block size, progress in the format page's controls, and errors and a summary in the
+// format log. Runs on the user-interface thread and lets the window handle its messages once per
+// block, where the Stop button can set StopRequested.
+
+#include <cstdint>
+#include <span>
+
+#include "app/diagnostic_log.h"
+#include "app/program_state.h"
+#include "app/views.h"
+#include "platform/system.h"
+
+namespace trelvane {
+
+struct ZeroFillOutcome {
+  enum class Ending {
+    Completed,  // the run walked to the end of its extents
+    Stopped,    // the user pressed Stop
+    Aborted,    // the device was gone
+  };
+  Ending ending = Ending::Completed;
+  // Bytes of the run's extents that were not written: skipped blocks, and everything after the
+  // point where a run was stopped or aborted. At least 1 when the closing flush failed, so a run is
+  // a success only when it is Completed with 0 here.
+  std::int64_t bytesNotWritten = 0;
+};
+
+// Moves `handle` to `offset` bytes from the start of the device; the new position, or -1 when the
+// platform refused.
+std::int64_t SeekDevice(System& system, Handle handle, std::int64_t offset);
+
+// One synchronous write of `data` at the handle's position. It counts as done only when the platform
+// reports success and exactly the requested byte count; otherwise `error` is the last error code.
+bool WriteBlock(System& system, Handle handle, std::span<const std::uint8_t> data, std::uint32_t& error);
+
+// Zero-fills the drive of state.SelectedEntry() through state.DriveHandle: the whole drive, or with
+// `quick` its first 10,240,000 bytes and its last 1,048,576 bytes. Clears StopRequested when it
+// ends stopped.
+ZeroFillOutcome RunZeroFill(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
+                            bool quick);
+
+}  // namespace trelvane
