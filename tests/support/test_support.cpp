@@ -9,9 +9,11 @@
 
 #include "text/u16.h"
 
-namespace std {
-void PrintTo(const std::u16string& text, std::ostream* out) { *out << '"' << trelvane::ToUtf8(text) << '"'; }
-}  // namespace std
+namespace testing::internal {
+void UniversalPrinter<std::u16string>::Print(const std::u16string& text, std::ostream* out) {
+  *out << '"' << trelvane::ToUtf8(text) << '"';
+}
+}  // namespace testing::internal
 
 namespace trelvane::testing {
 

@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
-namespace trelvane {
-// GoogleTest prints UTF-16 texts as UTF-8.
-}  // namespace trelvane
+#include <gtest/gtest-printers.h>
 
-namespace std {
-void PrintTo(const std::u16string& text, std::ostream* out);
-}  // namespace std
+// GoogleTest prints UTF-16 texts as UTF-8. GoogleTest 1.12 has its own PrintTo for std::u16string, so
+// an overload in namespace std would make every comparison ambiguous; the printer is specialised instead.
+namespace testing::internal {
+template <>
+class UniversalPrinter<std::u16string> {
+ public:
+  static void Print(const std::u16string& text, std::ostream* out);
+};
+}  // namespace testing::internal
 
 namespace trelvane::testing {
 
