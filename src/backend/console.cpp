@@ -28,9 +28,10 @@ bool StandardInputIsTerminal() { return TRELVANE_ISATTY(TRELVANE_FILENO(stdin)) 
 
 void OnInterrupt(void (*handler)()) {
   interruptHandler = handler;
-  std::signal(SIGINT, OnSignal);
+  const auto action = handler != nullptr ? OnSignal : SIG_DFL;
+  std::signal(SIGINT, action);
 #ifdef SIGTERM
-  std::signal(SIGTERM, OnSignal);
+  std::signal(SIGTERM, action);
 #endif
 }
 

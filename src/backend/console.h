@@ -7,7 +7,8 @@ namespace trelvane {
 bool StandardErrorIsTerminal();
 // True when standard input is a terminal.
 bool StandardInputIsTerminal();
-// Makes Ctrl+C (and a console close) call `handler` instead of ending the process.
+// Makes Ctrl+C (and a termination request) call `handler` instead of ending the process;
+// nullptr restores the default.
 void OnInterrupt(void (*handler)());
 
 }  // namespace trelvane

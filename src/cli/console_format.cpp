@@ -1,0 +1,78 @@
+#include "cli/console_format.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "backend/console.h"
+#include "cli/console_output.h"
+#include "text/u16.h"
+
+namespace trelvane::cli {
+
+namespace {
+
+volatile std::sig_atomic_t stopPressed = 0;
+
+void PressStop() { stopPressed = 1; }
+
+}  // namespace
+
+ConsoleProgressView::ConsoleProgressView(ProgramState& state)
+    : state_(state), terminal_(StandardErrorIsTerminal()) {}
+
+ConsoleProgressView::~ConsoleProgressView() {
+  if (drawn_) std::fputs("\n", stderr);
+}
+
+void ConsoleProgressView::SetPercentCaption(const std::u16string& text) { percent_ = text; }
+void ConsoleProgressView::SetPositionCaption(const std::u16string& text) { position_ = text; }
+
+void ConsoleProgressView::SetSpeedCaption(const std::u16string& text) {
+  speed_ = text;
+  Redraw();
+}
+
+void ConsoleProgressView::ProcessMessages() {
+  Redraw();
+  if (stopPressed != 0) {
+    stopPressed = 0;
+    state_.StopRequested = true;  // what the Stop button does
+  }
+}
+
+void ConsoleProgressView::Redraw() {
+  if (!terminal_) return;
+  const std::string line = ToUtf8(percent_ + u"   " + position_ + u"   " + speed_);
+  std::fprintf(stderr, "\r%s\033[K", line.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void ConsoleCommandControls::SetStopEnabled(bool enabled) {
+  stopPressed = 0;
+  OnInterrupt(enabled ? PressStop : nullptr);
+}
+
+bool ConsolePrompt::Ask(const std::u16string& question) {
+  if (assumeYes_) return true;
+  PrintLine(stderr, question);
+  std::fputs("Введите \"да\" или \"yes\", чтобы продолжить: ", stderr);
+  std::fflush(stderr);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  const std::u16string trimmed = Trim(FromUtf8(answer));
+  return trimmed == u"да" || AsciiLower(trimmed) == u"yes";
+}
+
+int ConsolePrompt::ShowTaskDialogWindow(EntryAddress, const std::u16string& title, const std::u16string& instruction,
+                                        const std::u16string& content, int, int) {
+  return Ask(title + u"\n" + instruction + u"\n\n" + content) ? PressedButton::Yes : PressedButton::Cancel;
+}
+
+int ConsolePrompt::ShowMessageDialog(MessageDialogType, const std::u16string& content, int) {
+  return Ask(content) ? DialogResult::Yes : DialogResult::Cancel;
+}
+
+}  // namespace trelvane::cli

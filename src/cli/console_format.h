@@ -1,0 +1,67 @@
+#pragma once
+// The format command on a terminal: the progress line, the confirmation question and Ctrl+C as Stop.
+
+#include <string>
+
+#include "app/program_state.h"
+#include "app/views.h"
+#include "format/command_controls.h"
+#include "platform/task_dialog.h"
+
+namespace trelvane::cli {
+
+// Progress as one updating line on standard error, only when standard error is a terminal.
+// Ctrl+C, noticed where the window would handle its messages, presses Stop.
+class ConsoleProgressView : public ProgressView {
+ public:
+  explicit ConsoleProgressView(ProgramState& state);
+  ~ConsoleProgressView() override;
+  void SetProgressPosition(int) override {}
+  void SetProgressState(ProgressState) override {}
+  void SetPercentCaption(const std::u16string& text) override;
+  void SetPositionCaption(const std::u16string& text) override;
+  void SetSpeedCaption(const std::u16string& text) override;
+  std::u16string SpeedCaption() const override { return speed_; }
+  void ProcessMessages() override;
+
+ private:
+  void Redraw();
+
+  ProgramState& state_;
+  const bool terminal_;
+  bool drawn_ = false;
+  std::u16string percent_;
+  std::u16string position_;
+  std::u16string speed_;
+};
+
+// The command buttons as the terminal knows them: Stop is Ctrl+C, armed only while Stop is enabled.
+class ConsoleCommandControls : public CommandControls {
+ public:
+  explicit ConsoleCommandControls(bool quickWipe) : quickWipe_(quickWipe) {}
+  void SetRunBenchmarksEnabled(bool) override {}
+  void SetGetSmartEnabled(bool) override {}
+  void SetQuickWipeEnabled(bool) override {}
+  void SetStopEnabled(bool enabled) override;
+  void FocusStop() override {}
+  bool QuickWipeChecked() const override { return quickWipe_; }
+
+ private:
+  bool quickWipe_;
+};
+
+// Asks the confirmation on the terminal; only "да" or "yes" confirm. With `assumeYes` it answers Yes
+// without asking.
+class ConsolePrompt : public TaskDialogPresenter {
+ public:
+  explicit ConsolePrompt(bool assumeYes) : assumeYes_(assumeYes) {}
+  int ShowTaskDialogWindow(EntryAddress entry, const std::u16string& title, const std::u16string& instruction,
+                           const std::u16string& content, int buttons, int icon) override;
+  int ShowMessageDialog(MessageDialogType type, const std::u16string& content, int buttons) override;
+
+ private:
+  bool Ask(const std::u16string& question);
+  bool assumeYes_;
+};
+
+}  // namespace trelvane::cli

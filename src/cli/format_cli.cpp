@@ -1,0 +1,21 @@
+#include "cli/format_cli.h"
+
+#include "cli/console_format.h"
+#include "format/format_command.h"
+
+namespace trelvane::cli {
+
+int FormatDriveCommand(Session& session, const Arguments& arguments) {
+  const int opened = OpenDriveForCommand(session, *arguments.drive);
+  if (opened != ExitSuccess) return opened;
+  ConsoleProgressView progress(session.state);
+  ConsoleCommandControls controls(arguments.quick);
+  ConsolePrompt prompt(arguments.yes);
+  const FormatCommandOutcome outcome =
+      FormatCommand(*session.system, session.state, session.log, progress, controls, prompt);
+  if (!outcome.confirmed || !outcome.locked) return ExitRefused;
+  const bool whole = outcome.run.ending == ZeroFillOutcome::Ending::Completed && outcome.run.bytesNotWritten == 0;
+  return whole ? ExitSuccess : ExitIncomplete;
+}
+
+}  // namespace trelvane::cli
