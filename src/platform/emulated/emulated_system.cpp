@@ -1,1 +1,0 @@
-#include "platform/emulated/emulated_system.h"
