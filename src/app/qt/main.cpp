@@ -1,0 +1,42 @@
+// The windowed program's entry: one platform, one session, the application's message loop.
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+
+#include "app/qt/gui_session.h"
+#include "backend/make_system.h"
+
+namespace {
+
+// An emulated machine file that cannot be used ends the program before any window exists.
+int RefuseBackend(const char* message) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"), QString::fromUtf8(message));
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  return 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Only the first argument is the program's; it is read before Qt takes out the options it knows.
+  const std::u16string firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdU16String() : u"";
+  QApplication application(argc, argv);
+  // The session decides when the program ends, and with which code.
+  QApplication::setQuitOnLastWindowClosed(false);
+  std::unique_ptr<trelvane::System> system;
+  try {
+    system = trelvane::MakeSystem(argc, argv);
+  } catch (const std::exception& error) {
+    return RefuseBackend(error.what());
+  }
+  trelvane::GuiSession session(*system, firstArgument);
+  session.Show();
+  const int loopCode = QApplication::exec();
+  return session.Ended() ? session.ExitCode() : loopCode;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The window fonts and the list-view theme: what makes the windows look native on the desktop the
+// program runs on. Nothing here keeps state; every call asks the system again.
+
+#include <QFont>
+#include <QStringList>
+
+#include "platform/system.h"
+
+class QAbstractItemView;
+
+namespace trelvane {
+
+// Gives `font` the desktop's general user-interface font (the counterpart of the icon-title font).
+void SetSystemFont(QFont& font);
+
+// On platform version 6 and later, and only when a font family named "Calibri" is installed, makes
+// `font` Calibri two points larger. A font that is Calibri already keeps its size, so a second call
+// changes nothing.
+void SetCalibriFont(System& system, QFont& font);
+// The same with the installed families given (the test seam for desktops without Calibri).
+void SetCalibriFont(System& system, QFont& font, const QStringList& installedFamilies);
+
+// On platform version 6 and later, gives a list view the look of the desktop's file manager: rows
+// light up under the pointer. The Qt styles draw whole-row selection themselves, so this is all the
+// "explorer" theme amounts to here.
+void SetExplorerTheme(System& system, QAbstractItemView& view);
+
+// The memos' monospaced font at `pixelSize`: "Courier New" where it is installed, otherwise the
+// desktop's fixed-pitch font, so the report tables keep their columns either way.
+QFont MonospacedFont(int pixelSize);
+
+// A named font at `pixelSize`; the font system substitutes a similar face when it is not installed.
+QFont PixelFont(const QString& family, int pixelSize);
+
+}  // namespace trelvane

@@ -1,0 +1,221 @@
+#include "ui/fm_main.h"
+
+#include <exception>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/product.h"
+#include "app/qt/fm_debug.h"
+#include "app/startup.h"
+#include "app/system_error_text.h"
+#include "ata/device_details.h"
+#include "ata/smart_report.h"
+#include "format/format_command.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/system_font.h"
+#include "platform/win_constants.h"
+#include "text/number_text.h"
+#include "text/u16.h"
+#include "ui/fm_choose.h"
+#include "ui/link_label.h"
+#include "ui/status_panels.h"
+
+namespace trelvane {
+
+namespace {
+
+const QColor LinkGrey(128, 128, 128);
+const QColor LinkBlue(0, 0, 255);
+const QColor LinkRed(255, 0, 0);
+
+}  // namespace
+
+TFmMain::TFmMain(System& system, ProgramState& state, DiagnosticLog& log, ProgramEnding& ending,
+                 std::u16string firstArgument, QWidget* parent)
+    : QMainWindow(parent),
+      system_(system),
+      state_(state),
+      log_(log),
+      ending_(ending),
+      firstArgument_(std::move(firstArgument)),
+      taskDialogs_(this) {
+  setObjectName(QStringLiteral("FmMain"));
+  // Until start-up names it, the application is called by its program file.
+  applicationTitle_ = QCoreApplication::applicationName();
+  taskDialogs_.SetProgramTitle(applicationTitle_);
+  setFont(PixelFont(QStringLiteral("Tahoma"), 12));
+  BuildLayout();
+  detailsSink_ = std::make_unique<MemoSink>(*Log_Details);
+  formatSink_ = std::make_unique<MemoSink>(*Log_BenchMark);
+  smartSink_ = std::make_unique<MemoSink>(*Log_Smart);
+  ConnectHandlers();
+  resize(768, 499);
+  setMinimumSize(750, 450);
+  FormCreate();
+}
+
+TFmMain::~TFmMain() = default;
+
+void TFmMain::SetPeers(TFmChoose& chooser, TFmDebug& debug) {
+  chooser_ = &chooser;
+  debug_ = &debug;
+}
+
+void TFmMain::ConnectHandlers() {
+  connect(btRunBenchmarks, &QPushButton::clicked, this, [this] { btRunBenchmarksClick(); });
+  connect(btStop, &QPushButton::clicked, this, [this] { btStopClick(); });
+  connect(btGetSmart, &QPushButton::clicked, this, [this] { btGetSmartClick(); });
+  connect(lbMakerLink, &LinkLabel::clicked, this, [this] { lbMakerLinkClick(); });
+  connect(lbMakerLink, &LinkLabel::mouseEntered, this, [this] { lbMakerLinkMouseEnter(); });
+  connect(lbMakerLink, &LinkLabel::mouseLeft, this, [this] { lbMakerLinkMouseLeave(); });
+  connect(lbMakerLink, &LinkLabel::mousePressed, this, [this](Qt::MouseButton b) { lbMakerLinkMouseDown(b); });
+  connect(lbMakerLink, &LinkLabel::mouseReleased, this, [this](Qt::MouseButton b) { lbMakerLinkMouseUp(b); });
+}
+
+void TFmMain::FormCreate() {
+  pages->setCurrentIndex(0);
+  QFont windowFont = font();
+  SetSystemFont(windowFont);
+  SetCalibriFont(system_, windowFont);
+  setFont(windowFont);
+  QFont bold = lbDiskName->font();
+  bold.setBold(true);
+  lbDiskName->setFont(bold);
+  lbMakerLink->SetTextColour(LinkGrey);
+}
+
+// The show handler runs once the window is on screen, from the message loop, so that every box
+// and modal window of the start has the main window behind it.
+void TFmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!formShowPending_) return;
+  formShowPending_ = false;
+  QTimer::singleShot(0, this, [this] { FormShow(); });
+}
+
+void TFmMain::FormShow() {
+  Guarded([this] {
+    RunStartup(system_, state_, log_, boxes_, *this, firstArgument_);
+    if (state_.DebugMode) {
+      debug_->close();
+      debug_->exec();
+    }
+    if (!chooser_->RunDriveChooser()) {
+      ending_.EndProgram(0);
+      return;
+    }
+    state_.DriveTitle = ComposeDriveTitle(state_.DriveTable, state_.SelectedDrive,
+                                          system_.GetRegionalSettings().decimalSeparator);
+    lbDiskName->setText(ToQString(state_.DriveTitle));
+    OpenDriveHandle();
+    StatusBar->SetPanelText(1, ToQString(state_.DriveTitle));
+    ShowDeviceDetails(system_, state_, log_, *detailsSink_);
+  });
+  startupFinished_ = true;
+}
+
+// The one handle of the chosen drive: read and write, shared with nobody. A drive that another
+// program holds, or that cannot be opened at all, ends the program.
+void TFmMain::OpenDriveHandle() {
+  state_.DriveHandle = system_.CreateFileW(state_.SelectedEntry().DevicePath,
+                                           Access::GenericRead | Access::GenericWrite, Share::None);
+  const std::uint32_t code = system_.GetLastError();
+  if (state_.DriveHandle != InvalidHandle && code == ErrorCode::Success) return;
+  boxes_.ShowMessageBox(u"Ошибка открытия устройства: " + SystemErrorText(system_, code), u"Ошибка",
+                        MessageIcon::Error);
+  throw ProgramTermination{3};
+}
+
+void TFmMain::FormClose() {
+  if (state_.DriveHandle == InvalidHandle) return;
+  system_.CloseHandle(state_.DriveHandle);
+  state_.DriveHandle = InvalidHandle;
+}
+
+// Closing while a zero fill runs would pull DriveHandle from under it: the close asks the run to
+// stop, and the window closes once the run has ended and cleaned up after itself.
+void TFmMain::closeEvent(QCloseEvent* event) {
+  if (commandRunning_) {
+    state_.StopRequested = true;
+    closeAfterCommand_ = true;
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+  ending_.EndProgram(0);
+}
+
+void TFmMain::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  QPushButton* pageDefault = nullptr;
+  if (pages->currentWidget() == formatPage_) pageDefault = btRunBenchmarks;
+  if (pages->currentWidget() == smartPage_) pageDefault = btGetSmart;
+  if (pageDefault == nullptr || !pageDefault->isEnabled()) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  pageDefault->click();
+}
+
+void TFmMain::btRunBenchmarksClick() {
+  commandRunning_ = true;
+  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_); });
+  commandRunning_ = false;
+  if (closeAfterCommand_) close();
+}
+
+// Only reachable while a zero fill runs: the button is disabled at every other time.
+void TFmMain::btStopClick() { state_.StopRequested = true; }
+
+void TFmMain::btGetSmartClick() {
+  Guarded([this] {
+    SetCommandsEnabled(*this, false);
+    ShowSmartData(system_, state_, log_, *smartSink_);
+    SetCommandsEnabled(*this, true);
+  });
+}
+
+void TFmMain::lbMakerLinkClick() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }
+void TFmMain::lbMakerLinkMouseEnter() { lbMakerLink->SetTextColour(LinkBlue); }
+void TFmMain::lbMakerLinkMouseLeave() { lbMakerLink->SetTextColour(LinkGrey); }
+
+void TFmMain::lbMakerLinkMouseDown(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) lbMakerLink->SetTextColour(LinkRed);
+}
+
+void TFmMain::lbMakerLinkMouseUp(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) lbMakerLink->SetTextColour(LinkGrey);
+}
+
+template <typename Work>
+void TFmMain::Guarded(Work work) {
+  try {
+    work();
+  } catch (const ProgramTermination& termination) {
+    ending_.EndProgram(termination.exitCode);
+  } catch (const StartupError& error) {
+    // Start-up is cut short here; without a chosen drive the program has nothing left to do.
+    ShowStandardErrorBox(error.message);
+    ending_.EndProgram(3);
+  } catch (const std::exception& error) {
+    ShowStandardErrorBox(FromUtf8(error.what()));
+    ending_.EndProgram(3);
+  }
+}
+
+// The application's own error box: the message, the application's title, the error icon.
+void TFmMain::ShowStandardErrorBox(const std::u16string& message) {
+  boxes_.ShowMessageBox(message, ToU16(applicationTitle_), MessageIcon::Error);
+}
+
+}  // namespace trelvane

@@ -1,0 +1,238 @@
+// The drive chooser on its own: a drive table filled by hand, the real window driven by mouse and
+// keyboard, modal boxes answered as they come up.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/product.h"
+#include "platform/qt/qt_message_boxes.h"
+#include "test_support.h"
+#include "text/u16.h"
+#include "ui/fm_choose.h"
+#include "ui/link_label.h"
+#include "ui_harness.h"
+
+namespace trelvane {
+namespace {
+
+using testing::BoxText;
+using testing::Child;
+using testing::Click;
+using testing::ClickRow;
+using testing::ModalScript;
+using testing::PressKey;
+using testing::RunUntil;
+
+class RecordingEnding final : public ProgramEnding {
+ public:
+  void EndProgram(int exitCode) override { codes.push_back(exitCode); }
+  std::vector<int> codes;
+};
+
+class Chooser : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::EnsureApplication();
+    system_ = testing::Machine("{}", ".");
+    chooser_ = std::make_unique<TFmChoose>(*system_, state_, boxes_, ending_);
+  }
+
+  void AddDrive(const std::u16string& model, std::int64_t sectors, const std::u16string& volumes = u"",
+                std::int64_t busType = 11, std::int64_t sectorSize = 512) {
+    TDeviceTable& entry = state_.DriveTable[++state_.DriveCount];
+    entry.IdentifyData.Model = model;
+    entry.IdentifyData.FW = u"FW" + Decimal(state_.DriveCount);
+    entry.IdentifyData.SN = u"SN" + Decimal(state_.DriveCount);
+    entry.IdentifyData.LBA = sectors;
+    entry.IdentifyData.SectorSize = sectorSize;
+    entry.IdentifyData.BusType = busType;
+    entry.AssociatedPartitions = volumes;
+  }
+
+  // Runs the chooser with `script` answering its modal windows; returns RunDriveChooser's result.
+  bool Run(ModalScript& script) {
+    bool chosen = false;
+    bool returned = false;
+    QTimer::singleShot(0, [&] {
+      chosen = chooser_->RunDriveChooser();
+      returned = true;
+    });
+    EXPECT_TRUE(RunUntil([&] { return returned; }));
+    EXPECT_TRUE(script.Finished()) << script.Seen().join(u',').toStdString();
+    return chosen;
+  }
+
+  QWidget& Window() { return *chooser_; }
+  QTreeWidget& List() { return Child<QTreeWidget>(Window(), QStringLiteral("DriveList")); }
+  QPushButton& Continue() { return Child<QPushButton>(Window(), QStringLiteral("btContinue")); }
+
+  std::unique_ptr<EmulatedSystem> system_;
+  ProgramState state_;
+  QtMessageBoxes boxes_;
+  RecordingEnding ending_;
+  std::unique_ptr<TFmChoose> chooser_;
+};
+
+TEST_F(Chooser, WithoutDrivesContinueStaysDisabledEnterDoesNothingAndEscapeEnds) {
+  chooser_->SetStatusText(QStringLiteral("Найдено дисков: 0"));
+  bool enterIgnored = false;
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget& window) {
+    EXPECT_EQ(List().topLevelItemCount(), 0);
+    EXPECT_FALSE(Continue().isEnabled());
+    EXPECT_EQ(Child<QLabel>(window, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 0"));
+    PressKey(List(), Qt::Key_Return);
+    enterIgnored = window.isVisible() && ending_.codes.empty();
+    PressKey(List(), Qt::Key_Escape);
+  });
+  EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(enterIgnored);
+  EXPECT_EQ(ending_.codes, std::vector<int>{0});
+  EXPECT_FALSE(state_.DriveChosen);
+  EXPECT_EQ(state_.SelectedDrive, -1);
+}
+
+TEST_F(Chooser, RowsShowTheSixColumnsFromTheTable) {
+  AddDrive(u"  WDC WD2500JB-00REA0 \t", 488397168, u"C: D:");
+  AddDrive(u"ST320410A", 65535, u"", 0, 4096);
+  AddDrive(u"IMAGE DISK", 100000, u"", 200);
+  AddDrive(u"HIGH BITS", 100000, u"", 0x100000000LL + 11);
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget&) { PressKey(List(), Qt::Key_Escape); });
+  Run(script);
+  ASSERT_EQ(List().topLevelItemCount(), 4);
+  QTreeWidgetItem& first = *List().topLevelItem(0);
+  EXPECT_EQ(first.text(0), QStringLiteral("SATA"));
+  EXPECT_EQ(first.text(1), QStringLiteral("WDC WD2500JB-00REA0 (C: D:)"));
+  EXPECT_EQ(first.text(2), QStringLiteral("FW1"));
+  EXPECT_EQ(first.text(3), QStringLiteral("SN1"));
+  EXPECT_EQ(first.text(4), QStringLiteral("488397168"));
+  EXPECT_EQ(first.text(5), QStringLiteral("250,05 ГБ"));
+  QTreeWidgetItem& second = *List().topLevelItem(1);
+  EXPECT_EQ(second.text(0), QStringLiteral("UNKNOWN"));
+  EXPECT_EQ(second.text(1), QStringLiteral("ST320410A"));
+  // The capacity is the sector count times the drive's own sector size.
+  EXPECT_EQ(second.text(5), QStringLiteral("268,43 МБ"));
+  EXPECT_EQ(List().topLevelItem(2)->text(0), QStringLiteral("IMAGE"));
+  // Only the low 32 bits of the bus code name the bus.
+  EXPECT_EQ(List().topLevelItem(3)->text(0), QStringLiteral("SATA"));
+  QStringList captions;
+  for (int column = 0; column < List().columnCount(); ++column) captions << List().headerItem()->text(column);
+  EXPECT_EQ(captions.join(u'|'), QStringLiteral("ШИНА|МОДЕЛЬ|ПРОШИВКА|СЕРИЙНЫЙ НОМЕР|LBA|ЕМКОСТЬ"));
+  EXPECT_EQ(List().columnWidth(1), 220);
+  EXPECT_EQ(List().columnWidth(3), 160);
+}
+
+TEST_F(Chooser, SeveralDrivesPreselectTheLastSoEnterConfirmsIt) {
+  AddDrive(u"FIRST", 100000);
+  AddDrive(u"SECOND", 100000);
+  AddDrive(u"THIRD", 100000);
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget&) {
+    EXPECT_TRUE(Continue().isEnabled());
+    EXPECT_EQ(List().currentItem(), List().topLevelItem(2));
+    EXPECT_TRUE(List().topLevelItem(2)->isSelected());
+    EXPECT_TRUE(List().hasFocus());
+    PressKey(List(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(Run(script));
+  EXPECT_EQ(state_.SelectedDrive, 3);
+  EXPECT_TRUE(state_.DriveChosen);
+  EXPECT_TRUE(ending_.codes.empty());
+}
+
+TEST_F(Chooser, DriveBelow65535SectorsIsRefusedAndTheChooserStaysOpen) {
+  AddDrive(u"JUST ENOUGH", 65535);
+  AddDrive(u"TOO SMALL", 65534);
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget&) { Click(Continue()); })
+      .Then(QStringLiteral("MessageBox"),
+            [&](QWidget& box) {
+              EXPECT_EQ(BoxText(box),
+                        QStringLiteral("К этому устройству нет доступа, потому что в нем меньше 65535 секторов.  "));
+              EXPECT_EQ(box.windowTitle(), QStringLiteral("Нет доступа к этому устройству"));
+              EXPECT_EQ(testing::BoxIcon(box), QMessageBox::Information);
+              EXPECT_FALSE(state_.DriveChosen);
+              testing::PressFirstButton(box);
+            })
+      .Then(QStringLiteral("FmChoose"), [&](QWidget&) {
+        ClickRow(Window(), 0);
+        Click(Continue());
+      });
+  EXPECT_TRUE(Run(script));
+  EXPECT_EQ(state_.SelectedDrive, 1);
+}
+
+TEST_F(Chooser, ClickOnEmptySpaceClearsTheChoiceButDoubleClickStillConfirms) {
+  AddDrive(u"FIRST", 100000);
+  AddDrive(u"SECOND", 100000);
+  bool disabledByClick = false;
+  bool keyboardLeftButton = false;
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget&) {
+    QTest::mouseClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, List().viewport()->height() - 5));
+    disabledByClick = List().selectedItems().isEmpty() && !Continue().isEnabled();
+    PressKey(List(), Qt::Key_Up);
+    keyboardLeftButton = !List().selectedItems().isEmpty() && !Continue().isEnabled();
+    const QRect row = List().visualItemRect(List().topLevelItem(0));
+    QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+  });
+  EXPECT_TRUE(Run(script));
+  EXPECT_TRUE(disabledByClick);
+  EXPECT_TRUE(keyboardLeftButton);
+  EXPECT_EQ(state_.SelectedDrive, 1);
+}
+
+TEST_F(Chooser, EscapeOutsideTheListDoesNotEndButTheCloseBoxDoes) {
+  AddDrive(u"ONLY", 100000);
+  bool survivedEscape = false;
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget& window) {
+    Continue().setFocus();
+    PressKey(Continue(), Qt::Key_Escape);
+    survivedEscape = window.isVisible() && ending_.codes.empty();
+    window.close();
+  });
+  EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(survivedEscape);
+  EXPECT_EQ(ending_.codes, std::vector<int>{0});
+}
+
+TEST_F(Chooser, LinksOpenThroughTheShellAndTheWebLinkTurnsRedWhileHeld) {
+  AddDrive(u"ONLY", 100000);
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget& window) {
+    auto& web = Child<LinkLabel>(window, QStringLiteral("Label1"));
+    auto& disks = Child<LinkLabel>(window, QStringLiteral("lbDiskManagement"));
+    EXPECT_EQ(web.TextColour(), QColor(0, 0, 255));
+    EXPECT_EQ(disks.TextColour(), QColor(0, 0, 255));
+    EXPECT_TRUE(disks.font().underline());
+    EXPECT_EQ(web.cursor().shape(), Qt::PointingHandCursor);
+    QTest::mousePress(&web, Qt::RightButton);
+    EXPECT_EQ(web.TextColour(), QColor(0, 0, 255));
+    QTest::mouseRelease(&web, Qt::RightButton);
+    QTest::mousePress(&web, Qt::LeftButton);
+    EXPECT_EQ(web.TextColour(), QColor(255, 0, 0));
+    QTest::mouseRelease(&web, Qt::LeftButton);
+    EXPECT_EQ(web.TextColour(), QColor(0, 0, 255));
+    Click(disks);
+    EXPECT_TRUE(window.isVisible());
+    PressKey(List(), Qt::Key_Escape);
+  });
+  Run(script);
+  std::vector<std::pair<std::u16string, std::uint32_t>> launches;
+  for (const RecordedRequest& request : system_->Requests()) {
+    if (request.call == "ShellExecute" && request.verb == u"open") launches.emplace_back(request.path, request.code);
+  }
+  const std::vector<std::pair<std::u16string, std::uint32_t>> expected{{MakerWebAddress, 5u}, {u"diskmgmt.msc", 1u}};
+  EXPECT_EQ(launches, expected);
+}
+
+}  // namespace
+}  // namespace trelvane

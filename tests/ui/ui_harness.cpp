@@ -1,0 +1,124 @@
+#include "ui_harness.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "test_support.h"
+
+namespace trelvane::testing {
+
+namespace {
+
+constexpr int PollIntervalMs = 10;
+// How long an unexpected modal window may stay before it is closed: about half a minute.
+constexpr int UnexpectedModalPolls = 3000;
+
+}  // namespace
+
+void EnsureApplication() {
+  if (QApplication::instance() != nullptr) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "trelvane_ui_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+bool RunUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 120000); }
+
+void Click(QWidget& widget) { QTest::mouseClick(&widget, Qt::LeftButton); }
+
+void ClickRow(QWidget& chooser, int row) {
+  auto& list = Child<QTreeWidget>(chooser, QStringLiteral("DriveList"));
+  const QRect rect = list.visualItemRect(list.topLevelItem(row));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+void PressKey(QWidget& widget, int key) { QTest::keyClick(&widget, static_cast<Qt::Key>(key)); }
+
+QString BoxText(QWidget& box) {
+  auto* messageBox = qobject_cast<QMessageBox*>(&box);
+  return messageBox != nullptr ? messageBox->text() : QString();
+}
+
+int BoxIcon(QWidget& box) {
+  auto* messageBox = qobject_cast<QMessageBox*>(&box);
+  return messageBox != nullptr ? messageBox->icon() : -1;
+}
+
+void PressFirstButton(QWidget& box) {
+  auto* messageBox = qobject_cast<QMessageBox*>(&box);
+  if (messageBox == nullptr || messageBox->buttons().isEmpty()) throw std::runtime_error("not a message box");
+  Click(*messageBox->buttons().first());
+}
+
+ModalScript::ModalScript() {
+  QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+  timer_.start(PollIntervalMs);
+}
+
+ModalScript::~ModalScript() { timer_.stop(); }
+
+ModalScript& ModalScript::Then(const QString& windowName, Action action) {
+  steps_.push_back({windowName, std::move(action)});
+  return *this;
+}
+
+// The action runs from a timer of its own: it may open a nested modal window, and this poller must
+// keep running to answer that one too.
+void ModalScript::Poll() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (pending_ || modal == nullptr || !modal->isVisible()) {
+    idlePolls_ = 0;
+    return;
+  }
+  if (!steps_.empty() && modal->objectName() == steps_.front().name) {
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    seen_ << step.name;
+    pending_ = true;
+    QPointer<QWidget> target(modal);
+    QTimer::singleShot(0, [this, step = std::move(step), target] {
+      pending_ = false;
+      if (target) step.action(*target);
+    });
+    return;
+  }
+  if (++idlePolls_ < UnexpectedModalPolls) return;
+  idlePolls_ = 0;
+  seen_ << QStringLiteral("unexpected ") + modal->objectName();
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->done(QDialog::Rejected);
+}
+
+Watch::Watch(std::function<bool()> condition, std::function<void()> action) {
+  QObject::connect(&timer_, &QTimer::timeout, [this, condition = std::move(condition), action = std::move(action)] {
+    if (!condition()) return;
+    timer_.stop();
+    action();
+  });
+  timer_.start(0);
+}
+
+std::unique_ptr<EmulatedSystem> Machine(const std::string& json, const std::string& directory) {
+  return EmulatedMachineFromJson(json, directory);
+}
+
+std::string DriveJson(int number, long long sectors, const std::string& ataName, const std::string& image,
+                      const std::string& extra) {
+  std::string json = "{\"number\": " + std::to_string(number) + ", \"length\": " + std::to_string(sectors * 512);
+  if (!ataName.empty()) {
+    json += ", \"identify\": \"" + SharedAtaFile(ataName + ".identify.bin").string() + "\"";
+    json += ", \"smart\": \"" + SharedAtaFile(ataName + ".smart.bin").string() + "\"";
+  }
+  if (!image.empty()) json += ", \"image\": \"" + image + "\"";
+  if (!extra.empty()) json += ", " + extra;
+  return json + "}";
+}
+
+}  // namespace trelvane::testing
