@@ -38,7 +38,7 @@ std::optional<DevicePath> ParseDevicePath(const std::u16string& path) {
   if (path.size() <= DevicePrefix.size() || std::u16string_view(path).substr(0, 4) != DevicePrefix)
     return std::nullopt;
   const std::u16string_view name = std::u16string_view(path).substr(DevicePrefix.size());
-  if (name.size() > PhysicalDrive.size() && AsciiUpper(name.substr(0, PhysicalDrive.size())) == PhysicalDrive) {
+  if (name.size() >= PhysicalDrive.size() && AsciiUpper(name.substr(0, PhysicalDrive.size())) == PhysicalDrive) {
     const auto number = DriveNumber(name.substr(PhysicalDrive.size()));
     if (!number) return std::nullopt;
     return DevicePath{DevicePath::Kind::PhysicalDrive, *number, {}};

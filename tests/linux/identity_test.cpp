@@ -1,0 +1,60 @@
+// Identity strings from IDENTIFY data and sysfs texts, stored so the program's pair swap shows them.
+
+#include "platform/linux/identity.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace trelvane::linux_platform {
+namespace {
+
+// What the program does with the serial bytes it receives: exchange every byte pair, then trim.
+std::string AsTheProgramShowsIt(const std::string& serial) {
+  std::string padded = serial;
+  if (padded.size() % 2 != 0) padded += '\0';
+  for (std::size_t i = 0; i + 1 < padded.size(); i += 2) std::swap(padded[i], padded[i + 1]);
+  return TrimBlanks(padded);
+}
+
+TEST(AtaIdentityStrings, RealDrivesModelFirmwareAndSerial) {
+  const auto identify = testing::ReadBinaryFile(testing::SharedAtaFile("WDC_WD2500JB--00REA0-20.00K20.identify.bin"));
+  ASSERT_EQ(identify.size(), 512u);
+  const DeviceStrings strings = AtaIdentityStrings(std::vector<std::uint8_t>(identify.begin(), identify.end()));
+  EXPECT_EQ(strings.vendor, "");
+  EXPECT_EQ(strings.product, "WDC WD2500JB-00REA0");
+  EXPECT_EQ(strings.revision, "20.00K20");
+  EXPECT_EQ(strings.serial.size(), 20u);  // the raw words, as the drive stores them
+  EXPECT_EQ(AsTheProgramShowsIt(strings.serial), "WD-WMANK4051741");
+}
+
+TEST(AtaIdentityStrings, OddLengthSerialOfEmulatedDisk) {
+  std::vector<std::uint8_t> identify(512, 0);
+  const std::string serial = "QPATA-S0003         ";  // ATA pads with blanks to 20 characters
+  for (std::size_t i = 0; i < serial.size(); ++i) identify[20 + (i ^ 1)] = static_cast<std::uint8_t>(serial[i]);
+  const std::string model = "QEMU PATA PRIMARY SLAVE-2";
+  for (std::size_t i = 0; i < 40; ++i)
+    identify[54 + (i ^ 1)] = static_cast<std::uint8_t>(i < model.size() ? model[i] : ' ');
+  const DeviceStrings strings = AtaIdentityStrings(identify);
+  EXPECT_EQ(strings.product, model);
+  EXPECT_EQ(AsTheProgramShowsIt(strings.serial), "QPATA-S0003");
+  EXPECT_EQ(strings.revision, "");
+}
+
+TEST(PreSwapSerial, OddLengthGetsABlankSoNoZeroShows) {
+  EXPECT_EQ(PreSwapSerial("QSATA-00001"), "SQTA-A0000 1");
+  EXPECT_EQ(AsTheProgramShowsIt(PreSwapSerial("QSATA-00001")), "QSATA-00001");
+  EXPECT_EQ(AsTheProgramShowsIt(PreSwapSerial("2W-D")), "2W-D");
+  EXPECT_EQ(PreSwapSerial(""), "");
+}
+
+TEST(SerialFromVpdPage80, LengthFromBytes2And3) {
+  const std::vector<std::uint8_t> page{0x00, 0x80, 0x00, 0x0C, ' ', ' ', 'Q', 'M', '0', '0', '0', '0', '1',
+                                       ' ', ' ', ' ', 'X', 'X'};
+  EXPECT_EQ(SerialFromVpdPage80(page), "QM00001");
+  EXPECT_EQ(SerialFromVpdPage80(std::vector<std::uint8_t>{0x00, 0x83, 0x00, 0x01, 'A'}), "");
+  EXPECT_EQ(SerialFromVpdPage80(std::vector<std::uint8_t>{0x00, 0x80, 0x00, 0x40, 'A', 'B'}), "AB");
+}
+
+}  // namespace
+}  // namespace trelvane::linux_platform

@@ -1,0 +1,403 @@
+// The real backend on loop devices this test creates over files in a temporary folder.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "loop_disk.h"
+#include "platform/bytes.h"
+#include "platform/linux/linux_system.h"
+#include "platform/win_constants.h"
+#include "test_support.h"
+#include "text/u16.h"
+
+namespace trelvane {
+namespace {
+
+using testing::LoopDisk;
+using Bytes = std::vector<std::uint8_t>;
+constexpr long long MiB = 1 << 20;
+
+struct Reply {
+  bool ok = false;
+  std::uint32_t error = 0;
+  std::uint32_t returned = 0;
+  Bytes out;
+};
+
+Reply Request(System& system, Handle handle, std::uint32_t code, const Bytes& in = {}, std::size_t outSize = 512) {
+  Reply reply;
+  reply.out.assign(outSize, 0);
+  reply.ok = system.DeviceIoControl(handle, code, in, reply.out, reply.returned);
+  reply.error = reply.ok ? 0 : system.GetLastError();
+  return reply;
+}
+
+Bytes PropertyQuery(std::uint32_t property) {
+  Bytes query(12, 0);
+  WriteU32LE(query, 0, property);
+  return query;
+}
+
+std::u16string Drive(int number) { return u"\\\\.\\PhysicalDrive" + FromAscii(std::to_string(number)); }
+std::u16string Volume(const std::string& name) { return u"\\\\.\\" + FromAscii(name); }
+
+bool IsMounted(const std::filesystem::path& point) {
+  return testing::ReadTextFile("/proc/self/mountinfo").find(" " + point.string() + " ") != std::string::npos;
+}
+
+Bytes ImageBytes(const std::filesystem::path& image, long long offset, std::size_t count) {
+  std::ifstream in(image, std::ios::binary);
+  in.seekg(offset);
+  Bytes bytes(count, 0xAA);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
+  return bytes;
+}
+
+void FillImage(const std::filesystem::path& image, long long size, std::uint8_t value) {
+  std::fstream out(image, std::ios::binary | std::ios::in | std::ios::out);
+  const std::string chunk(static_cast<std::size_t>(MiB), static_cast<char>(value));
+  for (long long at = 0; at < size; at += MiB) out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+}
+
+class RealBackend : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::CanUseLoopDevices()) GTEST_SKIP() << "needs root, losetup and partx";
+  }
+  void TearDown() override { unsetenv("TRELVANE_DRIVES"); }
+
+  // The backend sees only these disks as physical drives 0, 1 ...; never the machine's own disks.
+  std::unique_ptr<System> SystemFor(const std::vector<const LoopDisk*>& disks) {
+    std::string list;
+    for (const LoopDisk* disk : disks) {
+      if (!disk->attached()) return nullptr;
+      list += (list.empty() ? "" : ",") + disk->device();
+    }
+    setenv("TRELVANE_DRIVES", list.c_str(), 1);
+    return MakeLinuxSystem("trelvane_linux_tests");
+  }
+
+  testing::TempDir folder_;
+};
+
+#define REQUIRE_SYSTEM(system) \
+  if (!(system)) GTEST_SKIP() << "no loop device could be attached"
+
+TEST_F(RealBackend, GeometryLengthAndPropertiesOfLoopDevices) {
+  LoopDisk small(folder_, "small", 64 * MiB);
+  LoopDisk native(folder_, "native", 32 * MiB, 4096);
+  auto system = SystemFor({&small, &native});
+  REQUIRE_SYSTEM(system);
+
+  const Handle first = system->CreateFileW(Drive(0), Access::GenericRead, Share::ReadWrite);
+  ASSERT_NE(first, InvalidHandle);
+  EXPECT_EQ(system->GetLastError(), 0u);
+  const Reply geometry = Request(*system, first, Ioctl::DiskGetDriveGeometry, Bytes(512, 0));
+  ASSERT_TRUE(geometry.ok);
+  EXPECT_EQ(geometry.returned, 24u);
+  EXPECT_EQ(ReadU32LE(geometry.out, 20), 512u);
+  EXPECT_EQ(ReadU32LE(geometry.out, 8), 12u);
+  const Reply length = Request(*system, first, Ioctl::DiskGetLengthInfo, Bytes(512, 0));
+  ASSERT_TRUE(length.ok);
+  EXPECT_EQ(ReadU64LE(length.out, 0), static_cast<std::uint64_t>(64 * MiB));
+
+  const Reply adapter = Request(*system, first, Ioctl::StorageQueryProperty, PropertyQuery(StorageProperty::Adapter));
+  ASSERT_TRUE(adapter.ok);
+  EXPECT_EQ(adapter.out[24], 15);  // file-backed virtual
+  const auto maxSectorsKb = testing::ReadTextFile("/sys/block/" + small.kernelName() + "/queue/max_sectors_kb");
+  EXPECT_EQ(ReadU32LE(adapter.out, 8), std::stoul(maxSectorsKb) * 1024);
+  const Reply device = Request(*system, first, Ioctl::StorageQueryProperty, PropertyQuery(StorageProperty::Device));
+  ASSERT_TRUE(device.ok);
+  EXPECT_EQ(ReadU32LE(device.out, 0), 40u);
+  EXPECT_EQ(ReadU32LE(device.out, 4), 40u);  // a loop device reports no strings
+  EXPECT_EQ(ReadU32LE(device.out, 16), 0u);
+
+  // No ATA path: the SMART and inquiry requests are refused as the platform's drivers refuse them.
+  EXPECT_EQ(Request(*system, first, Ioctl::SmartGetVersion, {}, 28).error, 1u);
+  EXPECT_EQ(Request(*system, first, Ioctl::ScsiGetInquiryData).error, 1u);
+  // SMART_RCV_DRIVE_DATA needs read and write access, which a probe handle lacks.
+  EXPECT_EQ(Request(*system, first, Ioctl::SmartRcvDriveData, Bytes(33, 0), 528).error, 5u);
+  system->CloseHandle(first);
+
+  const Handle second = system->CreateFileW(Drive(1), Access::GenericRead, Share::ReadWrite);
+  ASSERT_NE(second, InvalidHandle);
+  EXPECT_EQ(ReadU32LE(Request(*system, second, Ioctl::DiskGetDriveGeometry).out, 20), 4096u);
+  system->CloseHandle(second);
+
+  EXPECT_EQ(system->CreateFileW(Drive(2), Access::GenericRead, Share::ReadWrite), InvalidHandle);
+  EXPECT_EQ(system->GetLastError(), 2u);
+}
+
+TEST_F(RealBackend, QueryOnlyHandleHasTheDeviceNumberButNotTheLength) {
+  LoopDisk disk(folder_, "disk", 16 * MiB);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  const Handle volume = system->CreateFileW(Volume(disk.kernelName()), Access::None, Share::ReadWrite);
+  ASSERT_NE(volume, InvalidHandle);
+  EXPECT_EQ(Request(*system, volume, Ioctl::DiskGetLengthInfo).error, 5u);
+  const Reply number = Request(*system, volume, Ioctl::StorageGetDeviceNumber, {}, 1024);
+  ASSERT_TRUE(number.ok);
+  EXPECT_EQ(number.returned, 12u);
+  EXPECT_EQ(ReadU32LE(number.out, 0), 7u);
+  EXPECT_EQ(ReadU32LE(number.out, 4), 0u);
+  EXPECT_EQ(ReadU32LE(number.out, 8), 0u);
+  system->CloseHandle(volume);
+  EXPECT_EQ(system->CreateFileW(u"\\\\.\\null", Access::None, Share::ReadWrite), InvalidHandle);
+}
+
+std::vector<std::string> LogicalDrives(System& system) {
+  std::vector<char16_t> buffer(1024, 0);
+  const std::uint32_t length = system.GetLogicalDriveStringsW(buffer);
+  EXPECT_LT(length, 1024u);
+  std::vector<std::string> names;
+  std::string name;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    if (buffer[i] == 0) {
+      names.push_back(name);
+      name.clear();
+    } else {
+      name += static_cast<char>(buffer[i]);
+    }
+  }
+  return names;
+}
+
+TEST_F(RealBackend, LogicalDrivesAreTheMountedPartitionsWithTheirDriveNumbers) {
+  LoopDisk disk(folder_, "parted", 64 * MiB);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  ASSERT_TRUE(disk.Partition({16, 0}));
+  ASSERT_FALSE(disk.FormatAndMount(1).empty());
+
+  const std::vector<std::string> names = LogicalDrives(*system);
+  const std::string p1 = disk.kernelName() + "p1\\";
+  EXPECT_NE(std::find(names.begin(), names.end(), p1), names.end());
+  EXPECT_EQ(std::find(names.begin(), names.end(), disk.kernelName() + "p2\\"), names.end());
+
+  for (const std::string& name : names) {
+    const Handle volume = system->CreateFileW(Volume(name.substr(0, name.size() - 1)), Access::None, Share::ReadWrite);
+    if (volume == InvalidHandle) continue;
+    const Reply number = Request(*system, volume, Ioctl::StorageGetDeviceNumber, {}, 1024);
+    system->CloseHandle(volume);
+    if (name == p1) {
+      ASSERT_TRUE(number.ok);
+      EXPECT_EQ(ReadU32LE(number.out, 4), 0u);
+      EXPECT_EQ(ReadU32LE(number.out, 8), 1u);
+    } else {
+      // Volumes of the machine's own disks are on no listed drive and can never be taken for one.
+      EXPECT_FALSE(number.ok) << name;
+    }
+  }
+}
+
+TEST_F(RealBackend, ExclusiveDriveHandleIsRefusedWhileAnotherIsOpen) {
+  LoopDisk disk(folder_, "exclusive", 16 * MiB);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  const std::uint32_t readWrite = Access::GenericRead | Access::GenericWrite;
+  const Handle first = system->CreateFileW(Drive(0), readWrite, Share::None);
+  ASSERT_NE(first, InvalidHandle);
+  EXPECT_EQ(system->CreateFileW(Drive(0), readWrite, Share::None), InvalidHandle);
+  EXPECT_EQ(system->GetLastError(), 32u);
+  system->CloseHandle(first);
+  const Handle again = system->CreateFileW(Drive(0), readWrite, Share::None);
+  EXPECT_NE(again, InvalidHandle);
+  system->CloseHandle(again);
+}
+
+TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsAndHoldsTheVolume) {
+  LoopDisk disk(folder_, "locked", 64 * MiB);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  ASSERT_TRUE(disk.Partition({16, 0}));
+  const auto point = disk.FormatAndMount(1);
+  ASSERT_FALSE(point.empty());
+  const std::u16string volumeName = Volume(disk.kernelName() + "p1");
+
+  {
+    std::ofstream busy(point / "busy.txt");
+    busy << "open";
+    busy.flush();
+    const Handle volume = system->CreateFileW(volumeName, Access::GenericRead, Share::ReadWrite);
+    ASSERT_NE(volume, InvalidHandle);
+    EXPECT_EQ(Request(*system, volume, Ioctl::FsctlLockVolume, {}, 0).error, 5u);
+    system->CloseHandle(volume);
+    EXPECT_TRUE(IsMounted(point));
+  }
+
+  const Handle volume = system->CreateFileW(volumeName, Access::GenericRead, Share::ReadWrite);
+  ASSERT_NE(volume, InvalidHandle);
+  EXPECT_TRUE(Request(*system, volume, Ioctl::FsctlLockVolume, {}, 0).ok);
+  EXPECT_FALSE(IsMounted(point));
+  EXPECT_NE(testing::RunQuietly("mount " + disk.PartitionNode(1) + " '" + point.string() + "'"), 0);
+  const Reply dismount = Request(*system, volume, Ioctl::FsctlDismountVolume, {}, 0);
+  EXPECT_TRUE(dismount.ok);
+  EXPECT_EQ(dismount.returned, 0u);
+  EXPECT_TRUE(Request(*system, volume, Ioctl::FsctlAllowExtendedDasdIo, {}, 0).ok);
+
+  const int heldElsewhere = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+  EXPECT_LT(heldElsewhere, 0);
+  if (heldElsewhere >= 0) close(heldElsewhere);
+  system->CloseHandle(volume);
+  const int released = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+  EXPECT_GE(released, 0);
+  if (released >= 0) close(released);
+}
+
+TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
+  constexpr long long size = 8 * MiB;
+  LoopDisk disk(folder_, "written", size);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  FillImage(disk.image(), size, 0xFF);
+  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+  ASSERT_NE(drive, InvalidHandle);
+
+  std::int64_t position = -1;
+  ASSERT_TRUE(system->SetFilePointerEx(drive, 4096, position));
+  EXPECT_EQ(position, 4096);
+  const Bytes storage(65536 + 1, 0);
+  const std::span<const std::uint8_t> unaligned(storage.data() + 1, 65536);  // through the bounce buffer
+  std::uint32_t written = 0;
+  ASSERT_TRUE(system->WriteFile(drive, unaligned, written));
+  EXPECT_EQ(written, 65536u);
+  ASSERT_TRUE(system->WriteFile(drive, unaligned.subspan(0, 4096), written));  // follows the first write
+  ASSERT_TRUE(system->FlushFileBuffers(drive));
+  EXPECT_EQ(ImageBytes(disk.image(), 4095, 1), Bytes{0xFF});
+  EXPECT_EQ(ImageBytes(disk.image(), 4096, 65536 + 4096), Bytes(65536 + 4096, 0));
+  EXPECT_EQ(ImageBytes(disk.image(), 4096 + 65536 + 4096, 1), Bytes{0xFF});
+
+  ASSERT_TRUE(system->SetFilePointerEx(drive, size - 4096, position));
+  EXPECT_FALSE(system->WriteFile(drive, unaligned, written));
+  EXPECT_EQ(system->GetLastError(), 27u);
+  EXPECT_EQ(written, 4096u);  // the part before the end was written
+  ASSERT_TRUE(system->SetFilePointerEx(drive, size + 65536, position));  // past the end is allowed
+  EXPECT_FALSE(system->WriteFile(drive, unaligned, written));
+  EXPECT_EQ(system->GetLastError(), 27u);
+  EXPECT_EQ(written, 0u);
+
+  ASSERT_TRUE(system->SetFilePointerEx(drive, 0, position));
+  EXPECT_FALSE(system->WriteFile(drive, unaligned.subspan(0, 100), written));
+  EXPECT_EQ(system->GetLastError(), 87u);
+  EXPECT_FALSE(system->SetFilePointerEx(drive, -512, position));
+  system->CloseHandle(drive);
+
+  const Handle reader = system->CreateFileW(Drive(0), Access::GenericRead, Share::ReadWrite);
+  ASSERT_NE(reader, InvalidHandle);
+  EXPECT_FALSE(system->WriteFile(reader, unaligned, written));
+  EXPECT_EQ(system->GetLastError(), 5u);
+  system->CloseHandle(reader);
+}
+
+TEST_F(RealBackend, HalfASectorOfAFourKDiskIsAnInvalidParameter) {
+  LoopDisk disk(folder_, "native", 8 * MiB, 4096);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+  ASSERT_NE(drive, InvalidHandle);
+  const Bytes zeros(4096, 0);
+  std::uint32_t written = 0;
+  std::int64_t position = 0;
+  ASSERT_TRUE(system->SetFilePointerEx(drive, 8 * MiB - 512, position));
+  EXPECT_FALSE(system->WriteFile(drive, std::span<const std::uint8_t>(zeros).subspan(0, 512), written));
+  EXPECT_EQ(system->GetLastError(), 87u);
+  system->CloseHandle(drive);
+}
+
+TEST_F(RealBackend, ReadOnlyDiskOpensButItsWritesAreWriteProtected) {
+  LoopDisk disk(folder_, "readonly", 8 * MiB, 512, true);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+  if (drive == InvalidHandle) {
+    EXPECT_EQ(system->GetLastError(), 19u);  // kernels that refuse the open itself
+    return;
+  }
+  const Bytes zeros(4096, 0);
+  std::uint32_t written = 0;
+  EXPECT_FALSE(system->WriteFile(drive, zeros, written));
+  EXPECT_EQ(system->GetLastError(), 19u);
+  system->CloseHandle(drive);
+}
+
+// A tmpfs mounted for the test (and unmounted after the loop device on it is gone).
+struct SmallTmpfs {
+  explicit SmallTmpfs(const std::filesystem::path& point) : point_(point) {
+    std::filesystem::create_directories(point_);
+    mounted_ = testing::RunQuietly("mount -t tmpfs -o size=8m tmpfs '" + point_.string() + "'") == 0;
+  }
+  ~SmallTmpfs() {
+    if (mounted_) testing::RunQuietly("umount '" + point_.string() + "'");
+  }
+  std::filesystem::path point_;
+  bool mounted_ = false;
+};
+
+TEST_F(RealBackend, FullBackingStoreShowsAsSectorNotFoundAtThatWrite) {
+  SmallTmpfs store(folder_.path() / "store");
+  if (!store.mounted_) GTEST_SKIP() << "cannot mount a tmpfs";
+  LoopDisk disk(folder_, "overcommitted", 32 * MiB, 512, false, store.point_);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+  ASSERT_NE(drive, InvalidHandle);
+  const Bytes zeros(MiB, 0);
+  std::uint32_t written = 0;
+  long long failedAt = -1;
+  for (long long offset = 0; offset < 32 * MiB && failedAt < 0; offset += MiB) {
+    std::int64_t position = 0;
+    ASSERT_TRUE(system->SetFilePointerEx(drive, offset, position));
+    if (!system->WriteFile(drive, zeros, written)) failedAt = offset;
+  }
+  EXPECT_EQ(system->GetLastError(), 27u);
+  EXPECT_GE(failedAt, 6 * MiB);
+  EXPECT_LE(failedAt, 8 * MiB);
+  system->CloseHandle(drive);
+}
+
+TEST_F(RealBackend, PartitionTableIsRereadWhenTheLastLockedVolumeIsReleased) {
+  LoopDisk disk(folder_, "reread", 32 * MiB);
+  auto system = SystemFor({&disk});
+  REQUIRE_SYSTEM(system);
+  ASSERT_TRUE(disk.Partition({8, 8}));
+  const auto partitionSysfs = [&](int number) {
+    return std::filesystem::exists("/sys/block/" + disk.kernelName() + "/" + disk.kernelName() + "p" +
+                                   std::to_string(number));
+  };
+  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+  ASSERT_NE(drive, InvalidHandle);
+  const Handle first = system->CreateFileW(Volume(disk.kernelName() + "p1"), Access::GenericRead, Share::ReadWrite);
+  const Handle second = system->CreateFileW(Volume(disk.kernelName() + "p2"), Access::GenericRead, Share::ReadWrite);
+  ASSERT_TRUE(Request(*system, first, Ioctl::FsctlLockVolume, {}, 0).ok);
+  ASSERT_TRUE(Request(*system, second, Ioctl::FsctlLockVolume, {}, 0).ok);
+
+  const Bytes zeros(MiB, 0);  // the partition table goes
+  std::uint32_t written = 0;
+  ASSERT_TRUE(system->WriteFile(drive, zeros, written));
+  ASSERT_TRUE(system->FlushFileBuffers(drive));
+  EXPECT_TRUE(Request(*system, drive, Ioctl::DiskUpdateProperties, {}, 0).ok);
+  EXPECT_TRUE(partitionSysfs(1));
+  system->CloseHandle(first);
+  EXPECT_TRUE(partitionSysfs(2));
+  system->CloseHandle(second);
+  EXPECT_FALSE(partitionSysfs(1));
+  EXPECT_FALSE(partitionSysfs(2));
+  system->CloseHandle(drive);
+}
+
+TEST(LinuxSystem, ProgramPathIsTheRealFileWithBackslashes) {
+  auto system = MakeLinuxSystem("trelvane_linux_tests");
+  const std::u16string path = system->GetModuleFileNameW();
+  EXPECT_EQ(path.find(u'/'), std::u16string::npos);
+  EXPECT_EQ(path.substr(path.rfind(u'\\') + 1), u"trelvane_linux_tests");
+  EXPECT_EQ(system->GetVersionExW().platformId, 2u);
+  EXPECT_EQ(system->ProcessBits(), static_cast<int>(sizeof(void*) * 8));
+}
+
+}  // namespace
+}  // namespace trelvane

@@ -1,0 +1,110 @@
+// Device names, the drive list variable, modules, shell commands and system information.
+
+#include <gtest/gtest.h>
+#include <sys/sysmacros.h>
+
+#include <map>
+
+#include "platform/linux/device_path.h"
+#include "platform/linux/drive_list.h"
+#include "platform/linux/modules.h"
+#include "platform/linux/shell_open.h"
+#include "platform/linux/system_info.h"
+#include "platform/setup_api.h"
+
+namespace trelvane::linux_platform {
+namespace {
+
+TEST(ParseDevicePath, PhysicalDrivesAnyCase) {
+  const auto drive = ParseDevicePath(u"\\\\.\\PhysicalDrive12");
+  ASSERT_TRUE(drive);
+  EXPECT_EQ(drive->kind, DevicePath::Kind::PhysicalDrive);
+  EXPECT_EQ(drive->driveNumber, 12u);
+  EXPECT_EQ(ParseDevicePath(u"\\\\.\\PHYSICALDRIVE0")->driveNumber, 0u);
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\PhysicalDrive"));
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\PhysicalDrive-1"));
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\PhysicalDrive1x"));
+}
+
+TEST(ParseDevicePath, VolumesAreKernelNamesUnderDev) {
+  EXPECT_EQ(ParseDevicePath(u"\\\\.\\sdb1")->nodePath, "/dev/sdb1");
+  EXPECT_EQ(ParseDevicePath(u"\\\\.\\loop3p1")->nodePath, "/dev/loop3p1");
+  EXPECT_EQ(ParseDevicePath(u"\\\\.\\cciss!c0d0p1")->nodePath, "/dev/cciss/c0d0p1");
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\C:"));
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\..!..!etc!passwd"));
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\a/b"));
+  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\"));
+  EXPECT_FALSE(ParseDevicePath(u"C:\\sdb1"));
+}
+
+TEST(ParseDriveVariable, CommaSeparatedPaths) {
+  EXPECT_EQ(ParseDriveVariable("/dev/loop3,/dev/loop4"), (std::vector<std::string>{"/dev/loop3", "/dev/loop4"}));
+  EXPECT_EQ(ParseDriveVariable(" /dev/loop3 ,, /dev/sdb,"), (std::vector<std::string>{"/dev/loop3", "/dev/sdb"}));
+  EXPECT_TRUE(ParseDriveVariable("").empty());
+}
+
+TEST(DriveList, NumbersFollowTheListAndLeaveNoGaps) {
+  const DriveList drives({{"/dev/loop3", makedev(7, 3)}, {"/dev/missing", std::nullopt}, {"/dev/loop4", makedev(7, 4)}});
+  EXPECT_EQ(drives.Find(1)->nodePath, "/dev/missing");
+  EXPECT_EQ(drives.Find(3), nullptr);
+  EXPECT_EQ(drives.NumberOf(makedev(7, 4)), 2u);
+  EXPECT_FALSE(drives.NumberOf(makedev(254, 0)));
+}
+
+TEST(IsDriveName, VirtualAndOpticalDevicesAreNotDrives) {
+  for (const char* name : {"sda", "vda", "nvme0n1", "mmcblk0", "hda"}) EXPECT_TRUE(IsDriveName(name)) << name;
+  for (const char* name : {"loop0", "zram0", "ram1", "dm-0", "md127", "sr0", "fd0", "nbd0", ""})
+    EXPECT_FALSE(IsDriveName(name)) << name;
+}
+
+TEST(ModuleTable, SetupLibraryWithEveryEntryTaskDialogAndKernel) {
+  const ModuleTable modules;
+  std::uint32_t error = 0;
+  const ModuleHandle setup = modules.Load(u"SETUPAPI.DLL", error);
+  EXPECT_GE(setup, 32u);
+  for (const std::string& name : SetupApiSlotNames()) EXPECT_NE(modules.Find(setup, name, error), 0u) << name;
+  EXPECT_NE(modules.Find(modules.Load(u"comctl32.dll", error), "TaskDialog", error), 0u);
+  EXPECT_NE(modules.Find(modules.Load(u"kernel32", error), "IsWow64Process", error), 0u);
+  EXPECT_EQ(modules.Find(setup, "setupdigetclassdevsw", error), 0u);
+  EXPECT_EQ(error, 127u);
+  EXPECT_EQ(modules.Load(u"uxtheme.dll", error), 0u);
+  EXPECT_EQ(error, 126u);
+}
+
+TEST(ShellCommand, AddressesGoToXdgOpenAndDiskManagementToTheDiskUtility) {
+  std::map<std::string, std::string> installed{{"xdg-open", "/usr/bin/xdg-open"},
+                                               {"partitionmanager", "/usr/bin/partitionmanager"}};
+  const ProgramFinder find = [&](std::string_view name) -> std::optional<std::string> {
+    const auto found = installed.find(std::string(name));
+    if (found == installed.end()) return std::nullopt;
+    return found->second;
+  };
+  EXPECT_EQ(ShellCommand(u"open", u"https://example.org/a b", find),
+            (std::vector<std::string>{"/usr/bin/xdg-open", "https://example.org/a b"}));
+  EXPECT_EQ(ShellCommand(u"open", u"diskmgmt.msc", find), (std::vector<std::string>{"/usr/bin/partitionmanager"}));
+  installed["gnome-disks"] = "/usr/bin/gnome-disks";
+  EXPECT_EQ(ShellCommand(u"OPEN", u"DiskMgmt.msc", find), (std::vector<std::string>{"/usr/bin/gnome-disks"}));
+  EXPECT_FALSE(ShellCommand(u"print", u"https://example.org", find));
+  installed.clear();
+  EXPECT_FALSE(ShellCommand(u"open", u"https://example.org", find));
+  EXPECT_FALSE(ShellCommand(u"open", u"diskmgmt.msc", find));
+}
+
+TEST(VersionFromKernelRelease, MajorMinorPatchAsMajorMinorBuild) {
+  const OsVersion version = VersionFromKernelRelease("6.18.44-fc-v1272");
+  EXPECT_EQ(version.platformId, 2u);
+  EXPECT_EQ(version.major, 6u);
+  EXPECT_EQ(version.minor, 18u);
+  EXPECT_EQ(version.build, 44u);
+  EXPECT_TRUE(version.servicePack.empty());
+  const OsVersion shortRelease = VersionFromKernelRelease("6.1-rc3");
+  EXPECT_EQ(shortRelease.minor, 1u);
+  EXPECT_EQ(shortRelease.build, 0u);
+}
+
+TEST(PlatformPathSyntax, SlashesBecomeBackslashes) {
+  EXPECT_EQ(PlatformPathSyntax("/opt/Трельвейн/trelvane"), u"\\opt\\Трельвейн\\trelvane");
+}
+
+}  // namespace
+}  // namespace trelvane::linux_platform
