@@ -13,10 +13,10 @@ int RunDetails(Session& session, const Arguments& arguments) { return DetailsCom
 int RunSmart(Session& session, const Arguments& arguments) { return SmartCommand(session, *arguments.drive); }
 
 constexpr CommandEntry Commands[] = {
-    {"list", RunList},
-    {"details", RunDetails},
-    {"smart", RunSmart},
-    {"format", FormatDriveCommand},
+    {"list", true, RunList},
+    {"details", false, RunDetails},
+    {"smart", false, RunSmart},
+    {"format", true, FormatDriveCommand},
 };
 
 }  // namespace

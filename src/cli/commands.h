@@ -10,6 +10,7 @@ namespace trelvane::cli {
 
 struct CommandEntry {
   const char* name;
+  bool printsFormatLog;  // list and format print the format log; the reports print only themselves
   int (*run)(Session& session, const Arguments& arguments);
 };
 

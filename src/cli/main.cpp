@@ -17,9 +17,11 @@ using namespace trelvane::cli;
 namespace {
 
 int RunCommand(Session& session, const Arguments& arguments) {
-  RunCliStartup(session, arguments.debug);
-  for (const CommandEntry& entry : CommandTable())
-    if (arguments.command == entry.name) return entry.run(session, arguments);
+  for (const CommandEntry& entry : CommandTable()) {
+    if (arguments.command != entry.name) continue;
+    RunCliStartup(session, arguments.debug, entry.printsFormatLog);
+    return entry.run(session, arguments);
+  }
   return ExitRefused;
 }
 

@@ -8,8 +8,8 @@
 
 namespace trelvane::cli {
 
-void RunCliStartup(Session& session, bool debug) {
-  session.log.SetFormatSink(&session.formatLog);
+void RunCliStartup(Session& session, bool debug, bool printFormatLog) {
+  session.log.SetFormatSink(printFormatLog ? &session.formatLog : nullptr);
   session.log.SetDebugSink(&session.debugLog);
   RunStartup(*session.system, session.state, session.log, session.boxes, session.windows,
              debug ? u"--debug" : u"");

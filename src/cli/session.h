@@ -31,9 +31,9 @@ struct Session {
   NoStartupWindows windows;
 };
 
-// Runs the program's start-up; the format log goes to standard output, and with `debug` the debug log
-// to standard error.
-void RunCliStartup(Session& session, bool debug);
+// Runs the program's start-up. With `printFormatLog` the format log goes to standard output; with
+// `debug` the debug log goes to standard error.
+void RunCliStartup(Session& session, bool debug, bool printFormatLog);
 
 // Makes drive N the selected drive and opens it as the main window does. Returns ExitSuccess, or the
 // exit code after printing why it cannot be used.

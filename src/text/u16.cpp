@@ -69,12 +69,12 @@ std::u16string FromUtf8(std::string_view text) {
       ++i;
       continue;
     }
-    char32_t c = length == 1 ? lead : (lead & (0x7F >> length));
+    char32_t c = length == 1 ? lead : static_cast<char32_t>(lead & (0x7Fu >> length));
     bool valid = true;
     for (std::size_t k = 1; k < length; ++k) {
       const auto next = static_cast<unsigned char>(text[i + k]);
       if ((next & 0xC0) != 0x80) valid = false;
-      c = (c << 6) | (next & 0x3F);
+      c = (c << 6) | static_cast<char32_t>(next & 0x3Fu);
     }
     if (!valid || c > 0x10FFFF) {
       out.push_back(u'\uFFFD');

@@ -29,8 +29,8 @@ INSTANTIATE_TEST_SUITE_P(Machines, ListCommand,
                                            ListCase{"device-fails", 3}, ListCase{"platform-gate", 3},
                                            ListCase{"setupapi-missing", 3}, ListCase{"wow64-fails", 3},
                                            ListCase{"drive-strings-overflow", 0}),
-                         [](const auto& info) {
-                           std::string name = info.param.machine;
+                         [](const auto& testInfo) {
+                           std::string name = testInfo.param.machine;
                            for (char& c : name)
                              if (c == '-') c = '_';
                            return name;

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "device/enumeration.h"
+#include "device/volumes.h"
+#include "platform/emulated/emulated_system.h"
+#include "recording_views.h"
+#include "test_support.h"
+
+namespace trelvane {
+namespace {
+
+struct Enumeration {
+  explicit Enumeration(const std::string& machine)
+      : system(EmulatedMachineFromJson(machine, ".")), log(*system, state.DebugMode) {
+    EnumerateDrives(*system, log, boxes, windows, state);
+  }
+  std::vector<std::u16string> OpenedPaths() const {
+    std::vector<std::u16string> paths;
+    for (const auto& request : system->Requests())
+      if (request.call == "CreateFile" && request.path.starts_with(u"\\\\.\\PhysicalDrive")) paths.push_back(request.path);
+    return paths;
+  }
+
+  std::unique_ptr<EmulatedSystem> system;
+  ProgramState state;
+  DiagnosticLog log;
+  testing::RecordingBoxes boxes;
+  testing::RecordingStartupWindows windows;
+};
+
+TEST(EnumerateDrives, KeepsFoundDrivesInOrderOfTheirNumbers) {
+  Enumeration run(R"({"drives": [{"number": 0}, {"number": 2}, {"number": 40}, {"number": 5, "geometry_error": 1}]})");
+  ASSERT_EQ(run.state.DriveCount, 3);
+  EXPECT_EQ(run.state.DriveTable[1].DevicePath, u"\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(run.state.DriveTable[2].DevicePath, u"\\\\.\\PhysicalDrive2");
+  EXPECT_EQ(run.state.DriveTable[2].DeviceNumber, 2u);
+  EXPECT_EQ(run.state.DriveTable[3].DeviceNumber, 40u);
+  EXPECT_EQ(run.windows.events.back(), u"chooser status: Найдено дисков: 3");
+  EXPECT_EQ(run.OpenedPaths().size(), 256u);
+}
+
+TEST(EnumerateDrives, StopsAfterFifteenDrivesAndTriesNoFurtherName) {
+  std::string drives;
+  for (int n = 0; n < 20; ++n) drives += (n ? "," : "") + std::string(R"({"number": )") + std::to_string(n) + "}";
+  Enumeration run(R"({"drives": [)" + drives + "]}");
+  EXPECT_EQ(run.state.DriveCount, 15);
+  EXPECT_EQ(run.state.DriveTable[15].DeviceNumber, 14u);
+  EXPECT_TRUE(run.state.DriveTable[16].DevicePath.empty());
+  EXPECT_EQ(run.OpenedPaths().back(), u"\\\\.\\PhysicalDrive14");
+}
+
+TEST(EnumerateDrives, EveryOpenedDriveIsClosed) {
+  Enumeration run(R"({"drives": [{"number": 0}, {"number": 1, "length_error": 21}]})");
+  int opened = 0;
+  int closed = 0;
+  for (const auto& request : run.system->Requests()) {
+    if (request.call == "CreateFile" && request.ok) ++opened;
+    if (request.call == "CloseHandle") ++closed;
+  }
+  EXPECT_EQ(opened, closed);
+  EXPECT_EQ(run.state.DriveCount, 1);
+}
+
+TEST(DriveVolumeNames, DisksOnlyAndBlankSeparated) {
+  auto system = EmulatedMachineFromJson(R"({"volumes": [
+      {"root": "C:\\", "device_number": 0}, {"root": "E:\\", "device_type": 2, "device_number": 0},
+      {"root": "D:\\", "device_number": 0, "partition": 2}, {"root": "F:\\", "device_number": 1},
+      {"root": "N:\\", "query_open_error": 5, "device_number": 0}, {"root": "Q:\\", "device_number_error": 1}]})",
+                                        ".");
+  bool debug = false;
+  DiagnosticLog log(*system, debug);
+  EXPECT_EQ(DriveVolumeNames(*system, log, 0), u"C: D:");
+  EXPECT_EQ(DriveVolumeNames(*system, log, 1), u"F:");
+  EXPECT_EQ(DriveVolumeNames(*system, log, 2), u"");
+}
+
+TEST(ListLogicalVolumes, RootsLoseTheirBackslashAndAnOverlongAnswerLeavesTheListEmpty) {
+  auto system = EmulatedMachineFromJson(R"({"volumes": [{"root": "C:\\"}, {"root": "sdb1"}]})", ".");
+  VolumeNameList list;
+  ListLogicalVolumes(*system, list);
+  EXPECT_EQ(list[0], u"C:");
+  EXPECT_EQ(list[1], u"sdb1");
+  EXPECT_EQ(list[2], u"");
+  auto overflow = EmulatedMachineFromJson(R"({"system": {"drive_strings_length": 1024}, "volumes": [{"root": "C:\\"}]})", ".");
+  ListLogicalVolumes(*overflow, list);
+  EXPECT_EQ(list[0], u"");
+}
+
+TEST(VolumeLine, SixBlanksBeforeTheTypeAndThreeBetweenGroups) {
+  VolumeDeviceNumber number{true, 7, 0, 1};
+  EXPECT_EQ(VolumeLine(u"Найден раздел ", u"C:", number),
+            u"Найден раздел C:      Тип устройства: 7   Номер устройства: 0   Раздел: 1");
+}
+
+}  // namespace
+}  // namespace trelvane

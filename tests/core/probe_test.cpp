@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "app/diagnostic_log.h"
+#include "device/probe.h"
+#include "platform/emulated/emulated_system.h"
+#include "platform/win_constants.h"
+#include "recording_views.h"
+#include "test_support.h"
+
+namespace trelvane {
+namespace {
+
+using testing::RecordingBoxes;
+
+struct ProbeRun {
+  std::int64_t result = 0;
+  TIdentifyDeviceData description;
+  std::vector<RecordedRequest> requests;
+  std::vector<RecordingBoxes::Box> boxes;
+};
+
+// Probes drive 0 of a machine whose only drive is `drive` (a JSON object).
+ProbeRun Probe(const std::string& drive) {
+  auto system = EmulatedMachineFromJson(R"({"drives": [)" + drive + "]}", ".");
+  bool debug = false;
+  DiagnosticLog log(*system, debug);
+  RecordingBoxes boxes;
+  const Handle handle = system->CreateFileW(u"\\\\.\\PhysicalDrive0", Access::GenericRead, Share::ReadWrite);
+  EXPECT_NE(handle, InvalidHandle);
+  ProbeRun run;
+  run.description.Model = u"untouched";
+  try {
+    run.result = ProbeDevice(*system, log, boxes, handle, run.description);
+  } catch (const ProgramTermination&) {
+    run.result = 99;
+  }
+  run.requests = system->Requests();
+  run.boxes = boxes.boxes;
+  return run;
+}
+
+TEST(ProbeDevice, SendsGeometryLengthAdapterDeviceInThatOrderWithTheirBuffers) {
+  const ProbeRun run = Probe(R"({"number": 0, "adapter": {"bus_type": 7, "max_transfer": 65536}})");
+  ASSERT_EQ(run.result, 0);
+  std::vector<std::uint32_t> codes;
+  for (const auto& request : run.requests)
+    if (request.call == "DeviceIoControl") codes.push_back(request.code);
+  EXPECT_EQ(codes, (std::vector<std::uint32_t>{Ioctl::DiskGetDriveGeometry, Ioctl::DiskGetLengthInfo,
+                                                Ioctl::StorageQueryProperty, Ioctl::StorageQueryProperty}));
+  const auto& geometry = run.requests[1];
+  EXPECT_EQ(geometry.in.size(), 512u);
+  EXPECT_EQ(geometry.outSize, 512u);
+  const auto& adapter = run.requests[3];
+  ASSERT_EQ(adapter.in.size(), 12u);
+  EXPECT_EQ(adapter.in[0], 1);
+  EXPECT_EQ(adapter.outSize, 512u);
+  EXPECT_EQ(run.requests[4].in[0], 0);
+}
+
+TEST(ProbeDevice, MaximumTransferIsCappedAt250SectorsAndFollowsTheSectorSize) {
+  EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 7, "max_transfer": 131072}})").description.MaximumSectorsTransfer, 250);
+  EXPECT_EQ(Probe(R"({"sector_size": 4096, "adapter": {"bus_type": 7, "max_transfer": 131072}})")
+                .description.MaximumSectorsTransfer,
+            32);
+  const ProbeRun noAdapter = Probe(R"({"adapter_error": 50})");
+  EXPECT_EQ(noAdapter.description.BusType, 201);
+  EXPECT_EQ(noAdapter.description.MaximumSectorsTransfer, 128);
+}
+
+TEST(ProbeDevice, SectorSizesBelow512GiveNoSectorsAndA512ByteSector) {
+  const ProbeRun run = Probe(R"({"sector_size": 256, "length": 1048576, "adapter": {"bus_type": 7}})");
+  EXPECT_EQ(run.description.LBA, 0);
+  EXPECT_EQ(run.description.SectorSize, 512);
+  const ProbeRun big = Probe(R"({"sector_size": 4096, "length": 2000398934016, "adapter": {"bus_type": 7}})");
+  EXPECT_EQ(big.description.SectorSize, 4096);
+  EXPECT_EQ(big.description.LBA, 488378646);
+}
+
+TEST(ProbeDevice, ModelFirmwareAndSerialRules) {
+  const ProbeRun run = Probe(R"({"adapter": {"bus_type": 7},
+      "device": {"vendor": "ABC     ", "product": "  P  ", "revision": " 1.0 ", "serial": "2W-D"}})");
+  EXPECT_EQ(run.description.Model, u"ABC P");
+  EXPECT_EQ(run.description.FW, u"1.0");
+  EXPECT_EQ(run.description.SN, u"W2D-");
+  EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 7}, "device": {"product": "P"}})").description.Model, u" P");
+  EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 7}, "device": {"vendor": "V"}})").description.Model, u"V ");
+  const ProbeRun odd = Probe(R"({"adapter": {"bus_type": 7}, "device": {"serial": "XYZ"}})");
+  EXPECT_EQ(odd.description.SN, std::u16string(u"YX\0Z", 4));
+}
+
+TEST(ProbeDevice, EmptyDescriptorGivesTheDefaultTexts) {
+  const ProbeRun run = Probe(R"({"adapter": {"bus_type": 7}, "device_fails": true, "device_error": 0})");
+  ASSERT_EQ(run.result, 0);
+  EXPECT_EQ(run.description.Model, u"Устройство хранения данных");
+  EXPECT_EQ(run.description.FW, u"0000");
+  EXPECT_EQ(run.description.SN, u"000000");
+}
+
+TEST(ProbeDevice, FailedGeometryOrLengthLeavesTheDescriptionAlone) {
+  EXPECT_EQ(Probe(R"({"geometry_error": 21})").result, -1);
+  EXPECT_EQ(Probe(R"({"geometry_error": 21})").description.Model, u"untouched");
+  EXPECT_EQ(Probe(R"({"length_error": 1117})").result, -1);
+  const ProbeRun zeroCode = Probe(R"({"geometry_fails": true, "geometry_error": 0, "adapter": {"bus_type": 7}})");
+  EXPECT_EQ(zeroCode.result, 0);
+  EXPECT_EQ(zeroCode.description.LBA, 0);
+  EXPECT_EQ(zeroCode.description.SectorSize, 512);
+}
+
+TEST(ProbeDevice, DeviceRequestFailingWithACodeIsFatal) {
+  const ProbeRun run = Probe(R"({"device_error": 5})");
+  EXPECT_EQ(run.result, 99);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].text, u"Ошибка при доступе к устройству: Отказано в доступе");
+  EXPECT_EQ(run.boxes[0].caption, u"Error");
+  EXPECT_EQ(run.boxes[0].icon, MessageIcon::Error);
+}
+
+TEST(QueryIdeSlave, DeviceMapSlaveBitsOrTheInquiryTargetId) {
+  EXPECT_EQ(Probe(R"({"smart_version": {"device_map": 1}})").description.IsIDESlave, 0);
+  EXPECT_EQ(Probe(R"({"smart_version": {"device_map": 2}})").description.IsIDESlave, 1);
+  EXPECT_EQ(Probe(R"({"smart_version": {"device_map": 8}})").description.IsIDESlave, 1);
+  EXPECT_EQ(Probe(R"({"smart_version": {"device_map": 128}})").description.IsIDESlave, 1);
+  EXPECT_EQ(Probe(R"({"smart_version": null, "inquiry": {"byte13": 1}})").description.IsIDESlave, 1);
+  EXPECT_EQ(Probe(R"({"smart_version": null, "inquiry": {"byte13": 2}})").description.IsIDESlave, 0);
+  EXPECT_EQ(Probe(R"({"smart_version": null, "inquiry": null})").description.IsIDESlave, 0);
+  // Only ATA and SATA buses are asked.
+  EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 7}, "smart_version": {"device_map": 2}})").description.IsIDESlave, 0);
+  EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 3}, "smart_version": {"device_map": 2}})").description.IsIDESlave, 1);
+}
+
+TEST(BusTypeName, TableNamesAndUnknownCodes) {
+  EXPECT_EQ(BusTypeName(3), u"ATA");
+  EXPECT_EQ(BusTypeName(11), u"SATA");
+  EXPECT_EQ(BusTypeName(15), u"FBVIRTUAL");
+  EXPECT_EQ(BusTypeName(200), u"IMAGE");
+  EXPECT_EQ(BusTypeName(201), u"FLASH");
+  for (std::int64_t code : {0, 16, 199, 202}) EXPECT_EQ(BusTypeName(code), u"UNKNOWN") << code;
+  EXPECT_EQ(BusTypeName((std::int64_t{1} << 32) | 11), u"SATA");
+}
+
+}  // namespace
+}  // namespace trelvane

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/emulated/emulated_system.h"
+#include "platform/setup_api.h"
+#include "test_support.h"
+
+namespace trelvane {
+namespace {
+
+TEST(SetupApiSlotNames, ThreeHundredNinetySixSlotsOfTwoHundredSeventyOneNames) {
+  const auto& names = SetupApiSlotNames();
+  ASSERT_EQ(names.size(), 396u);
+  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 271u);
+  EXPECT_EQ(names.front(), "SetupGetInfInformationA");
+  EXPECT_EQ(names[1], "SetupGetInfInformationW");
+  EXPECT_EQ(names[2], "SetupGetInfInformationW");  // the generic name, bound to the wide entry
+  EXPECT_EQ(names.back(), "SetupDiGetActualSectionToInstallW");
+}
+
+TEST(SetupApiSlotNames, DeviceInterfaceFunctionsAreLookedUpTwice) {
+  const auto& names = SetupApiSlotNames();
+  const auto at = std::find(names.begin(), names.end(), "SetupDiCreateDeviceInterfaceA");
+  ASSERT_NE(at, names.end());
+  const std::vector<std::string> slots(at, at + 6);
+  EXPECT_EQ(slots, (std::vector<std::string>{"SetupDiCreateDeviceInterfaceA", "SetupDiCreateDeviceInterfaceA",
+                                             "SetupDiCreateDeviceInterfaceW", "SetupDiCreateDeviceInterfaceW",
+                                             "SetupDiCreateDeviceInterfaceW", "SetupDiCreateDeviceInterfaceW"}));
+  EXPECT_EQ(std::count(names.begin(), names.end(), "SetupDiEnumDeviceInterfaces"), 2);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "SetupDiEnumDeviceInfo"), 1);
+}
+
+TEST(LoadSetupApi, BindsEveryEntryAndASecondLoadOnlyCounts) {
+  auto system = EmulatedMachineFromJson("{}", ".");
+  SetupApiBinding binding;
+  ASSERT_TRUE(LoadSetupApi(*system, binding));
+  EXPECT_TRUE(IsSetupApiLoaded(binding));
+  EXPECT_TRUE(std::all_of(binding.SetupApiEntries.begin(), binding.SetupApiEntries.end(),
+                          [](EntryAddress entry) { return entry != 0; }));
+  binding.SetupApiEntries[7] = 0;  // a second load must not look anything up again
+  EXPECT_TRUE(LoadSetupApi(*system, binding));
+  EXPECT_EQ(binding.ReferenceCount, 2);
+  EXPECT_EQ(binding.SetupApiEntries[7], 0u);
+  UnloadSetupApi(*system, binding);
+  EXPECT_TRUE(IsSetupApiLoaded(binding));
+  UnloadSetupApi(*system, binding);
+  EXPECT_FALSE(IsSetupApiLoaded(binding));
+}
+
+TEST(LoadSetupApi, OneMissingEntryClearsEverySlotAndFreesTheLibrary) {
+  auto system = EmulatedMachineFromJson(
+      R"({"system": {"modules": {"SetupApi.dll": {"missing": ["SetupDiGetWizardPage"]}}}})", ".");
+  SetupApiBinding binding;
+  EXPECT_FALSE(LoadSetupApi(*system, binding));
+  EXPECT_FALSE(IsSetupApiLoaded(binding));
+  EXPECT_EQ(binding.ReferenceCount, 0);
+  EXPECT_TRUE(std::all_of(binding.SetupApiEntries.begin(), binding.SetupApiEntries.end(),
+                          [](EntryAddress entry) { return entry == 0; }));
+}
+
+TEST(LoadSetupApi, AnAbsentLibraryKeepsTheCountRaised) {
+  auto system = EmulatedMachineFromJson(R"({"system": {"modules": {"setupapi.dll": {"absent": true}}}})", ".");
+  SetupApiBinding binding;
+  EXPECT_FALSE(LoadSetupApi(*system, binding));
+  EXPECT_FALSE(IsSetupApiLoaded(binding));
+  EXPECT_EQ(binding.ReferenceCount, 1);
+}
+
+}  // namespace
+}  // namespace trelvane
