@@ -23,6 +23,26 @@ qreal PointSize(const QFont& font) {
   return font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();
 }
 
+bool Installed(const QStringList& families, const QString& family) {
+  return std::any_of(families.begin(), families.end(),
+                     [&](const QString& installed) { return SameFamily(installed, family); });
+}
+
+// "Courier New", or a face with its metrics, or the desktop's fixed font, or any fixed-pitch face:
+// the report tables need every character to be equally wide.
+QString MonospacedFamily() {
+  const QStringList families = QFontDatabase::families();
+  for (const char16_t* family : {u"Courier New", u"Liberation Mono", u"Cousine"}) {
+    if (Installed(families, QString::fromUtf16(family))) return QString::fromUtf16(family);
+  }
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (QFontInfo(fixed).fixedPitch()) return fixed.family();
+  for (const QString& family : families) {
+    if (QFontDatabase::isFixedPitch(family)) return family;
+  }
+  return fixed.family();
+}
+
 }  // namespace
 
 void SetSystemFont(QFont& font) {
@@ -46,9 +66,7 @@ void SetCalibriFont(System& system, QFont& font) {
 void SetCalibriFont(System& system, QFont& font, const QStringList& installedFamilies) {
   if (!IsVistaOrLater(system)) return;
   if (SameFamily(font.family(), Calibri)) return;
-  const bool installed = std::any_of(installedFamilies.begin(), installedFamilies.end(),
-                                     [](const QString& family) { return SameFamily(family, Calibri); });
-  if (!installed) return;
+  if (!Installed(installedFamilies, Calibri)) return;
   font.setPointSizeF(PointSize(font) + 2);
   font.setFamily(Calibri);
 }
@@ -60,11 +78,7 @@ void SetExplorerTheme(System& system, QAbstractItemView& view) {
 }
 
 QFont MonospacedFont(int pixelSize) {
-  const QString courier = QStringLiteral("Courier New");
-  const QStringList families = QFontDatabase::families();
-  const bool installed = std::any_of(families.begin(), families.end(),
-                                     [&](const QString& family) { return SameFamily(family, courier); });
-  QFont font = installed ? QFont(courier) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  QFont font(MonospacedFamily());
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
   font.setPixelSize(pixelSize);

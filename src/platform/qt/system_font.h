@@ -26,8 +26,8 @@ void SetCalibriFont(System& system, QFont& font, const QStringList& installedFam
 // "explorer" theme amounts to here.
 void SetExplorerTheme(System& system, QAbstractItemView& view);
 
-// The memos' monospaced font at `pixelSize`: "Courier New" where it is installed, otherwise the
-// desktop's fixed-pitch font, so the report tables keep their columns either way.
+// The memos' monospaced font at `pixelSize`: "Courier New" where it is installed, otherwise a
+// fixed-pitch face, so the report tables keep their columns either way.
 QFont MonospacedFont(int pixelSize);
 
 // A named font at `pixelSize`; the font system substitutes a similar face when it is not installed.

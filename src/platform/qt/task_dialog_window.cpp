@@ -112,7 +112,8 @@ QWidget* TaskDialogWindow::BuildTextPanel(const QString& instruction, const QStr
 
 QWidget* TaskDialogWindow::BuildButtonRow(int buttons) {
   if ((buttons & 0x3F) == 0) buttons = TaskDialogButton::Ok;
-  auto* panel = new QWidget;
+  // Made inside the dialog at once, so that the default button and the focus below belong to it.
+  auto* panel = new QWidget(this);
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(12, 10, 12, 10);
   row->addStretch(1);

@@ -1,0 +1,290 @@
+// The main window over emulated machines: its layout, the order of the start, the fatal ends of the
+// start, the page default buttons, and closing the window while a zero fill runs.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "app/qt/fm_debug.h"
+#include "app/qt/gui_session.h"
+#include "app/system_error_text.h"
+#include "platform/qt/qt_text.h"
+#include "platform/win_constants.h"
+#include "test_support.h"
+#include "ui/fm_choose.h"
+#include "ui/fm_main.h"
+#include "ui/fm_scan.h"
+#include "ui/status_panels.h"
+#include "ui_harness.h"
+
+namespace trelvane {
+namespace {
+
+using testing::BoxIcon;
+using testing::BoxText;
+using testing::Child;
+using testing::Click;
+using testing::ModalScript;
+using testing::PressFirstButton;
+using testing::PressKey;
+using testing::RunUntil;
+
+// Records whether each showing of a window was modal.
+class ShowRecorder final : public QObject {
+ public:
+  explicit ShowRecorder(QWidget& window) { window.installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) modality.push_back(static_cast<QWidget*>(watched)->isModal());
+    return false;
+  }
+  std::vector<bool> modality;
+};
+
+void ChooseLastDrive(QWidget& chooser) { PressKey(Child<QTreeWidget>(chooser, QStringLiteral("DriveList")), Qt::Key_Return); }
+void LeaveChooser(QWidget& chooser) { PressKey(Child<QTreeWidget>(chooser, QStringLiteral("DriveList")), Qt::Key_Escape); }
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::EnsureApplication(); }
+
+  std::string OneDrive(const std::string& extra = "", const std::string& image = "") {
+    return "{\"drives\": [" + testing::DriveJson(0, 98304, "ST320410A--3.39", image, extra) + "]}";
+  }
+
+  void Start(const std::string& json, const std::u16string& argument = u"") {
+    system_ = testing::Machine(json, dir_.path().string());
+    session_ = std::make_unique<GuiSession>(*system_, argument);
+    session_->SetEndHandler([this](int exitCode) { endCodes_.push_back(exitCode); });
+  }
+
+  // Shows the main window and handles events until its show handler has returned.
+  // The modal windows of the start are answered meanwhile by the test's ModalScript.
+  void ShowAndWait() {
+    session_->Show();
+    ASSERT_TRUE(RunUntil([&] { return session_->FmMain().StartupFinished(); }));
+  }
+
+  QWidget& Main() { return session_->FmMain(); }
+  template <typename T>
+  T& Get(const char* name) {
+    return Child<T>(Main(), QString::fromLatin1(name));
+  }
+  QString Memo(const char* name) { return Get<QPlainTextEdit>(name).toPlainText(); }
+
+  bool OpenedForWriting() const {
+    for (const RecordedRequest& request : system_->Requests()) {
+      if (request.call == "CreateFile" && (request.access & Access::GenericWrite) != 0) return true;
+    }
+    return false;
+  }
+
+  testing::TempDir dir_;
+  std::unique_ptr<EmulatedSystem> system_;
+  std::unique_ptr<GuiSession> session_;
+  std::vector<int> endCodes_;
+};
+
+TEST_F(MainWindow, IsCreatedHiddenWithEveryComponentAndTheDetailsPageActive) {
+  Start(OneDrive());
+  for (const char* name : {"lbDiskName", "pages", "Log_Details", "Log_BenchMark", "pbCurrentTask", "lbCurrentPercent",
+                           "lbSpeed", "lbCurrentPosition", "cbQuickWipe", "btStop", "btRunBenchmarks", "Log_Smart",
+                           "btGetSmart", "lbMakerLink", "StatusBar"}) {
+    EXPECT_NE(Main().findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+  }
+  EXPECT_EQ(Main().objectName(), QStringLiteral("FmMain"));
+  EXPECT_EQ(session_->FmChoose().objectName(), QStringLiteral("FmChoose"));
+  EXPECT_EQ(session_->FmScan().objectName(), QStringLiteral("FmScan"));
+  EXPECT_EQ(session_->FmDebug().objectName(), QStringLiteral("FmDebug"));
+  EXPECT_FALSE(Main().isVisible() || session_->FmChoose().isVisible() || session_->FmDebug().isVisible());
+  auto& pages = Get<QTabWidget>("pages");
+  EXPECT_EQ(pages.currentIndex(), 0);
+  EXPECT_EQ(pages.tabText(0) + u'|' + pages.tabText(1) + u'|' + pages.tabText(2),
+            QStringLiteral("Детали устройства|НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ|S.M.A.R.T."));
+  EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
+  EXPECT_FALSE(Get<QCheckBox>("cbQuickWipe").isChecked());
+  auto& bar = Get<QProgressBar>("pbCurrentTask");
+  EXPECT_EQ(bar.minimum(), 0);
+  EXPECT_EQ(bar.maximum(), 100);
+  EXPECT_EQ(bar.value(), 0);
+  EXPECT_EQ(Main().size(), QSize(768, 499));
+  EXPECT_EQ(Main().minimumSize(), QSize(750, 450));
+  for (const char* memo : {"Log_Details", "Log_Smart"}) {
+    EXPECT_TRUE(QFontInfo(Get<QPlainTextEdit>(memo).font()).fixedPitch()) << memo;
+    EXPECT_TRUE(Get<QPlainTextEdit>(memo).isReadOnly()) << memo;
+    EXPECT_EQ(Get<QPlainTextEdit>(memo).lineWrapMode(), QPlainTextEdit::NoWrap) << memo;
+  }
+  EXPECT_TRUE(Get<QLabel>("lbDiskName").font().bold());
+  EXPECT_EQ(session_->FmDebug().windowTitle(), QStringLiteral("Отладка"));
+  EXPECT_EQ(Child<QPlainTextEdit>(session_->FmDebug(), QStringLiteral("Memo1")).toPlainText(),
+            QStringLiteral("Окно отладки"));
+}
+
+TEST_F(MainWindow, ShrinksToItsMinimumSizeWithoutClippingTheCommands) {
+  Start(OneDrive());
+  Main().resize(750, 450);
+  Main().show();
+  session_->SetEndHandler([](int) {});
+  ASSERT_TRUE(RunUntil([&] { return Main().size() == QSize(750, 450); }));
+  Get<QTabWidget>("pages").setCurrentIndex(1);
+  auto& page = *Get<QTabWidget>("pages").currentWidget();
+  for (const char* name : {"btRunBenchmarks", "btStop", "cbQuickWipe", "lbCurrentPosition"}) {
+    auto& widget = Get<QWidget>(name);
+    const QRect inPage(widget.mapTo(&page, QPoint(0, 0)), widget.size());
+    EXPECT_TRUE(page.rect().contains(inPage)) << name;
+  }
+}
+
+TEST_F(MainWindow, DebugSwitchShowsTheDebugWindowThenModallyBeforeTheChooser) {
+  Start(OneDrive(), u"--DeBuG");
+  ShowRecorder shows(session_->FmDebug());
+  QStringList debugLines;
+  ModalScript script;
+  script
+      .Then(QStringLiteral("FmDebug"),
+            [&](QWidget& window) {
+              debugLines = Child<QPlainTextEdit>(window, QStringLiteral("Memo1")).toPlainText().split(u'\n');
+              window.close();
+            })
+      .Then(QStringLiteral("FmChoose"), LeaveChooser);
+  ShowAndWait();
+  EXPECT_EQ(script.Seen(), QStringList({QStringLiteral("FmDebug"), QStringLiteral("FmChoose")}));
+  EXPECT_EQ(shows.modality, std::vector<bool>({false, true}));
+  ASSERT_GE(debugLines.size(), 3);
+  EXPECT_EQ(debugLines[0], QStringLiteral("Окно отладки"));
+  EXPECT_TRUE(debugLines[1].endsWith(QStringLiteral("   Режим отладки активирован"))) << debugLines[1].toStdString();
+  EXPECT_TRUE(debugLines.filter(QStringLiteral("Итерация через устройства...")).size() == 1);
+  EXPECT_EQ(endCodes_, std::vector<int>{0});
+  EXPECT_FALSE(OpenedForWriting());
+}
+
+TEST_F(MainWindow, WithoutTheSwitchTheDebugWindowStaysHiddenAndTheWarningOpensTheFormatLog) {
+  Start(OneDrive(), u"-debug");
+  ShowRecorder shows(session_->FmDebug());
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [&](QWidget& chooser) {
+    EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Выбор устройства - Trelvane 4.40    "));
+    EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("lbProgramName")).text(), QStringLiteral("TRELVANE 4.40    "));
+    EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 1"));
+    LeaveChooser(chooser);
+  });
+  ShowAndWait();
+  EXPECT_TRUE(shows.modality.empty());
+  EXPECT_EQ(Child<QPlainTextEdit>(session_->FmDebug(), QStringLiteral("Memo1")).toPlainText(),
+            QStringLiteral("Окно отладки"));
+  const QStringList format = Memo("Log_BenchMark").split(u'\n');
+  ASSERT_EQ(format.size(), 3);
+  EXPECT_TRUE(format[0].endsWith(QStringLiteral("   * * * * * * * * * * * ПРЕДУПРЕЖДЕНИЕ!!! * * * * * * * * * * * ")));
+  EXPECT_TRUE(format[2].endsWith(QStringLiteral("   ВСЕ ДАННЫЕ БУДУТ ПОЛНОСТЬЮ И БЕЗВОЗВРАТНО СТЕРТЫ! ")));
+  EXPECT_EQ(Main().windowTitle(), QStringLiteral("Trelvane 4.40    "));
+  EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(0), QStringLiteral("Trelvane 4.40    "));
+}
+
+TEST_F(MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
+  Start(OneDrive("\"exclusive_open_error\": 32"));
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), ChooseLastDrive).Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
+    EXPECT_EQ(BoxText(box), QStringLiteral("Ошибка открытия устройства: ") + ToQString(SystemErrorText(*system_, 32)));
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Ошибка"));
+    EXPECT_EQ(BoxIcon(box), QMessageBox::Critical);
+    PressFirstButton(box);
+  });
+  ShowAndWait();
+  EXPECT_EQ(endCodes_, std::vector<int>{3});
+  EXPECT_TRUE(Memo("Log_Details").isEmpty());
+  EXPECT_TRUE(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(1).isEmpty());
+  EXPECT_FALSE(Main().isVisible());
+  EXPECT_EQ(session_->State().DriveHandle, InvalidHandle);
+}
+
+TEST_F(MainWindow, FailingProcessQueryEndsTheProgramAfterItsErrorBox) {
+  Start("{\"system\": {\"wow64\": \"fails\"}, \"drives\": [" +
+        testing::DriveJson(0, 98304, "ST320410A--3.39", "") + "]}");
+  ModalScript script;
+  script.Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
+    EXPECT_EQ(BoxText(box), QStringLiteral("Плохой дескриптор процесса"));
+    EXPECT_EQ(BoxIcon(box), QMessageBox::Critical);
+    PressFirstButton(box);
+  });
+  ShowAndWait();
+  EXPECT_EQ(script.Seen(), QStringList{QStringLiteral("MessageBox")});
+  EXPECT_EQ(endCodes_, std::vector<int>{3});
+  EXPECT_TRUE(Memo("Log_BenchMark").isEmpty());
+  EXPECT_FALSE(OpenedForWriting());
+  EXPECT_FALSE(Main().isVisible());
+}
+
+TEST_F(MainWindow, PlatformOutsideTheNtFamilyIsRefused) {
+  Start("{\"system\": {\"platform_id\": 1}}");
+  ModalScript script;
+  script.Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
+    EXPECT_EQ(BoxText(box), QStringLiteral("Только следующие версии Windows поддерживаются: 2003, 2008, XP, Vista, 7"));
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Error"));
+    PressFirstButton(box);
+  });
+  ShowAndWait();
+  EXPECT_EQ(endCodes_, std::vector<int>{3});
+}
+
+TEST_F(MainWindow, EnterPressesTheDefaultButtonOfTheCurrentPageOnly) {
+  Start(OneDrive());
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
+      .Then(QStringLiteral("TaskDialog"), [](QWidget& dialog) { Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogCancel"))); });
+  ShowAndWait();
+  auto& pages = Get<QTabWidget>("pages");
+  PressKey(Get<QPlainTextEdit>("Log_Details"), Qt::Key_Return);
+  EXPECT_TRUE(Memo("Log_Smart").isEmpty());
+  pages.setCurrentIndex(2);
+  PressKey(Get<QPlainTextEdit>("Log_Smart"), Qt::Key_Return);
+  EXPECT_FALSE(Memo("Log_Smart").isEmpty());
+  pages.setCurrentIndex(1);
+  PressKey(Get<QCheckBox>("cbQuickWipe"), Qt::Key_Return);
+  ASSERT_TRUE(RunUntil([&] { return script.Finished(); }));
+  EXPECT_EQ(script.Seen().last(), QStringLiteral("TaskDialog"));
+  EXPECT_EQ(system_->WrittenBytes(0), 0);
+  EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isEnabled());
+}
+
+TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
+  const std::string image = (dir_.path() / "drive0.img").string();
+  Start(OneDrive("\"write_delay_us_per_mib\": 20000", image));
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
+      .Then(QStringLiteral("TaskDialog"), [](QWidget& dialog) { Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogYes"))); });
+  ShowAndWait();
+  testing::Watch closeMidway([&] { return system_->WrittenBytes(0) > 0; }, [&] { Main().close(); });
+  Click(Get<QPushButton>("btRunBenchmarks"));
+  const QString log = Memo("Log_BenchMark");
+  EXPECT_TRUE(log.contains(QStringLiteral("Операция отменена по смещению"))) << log.toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("Не забудьте создать новые разделы.")));
+  EXPECT_LT(system_->WrittenBytes(0), 98304LL * 512);
+  EXPECT_FALSE(Main().isVisible());
+  EXPECT_EQ(endCodes_, std::vector<int>{0});
+  EXPECT_EQ(session_->State().DriveHandle, InvalidHandle);
+  // Every write went through the open handle; the handle was closed after the last of them.
+  std::ptrdiff_t lastWrite = -1;
+  std::ptrdiff_t lastClose = -1;
+  const std::vector<RecordedRequest>& requests = system_->Requests();
+  for (std::size_t index = 0; index < requests.size(); ++index) {
+    if (requests[index].call == "WriteFile") {
+      EXPECT_TRUE(requests[index].ok) << "write at " << requests[index].offset;
+      lastWrite = static_cast<std::ptrdiff_t>(index);
+    }
+    if (requests[index].call == "CloseHandle" && requests[index].path == u"\\\\.\\PhysicalDrive0") {
+      lastClose = static_cast<std::ptrdiff_t>(index);
+    }
+  }
+  EXPECT_GE(lastWrite, 0);
+  EXPECT_GT(lastClose, lastWrite);
+}
+
+}  // namespace
+}  // namespace trelvane

@@ -1,0 +1,174 @@
+// A whole session on an emulated machine with two drives: choose the second, read its details and
+// its SMART data twice, quick-wipe it, then stop a full run. Both drives' images are checked byte
+// by byte where it matters: only the chosen one changes, and only where the wipe writes.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/qt/gui_session.h"
+#include "platform/qt/qt_text.h"
+#include "test_support.h"
+#include "ui/fm_main.h"
+#include "ui/status_panels.h"
+#include "ui_harness.h"
+
+namespace trelvane {
+namespace {
+
+using testing::Child;
+using testing::Click;
+using testing::ClickRow;
+using testing::ModalScript;
+using testing::RunUntil;
+
+constexpr std::int64_t DriveSectors = 98304;  // 48 MiB
+constexpr std::int64_t DriveBytes = DriveSectors * 512;
+constexpr std::int64_t QuickHead = 10240000;
+constexpr std::int64_t QuickTail = 1048576;
+constexpr char Pattern = '\xA5';
+
+void WritePatternImage(const std::filesystem::path& path) {
+  std::ofstream out(path, std::ios::binary);
+  const std::string chunk(1 << 20, Pattern);
+  for (std::int64_t written = 0; written < DriveBytes; written += static_cast<std::int64_t>(chunk.size())) {
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+  }
+}
+
+// Whether every byte of [from, to) of the image equals `value`.
+bool ImageRangeIs(const std::filesystem::path& path, std::int64_t from, std::int64_t to, char value) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(from);
+  std::string block(1 << 16, '\0');
+  for (std::int64_t at = from; at < to;) {
+    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(to - at, static_cast<std::int64_t>(block.size())));
+    in.read(block.data(), static_cast<std::streamsize>(count));
+    if (static_cast<std::size_t>(in.gcount()) != count) return false;
+    if (block.find_first_not_of(value, 0) < count) return false;
+    at += static_cast<std::int64_t>(count);
+  }
+  return true;
+}
+
+class Session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::EnsureApplication();
+    WritePatternImage(Image(0));
+    WritePatternImage(Image(1));
+    const std::string json = "{\"drives\": [" +
+                             testing::DriveJson(0, DriveSectors, "ST320410A--3.39", Image(0).string()) + ", " +
+                             testing::DriveJson(1, DriveSectors, "INTEL_SSDSA2CW120G3--4PC10302", Image(1).string(),
+                                                "\"device\": {\"product\": \"INTEL SSDSA2CW120G3\"}, "
+                                                "\"write_delay_us_per_mib\": 2000") +
+                             "]}";
+    system_ = testing::Machine(json, dir_.path().string());
+    session_ = std::make_unique<GuiSession>(*system_, u"");
+    session_->SetEndHandler([this](int exitCode) { endCodes_.push_back(exitCode); });
+  }
+
+  std::filesystem::path Image(int drive) const { return dir_.path() / ("drive" + std::to_string(drive) + ".img"); }
+  QWidget& Main() { return session_->FmMain(); }
+  template <typename T>
+  T& Get(const char* name) {
+    return Child<T>(Main(), QString::fromLatin1(name));
+  }
+  QString Memo(const char* name) { return Get<QPlainTextEdit>(name).toPlainText(); }
+
+  // Runs the format command with the confirmation answered Yes; returns when the command is done.
+  void FormatConfirmed(QString* confirmationContent = nullptr) {
+    ModalScript script;
+    script.Then(QStringLiteral("TaskDialog"), [confirmationContent](QWidget& dialog) {
+      if (confirmationContent != nullptr) {
+        *confirmationContent = dialog.windowTitle() + u'|' +
+                               Child<QLabel>(dialog, QStringLiteral("TaskDialogInstruction")).text() + u'|' +
+                               Child<QLabel>(dialog, QStringLiteral("TaskDialogContent")).text();
+      }
+      Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogYes")));
+    });
+    Click(Get<QPushButton>("btRunBenchmarks"));
+    EXPECT_TRUE(script.Finished());
+  }
+
+  testing::TempDir dir_;
+  std::unique_ptr<EmulatedSystem> system_;
+  std::unique_ptr<GuiSession> session_;
+  std::vector<int> endCodes_;
+};
+
+TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
+  ModalScript start;
+  start.Then(QStringLiteral("FmChoose"), [](QWidget& chooser) {
+    ClickRow(chooser, 1);
+    Click(Child<QPushButton>(chooser, QStringLiteral("btContinue")));
+  });
+  session_->Show();
+  ASSERT_TRUE(RunUntil([&] { return session_->FmMain().StartupFinished(); }));
+  ASSERT_TRUE(start.Finished());
+  const ProgramState& state = session_->State();
+  ASSERT_EQ(state.SelectedDrive, 2);
+  const QString title = ToQString(state.DriveTitle);
+  EXPECT_TRUE(title.startsWith(QStringLiteral("[1]"))) << title.toStdString();
+  EXPECT_EQ(Get<QLabel>("lbDiskName").text(), title);
+  EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(1), title);
+  EXPECT_TRUE(Memo("Log_Details").contains(QStringLiteral("INTEL SSDSA2CW120G3"))) << Memo("Log_Details").toStdString();
+
+  // SMART twice: two reports, one below the other, and the commands enabled again.
+  Get<QTabWidget>("pages").setCurrentIndex(2);
+  Click(Get<QPushButton>("btGetSmart"));
+  const qsizetype firstReport = Memo("Log_Smart").size();
+  Click(Get<QPushButton>("btGetSmart"));
+  EXPECT_EQ(Memo("Log_Smart").count(QStringLiteral("Текущая дата и время: ")), 2);
+  EXPECT_GT(Memo("Log_Smart").size(), firstReport);
+  EXPECT_TRUE(Get<QPushButton>("btGetSmart").isEnabled());
+  EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isEnabled());
+  EXPECT_TRUE(Get<QCheckBox>("cbQuickWipe").isEnabled());
+
+  // Quick wipe: the head and the tail of the chosen drive only.
+  Get<QTabWidget>("pages").setCurrentIndex(1);
+  Get<QCheckBox>("cbQuickWipe").setChecked(true);
+  QString confirmation;
+  FormatConfirmed(&confirmation);
+  EXPECT_TRUE(confirmation.startsWith(QStringLiteral("Предупреждение|Все данные на выбранном устройстве будут потеряны|")));
+  EXPECT_TRUE(confirmation.endsWith(title)) << confirmation.toStdString();
+  QString log = Memo("Log_BenchMark");
+  EXPECT_TRUE(log.contains(QStringLiteral("   Низкоуровневое форматирование: ") + title));
+  EXPECT_TRUE(log.contains(QStringLiteral("   Низкоуровневое форматирование завершено.")));
+  EXPECT_TRUE(log.endsWith(QStringLiteral("   Не забудьте создать новые разделы.")));
+  EXPECT_TRUE(ImageRangeIs(Image(1), 0, QuickHead, '\0'));
+  EXPECT_TRUE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, Pattern));
+  EXPECT_TRUE(ImageRangeIs(Image(1), DriveBytes - QuickTail, DriveBytes, '\0'));
+  EXPECT_TRUE(ImageRangeIs(Image(0), 0, DriveBytes, Pattern));
+  EXPECT_TRUE(Get<QProgressBar>("pbCurrentTask").property("paused").toBool());
+  EXPECT_EQ(Get<QProgressBar>("pbCurrentTask").value(), 100);
+  EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
+
+  // A full run stopped by the Stop button after its first blocks.
+  Get<QCheckBox>("cbQuickWipe").setChecked(false);
+  const std::int64_t writtenBefore = system_->WrittenBytes(1);
+  testing::Watch stop([&] { return system_->WrittenBytes(1) > writtenBefore + QuickHead; },
+                      [&] { Click(Get<QPushButton>("btStop")); });
+  FormatConfirmed();
+  log = Memo("Log_BenchMark");
+  EXPECT_TRUE(log.contains(QStringLiteral("   Операция отменена по смещению "))) << log.toStdString();
+  EXPECT_FALSE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, '\0'));
+  EXPECT_TRUE(ImageRangeIs(Image(0), 0, DriveBytes, Pattern));
+  EXPECT_FALSE(session_->State().StopRequested);
+  EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
+  EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isEnabled());
+
+  Main().close();
+  EXPECT_EQ(endCodes_, std::vector<int>{0});
+  EXPECT_EQ(session_->State().DriveHandle, InvalidHandle);
+}
+
+}  // namespace
+}  // namespace trelvane
