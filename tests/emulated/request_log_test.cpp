@@ -48,6 +48,7 @@ TEST(RequestLog, EachCallIsOneJsonLineWithItsOwnKeys) {
 
   const auto& requests = machine->Requests();
   ASSERT_EQ(requests.size(), expected.size());
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(requests[i].handle, drive);
   EXPECT_EQ(requests[1].in, (std::vector<std::uint8_t>{0x0A, 0xFF}));
   EXPECT_EQ(requests[1].returned, 24u);
   EXPECT_EQ(requests[6].code, static_cast<std::uint32_t>(ShowCommandShowNormal));

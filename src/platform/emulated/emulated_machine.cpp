@@ -107,6 +107,7 @@ Handle EmulatedMachine::CreateFileW(const std::u16string& path, std::uint32_t de
     return InvalidHandle;
   }
   const Handle handle = handles_.Add(OpenDevice{*device, path, desiredAccess, shareMode});
+  record.handle = handle;
   Finish(record, true, ErrorCode::Success);
   return handle;
 }
@@ -118,6 +119,7 @@ bool EmulatedMachine::DeviceIoControl(Handle handle, std::uint32_t code, std::sp
   record.code = code;
   record.in.assign(in.begin(), in.end());
   record.outSize = static_cast<std::uint32_t>(out.size());
+  record.handle = handle;
   bytesReturned = 0;
   OpenDevice* open = handles_.Find(handle);
   Reply reply = Reply::Refused(ErrorCode::InvalidHandle);
@@ -136,6 +138,7 @@ bool EmulatedMachine::DeviceIoControl(Handle handle, std::uint32_t code, std::sp
 
 void EmulatedMachine::CloseHandle(Handle handle) {
   RecordedRequest record = NewRecord("CloseHandle");
+  record.handle = handle;
   const OpenDevice* open = handles_.Find(handle);
   if (open == nullptr) {
     Finish(record, false, ErrorCode::InvalidHandle);

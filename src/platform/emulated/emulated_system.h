@@ -36,6 +36,8 @@ struct RecordedRequest {
   std::uint32_t returned = 0;  // DeviceIoControl returned byte count; WriteFile bytes written
   std::uint32_t error = 0;     // last error after the call (0 on success)
   std::u16string verb;         // ShellExecute
+  Handle handle = InvalidHandle;  // the handle used (CreateFile: the one returned), telling apart
+                                  // several handles open on one device
 };
 
 // How the program has used one module of the machine (LoadLibraryW and friends are not request-log

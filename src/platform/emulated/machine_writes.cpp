@@ -43,6 +43,7 @@ void EmulatedMachine::Delay(const DriveConfig& drive, std::size_t sizeBytes) con
 
 bool EmulatedMachine::WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) {
   RecordedRequest record = NewRecord("WriteFile");
+  record.handle = handle;
   record.size = static_cast<std::int64_t>(data.size());
   bytesWritten = 0;
   OpenDevice* open = handles_.Find(handle);
@@ -63,6 +64,7 @@ bool EmulatedMachine::WriteFile(Handle handle, std::span<const std::uint8_t> dat
 
 bool EmulatedMachine::SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) {
   RecordedRequest record = NewRecord("SetFilePointerEx");
+  record.handle = handle;
   record.offset = offset;
   OpenDevice* open = handles_.Find(handle);
   if (open == nullptr) return Finish(record, false, ErrorCode::InvalidHandle);
@@ -79,6 +81,7 @@ bool EmulatedMachine::SetFilePointerEx(Handle handle, std::int64_t offset, std::
 
 bool EmulatedMachine::FlushFileBuffers(Handle handle) {
   RecordedRequest record = NewRecord("FlushFileBuffers");
+  record.handle = handle;
   const OpenDevice* open = handles_.Find(handle);
   if (open == nullptr) return Finish(record, false, ErrorCode::InvalidHandle);
   record.path = open->path;
