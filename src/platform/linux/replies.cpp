@@ -1,7 +1,6 @@
 #include "platform/linux/replies.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "platform/bytes.h"
 

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 #include "platform/linux/identity.h"
