@@ -1,0 +1,206 @@
+// The format command around the zero fill: confirmation, header, lock, refresh, release, reminder
+// and the controls, on an emulated machine.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "format/format_command.h"
+#include "format_fakes.h"
+#include "platform/win_constants.h"
+
+namespace trelvane::testing {
+namespace {
+
+using Texts = std::vector<std::u16string>;
+using Events = std::vector<std::string>;
+
+constexpr std::int64_t Length = 4 * 65536;
+
+// Drive 0 (4 blocks, imaged) carries C: and E:; `eMore` adds faults to E:.
+FormatBench CommandBench(const std::string& eMore = "", const std::string& moreSystem = "") {
+  const std::string drives = R"([{"number": 0, "length": 262144, "image": "d0.img"}])";
+  const std::string volumes = R"([{"root": "C:\\", "device_number": 0, "partition": 1},
+                                  {"root": "E:\\", "device_number": 0, "partition": 2)" + eMore + "}]";
+  return FormatBench(MachineJson(drives, volumes, 0, moreSystem), Length / 512, 512, {{"d0.img", Length, 0}});
+}
+
+FormatCommandOutcome Format(FormatBench& bench) {
+  return FormatCommand(*bench.system, bench.state, *bench.log, bench.view, bench.controls, bench.dialogs);
+}
+
+const Texts Header{u" ",
+                   u"=================================================",
+                   u"Trelvane 4.40; https://trelvane.org",
+                   u"Низкоуровневое форматирование: [0]  EMU DISK    1.0",
+                   u"Емкость устройства: 512 секторов",
+                   u"Блокировка устройства... "};
+
+Texts With(Texts first, const Texts& more) {
+  first.insert(first.end(), more.begin(), more.end());
+  return first;
+}
+
+// Index of the first request matching `call` (and `path`/`code` when given); -1 when none.
+std::ptrdiff_t Find(const FormatBench& bench, const std::string& call, const std::u16string& path = u"",
+                    std::uint32_t code = 0) {
+  const auto& requests = bench.system->Requests();
+  const auto found = std::find_if(requests.begin(), requests.end(), [&](const RecordedRequest& request) {
+    return request.call == call && (path.empty() || request.path == path) && (code == 0 || request.code == code);
+  });
+  return found == requests.end() ? -1 : found - requests.begin();
+}
+
+// Index of the close of the handle that locked `volume`; -1 when it was not closed.
+std::ptrdiff_t FindReleaseOf(const FormatBench& bench, const std::u16string& volume) {
+  const auto& requests = bench.system->Requests();
+  const auto lockOpen = std::find_if(requests.begin(), requests.end(), [&](const RecordedRequest& request) {
+    return request.call == "CreateFile" && request.path == volume && request.access == Access::GenericRead;
+  });
+  if (lockOpen == requests.end()) return -1;
+  const auto close = std::find_if(lockOpen, requests.end(), [&](const RecordedRequest& request) {
+    return request.call == "CloseHandle" && request.handle == lockOpen->handle;
+  });
+  return close == requests.end() ? -1 : close - requests.begin();
+}
+
+TEST(FormatCommand, AsksForConfirmationWithTheDriveTitle) {
+  FormatBench bench = CommandBench();
+  Format(bench);
+  ASSERT_EQ(bench.dialogs.taskDialogs.size(), 1u);
+  const TaskDialogCall& call = bench.dialogs.taskDialogs[0];
+  EXPECT_NE(call.entry, 0u);
+  EXPECT_EQ(call.title, u"Предупреждение");
+  EXPECT_EQ(call.instruction, u"Все данные на выбранном устройстве будут потеряны");
+  EXPECT_EQ(call.content,
+            u"Вы абсолютно уверены, что хотите безвозвратно уничтожить все данные на этом устройстве?\r\n\r\n"
+            u"[0]  EMU DISK    1.0");
+  EXPECT_EQ(call.buttons, 10);
+  EXPECT_EQ(call.icon, 84);
+}
+
+TEST(FormatCommand, AnyAnswerButYesDoesNothingAtAll) {
+  for (const int pressed : {PressedButton::Cancel, PressedButton::Ok, PressedButton::Close, 0}) {
+    FormatBench bench = CommandBench();
+    bench.dialogs.pressed = pressed;
+    const FormatCommandOutcome outcome = Format(bench);
+    EXPECT_FALSE(outcome.confirmed);
+    EXPECT_TRUE(bench.formatLog.lines.empty());
+    EXPECT_TRUE(bench.controls.events.empty());
+    EXPECT_TRUE(bench.system->Requests().empty());
+    EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
+  }
+}
+
+TEST(FormatCommand, MissingTaskDialogCountsAsRefusal) {
+  FormatBench bench = CommandBench("", R"(, "modules": {"comctl32.dll": {"absent": true}})");
+  EXPECT_FALSE(Format(bench).confirmed);
+  EXPECT_TRUE(bench.dialogs.taskDialogs.empty());
+  EXPECT_TRUE(bench.formatLog.lines.empty());
+  EXPECT_TRUE(bench.system->Requests().empty());
+}
+
+TEST(FormatCommand, FullRunLogsHeaderRunAndReminderAndRestoresTheControls) {
+  FormatBench bench = CommandBench();
+  const FormatCommandOutcome outcome = Format(bench);
+
+  EXPECT_TRUE(outcome.confirmed);
+  EXPECT_TRUE(outcome.locked);
+  EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Completed);
+  EXPECT_EQ(outcome.run.bytesNotWritten, 0);
+  EXPECT_EQ(bench.LogTexts(),
+            With(Header, {u"Форматирование... ", u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
+                          u"", u"Не забудьте создать новые разделы."}));
+  // The empty message is the stamp and the writer's separator alone.
+  EXPECT_EQ(bench.formatLog.lines[9], BenchStamp);
+  EXPECT_EQ(bench.controls.events,
+            (Events{"RunBenchmarks 0", "GetSmart 0", "QuickWipe 0", "Stop 1", "FocusStop", "Stop 0",
+                    "RunBenchmarks 1", "GetSmart 1", "QuickWipe 1"}));
+  EXPECT_EQ(bench.view.states, (std::vector<ProgressState>{ProgressState::Normal, ProgressState::Paused}));
+  EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, true, 0), -1);
+
+  // Lock, writes, flush, refresh of the drive, then the release of the volumes.
+  const std::u16string drive = u"\\\\.\\PhysicalDrive0";
+  const auto refresh = Find(bench, "DeviceIoControl", drive, Ioctl::DiskUpdateProperties);
+  ASSERT_GE(refresh, 0);
+  const RecordedRequest& request = bench.system->Requests()[static_cast<std::size_t>(refresh)];
+  EXPECT_TRUE(request.in.empty());
+  EXPECT_EQ(request.outSize, 0u);
+  EXPECT_LT(Find(bench, "DeviceIoControl", u"\\\\.\\E:", Ioctl::FsctlLockVolume), Find(bench, "WriteFile"));
+  EXPECT_LT(Find(bench, "FlushFileBuffers"), refresh);
+  EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\C:"), refresh);
+  EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\E:"), FindReleaseOf(bench, u"\\\\.\\C:"));
+  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  EXPECT_EQ(Find(bench, "CloseHandle", drive), -1);
+}
+
+TEST(FormatCommand, LockRefusalWritesNothingAndLogsNoReminder) {
+  FormatBench bench = CommandBench(R"(, "lock_error": 5)");
+  const FormatCommandOutcome outcome = Format(bench);
+
+  EXPECT_TRUE(outcome.confirmed);
+  EXPECT_FALSE(outcome.locked);
+  EXPECT_EQ(bench.LogTexts(),
+            With(Header, {u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на "
+                          u"этом устройстве и повторите попытку. "}));
+  EXPECT_EQ(bench.controls.events, (Events{"RunBenchmarks 0", "GetSmart 0", "QuickWipe 0", "RunBenchmarks 1",
+                                           "GetSmart 1", "QuickWipe 1"}));
+  EXPECT_TRUE(bench.view.states.empty());
+  EXPECT_EQ(Find(bench, "WriteFile"), -1);
+  EXPECT_EQ(Find(bench, "SetFilePointerEx"), -1);
+  // The refresh is sent after a failed lock too, and C:, locked before E: refused, is released.
+  const auto refresh = Find(bench, "DeviceIoControl", u"\\\\.\\PhysicalDrive0", Ioctl::DiskUpdateProperties);
+  ASSERT_GE(refresh, 0);
+  EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\C:"), refresh);
+  EXPECT_LT(FindReleaseOf(bench, u"\\\\.\\E:"), refresh);  // refused: closed at once
+  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
+}
+
+TEST(FormatCommand, StopDuringTheRunIsFollowedByTheCleanUpAndTheReminder) {
+  FormatBench bench = CommandBench();
+  bench.view.onProcessMessages = [&](int call) {
+    if (call == 3) bench.state.StopRequested = true;
+  };
+  const FormatCommandOutcome outcome = Format(bench);
+  EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Stopped);
+  EXPECT_EQ(bench.LogTexts(),
+            With(Header, {u"Форматирование... ", u"Средняя скорость: ",
+                          u"Операция отменена по смещению 131,072    LBA 256", u"",
+                          u"Не забудьте создать новые разделы."}));
+  EXPECT_GE(Find(bench, "DeviceIoControl", u"\\\\.\\PhysicalDrive0", Ioctl::DiskUpdateProperties), 0);
+  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  EXPECT_EQ(bench.view.states.back(), ProgressState::Paused);
+}
+
+TEST(FormatCommand, QuickWipeChoiceIsReadOnceBeforeTheConfirmation) {
+  const std::int64_t length = 16 * 1048576;
+  FormatBench bench(MachineJson(R"([{"number": 0, "length": 16777216}])"), length / 512);
+  bench.controls.quickWipe = true;
+  bench.dialogs.whileShown = [&] { bench.controls.quickWipe = false; };
+  const FormatCommandOutcome outcome = Format(bench);
+  EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Completed);
+  std::int64_t written = 0;
+  for (const RecordedRequest& write : bench.Requests("WriteFile")) written += write.size;
+  EXPECT_EQ(written, 10'240'000 + 1'048'576);
+  // The log does not say which of the two was chosen.
+  EXPECT_EQ(bench.LogTexts()[3], u"Низкоуровневое форматирование: [0]  EMU DISK    1.0");
+  EXPECT_EQ(bench.LogTexts().size(), 11u);
+}
+
+TEST(FormatCommand, TwoCommandsInARowGiveTwoHeaderBlocks) {
+  FormatBench bench = CommandBench();
+  Format(bench);
+  const std::size_t first = bench.formatLog.lines.size();
+  const FormatCommandOutcome second = Format(bench);
+  EXPECT_EQ(second.run.ending, ZeroFillOutcome::Ending::Completed);
+  const Texts texts = bench.LogTexts();
+  ASSERT_EQ(texts.size(), 2 * first);
+  EXPECT_EQ(Texts(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(first)),
+            Texts(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end()));
+  EXPECT_EQ(bench.Requests("WriteFile").size(), 8u);
+  EXPECT_EQ(bench.dialogs.taskDialogs.size(), 2u);
+}
+
+}  // namespace
+}  // namespace trelvane::testing

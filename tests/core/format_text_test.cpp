@@ -1,0 +1,88 @@
+// The zero fill's figures and texts: time base, rounding, captions, error texts and extents.
+
+#include <gtest/gtest.h>
+
+#include "format/progress_text.h"
+#include "format/run_clock.h"
+#include "format/wipe_extents.h"
+#include "format/write_errors.h"
+#include "test_support.h"
+
+namespace trelvane {
+namespace {
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(RoundHalfEven(0.5), 0);
+  EXPECT_EQ(RoundHalfEven(1.5), 2);
+  EXPECT_EQ(RoundHalfEven(2.5), 2);
+  EXPECT_EQ(RoundHalfEven(2.5000001), 3);
+  EXPECT_EQ(RoundHalfEven(2.4999999), 2);
+  EXPECT_EQ(RoundHalfEven(-0.5), 0);
+  EXPECT_EQ(RoundHalfEven(-1.5), -2);
+}
+
+TEST(RunClockMilliseconds, CountsFromTheEndOf1899AndKeepsWholeDaysAcrossMidnightAndYears) {
+  EXPECT_EQ(RunClockMilliseconds({1899, 12, 30, 0, 0, 0, 0}), 0);
+  EXPECT_EQ(RunClockMilliseconds({1900, 1, 1, 12, 0, 0, 0}), (2 * 86400 + 43200) * std::int64_t{1000});
+  const SystemTime beforeMidnight{2026, 12, 31, 23, 59, 59, 999};
+  const SystemTime afterMidnight{2027, 1, 1, 0, 0, 0, 1};
+  EXPECT_EQ(RunClockMilliseconds(afterMidnight) - RunClockMilliseconds(beforeMidnight), 2);
+  // Every millisecond of a day stays distinct at today's day counts.
+  const SystemTime a{2026, 12, 7, 10, 15, 30, 250};
+  const SystemTime b{2026, 12, 7, 10, 15, 30, 251};
+  EXPECT_EQ(RunClockMilliseconds(b) - RunClockMilliseconds(a), 1);
+  EXPECT_EQ(RunClockMilliseconds({2024, 3, 1, 0, 0, 0, 0}) - RunClockMilliseconds({2024, 2, 28, 0, 0, 0, 0}),
+            2 * 86'400'000);
+}
+
+TEST(ProgressText, PercentAndSectorRoundHalfToEven) {
+  EXPECT_EQ(PercentDone(1, 8), 12);  // 12.5
+  EXPECT_EQ(PercentDone(3, 8), 38);  // 37.5
+  EXPECT_EQ(PercentDone(1, 3), 33);
+  EXPECT_EQ(PercentDone(10'240'000, 10'240'000), 100);
+  EXPECT_EQ(SectorAt(256, 512), 0);    // 0.5
+  EXPECT_EQ(SectorAt(768, 512), 2);    // 1.5
+  EXPECT_EQ(SectorAt(769, 512), 2);
+  EXPECT_EQ(SectorAt(10'240'000, 512), 20'000);
+  EXPECT_EQ(SectorAt(10'240'000, 4096), 2'500);
+  // Exact where a floating-point quotient would lose the last digits.
+  EXPECT_EQ(SectorAt(9'007'199'254'740'993 * 512, 512), 9'007'199'254'740'993);
+}
+
+TEST(ProgressText, Captions) {
+  EXPECT_EQ(PercentCaption(7), u"7% завершено");
+  EXPECT_EQ(PercentCaption(101), u"100% завершено");
+  EXPECT_EQ(PositionCaption(1'953'525'168), u"Текущий сектор: 1,953,525,168");
+  EXPECT_EQ(PositionCaption(9999), u"Текущий сектор: 9999");
+  EXPECT_EQ(SpeedCaptionText(0.0, u','), u"0,0 МБ/с");
+  EXPECT_EQ(SpeedCaptionText(0.05, u','), u"0,1 МБ/с");
+  EXPECT_EQ(SpeedCaptionText(123.44, u'.'), u"123.4 МБ/с");
+  EXPECT_EQ(SpeedCaptionText(1234.96, u','), u"1235,0 МБ/с");
+}
+
+TEST(WriteErrors, OneTextPerCodeAndOnlyUnplugCodesEndTheRun) {
+  EXPECT_EQ(WriteErrorText(2), u"Носитель был отключен");
+  EXPECT_EQ(WriteErrorText(19), u"Носитель защищен от записи");
+  EXPECT_EQ(WriteErrorText(21), u"Устройство не готово (тайм-аут)");
+  EXPECT_EQ(WriteErrorText(55), u"Носитель был отключен");
+  EXPECT_EQ(WriteErrorText(121), u"Устройство не готово (тайм-аут)");
+  EXPECT_EQ(WriteErrorText(1117), u"Ошибка устройства ввода-вывода");
+  EXPECT_EQ(WriteErrorText(5), u"");
+  for (const std::uint32_t code : {2u, 55u}) EXPECT_TRUE(DeviceIsGone(code)) << code;
+  for (const std::uint32_t code : {0u, 5u, 19u, 21u, 121u, 1117u, 1167u}) EXPECT_FALSE(DeviceIsGone(code)) << code;
+}
+
+TEST(PlanWipeExtents, WholeDriveOrHeadAndTail) {
+  using Extents = std::vector<WipeExtent>;
+  EXPECT_EQ(PlanWipeExtents(0, false), Extents{});
+  EXPECT_EQ(PlanWipeExtents(0, true), Extents{});
+  EXPECT_EQ(PlanWipeExtents(1'000'000'000'000, false), (Extents{{0, 1'000'000'000'000}}));
+  EXPECT_EQ(PlanWipeExtents(1'000'000'000'000, true),
+            (Extents{{0, 10'240'000}, {1'000'000'000'000 - 1'048'576, 1'000'000'000'000}}));
+  EXPECT_EQ(PlanWipeExtents(5'000'000, true), (Extents{{0, 5'000'000}}));
+  EXPECT_EQ(PlanWipeExtents(11'288'576, true), (Extents{{0, 11'288'576}}));
+  EXPECT_EQ(PlanWipeExtents(11'288'576 + 512, true), (Extents{{0, 10'240'000}, {10'240'512, 11'289'088}}));
+}
+
+}  // namespace
+}  // namespace trelvane

@@ -1,0 +1,361 @@
+// The zero fill on an emulated machine: the log lines, the progress display, the requests it sends
+// and the bytes it leaves in the drive images.
+
+#include <gtest/gtest.h>
+
+#include "format/zero_fill.h"
+#include "format/wipe_extents.h"
+#include "format_fakes.h"
+#include "text/u16.h"
+
+namespace trelvane::testing {
+namespace {
+
+using Ending = ZeroFillOutcome::Ending;
+using Texts = std::vector<std::u16string>;
+
+constexpr std::int64_t KiB64 = 65536;
+
+std::string Drive(int number, std::int64_t length, const std::string& more = "") {
+  return R"({"number": )" + std::to_string(number) + R"(, "length": )" + std::to_string(length) + more + "}";
+}
+
+// Drive 0 with an image of `length` bytes and `more` fields, and drive 1 with an image that no run
+// may touch.
+FormatBench ImagedBench(std::int64_t length, const std::string& more = "", int clockStepMs = 0,
+                        const std::string& moreSystem = "") {
+  const std::string drives = "[" + Drive(0, length, R"(, "image": "d0.img")" + more) + ", " +
+                             Drive(1, 4 * KiB64, R"(, "image": "d1.img")") + "]";
+  return FormatBench(MachineJson(drives, "[]", clockStepMs, moreSystem), length / 512, 512,
+                     {{"d0.img", length, 0}, {"d1.img", 4 * KiB64, 1}});
+}
+
+ZeroFillOutcome Fill(FormatBench& bench, bool quick = false) {
+  return RunZeroFill(*bench.system, bench.state, *bench.log, bench.view, quick);
+}
+
+// Expects d0.img (`length` bytes) to hold zeros exactly over `zeroed` (in order, not overlapping) and
+// its pattern everywhere else, and d1.img to be untouched.
+void ExpectImages(const FormatBench& bench, std::int64_t length, const std::vector<WipeExtent>& zeroed) {
+  const std::vector<unsigned char> image = bench.Image("d0.img");
+  ASSERT_EQ(static_cast<std::int64_t>(image.size()), length);
+  std::int64_t at = 0;
+  for (const WipeExtent& extent : zeroed) {
+    EXPECT_EQ(FirstUnexpectedByte(image, at, extent.from, false, 0), -1) << "before " << extent.from;
+    EXPECT_EQ(FirstUnexpectedByte(image, extent.from, extent.to, true, 0), -1) << "in " << extent.from;
+    at = extent.to;
+  }
+  EXPECT_EQ(FirstUnexpectedByte(image, at, length, false, 0), -1) << "after " << at;
+  EXPECT_EQ(FirstUnexpectedByte(bench.Image("d1.img"), 0, 4 * KiB64, false, 1), -1) << "drive 1";
+}
+
+std::vector<std::int64_t> Offsets(const std::vector<RecordedRequest>& requests) {
+  std::vector<std::int64_t> offsets;
+  for (const RecordedRequest& request : requests) offsets.push_back(request.offset);
+  return offsets;
+}
+
+std::vector<std::int64_t> Sizes(const std::vector<RecordedRequest>& requests) {
+  std::vector<std::int64_t> sizes;
+  for (const RecordedRequest& request : requests) sizes.push_back(request.size);
+  return sizes;
+}
+
+// 515 sectors: four 64 KiB blocks and a last block of 1,536 bytes.
+constexpr std::int64_t OddLength = 515 * 512;
+
+TEST(ZeroFill, FullRunZeroesTheWholeDriveAndTrimsTheLastBlock) {
+  FormatBench bench = ImagedBench(OddLength);
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, 0);
+  EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: ", u"Низкоуровневое форматирование завершено."}));
+  ExpectImages(bench, OddLength, {{0, OddLength}});
+
+  const auto writes = bench.Requests("WriteFile");
+  EXPECT_EQ(Offsets(writes), (std::vector<std::int64_t>{0, KiB64, 2 * KiB64, 3 * KiB64, 4 * KiB64}));
+  EXPECT_EQ(Sizes(writes), (std::vector<std::int64_t>{KiB64, KiB64, KiB64, KiB64, 1536}));
+  // Every write is preceded by a seek to its offset; the flush follows the last write.
+  const auto& requests = bench.system->Requests();
+  ASSERT_EQ(requests.size(), 11u);
+  for (std::size_t i = 0; i < 10; i += 2) {
+    EXPECT_EQ(requests[i].call, "SetFilePointerEx");
+    EXPECT_EQ(requests[i].offset, requests[i + 1].offset);
+  }
+  EXPECT_EQ(requests[10].call, "FlushFileBuffers");
+
+  EXPECT_EQ(bench.view.positions, (std::vector<int>{25, 50, 75, 99, 100, 100}));
+  EXPECT_EQ(bench.view.percentCaptions.back(), u"100% завершено");
+  EXPECT_EQ(bench.view.positionCaptions,
+            (Texts{u"Текущий сектор: 128", u"Текущий сектор: 256", u"Текущий сектор: 384",
+                   u"Текущий сектор: 512", u"Текущий сектор: 515"}));
+  EXPECT_EQ(bench.view.processMessagesCalls, 1 + 5);
+  // A frozen clock gives no elapsed time, so the speed caption is never set.
+  EXPECT_TRUE(bench.view.speedCaptions.empty());
+}
+
+TEST(ZeroFill, EmptyDriveCompletesWithoutWriting) {
+  FormatBench bench(MachineJson("[" + Drive(0, 0) + "]"), 0);
+  bench.view.speed = u"7,5 МБ/с";  // the previous run's figure stays
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, 0);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Средняя скорость: 7,5 МБ/с", u"Низкоуровневое форматирование завершено."}));
+  EXPECT_TRUE(bench.Requests("WriteFile").empty());
+  EXPECT_EQ(bench.view.positions, (std::vector<int>{100}));
+}
+
+TEST(ZeroFill, WriteProtectedDriveLogsEveryBlockWalksToTheEndAndCountsItUnwritten) {
+  const std::int64_t length = 3 * KiB64;
+  FormatBench bench = ImagedBench(length, R"(, "faults": [{"from": 0, "write_error": 19}])");
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, length);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Ошибка форматирования произошла по смещению 0:   19 - Носитель защищен от записи",
+                   u"Ошибка форматирования произошла по смещению 65,536:   19 - Носитель защищен от записи",
+                   u"Ошибка форматирования произошла по смещению 131,072:   19 - Носитель защищен от записи",
+                   u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
+                   u"Не записано байт: 196,608"}));
+  ExpectImages(bench, length, {});
+}
+
+class ZeroFillUnplug : public ::testing::TestWithParam<int> {};
+
+TEST_P(ZeroFillUnplug, EndsTheRunAtTheFailingBlock) {
+  const std::int64_t length = 6 * KiB64;
+  const std::string code = std::to_string(GetParam());
+  FormatBench bench = ImagedBench(length, R"(, "faults": [{"from": 131072, "write_error": )" + code + "}]");
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Aborted);
+  EXPECT_EQ(outcome.bytesNotWritten, length - 2 * KiB64);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Ошибка форматирования произошла по смещению 131,072:   " + FromAscii(code) +
+                       u" - Носитель был отключен",
+                   u"Устройство было отключено, прерывание...", u"Средняя скорость: ",
+                   u"Операция прекращена по смещению 131,072    LBA 256"}));
+  ExpectImages(bench, length, {{0, 2 * KiB64}});
+  EXPECT_EQ(bench.Requests("WriteFile").size(), 3u);
+  EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(DeviceGoneCodes, ZeroFillUnplug, ::testing::Values(55, 2));
+
+TEST(ZeroFill, FailedSeekSkipsTheBlockAndTheRunGoesOn) {
+  const std::int64_t length = 4 * KiB64;
+  FormatBench bench = ImagedBench(length, R"(, "faults": [{"seek_error_at": 65536}])");
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, KiB64);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Ошибка поиска произошла по смещению 65,536", u"Средняя скорость: ",
+                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 65,536"}));
+  ExpectImages(bench, length, {{0, KiB64}, {2 * KiB64, length}});
+  EXPECT_EQ(Offsets(bench.Requests("WriteFile")), (std::vector<std::int64_t>{0, 2 * KiB64, 3 * KiB64}));
+}
+
+TEST(ZeroFill, WriteErrorSkipsTheBlockWithItsTextOrWithoutOneForAnUnknownCode) {
+  const std::int64_t length = 5 * KiB64;
+  FormatBench bench = ImagedBench(
+      length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117},
+                              {"from": 196608, "to": 262144, "write_error": 27}])");
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, 2 * KiB64);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Ошибка форматирования произошла по смещению 65,536:   1117 - Ошибка устройства ввода-вывода",
+                   u"Ошибка форматирования произошла по смещению 196,608:   27", u"Средняя скорость: ",
+                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 131,072"}));
+  ExpectImages(bench, length, {{0, KiB64}, {2 * KiB64, 3 * KiB64}, {4 * KiB64, length}});
+}
+
+TEST(ZeroFill, StopEndsTheRunAfterTheCurrentBlockAndClearsTheFlag) {
+  const std::int64_t length = 8 * KiB64;
+  FormatBench bench = ImagedBench(length);
+  // Call 1 is before the loop; call 4 is during block 3, which is still written.
+  bench.view.onProcessMessages = [&](int call) {
+    if (call == 4) bench.state.StopRequested = true;
+  };
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Stopped);
+  EXPECT_EQ(outcome.bytesNotWritten, length - 3 * KiB64);
+  EXPECT_FALSE(bench.state.StopRequested);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 196,608    LBA 384"}));
+  ExpectImages(bench, length, {{0, 3 * KiB64}});
+  EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
+}
+
+TEST(ZeroFill, StopPressedInTheBlockThatFindsTheDeviceGoneCancelsTheNextRunAtOffsetZero) {
+  const std::int64_t length = 4 * KiB64;
+  FormatBench bench = ImagedBench(length, R"(, "faults": [{"from": 65536, "write_error": 55}])");
+  bench.view.onProcessMessages = [&](int call) {
+    if (call == 3) bench.state.StopRequested = true;
+  };
+  EXPECT_EQ(Fill(bench).ending, Ending::Aborted);
+  EXPECT_TRUE(bench.state.StopRequested);
+
+  bench.formatLog.lines.clear();
+  bench.view.onProcessMessages = nullptr;
+  const ZeroFillOutcome second = Fill(bench);
+  EXPECT_EQ(second.ending, Ending::Stopped);
+  EXPECT_EQ(second.bytesNotWritten, length);
+  EXPECT_FALSE(bench.state.StopRequested);
+  EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 0    LBA 0"}));
+  ExpectImages(bench, length, {{0, KiB64}});
+}
+
+TEST(ZeroFill, FailedFlushIsLoggedAtTheEndAndTheRunIsNoSuccess) {
+  const std::int64_t length = 2 * KiB64;
+  FormatBench bench = ImagedBench(length, R"(, "flush_error": 1117)");
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, 1);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Средняя скорость: ",
+                   u"Ошибка форматирования произошла по смещению 131,072:   1117 - Ошибка устройства ввода-вывода",
+                   u"Низкоуровневое форматирование завершено."}));
+}
+
+TEST(ZeroFill, FailedFlushAfterSkippedBlocksKeepsTheirCount) {
+  const std::int64_t length = 2 * KiB64;
+  FormatBench bench =
+      ImagedBench(length, R"(, "flush_error": 21, "faults": [{"from": 0, "to": 1, "write_error": 21}])");
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  EXPECT_EQ(outcome.bytesNotWritten, KiB64);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Ошибка форматирования произошла по смещению 0:   21 - Устройство не готово (тайм-аут)",
+                   u"Средняя скорость: ",
+                   u"Ошибка форматирования произошла по смещению 131,072:   21 - Устройство не готово (тайм-аут)",
+                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 65,536"}));
+}
+
+// 16 MiB: the head of 10,240,000 bytes and the tail of 1 MiB are apart.
+constexpr std::int64_t LargeLength = 16 * 1048576;
+
+TEST(ZeroFill, QuickWipeOfALargeDriveZeroesTheHeadAndTheTailOnly) {
+  FormatBench bench = ImagedBench(LargeLength);
+  const ZeroFillOutcome outcome = Fill(bench, true);
+
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, 0);
+  const std::int64_t tailStart = LargeLength - 1048576;
+  ExpectImages(bench, LargeLength, {{0, 10'240'000}, {tailStart, LargeLength}});
+  EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: ", u"Низкоуровневое форматирование завершено."}));
+
+  // The head's last block is trimmed to end at 10,240,000; the tail goes on with the grown block
+  // size (1 MiB from block 50 on a frozen clock), not the trimmed one.
+  const auto writes = bench.Requests("WriteFile");
+  std::size_t tailFirst = 0;
+  while (tailFirst < writes.size() && writes[tailFirst].offset < tailStart) ++tailFirst;
+  ASSERT_GT(tailFirst, 0u);
+  ASSERT_LT(tailFirst, writes.size());
+  EXPECT_EQ(writes[tailFirst - 1].offset + writes[tailFirst - 1].size, 10'240'000);
+  EXPECT_EQ(writes[tailFirst].offset, tailStart);
+  EXPECT_EQ(tailFirst, 49u);
+  EXPECT_EQ(writes[tailFirst - 1].size, 344'064);
+  EXPECT_EQ(writes[tailFirst].size, 1'048'576);
+  EXPECT_EQ(writes.back().offset + writes.back().size, LargeLength);
+
+  // Percent counts both extents; the sector label shows where on the drive the run is.
+  const std::size_t headBlocks = tailFirst;
+  EXPECT_EQ(bench.view.positionCaptions[headBlocks - 1], u"Текущий сектор: 20,000");
+  EXPECT_EQ(bench.view.percentCaptions[headBlocks - 1], u"91% завершено");
+  EXPECT_EQ(bench.view.positionCaptions.back(), u"Текущий сектор: 32,768");
+  EXPECT_EQ(bench.view.percentCaptions.back(), u"100% завершено");
+}
+
+TEST(ZeroFill, QuickWipeOfADriveSmallerThanBothExtentsWritesItWholeOnce) {
+  for (const std::int64_t length : {std::int64_t{8 * 1048576}, std::int64_t{10'240'000 + 1048576 - 512}}) {
+    FormatBench bench = ImagedBench(length);
+    EXPECT_EQ(Fill(bench, true).ending, Ending::Completed);
+    ExpectImages(bench, length, {{0, length}});
+    std::int64_t written = 0;
+    std::int64_t expectedOffset = 0;
+    for (const RecordedRequest& write : bench.Requests("WriteFile")) {
+      EXPECT_EQ(write.offset, expectedOffset);
+      expectedOffset += write.size;
+      written += write.size;
+    }
+    EXPECT_EQ(written, length);
+  }
+}
+
+TEST(ZeroFill, QuickWipeErrorsInTheTailAreLoggedAtTheirDriveOffset) {
+  // The tail is one block of 1 MiB here (see above); a fault in its last 64 KiB fails all of it.
+  FormatBench bench = ImagedBench(LargeLength, R"(, "faults": [{"from": 16711680, "write_error": 1117}])");
+  const ZeroFillOutcome outcome = Fill(bench, true);
+  EXPECT_EQ(outcome.bytesNotWritten, 1'048'576);
+  EXPECT_EQ(bench.LogTexts(),
+            (Texts{u"Ошибка форматирования произошла по смещению 15,728,640:   1117 - Ошибка устройства ввода-вывода",
+                   u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
+                   u"Не записано байт: 1,048,576"}));
+  ExpectImages(bench, LargeLength, {{0, 10'240'000}});
+}
+
+// A drive without an image: writes are counted and discarded, so large drives cost nothing.
+std::vector<std::int64_t> BlockSizes(std::int64_t length, int clockStepMs, const std::string& more = "") {
+  FormatBench bench(MachineJson("[" + Drive(0, length, more) + "]", "[]", clockStepMs), length / 512);
+  Fill(bench);
+  return Sizes(bench.Requests("WriteFile"));
+}
+
+TEST(ZeroFill, BlockSizeDoublesAtMostOncePerTenBlocksWhileTenBlocksTakeUnderASecond) {
+  // A frozen clock: every tenth block from the 20th doubles, up to 32 MiB; the last block is trimmed.
+  const std::int64_t length = 400 * 1048576 + 4096;
+  const std::vector<std::int64_t> sizes = BlockSizes(length, 0);
+  std::int64_t sum = 0;
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const std::size_t block = i + 1;
+    const std::int64_t expected = block < 20 ? KiB64 : std::min<std::int64_t>(KiB64 << ((block - 10) / 10), 33'554'432);
+    if (i + 1 < sizes.size()) {
+      EXPECT_EQ(sizes[i], expected) << "block " << block;
+    }
+    sum += sizes[i];
+  }
+  EXPECT_EQ(sum, length);
+  EXPECT_LT(sizes.back(), 33'554'432);
+
+  // Ten blocks read the clock eleven times (ten speed figures and the checkpoint): 11 x 90 ms is
+  // under a second, 11 x 91 ms is not.
+  const std::vector<std::int64_t> fast = BlockSizes(40 * KiB64, 90);
+  EXPECT_EQ(fast[18], KiB64);
+  EXPECT_EQ(fast[19], 2 * KiB64);
+  const std::vector<std::int64_t> slow = BlockSizes(60 * KiB64, 91);
+  EXPECT_EQ(slow, std::vector<std::int64_t>(60, KiB64));
+
+  // Failing blocks 11 to 19 log a line each, so ten blocks read the clock twenty times: 20 x 50 ms
+  // is exactly a second, which is not under a second; 20 x 49 ms is.
+  const std::string failing = R"(, "faults": [{"from": 655360, "to": 1245184, "write_error": 1117}])";
+  EXPECT_EQ(BlockSizes(30 * KiB64, 50, failing)[19], KiB64);
+  EXPECT_EQ(BlockSizes(30 * KiB64, 49, failing)[19], 2 * KiB64);
+}
+
+TEST(ZeroFill, SpeedIsTheAverageSinceTheStartWithTheRegionalSeparator) {
+  // 16 blocks of 64 KiB with the clock moving 100 ms at every reading.
+  const std::int64_t length = 16 * KiB64;
+  FormatBench bench(MachineJson("[" + Drive(0, length) + "]", "[]", 100, R"(, "decimal_separator": ".")"),
+                    length / 512);
+  Fill(bench);
+  ASSERT_EQ(bench.view.speedCaptions.size(), 16u);
+  // Block 1: 65,536 bytes in 100 ms; block 16: 1,048,576 bytes in 1,700 ms (block 10 also reads
+  // the clock for its checkpoint).
+  EXPECT_EQ(bench.view.speedCaptions.front(), u"0.7 МБ/с");
+  EXPECT_EQ(bench.view.speedCaptions.back(), u"0.6 МБ/с");
+  ASSERT_EQ(bench.formatLog.lines.size(), 2u);
+  EXPECT_EQ(bench.formatLog.lines[0], u"07.12.2026 10:15:32   Средняя скорость: 0.6 МБ/с");
+  EXPECT_EQ(bench.formatLog.lines[1], u"07.12.2026 10:15:32   Низкоуровневое форматирование завершено.");
+}
+
+}  // namespace
+}  // namespace trelvane::testing
