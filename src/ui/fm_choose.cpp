@@ -78,9 +78,7 @@ TFmChoose::TFmChoose(System& system, ProgramState& state, MessageBoxes& boxes, P
     : QDialog(parent), system_(system), state_(state), boxes_(boxes), ending_(ending) {
   setObjectName(QStringLiteral("FmChoose"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  QFont tahoma(QStringLiteral("Tahoma"));
-  tahoma.setPointSize(9);
-  setFont(tahoma);
+  setFont(TahomaPointFont(9));
   BuildLayout();
   FormCreate();
 }
@@ -104,6 +102,7 @@ void TFmChoose::BuildLayout() {
   StatusText = new QLabel;
   StatusText->setObjectName(QStringLiteral("StatusText"));
   StatusText->setTextFormat(Qt::PlainText);
+  StatusText->setIndent(4);
   StatusBar->addWidget(StatusText, 1);
   layout->addWidget(StatusBar);
   setFixedSize(881, 368);

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -48,7 +49,7 @@ TFmMain::TFmMain(System& system, ProgramState& state, DiagnosticLog& log, Progra
   // Until start-up names it, the application is called by its program file.
   applicationTitle_ = QCoreApplication::applicationName();
   taskDialogs_.SetProgramTitle(applicationTitle_);
-  setFont(PixelFont(QStringLiteral("Tahoma"), 12));
+  setFont(TahomaFont(12));
   BuildLayout();
   detailsSink_ = std::make_unique<MemoSink>(*Log_Details);
   formatSink_ = std::make_unique<MemoSink>(*Log_BenchMark);
@@ -115,6 +116,8 @@ void TFmMain::FormShow() {
     OpenDriveHandle();
     StatusBar->SetPanelText(1, ToQString(state_.DriveTitle));
     ShowDeviceDetails(system_, state_, log_, *detailsSink_);
+    // The report is read from its first line; appending left the view at its end.
+    Log_Details->moveCursor(QTextCursor::Start);
   });
   startupFinished_ = true;
 }

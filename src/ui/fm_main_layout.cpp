@@ -1,6 +1,8 @@
 // The main window's components and where they sit. Sizes are those of the design at a client area
 // of 768 x 499; the logs grow with the window and the command controls keep to the bottom.
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,14 +40,16 @@ QLabel* MakeCaption(const QString& name) {
   auto* label = new QLabel;
   label->setObjectName(name);
   label->setTextFormat(Qt::PlainText);
-  label->setFont(PixelFont(QStringLiteral("Tahoma"), 21));
+  label->setFont(TahomaFont(21));
   return label;
 }
 
 QPushButton* MakeButton(const QString& name, const QString& caption, int width) {
   auto* button = new QPushButton(caption);
   button->setObjectName(name);
-  button->setFixedSize(width, 26);
+  // At least the design width; wider where the desktop's font needs it for the caption.
+  button->setFixedHeight(26);
+  button->setMinimumWidth(std::max(width, button->sizeHint().width()));
   // A focused button answers Enter itself, as on the platform.
   button->setAutoDefault(true);
   return button;
@@ -135,36 +139,39 @@ QWidget* TFmMain::BuildFormatPage() {
   return page;
 }
 
-// The run's three captions at the left; the quick-wipe box, Stop and the format button at the right.
+// The quick-wipe box on a row of its own at the right; below it the run's captions at the left and
+// Stop and the format button at the right. The box has a row to itself because with the wider
+// faces of some desktops it would not fit beside the captions.
 QWidget* TFmMain::BuildFormatControls() {
   auto* controls = new QWidget;
-  auto* row = new QHBoxLayout(controls);
-  row->setContentsMargins(17, 6, 19, 8);
-  auto* captions = new QGridLayout;
-  captions->setHorizontalSpacing(0);
-  lbCurrentPercent = MakeCaption(QStringLiteral("lbCurrentPercent"));
-  lbCurrentPercent->setMinimumWidth(192);
-  lbSpeed = MakeCaption(QStringLiteral("lbSpeed"));
-  lbCurrentPosition = MakeCaption(QStringLiteral("lbCurrentPosition"));
-  captions->addWidget(lbCurrentPercent, 0, 0);
-  captions->addWidget(lbSpeed, 0, 1);
-  captions->addWidget(lbCurrentPosition, 1, 0, 1, 2);
-  row->addLayout(captions, 1);
-  auto* commands = new QVBoxLayout;
+  auto* grid = new QGridLayout(controls);
+  grid->setContentsMargins(17, 4, 19, 8);
+  grid->setHorizontalSpacing(0);
+  grid->setVerticalSpacing(2);
   cbQuickWipe = new QCheckBox(QStringLiteral("Выполнить быструю очистку (просто удалить разделы и MBR)"));
   cbQuickWipe->setObjectName(QStringLiteral("cbQuickWipe"));
-  commands->addWidget(cbQuickWipe);
-  commands->addSpacing(8);
+  grid->addWidget(cbQuickWipe, 0, 0, 1, 3, Qt::AlignRight);
+  lbCurrentPercent = MakeCaption(QStringLiteral("lbCurrentPercent"));
+  // Wide enough for the widest percent caption, so the speed caption beside it never touches it.
+  lbCurrentPercent->setMinimumWidth(lbCurrentPercent->fontMetrics().horizontalAdvance(QStringLiteral("100% завершено")) + 24);
+  lbSpeed = MakeCaption(QStringLiteral("lbSpeed"));
+  lbCurrentPosition = MakeCaption(QStringLiteral("lbCurrentPosition"));
+  // The commands at the right keep their full width; in a narrow window these captions give way.
+  lbSpeed->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lbCurrentPosition->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  grid->addWidget(lbCurrentPercent, 1, 0);
+  grid->addWidget(lbSpeed, 1, 1);
+  grid->addWidget(lbCurrentPosition, 2, 0, 1, 2);
+  grid->setColumnStretch(1, 1);
   auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(16);
   btStop = MakeButton(QStringLiteral("btStop"), QStringLiteral("Остановить"), 94);
   btStop->setEnabled(false);
   btRunBenchmarks = MakeButton(QStringLiteral("btRunBenchmarks"), QStringLiteral("ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО"), 225);
   btRunBenchmarks->setDefault(true);
   buttons->addWidget(btStop);
-  buttons->addStretch(1);
   buttons->addWidget(btRunBenchmarks);
-  commands->addLayout(buttons);
-  row->addLayout(commands);
+  grid->addLayout(buttons, 2, 2, Qt::AlignRight | Qt::AlignVCenter);
   return controls;
 }
 
@@ -191,7 +198,7 @@ QWidget* TFmMain::BuildBottomStrip() {
   row->setContentsMargins(6, 2, 6, 2);
   lbMakerLink = new LinkLabel;
   lbMakerLink->setObjectName(QStringLiteral("lbMakerLink"));
-  QFont font = PixelFont(QStringLiteral("Tahoma"), 11);
+  QFont font = TahomaFont(11);
   font.setBold(true);
   lbMakerLink->setFont(font);
   row->addWidget(lbMakerLink);

@@ -28,9 +28,7 @@ TFmDebug::TFmDebug(QWidget* parent)
   setObjectName(QStringLiteral("FmDebug"));
   setWindowTitle(QStringLiteral("Отладка"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  QFont tahoma(QStringLiteral("Tahoma"));
-  tahoma.setPointSize(8);
-  setFont(tahoma);
+  setFont(TahomaPointFont(8));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Memo1);

@@ -43,6 +43,16 @@ QString MonospacedFamily() {
   return fixed.family();
 }
 
+// "Tahoma", or a face of about its width where it is not installed: the captions were laid out for
+// it, and the wide default faces of some desktops would push the controls beside them apart.
+QString TahomaFamily() {
+  const QStringList families = QFontDatabase::families();
+  for (const char16_t* family : {u"Tahoma", u"Liberation Sans", u"Arimo", u"Arial"}) {
+    if (Installed(families, QString::fromUtf16(family))) return QString::fromUtf16(family);
+  }
+  return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
 }  // namespace
 
 void SetSystemFont(QFont& font) {
@@ -85,9 +95,15 @@ QFont MonospacedFont(int pixelSize) {
   return font;
 }
 
-QFont PixelFont(const QString& family, int pixelSize) {
-  QFont font(family);
+QFont TahomaFont(int pixelSize) {
+  QFont font(TahomaFamily());
   font.setPixelSize(pixelSize);
+  return font;
+}
+
+QFont TahomaPointFont(int pointSize) {
+  QFont font(TahomaFamily());
+  font.setPointSize(pointSize);
   return font;
 }
 

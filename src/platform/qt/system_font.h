@@ -30,7 +30,9 @@ void SetExplorerTheme(System& system, QAbstractItemView& view);
 // fixed-pitch face, so the report tables keep their columns either way.
 QFont MonospacedFont(int pixelSize);
 
-// A named font at `pixelSize`; the font system substitutes a similar face when it is not installed.
-QFont PixelFont(const QString& family, int pixelSize);
+// The design face of the windows, Tahoma, at a size in pixels or points; where Tahoma is not
+// installed, a face of about its width.
+QFont TahomaFont(int pixelSize);
+QFont TahomaPointFont(int pointSize);
 
 }  // namespace trelvane

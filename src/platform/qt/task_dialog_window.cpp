@@ -1,5 +1,6 @@
 #include "platform/qt/task_dialog_window.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QApplication>
@@ -77,8 +78,7 @@ TaskDialogWindow::TaskDialogWindow(QWidget* owner, const QString& title, const Q
   layout->setSpacing(0);
   layout->addWidget(BuildTextPanel(instruction, content, icon), 1);
   layout->addWidget(BuildButtonRow(buttons));
-  setMinimumWidth(380);
-  setMaximumWidth(640);
+  setMinimumWidth(420);
 }
 
 QWidget* TaskDialogWindow::BuildTextPanel(const QString& instruction, const QString& content, int icon) {
@@ -104,7 +104,14 @@ QWidget* TaskDialogWindow::BuildTextPanel(const QString& instruction, const QStr
     main->setPalette(mainPalette);
     texts->addWidget(main);
   }
-  if (!content.isEmpty()) texts->addWidget(TextLabel(content, QStringLiteral("TaskDialogContent")));
+  if (!content.isEmpty()) {
+    QLabel* body = TextLabel(content, QStringLiteral("TaskDialogContent"));
+    // Each line of the content on one line of the dialog where the screen allows it.
+    int widest = 0;
+    for (const QString& line : content.split(u'\n')) widest = std::max(widest, body->fontMetrics().horizontalAdvance(line));
+    body->setMinimumWidth(std::min(widest + 8, 720));
+    texts->addWidget(body);
+  }
   texts->addStretch(1);
   row->addLayout(texts, 1);
   return panel;
