@@ -13,25 +13,12 @@
 #include "app/program_state.h"
 #include "app/views.h"
 #include "device/probe.h"
+#include "recording_views.h"
 #include "platform/emulated/emulated_system.h"
 #include "platform/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane::testing {
-
-class RecordingSink : public LineSink {
- public:
-  void AppendLine(const std::u16string& text) override { lines.push_back(text); }
-  std::vector<std::u16string> lines;
-};
-
-class RecordingBoxes : public MessageBoxes {
- public:
-  void ShowMessageBox(const std::u16string& text, const std::u16string&, MessageIcon) override {
-    texts.push_back(text);
-  }
-  std::vector<std::u16string> texts;
-};
 
 class AtaMachine {
  public:

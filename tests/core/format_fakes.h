@@ -15,15 +15,10 @@
 #include "format/command_controls.h"
 #include "platform/emulated/emulated_system.h"
 #include "platform/task_dialog.h"
+#include "recording_views.h"
 #include "test_support.h"
 
 namespace trelvane::testing {
-
-class RecordingSink : public LineSink {
- public:
-  void AppendLine(const std::u16string& text) override { lines.push_back(text); }
-  std::vector<std::u16string> lines;
-};
 
 class RecordingProgressView : public ProgressView {
  public:
