@@ -16,6 +16,7 @@
 #include "device/probe.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
+#include "platform/qt/widget_colours.h"
 #include "platform/win_constants.h"
 #include "text/number_text.h"
 #include "text/u16.h"
@@ -41,18 +42,6 @@ constexpr std::array<Column, 6> Columns{{
     {u"ЕМКОСТЬ", 0},
 }};
 
-const QColor LinkBlue(0, 0, 255);
-const QColor LinkRed(255, 0, 0);
-
-QWidget* WhiteBand(int heightPixels) {
-  auto* band = new QWidget;
-  band->setAutoFillBackground(true);
-  QPalette palette = band->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  band->setPalette(palette);
-  band->setFixedHeight(heightPixels);
-  return band;
-}
 
 // The capacity is the product taken in signed 64 bits; an absurd sector count wraps rather than
 // being undefined.
@@ -109,7 +98,9 @@ void TFmChoose::BuildLayout() {
 }
 
 QWidget* TFmChoose::BuildHeader() {
-  QWidget* header = WhiteBand(44);
+  auto* header = new QWidget;
+  FillBackground(*header, Qt::white);
+  header->setFixedHeight(44);
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(15, 0, 15, 0);
   lbProgramName = new QLabel;
@@ -222,8 +213,8 @@ void TFmChoose::FormCreate() {
   nameFont.setPointSizeF(nameFont.pointSizeF() > 0 ? nameFont.pointSizeF() * 1.4 : 14);
   lbProgramName->setFont(nameFont);
   SetExplorerTheme(system_, *DriveList);
-  Label1->SetTextColour(LinkBlue);
-  lbDiskManagement->SetTextColour(LinkBlue);
+  Label1->SetTextColour(LinkBlue());
+  lbDiskManagement->SetTextColour(LinkBlue());
   QFont underlined = lbDiskManagement->font();
   underlined.setUnderline(true);
   lbDiskManagement->setFont(underlined);
@@ -309,11 +300,11 @@ void TFmChoose::btContinueClick() {
 void TFmChoose::Label1Click() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }
 
 void TFmChoose::Label1MouseDown(Qt::MouseButton button) {
-  if (button == Qt::LeftButton) Label1->SetTextColour(LinkRed);
+  if (button == Qt::LeftButton) Label1->SetTextColour(LinkRed());
 }
 
 void TFmChoose::Label1MouseUp(Qt::MouseButton button) {
-  if (button == Qt::LeftButton) Label1->SetTextColour(LinkBlue);
+  if (button == Qt::LeftButton) Label1->SetTextColour(LinkBlue());
 }
 
 void TFmChoose::lbDiskManagementClick() {

@@ -28,14 +28,6 @@
 
 namespace trelvane {
 
-namespace {
-
-const QColor LinkGrey(128, 128, 128);
-const QColor LinkBlue(0, 0, 255);
-const QColor LinkRed(255, 0, 0);
-
-}  // namespace
-
 TFmMain::TFmMain(System& system, ProgramState& state, DiagnosticLog& log, ProgramEnding& ending,
                  std::u16string firstArgument, QWidget* parent)
     : QMainWindow(parent),
@@ -87,7 +79,7 @@ void TFmMain::FormCreate() {
   QFont bold = lbDiskName->font();
   bold.setBold(true);
   lbDiskName->setFont(bold);
-  lbMakerLink->SetTextColour(LinkGrey);
+  lbMakerLink->SetTextColour(LinkGrey());
 }
 
 // The show handler runs once the window is on screen, from the message loop, so that every box
@@ -189,15 +181,15 @@ void TFmMain::btGetSmartClick() {
 }
 
 void TFmMain::lbMakerLinkClick() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }
-void TFmMain::lbMakerLinkMouseEnter() { lbMakerLink->SetTextColour(LinkBlue); }
-void TFmMain::lbMakerLinkMouseLeave() { lbMakerLink->SetTextColour(LinkGrey); }
+void TFmMain::lbMakerLinkMouseEnter() { lbMakerLink->SetTextColour(LinkBlue()); }
+void TFmMain::lbMakerLinkMouseLeave() { lbMakerLink->SetTextColour(LinkGrey()); }
 
 void TFmMain::lbMakerLinkMouseDown(Qt::MouseButton button) {
-  if (button == Qt::LeftButton) lbMakerLink->SetTextColour(LinkRed);
+  if (button == Qt::LeftButton) lbMakerLink->SetTextColour(LinkRed());
 }
 
 void TFmMain::lbMakerLinkMouseUp(Qt::MouseButton button) {
-  if (button == Qt::LeftButton) lbMakerLink->SetTextColour(LinkGrey);
+  if (button == Qt::LeftButton) lbMakerLink->SetTextColour(LinkGrey());
 }
 
 template <typename Work>

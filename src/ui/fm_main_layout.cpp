@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/system_font.h"
+#include "platform/qt/widget_colours.h"
 #include "ui/fm_main.h"
 #include "ui/link_label.h"
 #include "ui/status_panels.h"
@@ -78,10 +79,7 @@ void TFmMain::BuildLayout() {
 
 QWidget* TFmMain::BuildTopStrip() {
   auto* strip = new QWidget;
-  strip->setAutoFillBackground(true);
-  QPalette palette = strip->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  strip->setPalette(palette);
+  FillBackground(*strip, Qt::white);
   strip->setFixedHeight(32);
   auto* row = new QHBoxLayout(strip);
   row->setContentsMargins(15, 6, 15, 6);

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include "platform/qt/widget_colours.h"
+
 namespace trelvane {
 
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
@@ -9,11 +11,7 @@ LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
 }
 
-void LinkLabel::SetTextColour(const QColor& colour) {
-  QPalette shades = palette();
-  shades.setColor(QPalette::WindowText, colour);
-  setPalette(shades);
-}
+void LinkLabel::SetTextColour(const QColor& colour) { trelvane::SetTextColour(*this, colour); }
 
 QColor LinkLabel::TextColour() const { return palette().color(QPalette::WindowText); }
 

@@ -5,6 +5,12 @@
 
 namespace trelvane {
 
+// The colours the link labels take: at rest (grey in the main window, blue in the chooser), under
+// the pointer, and while the left button is held on them.
+inline QColor LinkGrey() { return {128, 128, 128}; }
+inline QColor LinkBlue() { return {0, 0, 255}; }
+inline QColor LinkRed() { return {255, 0, 0}; }
+
 class LinkLabel final : public QLabel {
   Q_OBJECT
 

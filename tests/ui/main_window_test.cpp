@@ -11,8 +11,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
+#include "app/product.h"
 #include "app/qt/fm_debug.h"
 #include "app/qt/gui_session.h"
 #include "app/system_error_text.h"
@@ -22,6 +24,7 @@
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"
 #include "ui/fm_scan.h"
+#include "ui/link_label.h"
 #include "ui/status_panels.h"
 #include "ui_harness.h"
 
@@ -251,6 +254,33 @@ TEST_F(MainWindow, EnterPressesTheDefaultButtonOfTheCurrentPageOnly) {
   EXPECT_EQ(script.Seen().last(), QStringLiteral("TaskDialog"));
   EXPECT_EQ(system_->WrittenBytes(0), 0);
   EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isEnabled());
+}
+
+TEST_F(MainWindow, MakerLinkIsGreyBlueUnderThePointerRedWhileHeldAndOpensTheWebPage) {
+  Start(OneDrive());
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), ChooseLastDrive);
+  ShowAndWait();
+  auto& link = Get<LinkLabel>("lbMakerLink");
+  EXPECT_TRUE(link.text().endsWith(ToQString(MakerWebAddress))) << link.text().toStdString();
+  EXPECT_EQ(link.TextColour(), QColor(128, 128, 128));
+  QTest::mouseMove(&link);
+  ASSERT_TRUE(RunUntil([&] { return link.TextColour() == QColor(0, 0, 255); }));
+  QTest::mousePress(&link, Qt::LeftButton);
+  EXPECT_EQ(link.TextColour(), QColor(255, 0, 0));
+  QTest::mouseRelease(&link, Qt::LeftButton);
+  EXPECT_EQ(link.TextColour(), QColor(128, 128, 128));
+  QTest::mouseMove(&Get<QWidget>("lbDiskName"));
+  ASSERT_TRUE(RunUntil([&] { return link.TextColour() == QColor(128, 128, 128); }));
+  int launches = 0;
+  for (const RecordedRequest& request : system_->Requests()) {
+    if (request.call != "ShellExecute") continue;
+    ++launches;
+    EXPECT_EQ(request.verb, u"open");
+    EXPECT_EQ(request.path, MakerWebAddress);
+    EXPECT_EQ(request.code, 5u);
+  }
+  EXPECT_EQ(launches, 1);
 }
 
 TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {

@@ -1,6 +1,7 @@
 #include "platform/qt/system_font.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
@@ -28,29 +29,33 @@ bool Installed(const QStringList& families, const QString& family) {
                      [&](const QString& installed) { return SameFamily(installed, family); });
 }
 
+// The first of `candidates` that is installed; empty when none is.
+QString FirstInstalled(const QStringList& families, std::initializer_list<const char16_t*> candidates) {
+  for (const char16_t* candidate : candidates) {
+    const QString family = QString::fromUtf16(candidate);
+    if (Installed(families, family)) return family;
+  }
+  return {};
+}
+
 // "Courier New", or a face with its metrics, or the desktop's fixed font, or any fixed-pitch face:
 // the report tables need every character to be equally wide.
 QString MonospacedFamily() {
   const QStringList families = QFontDatabase::families();
-  for (const char16_t* family : {u"Courier New", u"Liberation Mono", u"Cousine"}) {
-    if (Installed(families, QString::fromUtf16(family))) return QString::fromUtf16(family);
-  }
+  const QString courier = FirstInstalled(families, {u"Courier New", u"Liberation Mono", u"Cousine"});
+  if (!courier.isEmpty()) return courier;
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   if (QFontInfo(fixed).fixedPitch()) return fixed.family();
-  for (const QString& family : families) {
-    if (QFontDatabase::isFixedPitch(family)) return family;
-  }
-  return fixed.family();
+  const auto anyFixed = std::find_if(families.begin(), families.end(),
+                                     [](const QString& family) { return QFontDatabase::isFixedPitch(family); });
+  return anyFixed != families.end() ? *anyFixed : fixed.family();
 }
 
 // "Tahoma", or a face of about its width where it is not installed: the captions were laid out for
 // it, and the wide default faces of some desktops would push the controls beside them apart.
 QString TahomaFamily() {
-  const QStringList families = QFontDatabase::families();
-  for (const char16_t* family : {u"Tahoma", u"Liberation Sans", u"Arimo", u"Arial"}) {
-    if (Installed(families, QString::fromUtf16(family))) return QString::fromUtf16(family);
-  }
-  return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+  const QString tahoma = FirstInstalled(QFontDatabase::families(), {u"Tahoma", u"Liberation Sans", u"Arimo", u"Arial"});
+  return !tahoma.isEmpty() ? tahoma : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
 }  // namespace

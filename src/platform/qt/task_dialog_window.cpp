@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "platform/qt/widget_colours.h"
 #include "platform/task_dialog.h"
 
 namespace trelvane {
@@ -83,10 +84,7 @@ TaskDialogWindow::TaskDialogWindow(QWidget* owner, const QString& title, const Q
 
 QWidget* TaskDialogWindow::BuildTextPanel(const QString& instruction, const QString& content, int icon) {
   auto* panel = new QWidget;
-  panel->setAutoFillBackground(true);
-  QPalette palette = panel->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  panel->setPalette(palette);
+  FillBackground(*panel, Qt::white);
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(12, 12, 12, 16);
   row->setSpacing(12);
@@ -99,9 +97,7 @@ QWidget* TaskDialogWindow::BuildTextPanel(const QString& instruction, const QStr
     font.setPointSizeF(font.pointSizeF() > 0 ? font.pointSizeF() + 3 : 12);
     font.setBold(true);
     main->setFont(font);
-    QPalette mainPalette = main->palette();
-    mainPalette.setColor(QPalette::WindowText, QColor(0, 51, 153));
-    main->setPalette(mainPalette);
+    SetTextColour(*main, QColor(0, 51, 153));
     texts->addWidget(main);
   }
   if (!content.isEmpty()) {
