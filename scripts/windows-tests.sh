@@ -82,12 +82,13 @@ for executable in "${test_executables[@]}"; do
   name=$(basename "$executable" .exe)
   log="$work/$name.log"
   started=$SECONDS
-  if (cd "$work" && TRELVANE_MACHINE="$windows_machine" wine "$executable" --gtest_brief=1 \
+  if (cd "$work" && TRELVANE_MACHINE="$windows_machine" timeout 600 wine "$executable" --gtest_brief=1 \
         </dev/null >"$log" 2>&1); then
     echo "passed: $name ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$log" | head -1), $((SECONDS - started)) s)"
   else
+    # The failures come first; a crash adds Wine's long register and module dump after them.
     echo "FAILED: $name" >&2
-    cat "$log" >&2
+    head -n 60 "$log" >&2
     status=1
   fi
 done
@@ -99,7 +100,7 @@ normalize() { tr -d '\r' | sed -E 's/^[0-9][0-9.:/ ,-]*[0-9]   /<time>   /'; }
 linux_rc=0
 "$host_dir/src/trelvane-cli" list </dev/null >"$work/list.linux" 2>"$work/list.linux.err" || linux_rc=$?
 windows_rc=0
-(cd "$work" && TRELVANE_MACHINE="$windows_machine" wine "$windows_dir/src/trelvane-cli.exe" list \
+(cd "$work" && TRELVANE_MACHINE="$windows_machine" timeout 120 wine "$windows_dir/src/trelvane-cli.exe" list \
    </dev/null >"$work/list.windows" 2>"$work/list.windows.err") || windows_rc=$?
 normalize <"$work/list.linux" >"$work/list.linux.txt"
 normalize <"$work/list.windows" >"$work/list.windows.txt"
