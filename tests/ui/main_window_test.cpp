@@ -90,9 +90,9 @@ class MainWindow : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  std::vector<int> endCodes_;
   std::unique_ptr<EmulatedSystem> system_;
   std::unique_ptr<GuiSession> session_;
-  std::vector<int> endCodes_;
 };
 
 TEST_F(MainWindow, IsCreatedHiddenWithEveryComponentAndTheDetailsPageActive) {

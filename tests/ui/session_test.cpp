@@ -99,9 +99,9 @@ class Session : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  std::vector<int> endCodes_;
   std::unique_ptr<EmulatedSystem> system_;
   std::unique_ptr<GuiSession> session_;
-  std::vector<int> endCodes_;
 };
 
 TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {

@@ -1,5 +1,7 @@
 #include "ui_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -20,13 +22,30 @@ constexpr int UnexpectedModalPolls = 3000;
 
 }  // namespace
 
+namespace {
+
+int applicationArgc = 1;
+char applicationName[] = "trelvane_ui_tests";
+char* applicationArgv[] = {applicationName, nullptr};
+QApplication* application = nullptr;
+
+// The application goes when the tests end, before the process's exit handlers run: Qt's own
+// globals are gone by then, and an application destroyed after them crashes.
+class ApplicationEnvironment final : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    delete application;
+    application = nullptr;
+  }
+};
+const ::testing::Environment* const registered = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+}  // namespace
+
 void EnsureApplication() {
-  if (QApplication::instance() != nullptr) return;
+  if (application != nullptr) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "trelvane_ui_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
+  application = new QApplication(applicationArgc, applicationArgv);
   QApplication::setQuitOnLastWindowClosed(false);
 }
 

@@ -23,7 +23,9 @@ GuiSession::GuiSession(System& system, std::u16string firstArgument)
 }
 
 GuiSession::~GuiSession() {
-  // A session that is dropped while its main window is open still releases the drive.
+  // A session that is dropped while its main window is open still releases the drive; the program
+  // is ending anyway, so nobody is told.
+  endHandler_ = nullptr;
   if (!ended_) fmMain_->close();
   log_.SetFormatSink(nullptr);
   log_.SetDebugSink(nullptr);
