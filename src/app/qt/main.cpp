@@ -5,19 +5,18 @@
 #include <string>
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QString>
 
 #include "app/qt/gui_session.h"
 #include "backend/make_system.h"
+#include "platform/qt/qt_message_boxes.h"
+#include "text/u16.h"
 
 namespace {
 
 // An emulated machine file that cannot be used ends the program before any window exists.
 int RefuseBackend(const char* message) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"), QString::fromUtf8(message));
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
+  trelvane::QtMessageBoxes().ShowMessageBox(trelvane::FromUtf8(message), u"Ошибка", trelvane::MessageIcon::Error);
   return 3;
 }
 
