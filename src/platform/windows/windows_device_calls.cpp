@@ -67,8 +67,9 @@ bool WindowsSystem::SetFilePointerEx(Handle handle, std::int64_t offset, std::in
   LARGE_INTEGER position{};
   const BOOL ok = ::SetFilePointerEx(ToHandle(handle), distance, &position, FILE_BEGIN);
   KeepLastError();
-  newPosition = ok != FALSE ? position.QuadPart : 0;
-  return ok != FALSE;
+  if (ok == FALSE) return false;
+  newPosition = position.QuadPart;
+  return true;
 }
 
 bool WindowsSystem::FlushFileBuffers(Handle handle) {

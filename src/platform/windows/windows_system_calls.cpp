@@ -39,7 +39,8 @@ std::u16string LocaleText(LCTYPE item) {
 
 std::u16string WindowsSystem::FormatMessageW(std::uint32_t code) {
   wchar_t* text = nullptr;
-  // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the address of the system's buffer.
+  // In the user's default language. With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives
+  // the address of a buffer the system allocates, so no message is ever cut.
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
