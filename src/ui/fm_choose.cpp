@@ -204,10 +204,7 @@ void TFmChoose::FillDriveList() {
 }
 
 void TFmChoose::FormCreate() {
-  QFont windowFont = font();
-  SetSystemFont(windowFont);
-  SetCalibriFont(system_, windowFont);
-  setFont(windowFont);
+  SetWindowFont(system_, *this);
   QFont nameFont = lbProgramName->font();
   nameFont.setBold(true);
   nameFont.setPointSizeF(nameFont.pointSizeF() > 0 ? nameFont.pointSizeF() * 1.4 : 14);

@@ -72,10 +72,7 @@ void TFmMain::ConnectHandlers() {
 
 void TFmMain::FormCreate() {
   pages->setCurrentIndex(0);
-  QFont windowFont = font();
-  SetSystemFont(windowFont);
-  SetCalibriFont(system_, windowFont);
-  setFont(windowFont);
+  SetWindowFont(system_, *this);
   QFont bold = lbDiskName->font();
   bold.setBold(true);
   lbDiskName->setFont(bold);

@@ -14,24 +14,6 @@ namespace trelvane {
 
 namespace {
 
-struct TypeIcon {
-  MessageDialogType type;
-  QMessageBox::Icon icon;
-};
-constexpr std::array<TypeIcon, 4> TypeIcons{{
-    {MessageDialogType::Information, QMessageBox::Information},
-    {MessageDialogType::Warning, QMessageBox::Warning},
-    {MessageDialogType::Error, QMessageBox::Critical},
-    {MessageDialogType::Confirmation, QMessageBox::Question},
-}};
-
-QMessageBox::Icon IconOf(MessageDialogType type) {
-  for (const TypeIcon& row : TypeIcons) {
-    if (row.type == type) return row.icon;
-  }
-  return QMessageBox::NoIcon;
-}
-
 // Esc answers with Cancel, or else No, or else OK when that is the dialog's only way out.
 constexpr std::array<int, 3> EscapeOrder{MessageDialogButton::Cancel, MessageDialogButton::No,
                                          MessageDialogButton::Ok};
@@ -51,7 +33,7 @@ int QtTaskDialogPresenter::ShowTaskDialogWindow(EntryAddress entry, const std::u
 int QtTaskDialogPresenter::ShowMessageDialog(MessageDialogType type, const std::u16string& content,
                                              int buttons) {
   const std::u16string caption = MessageDialogCaption(type);
-  QMessageBox box(IconOf(type), caption.empty() ? programTitle_ : ToQString(caption), ToDisplayText(content));
+  QMessageBox box(MessageBoxIcon(type), caption.empty() ? programTitle_ : ToQString(caption), ToDisplayText(content));
   box.setObjectName(QStringLiteral("MessageDialog"));
   box.setTextFormat(Qt::PlainText);
   std::map<QAbstractButton*, int> results;

@@ -86,6 +86,13 @@ void SetCalibriFont(System& system, QFont& font, const QStringList& installedFam
   font.setFamily(Calibri);
 }
 
+void SetWindowFont(System& system, QWidget& window) {
+  QFont font = window.font();
+  SetSystemFont(font);
+  SetCalibriFont(system, font);
+  window.setFont(font);
+}
+
 void SetExplorerTheme(System& system, QAbstractItemView& view) {
   if (!IsVistaOrLater(system)) return;
   view.setMouseTracking(true);

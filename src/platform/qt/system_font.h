@@ -8,6 +8,7 @@
 #include "platform/system.h"
 
 class QAbstractItemView;
+class QWidget;
 
 namespace trelvane {
 
@@ -20,6 +21,10 @@ void SetSystemFont(QFont& font);
 void SetCalibriFont(System& system, QFont& font);
 // The same with the installed families given (the test seam for desktops without Calibri).
 void SetCalibriFont(System& system, QFont& font, const QStringList& installedFamilies);
+
+// What the windows do at creation: SetSystemFont, then SetCalibriFont, on the window's font; the
+// components that follow their window's font follow it.
+void SetWindowFont(System& system, QWidget& window);
 
 // On platform version 6 and later, gives a list view the look of the desktop's file manager: rows
 // light up under the pointer. The Qt styles draw whole-row selection themselves, so this is all the

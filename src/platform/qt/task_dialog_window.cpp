@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/widget_colours.h"
-#include "platform/task_dialog.h"
 
 namespace trelvane {
 
@@ -33,28 +32,32 @@ constexpr std::array<CommonButton, 6> CommonButtons{{
     {TaskDialogButton::Close, u"&Закрыть", PressedButton::Close, u"TaskDialogClose"},
 }};
 
-struct IconPixmap {
+// The look of each dialog type: the message box's icon and the style's picture of it.
+struct TypeIcon {
   MessageDialogType type;
+  QMessageBox::Icon icon;
   QStyle::StandardPixmap pixmap;
 };
-constexpr std::array<IconPixmap, 4> IconPixmaps{{
-    {MessageDialogType::Information, QStyle::SP_MessageBoxInformation},
-    {MessageDialogType::Warning, QStyle::SP_MessageBoxWarning},
-    {MessageDialogType::Error, QStyle::SP_MessageBoxCritical},
-    {MessageDialogType::Confirmation, QStyle::SP_MessageBoxQuestion},
+constexpr std::array<TypeIcon, 4> TypeIcons{{
+    {MessageDialogType::Information, QMessageBox::Information, QStyle::SP_MessageBoxInformation},
+    {MessageDialogType::Warning, QMessageBox::Warning, QStyle::SP_MessageBoxWarning},
+    {MessageDialogType::Error, QMessageBox::Critical, QStyle::SP_MessageBoxCritical},
+    {MessageDialogType::Confirmation, QMessageBox::Question, QStyle::SP_MessageBoxQuestion},
 }};
 
+const TypeIcon* IconRow(MessageDialogType type) {
+  const auto row = std::find_if(TypeIcons.begin(), TypeIcons.end(), [type](const TypeIcon& icon) { return icon.type == type; });
+  return row != TypeIcons.end() ? &*row : nullptr;
+}
+
 QLabel* IconLabel(int icon) {
-  const MessageDialogType type = MessageDialogTypeOfIcon(icon);
-  for (const IconPixmap& row : IconPixmaps) {
-    if (row.type != type) continue;
-    auto* label = new QLabel;
-    label->setObjectName(QStringLiteral("TaskDialogIcon"));
-    label->setPixmap(QApplication::style()->standardIcon(row.pixmap).pixmap(32, 32));
-    label->setAlignment(Qt::AlignTop);
-    return label;
-  }
-  return nullptr;
+  const TypeIcon* row = IconRow(MessageDialogTypeOfIcon(icon));
+  if (row == nullptr) return nullptr;
+  auto* label = new QLabel;
+  label->setObjectName(QStringLiteral("TaskDialogIcon"));
+  label->setPixmap(QApplication::style()->standardIcon(row->pixmap).pixmap(32, 32));
+  label->setAlignment(Qt::AlignTop);
+  return label;
 }
 
 QLabel* TextLabel(const QString& text, const QString& name) {
@@ -67,6 +70,11 @@ QLabel* TextLabel(const QString& text, const QString& name) {
 }
 
 }  // namespace
+
+QMessageBox::Icon MessageBoxIcon(MessageDialogType type) {
+  const TypeIcon* row = IconRow(type);
+  return row != nullptr ? row->icon : QMessageBox::NoIcon;
+}
 
 TaskDialogWindow::TaskDialogWindow(QWidget* owner, const QString& title, const QString& instruction,
                                    const QString& content, int buttons, int icon)

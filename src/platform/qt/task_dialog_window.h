@@ -3,10 +3,16 @@
 // and a row of common buttons. It answers with the platform's pressed-button values (IDOK, IDYES ...).
 
 #include <QDialog>
+#include <QMessageBox>
+
+#include "platform/task_dialog.h"
 
 class QString;
 
 namespace trelvane {
+
+// The icon that a dialog of `type` shows (none for MessageDialogType::None).
+QMessageBox::Icon MessageBoxIcon(MessageDialogType type);
 
 class TaskDialogWindow final : public QDialog {
   Q_OBJECT
