@@ -5,6 +5,7 @@
 
 #ifdef TRELVANE_WINDOWS
 #include <io.h>
+#include <windows.h>
 #define TRELVANE_ISATTY _isatty
 #define TRELVANE_FILENO _fileno
 #else
@@ -22,6 +23,13 @@ extern "C" void OnSignal(int) {
   if (interruptHandler != nullptr) interruptHandler();
 }
 }  // namespace
+
+void PrepareConsoleForUtf8() {
+#ifdef TRELVANE_WINDOWS
+  SetConsoleOutputCP(CP_UTF8);
+  SetConsoleCP(CP_UTF8);
+#endif
+}
 
 bool StandardErrorIsTerminal() { return TRELVANE_ISATTY(TRELVANE_FILENO(stderr)) != 0; }
 bool StandardInputIsTerminal() { return TRELVANE_ISATTY(TRELVANE_FILENO(stdin)) != 0; }

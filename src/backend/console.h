@@ -3,6 +3,9 @@
 
 namespace trelvane {
 
+// Makes the console show the UTF-8 text the command line writes (a Windows console defaults to the
+// OEM code page); nothing to do elsewhere.
+void PrepareConsoleForUtf8();
 // True when standard error is a terminal (progress is then shown as one updating line).
 bool StandardErrorIsTerminal();
 // True when standard input is a terminal.

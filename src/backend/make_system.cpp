@@ -1,6 +1,7 @@
 #include "backend/make_system.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/emulated/emulated_system.h"
 #ifdef TRELVANE_WINDOWS
@@ -11,9 +12,24 @@
 
 namespace trelvane {
 
-std::unique_ptr<System> MakeSystem(int argc, char** argv) {
+namespace {
+
+// The emulated machine file named by TRELVANE_MACHINE; empty when none. Read as wide text on Windows,
+// where the narrow environment holds the ANSI code page and loses other characters.
+std::filesystem::path MachineFile() {
+#ifdef TRELVANE_WINDOWS
+  const wchar_t* machine = _wgetenv(L"TRELVANE_MACHINE");
+#else
   const char* machine = std::getenv("TRELVANE_MACHINE");
-  if (machine != nullptr && *machine != '\0') {
+#endif
+  return machine != nullptr ? std::filesystem::path(machine) : std::filesystem::path();
+}
+
+}  // namespace
+
+std::unique_ptr<System> MakeSystem(int argc, char** argv) {
+  const std::filesystem::path machine = MachineFile();
+  if (!machine.empty()) {
     try {
       return LoadEmulatedMachine(machine);
     } catch (const MachineFileError& error) {

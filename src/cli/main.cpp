@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/console.h"
 #include "backend/make_system.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
@@ -28,6 +29,7 @@ int RunCommand(Session& session, const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareConsoleForUtf8();
   const auto arguments = ParseArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   if (!arguments) return ExitRefused;
   try {

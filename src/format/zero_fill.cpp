@@ -27,14 +27,14 @@ constexpr std::int64_t FirstBlockSize = 65'536;
 constexpr std::int64_t GrowthPeriod = 10;
 constexpr std::int64_t GrowthThresholdMs = 1'000;
 
-struct FreeDeleter {
-  void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+struct AlignedDeleter {
+  void operator()(std::uint8_t* bytes) const { ::operator delete(bytes, std::align_val_t{BufferAlignment}); }
 };
-using ZeroBuffer = std::unique_ptr<std::uint8_t, FreeDeleter>;
+using ZeroBuffer = std::unique_ptr<std::uint8_t, AlignedDeleter>;
 
+// Aligned operator new rather than aligned_alloc, which not every C runtime has.
 ZeroBuffer AllocateZeroBuffer() {
-  ZeroBuffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(BufferAlignment, BufferSize)));
-  if (!buffer) throw std::bad_alloc();
+  ZeroBuffer buffer(static_cast<std::uint8_t*>(::operator new(BufferSize, std::align_val_t{BufferAlignment})));
   std::memset(buffer.get(), 0, BufferSize);
   return buffer;
 }

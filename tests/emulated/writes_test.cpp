@@ -110,12 +110,12 @@ TEST(ImageFile, MissingImageIsCreatedSparseAtTheDriveLength) {
   TempDir folder;
   std::filesystem::create_directory(folder.path() / "images");
   const auto machine = LoadFromFolder(folder.path(), "m.json",
-                                      R"({"drives": [{"length": 1099511627776, "image": "images/big.img"}]})");
+                                      R"({"drives": [{"length": 8589934592, "image": "images/big.img"}]})");
   EXPECT_FALSE(std::filesystem::exists(folder.path() / "images/big.img")) << "nothing is created before a write";
   const Handle drive = machine->CreateFileW(Drive0, ReadWrite, Share::None);
-  ASSERT_TRUE(WriteAt(*machine, drive, 1099511627776 - 4096, 4096, 0x5A));
+  ASSERT_TRUE(WriteAt(*machine, drive, 8589934592 - 4096, 4096, 0x5A));
   machine->CloseHandle(drive);
-  EXPECT_EQ(std::filesystem::file_size(folder.path() / "images/big.img"), 1099511627776u);
+  EXPECT_EQ(std::filesystem::file_size(folder.path() / "images/big.img"), 8589934592u);
 }
 
 TEST(ImageFile, DriveWithoutImageCountsItsWritesAndNoOtherDriveChanges) {
