@@ -50,8 +50,8 @@ std::u16string VolumeLine(std::u16string_view prefix, const std::u16string& name
          DecimalUnsigned(number.PartitionNumber);
 }
 
-std::u16string DriveVolumeNames(System& system, DiagnosticLog& log, std::int64_t driveNumber) {
-  std::u16string names;
+bool ScanVolumes(System& system, DiagnosticLog& log,
+                 const std::function<bool(const std::u16string& name, const VolumeDeviceNumber& number)>& visit) {
   VolumeNameList volumes;
   log.AddFormatLogLineInDebugMode(u"Поиск разделов...");
   ListLogicalVolumes(system, volumes);
@@ -61,13 +61,23 @@ std::u16string DriveVolumeNames(System& system, DiagnosticLog& log, std::int64_t
     log.AddFormatLogLineInDebugMode(u"Получение данных устройства...");
     const VolumeDeviceNumber number = GetVolumeDeviceNumber(system, name);
     log.AddFormatLogLineInDebugMode(u"Готово.");
-    if (!number.Valid) continue;
-    log.AddDebugLogLine(VolumeLine(u"Найден раздел ", name, number));
-    // Device numbers of other device types (optical drives) overlap those of disks.
-    if (static_cast<std::uint64_t>(number.DeviceNumber) == static_cast<std::uint64_t>(driveNumber) &&
-        number.DeviceType == FileDeviceDisk)
-      names += name + u" ";
+    if (number.Valid && !visit(name, number)) return false;
   }
+  return true;
+}
+
+bool IsVolumeOfDrive(const VolumeDeviceNumber& number, std::int64_t driveNumber) {
+  return static_cast<std::uint64_t>(number.DeviceNumber) == static_cast<std::uint64_t>(driveNumber) &&
+         number.DeviceType == FileDeviceDisk;
+}
+
+std::u16string DriveVolumeNames(System& system, DiagnosticLog& log, std::int64_t driveNumber) {
+  std::u16string names;
+  ScanVolumes(system, log, [&](const std::u16string& name, const VolumeDeviceNumber& number) {
+    log.AddDebugLogLine(VolumeLine(u"Найден раздел ", name, number));
+    if (IsVolumeOfDrive(number, driveNumber)) names += name + u" ";
+    return true;
+  });
   return Trim(names);
 }
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,16 @@ VolumeDeviceNumber GetVolumeDeviceNumber(System& system, const std::u16string& n
 // "<prefix><name>      Тип устройства: 7   Номер устройства: 0   Раздел: 1"
 std::u16string VolumeLine(std::u16string_view prefix, const std::u16string& name,
                           const VolumeDeviceNumber& number);
+
+// Lists the mounted volumes afresh and hands each one whose device number could be read to `visit`,
+// writing the scan's progress lines to the format log in debug mode. Stops, returning false, as
+// soon as `visit` returns false.
+bool ScanVolumes(System& system, DiagnosticLog& log,
+                 const std::function<bool(const std::u16string& name, const VolumeDeviceNumber& number)>& visit);
+
+// True for a disk volume on drive `driveNumber`. Device numbers of other device types (optical
+// drives) overlap those of disks.
+bool IsVolumeOfDrive(const VolumeDeviceNumber& number, std::int64_t driveNumber);
 
 // The names of the volumes on drive `driveNumber`, separated by one blank; empty when none.
 std::u16string DriveVolumeNames(System& system, DiagnosticLog& log, std::int64_t driveNumber);

@@ -2,19 +2,11 @@
 
 #include <cmath>
 
+#include "text/calendar.h"
+
 namespace trelvane {
 
 namespace {
-
-// Days from 1 January 1970 to the given civil date in the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
 
 constexpr double MillisecondsPerDay = 86'400'000.0;
 

@@ -15,11 +15,6 @@ bool SendBare(System& system, Handle handle, std::uint32_t code) {
   return system.DeviceIoControl(handle, code, {}, {}, returned);
 }
 
-bool BelongsToDrive(const VolumeDeviceNumber& number, std::int64_t driveNumber) {
-  return static_cast<std::int64_t>(static_cast<std::uint64_t>(number.DeviceNumber)) == driveNumber &&
-         number.DeviceType == FileDeviceDisk;
-}
-
 // Locks one volume of the drive; on success its open handle joins LockedVolumeHandles.
 bool LockVolume(System& system, DiagnosticLog& log, ProgramState& state, const std::u16string& name) {
   log.AddFormatLogLineInDebugMode(u"Блокировка \\\\.\\" + name);
@@ -53,21 +48,10 @@ bool LockVolume(System& system, DiagnosticLog& log, ProgramState& state, const s
 }  // namespace
 
 bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, std::int64_t driveNumber) {
-  log.AddFormatLogLineInDebugMode(u"Поиск разделов...");
-  VolumeNameList volumes;
-  ListLogicalVolumes(system, volumes);
-  log.AddFormatLogLineInDebugMode(u"Готово.");
-  for (const std::u16string& name : volumes) {
-    if (name.empty()) continue;
-    log.AddFormatLogLineInDebugMode(u"Получение данных устройства...");
-    const VolumeDeviceNumber number = GetVolumeDeviceNumber(system, name);
-    log.AddFormatLogLineInDebugMode(u"Готово.");
-    if (!number.Valid) continue;
+  return ScanVolumes(system, log, [&](const std::u16string& name, const VolumeDeviceNumber& number) {
     log.AddFormatLogLineInDebugMode(VolumeLine(u"Найденный раздел ", name, number));
-    if (!BelongsToDrive(number, driveNumber)) continue;
-    if (!LockVolume(system, log, state, name)) return false;
-  }
-  return true;
+    return !IsVolumeOfDrive(number, driveNumber) || LockVolume(system, log, state, name);
+  });
 }
 
 void ReleaseLockedVolumes(System& system, ProgramState& state) {
