@@ -26,13 +26,13 @@ Reply Refused(const RequestFault& fault) { return Reply::Refused(fault.error); }
 Reply Geometry(RequestContext& request) {
   const DriveConfig& drive = *request.drive;
   if (drive.geometry.Refuses()) return Refused(drive.geometry);
-  return Fixed(request.out, GeometryReply(drive));
+  return Fixed(request.out, DriveGeometryReply(drive));
 }
 
 Reply Length(RequestContext& request) {
   const DriveConfig& drive = *request.drive;
   if (drive.length.Refuses()) return Refused(drive.length);
-  return Fixed(request.out, LengthReply(drive));
+  return Fixed(request.out, DriveLengthReply(drive));
 }
 
 // A descriptor answer: as much as the output holds, and the descriptor's own size as the count.
@@ -54,7 +54,7 @@ Reply QueryProperty(RequestContext& request) {
   if (queryType != PropertyStandardQuery) return Reply::Refused(ErrorCode::InvalidParameter);
   if (property == StorageProperty::Adapter) {
     if (drive.adapter.Refuses()) return Refused(drive.adapter);
-    const auto reply = AdapterReply(drive);
+    const auto reply = DriveAdapterReply(drive);
     return Descriptor(request.out, reply, static_cast<std::uint32_t>(reply.size()));
   }
   if (drive.device.Refuses()) return Refused(drive.device);
@@ -64,13 +64,13 @@ Reply QueryProperty(RequestContext& request) {
 Reply SmartVersion(RequestContext& request) {
   const DriveConfig& drive = *request.drive;
   if (!drive.smartVersionMap) return Reply::Refused(ErrorCode::InvalidFunction);
-  return Fixed(request.out, SmartVersionReply(*drive.smartVersionMap));
+  return Fixed(request.out, DriveSmartVersionReply(*drive.smartVersionMap));
 }
 
 Reply InquiryData(RequestContext& request) {
   const DriveConfig& drive = *request.drive;
   if (!drive.inquiryTargetId) return Reply::Refused(ErrorCode::InvalidFunction);
-  return Fixed(request.out, InquiryDataReply(*drive.inquiryTargetId, drive.strings));
+  return Fixed(request.out, DriveInquiryDataReply(*drive.inquiryTargetId, drive.strings));
 }
 
 // A whole disk answers its own number with partition 0.

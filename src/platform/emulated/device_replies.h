@@ -1,31 +1,34 @@
 #pragma once
-// The fixed-layout answers of an emulated drive or volume, byte for byte as the platform's structures
-// lay them out. Pure functions of the machine description; the request dispatch decides when to send
-// them and how many bytes the caller gets.
+// What an emulated drive makes of the shared reply layouts (platform/reply_layouts.h): the facts come
+// from its machine file; the layouts are the core's. The request dispatch decides when to send them
+// and how many bytes the caller gets.
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "platform/emulated/machine.h"
+#include "platform/reply_layouts.h"
 
 namespace trelvane::emulated {
 
-std::array<std::uint8_t, 24> GeometryReply(const DriveConfig& drive);
-std::array<std::uint8_t, 8> LengthReply(const DriveConfig& drive);
-std::array<std::uint8_t, 32> AdapterReply(const DriveConfig& drive);
 // The 512-byte STORAGE_DEVICE_DESCRIPTOR answer and its Size field; nullopt when the strings do not
-// fit in 512 bytes.
+// fit in 512 bytes. DeviceType and BusType stay 0, as the machine file promises.
 struct DeviceDescriptor {
   Block bytes{};
   std::uint32_t size = 0;
 };
 std::optional<DeviceDescriptor> BuildDeviceDescriptor(const DeviceStrings& strings);
-std::array<std::uint8_t, 24> SmartVersionReply(std::uint8_t deviceMap);
-std::array<std::uint8_t, 60> InquiryDataReply(std::uint8_t targetId, const DeviceStrings& strings);
-std::array<std::uint8_t, 12> DeviceNumberReply(std::uint32_t deviceType, std::uint32_t deviceNumber,
-                                               std::uint32_t partition);
+
+std::array<std::uint8_t, 24> DriveGeometryReply(const DriveConfig& drive);
+std::array<std::uint8_t, 8> DriveLengthReply(const DriveConfig& drive);
+std::array<std::uint8_t, 32> DriveAdapterReply(const DriveConfig& drive);
+std::array<std::uint8_t, 24> DriveSmartVersionReply(std::uint8_t deviceMap);
+// One bus, one logical unit at PathId 0, the given TargetId and Lun 0, with INQUIRY data made from
+// the drive's strings.
+std::vector<std::uint8_t> DriveInquiryDataReply(std::uint8_t targetId, const DeviceStrings& strings);
 
 // Copies as much of `reply` as `out` holds; returns the count copied.
 std::uint32_t CopyReply(std::span<std::uint8_t> out, std::span<const std::uint8_t> reply);
