@@ -26,17 +26,8 @@ finish_phase() {
 
 # --- Packages -------------------------------------------------------------------------------------
 packages=(cmake ninja-build libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64 wine wine64)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" = 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
+install_packages "${packages[@]}"
 finish_phase "packages"
 
 # --- Builds ---------------------------------------------------------------------------------------

@@ -1,0 +1,14 @@
+# Sourced by the setup scripts: install_packages PACKAGE... installs those of the Debian packages that
+# are missing (with sudo when not root) and leaves the installed ones alone.
+install_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "Installing: ${missing[*]}"
+  local sudo_cmd=()
+  [ "$(id -u)" = 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
