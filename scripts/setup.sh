@@ -11,5 +11,5 @@ if [ "${TRELVANE_WITH_WINDOWS:-1}" = 1 ]; then
 fi
 install_packages "${packages[@]}"
 
-cmake --preset default >/dev/null
+cmake --preset default -DTRELVANE_BUILD_GUI=ON >/dev/null
 cmake --build --preset default
