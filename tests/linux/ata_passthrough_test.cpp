@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Cdb(const IdeRegs& regs, AtaDataPhase phase, bool checkCondition = false) {
+Bytes Cdb(const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition = false) {
   const PassThroughCdb cdb = BuildPassThrough16(regs, phase, checkCondition);
   return Bytes(cdb.begin(), cdb.end());
 }

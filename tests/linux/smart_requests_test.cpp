@@ -15,12 +15,12 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 struct FakeDrive {
-  std::vector<IdeRegs> commands;
+  std::vector<AtaRegisters> commands;
   std::vector<bool> checkConditions;
   AtaCommandResult answer{true, 0, 0, AtaReturnRegisters{0, 1, 1, 0x4F, 0xC2, 0xA0, 0x50}};
 
   AtaRunner Runner() {
-    return [this](const IdeRegs& regs, AtaDataPhase phase, bool checkCondition, std::span<std::uint8_t> data) {
+    return [this](const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition, std::span<std::uint8_t> data) {
       commands.push_back(regs);
       checkConditions.push_back(checkCondition);
       if (phase == AtaDataPhase::In512 && answer.ok)
@@ -52,16 +52,16 @@ TEST(SmartReceive, IdentifyReturnsTheHeaderAndTheDataAt16) {
   EXPECT_EQ(out[16 + 3], 21);
   EXPECT_EQ(out[527], static_cast<std::uint8_t>(511 * 7));
   ASSERT_EQ(drive.commands.size(), 1u);
-  EXPECT_EQ(drive.commands[0].driveHead, 0xB0);
-  EXPECT_EQ(drive.commands[0].command, 0xEC);
+  EXPECT_EQ(drive.commands[0].DriveHead, 0xB0);
+  EXPECT_EQ(drive.commands[0].Command, 0xEC);
 }
 
 TEST(SmartReceive, SmartReadAlwaysCarriesTheSmartSignature) {
   FakeDrive drive;
   Bytes out(528);
   ASSERT_TRUE(SmartReceive(SendCmdIn(512, {0xD0, 1, 1, 0, 0, 0xA0, 0xB0}, 0, 32), out, drive.Runner()).ok);
-  EXPECT_EQ(drive.commands[0].cylinderLow, 0x4F);
-  EXPECT_EQ(drive.commands[0].cylinderHigh, 0xC2);
+  EXPECT_EQ(drive.commands[0].CylinderLow, 0x4F);
+  EXPECT_EQ(drive.commands[0].CylinderHigh, 0xC2);
 }
 
 TEST(SmartReceive, RefusesShortBuffersAndCommandsWithoutData) {
@@ -94,7 +94,7 @@ TEST(SmartSend, EnableAndDisableReturnTheSixteenByteHeader) {
   EXPECT_TRUE(enable.ok);
   EXPECT_EQ(enable.returned, 16u);
   EXPECT_TRUE(disable.ok);
-  EXPECT_EQ(drive.commands[1].driveHead, 0xB0);
+  EXPECT_EQ(drive.commands[1].DriveHead, 0xB0);
   EXPECT_FALSE(drive.checkConditions[0]);
 }
 
@@ -142,7 +142,7 @@ TEST(MiniportIdentify, PutsTheDataAtByte44AndReturns556) {
   EXPECT_EQ(ReadU32LE(buffer, 28), 512u);
   EXPECT_EQ(buffer[44 + 1], 7);
   EXPECT_EQ(buffer[555], static_cast<std::uint8_t>(511 * 7));
-  EXPECT_EQ(drive.commands[0].driveHead, 0xB0);  // bDriveNumber 1 selects the slave
+  EXPECT_EQ(drive.commands[0].DriveHead, 0xB0);  // bDriveNumber 1 selects the slave
 }
 
 TEST(MiniportIdentify, RefusesOtherSignaturesControlCodesAndShortBuffers) {

@@ -69,27 +69,27 @@ std::uint32_t HostStatusError(std::uint16_t hostStatus) {
 
 }  // namespace
 
-IdeRegs IdeRegs::FromBytes(std::span<const std::uint8_t> bytes) {
-  return IdeRegs{bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6]};
+AtaRegisters AtaRegistersFromBytes(std::span<const std::uint8_t> bytes) {
+  return AtaRegisters{bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6]};
 }
 
 // ATA PASS-THROUGH(16), SAT-4 table 139:
 //   0 opcode 85h | 1 protocol << 1 (EXTEND 0) | 2 flags | 3-4 FEATURES (15:8, 7:0)
 //   5-6 COUNT (15:8, 7:0) | 7-8 LBA (31:24, 7:0) | 9-10 LBA (39:32, 15:8) | 11-12 LBA (47:40, 23:16)
 //   13 DEVICE | 14 COMMAND | 15 CONTROL
-PassThroughCdb BuildPassThrough16(const IdeRegs& regs, AtaDataPhase phase, bool checkCondition) {
+PassThroughCdb BuildPassThrough16(const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition) {
   PassThroughCdb cdb{};
   cdb[0] = AtaPassThrough16;
   const bool dataIn = phase == AtaDataPhase::In512;
   cdb[1] = static_cast<std::uint8_t>((dataIn ? ProtocolPioDataIn : ProtocolNonData) << 1);
   cdb[2] = static_cast<std::uint8_t>((dataIn ? DataInBlocksFromCount : 0) | (checkCondition ? CheckCondition : 0));
-  cdb[4] = regs.features;
-  cdb[6] = regs.sectorCount;
-  cdb[8] = regs.sectorNumber;
-  cdb[10] = regs.cylinderLow;
-  cdb[12] = regs.cylinderHigh;
-  cdb[13] = regs.driveHead;
-  cdb[14] = regs.command;
+  cdb[4] = regs.Features;
+  cdb[6] = regs.SectorCount;
+  cdb[8] = regs.SectorNumber;
+  cdb[10] = regs.CylinderLow;
+  cdb[12] = regs.CylinderHigh;
+  cdb[13] = regs.DriveHead;
+  cdb[14] = regs.Command;
   return cdb;
 }
 

@@ -8,21 +8,12 @@
 #include <optional>
 #include <span>
 
+#include "ata/ata_transport.h"
+
 namespace trelvane::linux_platform {
 
-// The seven ATA registers in the order of the platform's IDEREGS block.
-struct IdeRegs {
-  std::uint8_t features = 0;
-  std::uint8_t sectorCount = 0;
-  std::uint8_t sectorNumber = 0;  // LBA low
-  std::uint8_t cylinderLow = 0;   // LBA mid
-  std::uint8_t cylinderHigh = 0;  // LBA high
-  std::uint8_t driveHead = 0;     // device
-  std::uint8_t command = 0;
-
-  // Reads the first seven bytes of an IDEREGS block.
-  static IdeRegs FromBytes(std::span<const std::uint8_t> bytes);
-};
+// Reads the first seven bytes of an IDEREGS block (the order of AtaRegisters).
+AtaRegisters AtaRegistersFromBytes(std::span<const std::uint8_t> bytes);
 
 enum class AtaDataPhase { None, In512 };
 
@@ -30,7 +21,7 @@ using PassThroughCdb = std::array<std::uint8_t, 16>;
 
 // The ATA PASS-THROUGH(16) block for `regs`. `checkCondition` asks the device to return its registers
 // in the sense data even on success (needed to read SMART RETURN STATUS).
-PassThroughCdb BuildPassThrough16(const IdeRegs& regs, AtaDataPhase phase, bool checkCondition);
+PassThroughCdb BuildPassThrough16(const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition);
 
 // The ATA registers a device returned (ATA Status Return descriptor, or the fixed-format fields).
 struct AtaReturnRegisters {

@@ -91,7 +91,7 @@ std::optional<IdentifyBlock> ReadIdentifyData(const BlockDevice& device, int fd)
     std::copy_n(page.begin() + VpdPage89IdentifyOffset, identify.size(), identify.begin());
     return identify;
   }
-  const IdeRegs regs{0, 1, 1, 0, 0, 0xA0, 0xEC};
+  const AtaRegisters regs{0, 1, 1, 0, 0, 0xA0, 0xEC};
   if (fd >= 0 && RunAtaCommand(fd, regs, AtaDataPhase::In512, false, identify).ok) return identify;
   return std::nullopt;
 }

@@ -17,7 +17,7 @@ constexpr std::size_t SenseBytes = 32;
 
 }  // namespace
 
-AtaCommandResult RunAtaCommand(int fd, const IdeRegs& regs, AtaDataPhase phase, bool checkCondition,
+AtaCommandResult RunAtaCommand(int fd, const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition,
                                std::span<std::uint8_t> data) {
   PassThroughCdb cdb = BuildPassThrough16(regs, phase, checkCondition);
   std::array<std::uint8_t, SenseBytes> sense{};

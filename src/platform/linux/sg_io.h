@@ -9,7 +9,7 @@
 namespace trelvane::linux_platform {
 
 // `data` must be 512 bytes for AtaDataPhase::In512.
-AtaCommandResult RunAtaCommand(int fd, const IdeRegs& regs, AtaDataPhase phase, bool checkCondition,
+AtaCommandResult RunAtaCommand(int fd, const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition,
                                std::span<std::uint8_t> data);
 
 }  // namespace trelvane::linux_platform

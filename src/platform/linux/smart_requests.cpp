@@ -24,11 +24,11 @@ constexpr std::uint8_t SmartIdeError = 1;  // DRIVERSTATUS.bDriverError after a 
 // Length 24; the SENDCMDINPARAMS / SENDCMDOUTPARAMS block follows at 28.
 constexpr std::size_t SrbHeader = 28;
 
-constexpr std::uint8_t IdentifyDevice = 0xEC;
-constexpr std::uint8_t SmartCommand = 0xB0;
+constexpr std::uint8_t IdentifyDevice = AtaCommand::IdentifyDevice;
+constexpr std::uint8_t SmartCommand = AtaCommand::Smart;
 constexpr std::uint8_t SmartCylinderLow = 0x4F;
 constexpr std::uint8_t SmartCylinderHigh = 0xC2;
-constexpr std::uint8_t SmartReadData = 0xD0;
+constexpr std::uint8_t SmartReadData = SmartFeature::ReadData;
 constexpr std::uint8_t SmartReadThresholds = 0xD1;
 constexpr std::uint8_t SmartReturnStatus = 0xDA;
 // The SMART sub-commands the send request carries: none of them moves data.
@@ -41,9 +41,9 @@ void WriteDriverStatus(std::span<std::uint8_t> out, std::uint32_t bufferSize, co
   out[5] = result.ataError;
 }
 
-IdeRegs WithSmartSignature(IdeRegs regs) {
-  regs.cylinderLow = SmartCylinderLow;
-  regs.cylinderHigh = SmartCylinderHigh;
+AtaRegisters WithSmartSignature(AtaRegisters regs) {
+  regs.CylinderLow = SmartCylinderLow;
+  regs.CylinderHigh = SmartCylinderHigh;
   return regs;
 }
 
@@ -62,10 +62,10 @@ bool IsSignature(std::span<const std::uint8_t> bytes, std::string_view text) {
 IoResult SmartReceive(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run) {
   if (in.size() < SendCmdInMinimum) return IoResult::Failure(ErrorCode::InvalidParameter);
   if (out.size() < SendCmdOutHeader + SectorBytes) return IoResult::Failure(ErrorCode::InsufficientBuffer);
-  IdeRegs regs = IdeRegs::FromBytes(in.subspan(RegistersOffset));
-  const bool smartRead = regs.command == SmartCommand &&
-                         (regs.features == SmartReadData || regs.features == SmartReadThresholds);
-  if (regs.command != IdentifyDevice && !smartRead) return IoResult::Failure(ErrorCode::InvalidParameter);
+  AtaRegisters regs = AtaRegistersFromBytes(in.subspan(RegistersOffset));
+  const bool smartRead = regs.Command == SmartCommand &&
+                         (regs.Features == SmartReadData || regs.Features == SmartReadThresholds);
+  if (regs.Command != IdentifyDevice && !smartRead) return IoResult::Failure(ErrorCode::InvalidParameter);
   if (smartRead) regs = WithSmartSignature(regs);
 
   std::array<std::uint8_t, SectorBytes> data{};
@@ -79,10 +79,10 @@ IoResult SmartReceive(std::span<const std::uint8_t> in, std::span<std::uint8_t> 
 IoResult SmartSend(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run) {
   if (in.size() < SendCmdInMinimum) return IoResult::Failure(ErrorCode::InvalidParameter);
   if (out.size() < SendCmdOutHeader) return IoResult::Failure(ErrorCode::InsufficientBuffer);
-  const IdeRegs regs = WithSmartSignature(IdeRegs::FromBytes(in.subspan(RegistersOffset)));
-  const bool known = std::find(SendFeatures.begin(), SendFeatures.end(), regs.features) != SendFeatures.end();
-  if (regs.command != SmartCommand || !known) return IoResult::Failure(ErrorCode::InvalidParameter);
-  const bool returnsRegisters = regs.features == SmartReturnStatus;
+  const AtaRegisters regs = WithSmartSignature(AtaRegistersFromBytes(in.subspan(RegistersOffset)));
+  const bool known = std::find(SendFeatures.begin(), SendFeatures.end(), regs.Features) != SendFeatures.end();
+  if (regs.Command != SmartCommand || !known) return IoResult::Failure(ErrorCode::InvalidParameter);
+  const bool returnsRegisters = regs.Features == SmartReturnStatus;
   if (returnsRegisters && out.size() < SendCmdOutHeader + 8) return IoResult::Failure(ErrorCode::InsufficientBuffer);
 
   const AtaCommandResult result = run(regs, AtaDataPhase::None, returnsRegisters, {});
@@ -103,7 +103,7 @@ IoResult MiniportIdentify(std::span<const std::uint8_t> in, std::span<std::uint8
   // The miniport addresses the device by bDriveNumber (bit 0: slave), whatever the registers say.
   const std::uint8_t driveNumber = in[SrbHeader + DriveNumberOffset];
   const std::vector<std::uint8_t> header(in.begin(), in.begin() + SrbHeader);  // `in` may alias `out`
-  const IdeRegs regs{0, 1, 1, 0, 0, static_cast<std::uint8_t>(0xA0 | ((driveNumber & 1) << 4)), IdentifyDevice};
+  const AtaRegisters regs{0, 1, 1, 0, 0, static_cast<std::uint8_t>(0xA0 | ((driveNumber & 1) << 4)), IdentifyDevice};
   std::array<std::uint8_t, SectorBytes> data{};
   const AtaCommandResult result = run(regs, AtaDataPhase::In512, false, data);
   if (!result.ok) return IoResult::Failure(result.errorCode);

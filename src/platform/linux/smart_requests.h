@@ -21,7 +21,7 @@ struct AtaCommandResult {
 };
 
 // Runs one ATA command; `data` is 512 bytes for a data-in command and empty otherwise.
-using AtaRunner = std::function<AtaCommandResult(const IdeRegs& regs, AtaDataPhase phase,
+using AtaRunner = std::function<AtaCommandResult(const AtaRegisters& regs, AtaDataPhase phase,
                                                  bool checkCondition, std::span<std::uint8_t> data)>;
 
 IoResult SmartReceive(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
