@@ -135,11 +135,6 @@ constexpr RequestRow Requests[] = {
 
 }  // namespace
 
-bool AccessAllows(std::uint32_t code, std::uint32_t desiredAccess) {
-  const std::uint32_t needed = (code >> 14) & 3;
-  return (!Bit(needed, 0) || GrantsRead(desiredAccess)) && (!Bit(needed, 1) || GrantsWrite(desiredAccess));
-}
-
 Reply AnswerDeviceControl(std::uint32_t code, RequestContext& request) {
   const DeviceKind kind = request.drive != nullptr ? DeviceKind::Drive : DeviceKind::Volume;
   for (const RequestRow& row : Requests)

@@ -36,9 +36,6 @@ struct RequestContext {
   std::span<std::uint8_t> out;
 };
 
-// Whether a handle opened with `desiredAccess` may send `code`: the code's bits 14-15 name the
-// access it needs (1 read, 2 write, 3 both), as the platform checks before any driver sees it.
-bool AccessAllows(std::uint32_t code, std::uint32_t desiredAccess);
 
 Reply AnswerDeviceControl(std::uint32_t code, RequestContext& request);
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/access_rights.h"
 #include "platform/win_constants.h"
 #include "text/u16.h"
 
@@ -128,7 +129,7 @@ bool EmulatedMachine::DeviceIoControl(Handle handle, std::uint32_t code, std::sp
     const bool isDrive = open->device.kind == DeviceKind::Drive;
     RequestContext request{handle, isDrive ? &config_.drives[open->device.index] : nullptr,
                            isDrive ? nullptr : &volumes_[open->device.index], record.in, out};
-    reply = AccessAllows(code, open->access) ? AnswerDeviceControl(code, request)
+    reply = RequestAccessAllowed(code, open->access) ? AnswerDeviceControl(code, request)
                                              : Reply::Refused(ErrorCode::AccessDenied);
   }
   bytesReturned = reply.returned;

@@ -8,23 +8,10 @@ namespace trelvane::emulated {
 
 namespace {
 
-// Specific and generic rights that carry data access.
-constexpr std::uint32_t FileReadData = 0x0001;
-constexpr std::uint32_t FileWriteData = 0x0002;
-constexpr std::uint32_t GenericAll = 0x10000000u;
-
 // Handles step by 4, as the platform's handles do.
 constexpr Handle HandleStep = 4;
 
 }  // namespace
-
-bool GrantsRead(std::uint32_t desiredAccess) {
-  return (desiredAccess & (Access::GenericRead | GenericAll | FileReadData)) != 0;
-}
-
-bool GrantsWrite(std::uint32_t desiredAccess) {
-  return (desiredAccess & (Access::GenericWrite | GenericAll | FileWriteData)) != 0;
-}
 
 Handle HandleTable::Add(OpenDevice device) {
   const Handle handle = next_;

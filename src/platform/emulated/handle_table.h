@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "platform/access_rights.h"
 #include "platform/system.h"
 
 namespace trelvane::emulated {
@@ -20,9 +21,6 @@ struct DeviceRef {
   std::size_t index = 0;
   bool operator==(const DeviceRef&) const = default;
 };
-
-bool GrantsRead(std::uint32_t desiredAccess);
-bool GrantsWrite(std::uint32_t desiredAccess);
 
 struct OpenDevice {
   DeviceRef device;

@@ -3,13 +3,11 @@
 #include <array>
 #include <vector>
 
+#include "platform/access_rights.h"
+
 namespace trelvane::linux_platform {
 
 namespace {
-
-constexpr std::uint32_t FileReadAccess = 1;
-constexpr std::uint32_t FileWriteAccess = 2;
-constexpr std::uint32_t GenericAll = 0x10000000u;
 
 struct Request {
   std::uint32_t code;
@@ -35,20 +33,11 @@ constexpr std::array<Request, 13> Requests{{
 
 }  // namespace
 
-bool HandleAllows(std::uint32_t desiredAccess, std::uint32_t code) {
-  const std::uint32_t needed = (code >> 14) & 3;
-  const bool canRead = (desiredAccess & (Access::GenericRead | GenericAll)) != 0;
-  const bool canWrite = (desiredAccess & (Access::GenericWrite | GenericAll)) != 0;
-  if ((needed & FileReadAccess) != 0 && !canRead) return false;
-  if ((needed & FileWriteAccess) != 0 && !canWrite) return false;
-  return true;
-}
-
 IoResult DeviceControl(BackendState& state, OpenDevice& device, std::uint32_t code,
                        std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
   for (const Request& request : Requests) {
     if (request.code != code) continue;
-    if (!HandleAllows(device.access, code)) return IoResult::Failure(ErrorCode::AccessDenied);
+    if (!RequestAccessAllowed(code, device.access)) return IoResult::Failure(ErrorCode::AccessDenied);
     // The caller may pass one buffer as input and output; handlers read their own copy.
     const std::vector<std::uint8_t> input(in.begin(), in.end());
     return request.handler(state, device, input, out);

@@ -10,10 +10,6 @@
 
 namespace trelvane::linux_platform {
 
-// Bits 14-15 of a request code name the access it needs (1 read, 2 write); a handle opened without
-// it is refused with 5, as the platform's I/O manager does.
-bool HandleAllows(std::uint32_t desiredAccess, std::uint32_t code);
-
 IoResult DeviceControl(BackendState& state, OpenDevice& device, std::uint32_t code,
                        std::span<const std::uint8_t> in, std::span<std::uint8_t> out);
 
