@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/product.h"
+#include "common/product.h"
 #include "device/enumeration.h"
 #include "platform/setup_api.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane {

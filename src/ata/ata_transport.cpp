@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
-#include "platform/bytes.h"
-#include "platform/win_constants.h"
+#include "os/bytes.h"
+#include "os/win_constants.h"
 
 namespace trelvane {
 

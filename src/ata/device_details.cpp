@@ -3,8 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#include "app/product.h"
+#include "common/product.h"
 #include "ata/ata_transport.h"
+#include "common/drive_title.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 

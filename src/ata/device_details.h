@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "app/views.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "common/views.h"
 #include "ata/identify_data.h"
-#include "platform/system.h"
+#include "os/system.h"
 
 namespace trelvane {
 

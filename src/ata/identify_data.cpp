@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "platform/bytes.h"
+#include "os/bytes.h"
 #include "text/ansi_code_page.h"
 #include "text/u16.h"
 

@@ -2,10 +2,11 @@
 
 #include <array>
 
-#include "app/product.h"
+#include "common/product.h"
 #include "ata/ata_transport.h"
 #include "ata/smart_attribute_names.h"
-#include "platform/bytes.h"
+#include "os/bytes.h"
+#include "common/drive_title.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 

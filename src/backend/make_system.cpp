@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 #ifdef TRELVANE_WINDOWS
-#include "platform/windows/windows_system.h"
+#include "os/windows/windows_system.h"
 #else
-#include "platform/linux/linux_system.h"
+#include "os/linux/linux_system.h"
 #endif
 
 namespace trelvane {

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/system.h"
+#include "os/system.h"
 
 namespace trelvane {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/program_state.h"
-#include "app/views.h"
+#include "common/program_state.h"
+#include "common/views.h"
 #include "format/command_controls.h"
 #include "platform/task_dialog.h"
 

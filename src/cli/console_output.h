@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/views.h"
+#include "common/views.h"
 
 namespace trelvane::cli {
 

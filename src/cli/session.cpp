@@ -1,8 +1,9 @@
 #include "cli/session.h"
 
 #include "app/startup.h"
-#include "app/system_error_text.h"
-#include "platform/win_constants.h"
+#include "common/system_error_text.h"
+#include "os/win_constants.h"
+#include "common/drive_title.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 

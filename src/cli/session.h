@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
 #include "cli/console_output.h"
-#include "platform/system.h"
+#include "os/system.h"
 
 namespace trelvane::cli {
 

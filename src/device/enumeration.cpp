@@ -2,7 +2,7 @@
 
 #include "device/probe.h"
 #include "device/volumes.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane {

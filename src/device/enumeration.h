@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "app/views.h"
-#include "platform/system.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "common/views.h"
+#include "os/system.h"
 
 namespace trelvane {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "app/system_error_text.h"
-#include "platform/bytes.h"
-#include "platform/win_constants.h"
+#include "common/system_error_text.h"
+#include "os/bytes.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane {

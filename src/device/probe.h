@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/diagnostic_log.h"
-#include "app/views.h"
-#include "device/drive_table.h"
-#include "platform/system.h"
+#include "common/diagnostic_log.h"
+#include "common/views.h"
+#include "common/drive_table.h"
+#include "os/system.h"
 
 namespace trelvane {
 

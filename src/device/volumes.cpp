@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "platform/bytes.h"
-#include "platform/win_constants.h"
+#include "os/bytes.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane {

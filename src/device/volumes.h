@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/diagnostic_log.h"
-#include "platform/system.h"
+#include "common/diagnostic_log.h"
+#include "os/system.h"
 
 namespace trelvane {
 

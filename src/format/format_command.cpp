@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "app/product.h"
+#include "common/product.h"
 #include "format/volume_lock.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "text/number_text.h"
 
 namespace trelvane {

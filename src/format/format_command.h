@@ -3,12 +3,12 @@
 // (whole drive or quick wipe), the refresh of the system's view of the drive, the release of the
 // volumes and the reminder to create new partitions.
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "app/views.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "common/views.h"
 #include "format/command_controls.h"
 #include "format/zero_fill.h"
-#include "platform/system.h"
+#include "os/system.h"
 #include "platform/task_dialog.h"
 
 namespace trelvane {

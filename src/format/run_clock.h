@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/system.h"
+#include "os/system.h"
 
 namespace trelvane {
 

@@ -3,7 +3,7 @@
 #include <span>
 
 #include "device/volumes.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 
 namespace trelvane {
 

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "platform/system.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "os/system.h"
 
 namespace trelvane {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
-#include "platform/system.h"
+#include "common/program_state.h"
+#include "os/system.h"
 
 namespace trelvane {
 

@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "platform/system.h"
+#include "os/system.h"
 
 namespace trelvane {
 

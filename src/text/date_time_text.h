@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/system.h"
+#include "os/system.h"
 
 namespace trelvane {
 

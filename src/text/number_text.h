@@ -1,10 +1,8 @@
 #pragma once
-// Counts, byte sizes and drive titles, as every report and window shows them.
+// Counts and byte sizes, as every report and window shows them.
 
 #include <cstdint>
 #include <string>
-
-#include "device/drive_table.h"
 
 namespace trelvane {
 
@@ -18,8 +16,5 @@ std::u16string SizeText(std::int64_t bytes, char16_t decimalSeparator);
 // zeros dropped, no separator when whole.
 std::u16string GeneralNumberText(double value, char16_t decimalSeparator);
 
-// "[N]  Model    FW    [size]    (LBA SectorSize-байтовых секторов)" of entry `index` (1 to 16).
-std::u16string ComposeDriveTitle(const DriveTableEntries& table, std::int64_t index,
-                                 char16_t decimalSeparator);
 
 }  // namespace trelvane

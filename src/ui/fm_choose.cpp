@@ -12,12 +12,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/product.h"
+#include "common/product.h"
 #include "device/probe.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
 #include "platform/qt/widget_colours.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 #include "ui/link_label.h"

@@ -5,9 +5,9 @@
 
 #include <QDialog>
 
-#include "app/program_state.h"
-#include "app/views.h"
-#include "platform/system.h"
+#include "common/program_state.h"
+#include "common/views.h"
+#include "os/system.h"
 #include "ui/program_ending.h"
 
 class QLabel;

@@ -10,16 +10,17 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "app/product.h"
-#include "app/qt/fm_debug.h"
+#include "common/product.h"
+#include "ui/fm_debug.h"
 #include "app/startup.h"
-#include "app/system_error_text.h"
+#include "common/system_error_text.h"
 #include "ata/device_details.h"
 #include "ata/smart_report.h"
 #include "format/format_command.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
+#include "common/drive_title.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 #include "ui/fm_choose.h"

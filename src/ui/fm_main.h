@@ -7,14 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "app/views.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "common/views.h"
 #include "format/command_controls.h"
 #include "platform/qt/memo_sink.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_task_dialog.h"
-#include "platform/system.h"
+#include "os/system.h"
 #include "ui/program_ending.h"
 
 class QCheckBox;

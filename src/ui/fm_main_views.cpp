@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/qt/fm_debug.h"
+#include "ui/fm_debug.h"
 #include "platform/qt/qt_text.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "app/views.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "common/views.h"
 #include "device/probe.h"
 #include "recording_views.h"
-#include "platform/emulated/emulated_system.h"
-#include "platform/win_constants.h"
+#include "os/emulated/emulated_system.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane::testing {

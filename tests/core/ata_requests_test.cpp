@@ -12,7 +12,7 @@
 #include "ata/device_details.h"
 #include "ata/smart_report.h"
 #include "ata_machine.h"
-#include "platform/bytes.h"
+#include "os/bytes.h"
 #include "test_support.h"
 
 namespace trelvane {

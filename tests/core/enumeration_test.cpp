@@ -2,7 +2,7 @@
 
 #include "device/enumeration.h"
 #include "device/volumes.h"
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 #include "recording_views.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 
 #include "format/format_command.h"
 #include "format_fakes.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 
 namespace trelvane::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 
 namespace trelvane::testing {
 

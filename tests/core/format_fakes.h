@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/diagnostic_log.h"
-#include "app/program_state.h"
-#include "app/views.h"
+#include "common/diagnostic_log.h"
+#include "common/program_state.h"
+#include "common/views.h"
 #include "format/command_controls.h"
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 #include "platform/task_dialog.h"
 #include "recording_views.h"
 #include "test_support.h"

@@ -6,7 +6,7 @@
 
 #include "format/volume_lock.h"
 #include "format_fakes.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane::testing {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/diagnostic_log.h"
+#include "common/diagnostic_log.h"
 #include "device/probe.h"
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 #include "recording_views.h"
 #include "test_support.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
+#include "common/drive_title.h"
 #include "text/number_text.h"
 
 namespace trelvane {

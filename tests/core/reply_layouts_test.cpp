@@ -2,14 +2,14 @@
 // backend fills, an inquiry address off bus 0 / unit 0, and the INQUIRY data the emulated machine
 // makes from its strings.
 
-#include "platform/reply_layouts.h"
+#include "os/driver_model/reply_layouts.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/bytes.h"
+#include "os/bytes.h"
 
 namespace trelvane {
 namespace {

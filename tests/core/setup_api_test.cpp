@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 #include "platform/setup_api.h"
 #include "test_support.h"
 

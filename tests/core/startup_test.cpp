@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 #include "recording_views.h"
 #include "test_support.h"
 

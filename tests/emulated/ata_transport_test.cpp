@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "machine_fixture.h"
-#include "platform/bytes.h"
-#include "platform/win_constants.h"
+#include "os/bytes.h"
+#include "os/win_constants.h"
 
 namespace trelvane::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "platform/bytes.h"
+#include "os/bytes.h"
 
 namespace trelvane::testing {
 

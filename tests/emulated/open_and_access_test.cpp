@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_fixture.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane::testing {

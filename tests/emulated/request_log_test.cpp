@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_fixture.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 
 namespace trelvane::testing {
 namespace {

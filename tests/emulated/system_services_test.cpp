@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "machine_fixture.h"
-#include "platform/system_messages.h"
-#include "platform/win_constants.h"
+#include "os/driver_model/system_messages.h"
+#include "os/win_constants.h"
 
 namespace trelvane::testing {
 namespace {

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/bytes.h"
-#include "platform/linux/linux_system.h"
-#include "platform/win_constants.h"
+#include "os/bytes.h"
+#include "os/linux/linux_system.h"
+#include "os/win_constants.h"
 #include "test_support.h"
 #include "text/u16.h"
 

@@ -1,12 +1,12 @@
 // ATA PASS-THROUGH(16) blocks and the reading of what libata sends back.
 
-#include "platform/linux/ata_passthrough.h"
+#include "os/linux/ata_passthrough.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 
 namespace trelvane::linux_platform {
 namespace {

@@ -1,6 +1,6 @@
 // errno to the platform's error codes.
 
-#include "platform/linux/errno_map.h"
+#include "os/linux/errno_map.h"
 
 #include <gtest/gtest.h>
 

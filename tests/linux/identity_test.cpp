@@ -1,6 +1,6 @@
 // Identity strings from IDENTIFY data and sysfs texts, stored so the program's pair swap shows them.
 
-#include "platform/linux/identity.h"
+#include "os/linux/identity.h"
 
 #include <gtest/gtest.h>
 

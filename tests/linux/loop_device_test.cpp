@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "loop_disk.h"
-#include "platform/bytes.h"
-#include "platform/linux/linux_system.h"
-#include "platform/win_constants.h"
+#include "os/bytes.h"
+#include "os/linux/linux_system.h"
+#include "os/win_constants.h"
 #include "test_support.h"
 #include "text/u16.h"
 

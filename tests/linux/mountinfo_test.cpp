@@ -1,12 +1,12 @@
 // mountinfo and swaps lines, the order of unmounts and of the logical drive strings.
 
-#include "platform/linux/mountinfo.h"
+#include "os/linux/mountinfo.h"
 
 #include <gtest/gtest.h>
 #include <sys/sysmacros.h>
 
-#include "platform/linux/logical_drives.h"
-#include "platform/linux/volume_lock.h"
+#include "os/linux/logical_drives.h"
+#include "os/linux/volume_lock.h"
 
 namespace trelvane::linux_platform {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <map>
 
-#include "platform/linux/device_path.h"
-#include "platform/linux/drive_list.h"
-#include "platform/linux/modules.h"
-#include "platform/linux/shell_open.h"
-#include "platform/linux/system_info.h"
+#include "os/linux/device_path.h"
+#include "os/linux/drive_list.h"
+#include "os/linux/modules.h"
+#include "os/linux/shell_open.h"
+#include "os/linux/system_info.h"
 #include "platform/setup_api.h"
 
 namespace trelvane::linux_platform {

@@ -1,12 +1,12 @@
 // Reply layouts of the property, geometry, version, inquiry and device-number requests.
 
-#include "platform/linux/replies.h"
+#include "os/linux/replies.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/bytes.h"
+#include "os/bytes.h"
 
 namespace trelvane::linux_platform {
 namespace {

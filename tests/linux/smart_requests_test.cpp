@@ -1,13 +1,13 @@
 // SMART_RCV_DRIVE_DATA, SMART_SEND_DRIVE_COMMAND and the miniport IDENTIFY, with a recording runner.
 
-#include "platform/linux/smart_requests.h"
+#include "os/linux/smart_requests.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "platform/bytes.h"
+#include "os/bytes.h"
 
 namespace trelvane::linux_platform {
 namespace {

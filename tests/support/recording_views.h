@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/views.h"
+#include "common/views.h"
 
 namespace trelvane::testing {
 

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/product.h"
+#include "common/product.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "test_support.h"
 #include "text/u16.h"

@@ -14,12 +14,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/product.h"
-#include "app/qt/fm_debug.h"
-#include "app/qt/gui_session.h"
-#include "app/system_error_text.h"
+#include "common/product.h"
+#include "ui/fm_debug.h"
+#include "ui/gui_session.h"
+#include "common/system_error_text.h"
 #include "platform/qt/qt_text.h"
-#include "platform/win_constants.h"
+#include "os/win_constants.h"
 #include "test_support.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/qt/gui_session.h"
+#include "ui/gui_session.h"
 #include "platform/qt/qt_text.h"
 #include "test_support.h"
 #include "ui/fm_main.h"

@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/emulated/emulated_system.h"
+#include "os/emulated/emulated_system.h"
 
 namespace trelvane::testing {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ata/ata_transport.h"
-#include "platform/emulated/emulated_system.h"
-#include "platform/win_constants.h"
+#include "os/emulated/emulated_system.h"
+#include "os/win_constants.h"
 #include "test_support.h"
 
 namespace trelvane {

@@ -16,9 +16,9 @@
 #include <cstring>
 #include <span>
 
-#include "platform/bytes.h"
-#include "platform/win_constants.h"
-#include "platform/wire_layouts.h"
+#include "os/bytes.h"
+#include "os/win_constants.h"
+#include "os/wire_layouts.h"
 
 namespace trelvane {
 namespace {

@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "app/diagnostic_log.h"
-#include "app/views.h"
+#include "common/diagnostic_log.h"
+#include "common/views.h"
 #include "ata/ata_transport.h"
-#include "device/drive_table.h"
+#include "common/drive_table.h"
 #include "device/probe.h"
-#include "platform/system.h"
-#include "platform/win_constants.h"
+#include "os/system.h"
+#include "os/win_constants.h"
 
 namespace trelvane {
 namespace {

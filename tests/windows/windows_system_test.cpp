@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/system.h"
-#include "platform/win_constants.h"
-#include "platform/windows/windows_system.h"
+#include "os/system.h"
+#include "os/win_constants.h"
+#include "os/windows/windows_system.h"
 #include "test_support.h"
 #include "text/u16.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // A memo as the core's line sink: the format log, the debug log, the details and SMART reports.
 
-#include "app/views.h"
+#include "common/views.h"
 
 class QPlainTextEdit;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's message boxes as Qt message boxes: caption, text, icon and one "ОК" button.
 
-#include "app/views.h"
+#include "common/views.h"
 
 namespace trelvane {
 

@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QStringList>
 
-#include "platform/system.h"
+#include "os/system.h"
 
 class QAbstractItemView;
 class QWidget;

@@ -1,0 +1,39 @@
+#pragma once
+// The process-wide values of one program run. The program creates one ProgramState and passes it
+// by reference; tests create their own. Nothing else in the program is global.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/drive_table.h"
+#include "os/system.h"
+
+namespace trelvane {
+
+inline constexpr std::size_t SetupApiSlotCount = 396;
+
+// The run-time binding of the setup library that start-up requires.
+struct SetupApiBinding {
+  ModuleHandle LibraryHandle = 0;
+  std::int32_t ReferenceCount = 0;
+  std::array<EntryAddress, SetupApiSlotCount> SetupApiEntries{};
+};
+
+struct ProgramState {
+  bool DebugMode = false;
+  DriveTableEntries DriveTable;
+  std::int64_t DriveCount = 0;
+  std::int64_t SelectedDrive = -1;  // 1-based index into DriveTable; -1 until the chooser sets it
+  bool DriveChosen = false;
+  Handle DriveHandle = InvalidHandle;
+  std::u16string DriveTitle;
+  bool StopRequested = false;
+  std::vector<Handle> LockedVolumeHandles;
+  SetupApiBinding SetupApi;
+
+  TDeviceTable& SelectedEntry() { return DriveTable[SelectedDrive]; }
+};
+
+}  // namespace trelvane

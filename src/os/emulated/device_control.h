@@ -1,0 +1,42 @@
+#pragma once
+// Answers device-control requests on an emulated drive or volume: one table row per request code
+// and device kind, each row a small handler that validates the buffers as the platform's drivers do,
+// applies the machine file's faults, and lays out the reply.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "os/emulated/machine.h"
+#include "os/system.h"
+
+namespace trelvane::emulated {
+
+// What a request came to: success with a returned byte count, or failure with a last error.
+struct Reply {
+  bool ok = false;
+  std::uint32_t error = 0;
+  std::uint32_t returned = 0;
+
+  static Reply Done(std::uint32_t returned) { return {true, 0, returned}; }
+  static Reply Refused(std::uint32_t error) { return {false, error, 0}; }
+};
+
+// A volume's running state: which handle holds its lock.
+struct VolumeState {
+  const VolumeConfig* config = nullptr;
+  std::optional<Handle> lockedBy;
+};
+
+struct RequestContext {
+  Handle handle = InvalidHandle;
+  const DriveConfig* drive = nullptr;  // set for a drive handle
+  VolumeState* volume = nullptr;       // set for a volume handle
+  std::span<const std::uint8_t> in;    // never overlaps `out` (the machine copies it first)
+  std::span<std::uint8_t> out;
+};
+
+
+Reply AnswerDeviceControl(std::uint32_t code, RequestContext& request);
+
+}  // namespace trelvane::emulated

@@ -1,0 +1,125 @@
+#pragma once
+// What an emulated machine file says, after validation: the machine's fixed description. The running
+// state (open handles, locks, image files, the clock) lives in EmulatedMachine, not here.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/system.h"
+
+namespace trelvane::emulated {
+
+using Block = std::array<std::uint8_t, 512>;
+
+// How one kind of request is refused. A non-zero code refuses with that code; `fails` refuses even
+// with code 0, because the program treats "failed, last error 0" differently from success.
+struct RequestFault {
+  std::uint32_t error = 0;
+  bool fails = false;
+  bool Refuses() const { return fails || error != 0; }
+};
+
+struct ModuleConfig {
+  bool absent = false;
+  std::vector<std::string> missing;  // entry names, letter case significant as in GetProcAddress
+};
+
+struct SystemConfig {
+  OsVersion version{2, 10, 0, 19045, u""};
+  int processBits = 64;
+  Wow64Answer wow64 = Wow64Answer::No;
+  std::u16string programPath = u"C:\\Program Files\\Trelvane\\trelvane.exe";
+  std::map<std::u16string, ModuleConfig> modules;  // keyed by ModuleKey()
+  std::optional<SystemTime> clockStart;
+  std::optional<std::int64_t> clockStepMs;
+  RegionalSettings regional;
+  std::map<std::uint32_t, std::u16string> errorTexts;
+  std::optional<std::uint32_t> driveStringsLength;
+  std::optional<std::filesystem::path> requestLog;
+  std::uint32_t ansiCodePage = 1251;
+};
+
+struct VolumeConfig {
+  std::u16string root;  // as the system lists it, "C:\"
+  RequestFault queryOpen;
+  RequestFault open;
+  RequestFault deviceNumber;
+  RequestFault lock;
+  RequestFault dismount;
+  RequestFault extendedIo;
+  std::uint32_t deviceType = 7;
+  std::uint32_t deviceNumberValue = 0;
+  std::uint32_t partition = 1;
+};
+
+// The strings a drive reports, one byte per character, before any swap the program applies.
+struct DeviceStrings {
+  std::string vendor;
+  std::string product;
+  std::string revision;
+  std::string serial;
+  bool removable = false;
+};
+
+// A write that overlaps [from, to) fails with `error` and writes nothing; no `to` means to the end.
+struct WriteFault {
+  std::int64_t from = 0;
+  std::optional<std::int64_t> to;
+  std::uint32_t error = 1117;
+};
+
+// A seek to exactly `at` fails with `error`.
+struct SeekFault {
+  std::int64_t at = 0;
+  std::uint32_t error = 87;
+};
+
+struct DriveConfig {
+  std::uint32_t number = 0;
+  RequestFault open;
+  RequestFault exclusiveOpen;
+  RequestFault geometry;
+  RequestFault length;
+  RequestFault adapter;
+  RequestFault device;
+  RequestFault identifyRcv;
+  RequestFault miniport;
+  RequestFault smartEnable;
+  RequestFault smartDisable;
+  RequestFault smartRcv;
+  RequestFault smartSend;
+  RequestFault updateProperties;
+  RequestFault flush;
+  std::uint32_t sectorSize = 512;
+  std::int64_t lengthBytes = 500107862016;
+  std::uint8_t busType = 11;
+  std::uint32_t maxTransfer = 131072;
+  DeviceStrings strings;
+  Block deviceReply{};  // the STORAGE_DEVICE_DESCRIPTOR answer, built from `strings` or given in hex
+  std::uint32_t deviceReplySize = 40;
+  std::optional<std::uint8_t> smartVersionMap = 1;  // nullopt: SMART_GET_VERSION refused
+  std::optional<std::uint8_t> inquiryTargetId = 0;  // nullopt: IOCTL_SCSI_GET_INQUIRY_DATA refused
+  std::optional<Block> identify;
+  std::optional<Block> smart;
+  std::uint32_t miniportBytes = 572;
+  std::uint32_t smartRcvBytes = 528;
+  std::uint32_t smartSendBytes = 528;
+  std::optional<std::filesystem::path> image;
+  std::vector<WriteFault> writeFaults;
+  std::vector<SeekFault> seekFaults;
+  std::int64_t writeDelayUsPerMiB = 0;
+};
+
+struct MachineConfig {
+  std::string fileName;  // for error messages
+  SystemConfig system;
+  std::vector<VolumeConfig> volumes;
+  std::vector<DriveConfig> drives;
+};
+
+}  // namespace trelvane::emulated

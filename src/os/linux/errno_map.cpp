@@ -1,0 +1,47 @@
+#include "os/linux/errno_map.h"
+
+#include <array>
+#include <cerrno>
+#include <utility>
+
+#include "os/win_constants.h"
+
+namespace trelvane::linux_platform {
+
+namespace {
+
+// errno values whose meaning needs no further facts.
+constexpr std::array<std::pair<int, std::uint32_t>, 16> PlainErrors{{
+    {ENOENT, ErrorCode::FileNotFound},
+    {ENODEV, ErrorCode::DevNotExist},
+    {ENXIO, ErrorCode::DevNotExist},
+    {ENOLINK, ErrorCode::DevNotExist},
+    {ESHUTDOWN, ErrorCode::DevNotExist},
+    {EROFS, ErrorCode::WriteProtect},
+    {ETIMEDOUT, ErrorCode::SemTimeout},
+    {ETIME, ErrorCode::SemTimeout},
+    {ENOMEDIUM, ErrorCode::NotReady},
+    {EBUSY, ErrorCode::SharingViolation},
+    {EWOULDBLOCK, ErrorCode::SharingViolation},
+    {EINVAL, ErrorCode::InvalidParameter},
+    {ENOSPC, ErrorCode::SectorNotFound},
+    {ENOTTY, ErrorCode::InvalidFunction},
+    {EOPNOTSUPP, ErrorCode::InvalidFunction},
+    {ENOMEM, ErrorCode::NotEnoughMemory},
+}};
+
+}  // namespace
+
+std::uint32_t ErrorFromErrno(int error, const ErrnoFacts& facts) {
+  // Linux reports an unplugged disk as EIO; only sysfs tells it from a failing medium.
+  if (error == EIO) return facts.deviceGone ? ErrorCode::DevNotExist : ErrorCode::IoDevice;
+  // Writes to a read-only disk fail with EPERM although the open for writing succeeded.
+  if (error == EPERM || error == EACCES)
+    return facts.readOnly ? ErrorCode::WriteProtect : ErrorCode::AccessDenied;
+  for (const auto& [number, code] : PlainErrors)
+    if (number == error) return code;
+  // ENODATA, EREMOTEIO, EILSEQ and every other errno: a device I/O error.
+  return ErrorCode::IoDevice;
+}
+
+}  // namespace trelvane::linux_platform

@@ -1,0 +1,44 @@
+#include "os/linux/handle_table.h"
+
+#include <unistd.h>
+
+namespace trelvane::linux_platform {
+
+HandleTable::~HandleTable() {
+  for (auto& [handle, device] : devices_) CloseDevice(device);
+}
+
+Handle HandleTable::Add(OpenDevice device) {
+  const Handle handle = next_;
+  next_ += 4;  // like the platform's handles: multiples of four, never reused within a run
+  devices_.emplace(handle, std::move(device));
+  return handle;
+}
+
+OpenDevice* HandleTable::Find(Handle handle) {
+  const auto found = devices_.find(handle);
+  return found == devices_.end() ? nullptr : &found->second;
+}
+
+std::optional<OpenDevice> HandleTable::Take(Handle handle) {
+  const auto found = devices_.find(handle);
+  if (found == devices_.end()) return std::nullopt;
+  OpenDevice device = std::move(found->second);
+  devices_.erase(found);
+  return device;
+}
+
+bool HandleTable::HasLockOnDisk(dev_t diskRdev) const {
+  for (const auto& [handle, device] : devices_)
+    if (device.lockFd >= 0 && device.diskRdev == diskRdev) return true;
+  return false;
+}
+
+void CloseDevice(OpenDevice& device) {
+  if (device.lockFd >= 0) close(device.lockFd);
+  if (device.fd >= 0) close(device.fd);
+  device.lockFd = -1;
+  device.fd = -1;
+}
+
+}  // namespace trelvane::linux_platform

@@ -1,0 +1,206 @@
+#include "os/linux/linux_system.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "os/linux/backend_state.h"
+#include "os/linux/device_path.h"
+#include "os/linux/locale_formats.h"
+#include "os/linux/logical_drives.h"
+#include "os/linux/modules.h"
+#include "os/linux/requests.h"
+#include "os/linux/shell_open.h"
+#include "os/linux/sysfs.h"
+#include "os/linux/system_info.h"
+#include "os/driver_model/system_messages.h"
+#include "os/win_constants.h"
+
+namespace trelvane {
+
+namespace {
+
+using namespace linux_platform;
+
+constexpr std::uint32_t ErrorNegativeSeek = 131;
+
+// Open flags for the platform's access: exclusive writers go around the page cache so that every
+// write reports its own error; a query-only open must not wait for a medium.
+int OpenFlags(std::uint32_t access) {
+  if ((access & Access::GenericWrite) != 0) return O_RDWR | O_DIRECT | O_CLOEXEC;
+  if ((access & Access::GenericRead) != 0) return O_RDONLY | O_CLOEXEC;
+  return O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+}
+
+class LinuxSystem final : public System {
+ public:
+  explicit LinuxSystem(std::string argv0) : argv0_(std::move(argv0)) {}
+
+  Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override {
+    const auto parsed = ParseDevicePath(path);
+    if (!parsed) return Fail(ErrorCode::FileNotFound);
+    OpenDevice device;
+    device.access = desiredAccess;
+    std::optional<dev_t> expected;
+    if (parsed->kind == DevicePath::Kind::PhysicalDrive) {
+      const DriveEntry* entry = state_.Drives().Find(parsed->driveNumber);
+      if (entry == nullptr) return Fail(ErrorCode::FileNotFound);
+      device.kind = HandleKind::Drive;
+      device.nodePath = entry->nodePath;
+      expected = entry->rdev;
+    } else {
+      device.kind = HandleKind::Volume;
+      device.nodePath = parsed->nodePath;
+    }
+    const std::uint32_t error = OpenNode(device, expected, shareMode == Share::None);
+    if (error != ErrorCode::Success) return Fail(error);
+    lastError_ = ErrorCode::Success;
+    return state_.handles.Add(std::move(device));
+  }
+
+  bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
+                       std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override {
+    bytesReturned = 0;
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
+    const IoResult result = linux_platform::DeviceControl(state_, *device, code, in, out);
+    bytesReturned = result.returned;
+    lastError_ = result.ok ? ErrorCode::Success : result.error;
+    return result.ok;
+  }
+
+  bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override {
+    bytesWritten = 0;
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
+    if ((device->access & Access::GenericWrite) == 0) return Failed(ErrorCode::AccessDenied);
+    const WriteOutcome outcome = WriteAllAt(device->fd, data, device->position, state_.bounce);
+    device->position += static_cast<std::int64_t>(outcome.written);
+    bytesWritten = static_cast<std::uint32_t>(outcome.written);
+    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
+  // The position is the backend's own: Linux refuses lseek past the end of a block device, the
+  // platform does not, and pwrite needs no file position anyway.
+  bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override {
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
+    if (offset < 0) return Failed(ErrorNegativeSeek);
+    device->position = offset;
+    newPosition = offset;
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
+  bool FlushFileBuffers(Handle handle) override {
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
+    if ((device->access & Access::GenericWrite) == 0) return Failed(ErrorCode::AccessDenied);
+    if (fsync(device->fd) != 0) return Failed(ErrnoCode(*device, errno));
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
+  void CloseHandle(Handle handle) override {
+    auto device = state_.handles.Take(handle);
+    if (!device) {
+      lastError_ = ErrorCode::InvalidHandle;
+      return;
+    }
+    const bool wasLocked = device->lockFd >= 0;
+    CloseDevice(*device);
+    if (wasLocked) RescanIfUnlocked(state_, *device);
+    lastError_ = ErrorCode::Success;
+  }
+
+  std::uint32_t GetLastError() override { return lastError_; }
+
+  std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override {
+    std::vector<std::string> names;
+    for (const InUseVolume& volume : FindInUseVolumes()) names.push_back(volume.name);
+    lastError_ = ErrorCode::Success;
+    return WriteDriveStrings(names, buffer);
+  }
+
+  std::u16string FormatMessageW(std::uint32_t code) override { return BuiltInSystemMessage(code); }
+  OsVersion GetVersionExW() override { return ReadKernelVersion(); }
+  Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
+  int ProcessBits() override { return static_cast<int>(sizeof(void*) * 8); }
+  std::u16string GetModuleFileNameW() override { return ReadProgramPath(argv0_); }
+  void Sleep(std::uint32_t milliseconds) override { SleepMilliseconds(milliseconds); }
+
+  ModuleHandle LoadLibraryW(const std::u16string& name) override { return modules_.Load(name, lastError_); }
+  EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) override {
+    return modules_.Find(module, name, lastError_);
+  }
+  void FreeLibrary(ModuleHandle) override {}
+
+  void ShellExecuteW(const std::u16string& verb, const std::u16string& file, int) override {
+    if (const auto command = ShellCommand(verb, file, FindOnPath)) StartDetached(*command);
+  }
+
+  SystemTime GetLocalTime() override { return ReadLocalTime(); }
+  RegionalSettings GetRegionalSettings() override { return ReadRegionalSettings(); }
+  std::uint32_t GetACP() override { return ReadAnsiCodePage(); }
+
+ private:
+  Handle Fail(std::uint32_t code) {
+    lastError_ = code;
+    return InvalidHandle;
+  }
+  bool Failed(std::uint32_t code) {
+    lastError_ = code;
+    return false;
+  }
+
+  static std::uint32_t ErrnoCode(const OpenDevice& device, int error) {
+    return ErrorFromErrno(error, GatherErrnoFacts(device.fd, device.rdev, error));
+  }
+
+  // Opens the node as a block device (and, for `expected`, the same one the drive list saw).
+  // An exclusive open also takes the block-device lock that keeps udev and other tools away.
+  static std::uint32_t OpenNode(OpenDevice& device, std::optional<dev_t> expected, bool exclusive) {
+    int fd = -1;
+    do {
+      fd = open(device.nodePath.c_str(), OpenFlags(device.access));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return ErrorFromErrno(errno);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISBLK(info.st_mode) || (expected && info.st_rdev != *expected)) {
+      close(fd);
+      return ErrorCode::FileNotFound;
+    }
+    if (exclusive && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      close(fd);
+      return error == EWOULDBLOCK ? ErrorCode::SharingViolation : ErrorFromErrno(error);
+    }
+    device.fd = fd;
+    device.rdev = info.st_rdev;
+    device.diskRdev = info.st_rdev;
+    device.diskNode = device.nodePath;
+    if (const auto described = DescribeBlockDevice(info.st_rdev)) {
+      device.diskRdev = described->diskRdev;
+      if (described->isPartition) device.diskNode = "/dev/" + described->diskName;
+    }
+    return ErrorCode::Success;
+  }
+
+  std::string argv0_;
+  BackendState state_;
+  ModuleTable modules_;
+  std::uint32_t lastError_ = ErrorCode::Success;
+};
+
+}  // namespace
+
+std::unique_ptr<System> MakeLinuxSystem(const char* argv0) {
+  return std::make_unique<LinuxSystem>(argv0 != nullptr ? argv0 : "");
+}
+
+}  // namespace trelvane

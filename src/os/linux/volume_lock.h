@@ -1,0 +1,42 @@
+#pragma once
+// Taking a volume off line for FSCTL_LOCK_VOLUME: unmount every mount of the device, deepest first
+// (never detached, never forced), then hold the device open with O_EXCL so that nothing mounts it
+// again until the handle is closed. A volume in use gives 5, as the platform answers a lock of a
+// volume with open files.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/linux/mountinfo.h"
+
+namespace trelvane::linux_platform {
+
+struct ResolvedMount {
+  MountEntry mount;
+  std::optional<dev_t> device;  // the block device it lives on
+};
+
+enum class UnmountStep { Done, Unmount, Covered };
+
+struct UnmountChoice {
+  UnmountStep step = UnmountStep::Done;
+  std::string mountPoint;
+};
+
+// The next mount of `rdev` to unmount: the deepest one that nothing else is mounted on top of.
+// Covered when every remaining mount of the device lies under a mount of another device at the same
+// place: unmounting by path would then remove that other mount.
+UnmountChoice ChooseNextUnmount(const std::vector<ResolvedMount>& mounts, dev_t rdev);
+
+struct LockOutcome {
+  int heldFd = -1;
+  std::uint32_t error = 0;
+};
+
+LockOutcome LockVolume(dev_t rdev, const std::string& nodePath);
+
+}  // namespace trelvane::linux_platform

@@ -1,0 +1,45 @@
+#pragma once
+// The Windows backend's class, shared by the two files that implement it: the file and device calls
+// (windows_device_calls.cpp) and the system information, module, shell and locale calls
+// (windows_system_calls.cpp).
+
+#include <cstdint>
+
+#include "os/system.h"
+
+namespace trelvane {
+
+class WindowsSystem final : public System {
+ public:
+  Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override;
+  bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
+                       std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
+  bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
+  bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
+  bool FlushFileBuffers(Handle handle) override;
+  void CloseHandle(Handle handle) override;
+  std::uint32_t GetLastError() override;
+  std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
+  std::u16string FormatMessageW(std::uint32_t code) override;
+
+  OsVersion GetVersionExW() override;
+  Wow64Answer IsWow64Process() override;
+  int ProcessBits() override;
+  std::u16string GetModuleFileNameW() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  ModuleHandle LoadLibraryW(const std::u16string& name) override;
+  EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) override;
+  void FreeLibrary(ModuleHandle module) override;
+  void ShellExecuteW(const std::u16string& verb, const std::u16string& file, int showCommand) override;
+  SystemTime GetLocalTime() override;
+  RegionalSettings GetRegionalSettings() override;
+  std::uint32_t GetACP() override;
+
+ private:
+  // The thread's last error, taken right after each call that can fail, so that nothing a wrapper
+  // does after the call (freeing its temporary wide string, for one) can change what is reported.
+  std::uint32_t lastError_ = 0;
+  void KeepLastError();
+};
+
+}  // namespace trelvane
