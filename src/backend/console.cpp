@@ -41,6 +41,15 @@ void OnInterrupt(void (*handler)()) {
 #ifdef SIGTERM
   std::signal(SIGTERM, action);
 #endif
+#ifdef SIGHUP
+  std::signal(SIGHUP, action);
+#endif
+}
+
+void IgnoreBrokenPipe() {
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 }  // namespace trelvane

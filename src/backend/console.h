@@ -10,8 +10,11 @@ void PrepareConsoleForUtf8();
 bool StandardErrorIsTerminal();
 // True when standard input is a terminal.
 bool StandardInputIsTerminal();
-// Makes Ctrl+C (and a termination request) call `handler` instead of ending the process;
-// nullptr restores the default.
+// Makes Ctrl+C, a termination request and a hang-up of the terminal call `handler` instead of ending
+// the process; nullptr restores the default.
 void OnInterrupt(void (*handler)());
+// A reader that goes away (output piped into `head`, a closed terminal) must not end a run half-way:
+// writes to it then fail quietly instead of killing the process.
+void IgnoreBrokenPipe();
 
 }  // namespace trelvane

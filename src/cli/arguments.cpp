@@ -32,6 +32,11 @@ std::optional<std::int64_t> ParseDriveNumber(const std::string& word) {
   return value;
 }
 
+// "-1" is a drive number the user got wrong, not an option.
+bool LooksLikeNumber(const std::string& word) {
+  return !word.starts_with("-") || (word.size() > 1 && word[1] >= '0' && word[1] <= '9');
+}
+
 bool Refuse(const std::string& why) {
   PrintLine(stderr, FromUtf8(why));
   PrintUsage();
@@ -42,7 +47,7 @@ bool ApplyWord(Arguments& arguments, const CommandShape& shape, const std::strin
   if (word == "--debug") return arguments.debug = true;
   if (shape.takesFormatOptions && word == "--quick") return arguments.quick = true;
   if (shape.takesFormatOptions && word == "--yes") return arguments.yes = true;
-  if (shape.takesDrive && !arguments.drive && !word.starts_with("-")) {
+  if (shape.takesDrive && !arguments.drive && LooksLikeNumber(word)) {
     arguments.drive = ParseDriveNumber(word);
     return arguments.drive ? true : Refuse("Неверный номер устройства: " + word);
   }

@@ -13,18 +13,24 @@ namespace trelvane::cli {
 
 namespace {
 
+// The confirmation words in any letter case: the basic Cyrillic capitals and Ё in lower case.
+std::u16string CyrillicLower(std::u16string text) {
+  for (char16_t& letter : text) {
+    if (letter >= u'А' && letter <= u'Я') letter = static_cast<char16_t>(letter + (u'а' - u'А'));
+    if (letter == u'Ё') letter = u'ё';
+  }
+  return text;
+}
+
 volatile std::sig_atomic_t stopPressed = 0;
 
 void PressStop() { stopPressed = 1; }
 
 }  // namespace
 
-ConsoleProgressView::ConsoleProgressView(ProgramState& state)
-    : state_(state), terminal_(StandardErrorIsTerminal()) {}
+ConsoleProgressView::ConsoleProgressView(ProgramState& state, ProgressLine& line) : state_(state), line_(line) {}
 
-ConsoleProgressView::~ConsoleProgressView() {
-  if (drawn_) std::fputs("\n", stderr);
-}
+ConsoleProgressView::~ConsoleProgressView() { line_.End(); }
 
 void ConsoleProgressView::SetPercentCaption(const std::u16string& text) { percent_ = text; }
 void ConsoleProgressView::SetPositionCaption(const std::u16string& text) { position_ = text; }
@@ -42,13 +48,7 @@ void ConsoleProgressView::ProcessMessages() {
   }
 }
 
-void ConsoleProgressView::Redraw() {
-  if (!terminal_) return;
-  const std::string line = ToUtf8(percent_ + u"   " + position_ + u"   " + speed_);
-  std::fprintf(stderr, "\r%s\033[K", line.c_str());
-  std::fflush(stderr);
-  drawn_ = true;
-}
+void ConsoleProgressView::Redraw() { line_.Show(ToUtf8(percent_ + u"   " + position_ + u"   " + speed_)); }
 
 void ConsoleCommandControls::SetStopEnabled(bool enabled) {
   stopPressed = 0;
@@ -62,8 +62,8 @@ bool ConsolePrompt::Ask(const std::u16string& question) {
   std::fflush(stderr);
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
-  const std::u16string trimmed = Trim(FromUtf8(answer));
-  return trimmed == u"да" || AsciiLower(trimmed) == u"yes";
+  const std::u16string word = CyrillicLower(AsciiLower(Trim(FromUtf8(answer))));
+  return word == u"да" || word == u"yes";
 }
 
 int ConsolePrompt::ShowTaskDialogWindow(EntryAddress, const std::u16string& title, const std::u16string& instruction,

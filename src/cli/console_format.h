@@ -5,6 +5,7 @@
 
 #include "common/program_state.h"
 #include "common/views.h"
+#include "cli/console_output.h"
 #include "format/command_controls.h"
 #include "platform/task_dialog.h"
 
@@ -14,7 +15,7 @@ namespace trelvane::cli {
 // Ctrl+C, noticed where the window would handle its messages, presses Stop.
 class ConsoleProgressView : public ProgressView {
  public:
-  explicit ConsoleProgressView(ProgramState& state);
+  ConsoleProgressView(ProgramState& state, ProgressLine& line);
   ~ConsoleProgressView() override;
   void SetProgressPosition(int) override {}
   void SetProgressState(ProgressState) override {}
@@ -28,8 +29,7 @@ class ConsoleProgressView : public ProgressView {
   void Redraw();
 
   ProgramState& state_;
-  const bool terminal_;
-  bool drawn_ = false;
+  ProgressLine& line_;
   std::u16string percent_;
   std::u16string position_;
   std::u16string speed_;

@@ -1,5 +1,6 @@
 #include "cli/console_output.h"
 
+#include "backend/console.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {
@@ -18,6 +19,38 @@ void PrintLine(std::FILE* stream, const std::u16string& text) {
   const std::string bytes = ToUtf8(plain) + "\n";
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);
+}
+
+ProgressLine::ProgressLine() : terminal_(StandardErrorIsTerminal()) {}
+
+void ProgressLine::Show(const std::string& text) {
+  if (!terminal_) return;
+  text_ = text;
+  std::fprintf(stderr, "\r%s\033[K", text_.c_str());
+  std::fflush(stderr);
+  shown_ = true;
+}
+
+void ProgressLine::Hide() {
+  if (!shown_) return;
+  std::fputs("\r\033[K", stderr);
+  std::fflush(stderr);
+}
+
+void ProgressLine::Restore() {
+  if (shown_) Show(text_);
+}
+
+void ProgressLine::End() {
+  if (!shown_) return;
+  std::fputs("\n", stderr);
+  shown_ = false;
+}
+
+void StreamLineSink::AppendLine(const std::u16string& text) {
+  if (progress_ != nullptr) progress_->Hide();
+  PrintLine(stream_, text);
+  if (progress_ != nullptr) progress_->Restore();
 }
 
 void ConsoleMessageBoxes::ShowMessageBox(const std::u16string& text, const std::u16string&, MessageIcon) {

@@ -11,14 +11,34 @@ namespace trelvane::cli {
 // Writes `text` and a line feed; every "\r\n" (and lone "\r") in it becomes "\n".
 void PrintLine(std::FILE* stream, const std::u16string& text);
 
-// A memo on a terminal: each appended text is printed as it would show in the memo.
+// The one updating progress line on standard error, drawn only when standard error is a terminal.
+// Other output clears it first and has it drawn again after, so no line runs into the progress text.
+class ProgressLine {
+ public:
+  ProgressLine();
+  void Show(const std::string& text);
+  // Clears the line from the terminal; Restore draws it again.
+  void Hide();
+  void Restore();
+  // Leaves the line as it stands and moves to the next one.
+  void End();
+
+ private:
+  const bool terminal_;
+  bool shown_ = false;
+  std::string text_;
+};
+
+// A memo on a terminal: each appended text is printed as it would show in the memo, around the
+// progress line when there is one.
 class StreamLineSink : public LineSink {
  public:
-  explicit StreamLineSink(std::FILE* stream) : stream_(stream) {}
-  void AppendLine(const std::u16string& text) override { PrintLine(stream_, text); }
+  StreamLineSink(std::FILE* stream, ProgressLine* progress = nullptr) : stream_(stream), progress_(progress) {}
+  void AppendLine(const std::u16string& text) override;
 
  private:
   std::FILE* stream_;
+  ProgressLine* progress_;
 };
 
 // A fatal message box becomes its text, plain, on standard error.

@@ -30,6 +30,7 @@ int RunCommand(Session& session, const Arguments& arguments) {
 
 int main(int argc, char** argv) {
   PrepareConsoleForUtf8();
+  IgnoreBrokenPipe();
   const auto arguments = ParseArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   if (!arguments) return ExitRefused;
   try {

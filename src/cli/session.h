@@ -25,8 +25,9 @@ struct Session {
   std::unique_ptr<System> system;
   ProgramState state;
   DiagnosticLog log;
-  StreamLineSink formatLog{stdout};
-  StreamLineSink debugLog{stderr};
+  ProgressLine progressLine;
+  StreamLineSink formatLog{stdout, &progressLine};
+  StreamLineSink debugLog{stderr, &progressLine};
   ConsoleMessageBoxes boxes;
   NoStartupWindows windows;
 };

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "common/system_error_text.h"
 #include "format/progress_text.h"
 #include "format/run_clock.h"
 #include "format/wipe_extents.h"
@@ -167,10 +168,14 @@ void ZeroFillRun::ShowSpeed() {
 }
 
 // The device may still hold written blocks in its cache; only a flush that succeeds says they are on
-// the medium. A failed flush is logged like a write error at the offset where the run ended.
+// the medium, so a failed one gets its own line: the blocks were sent, but nothing vouches for them.
 bool ZeroFillRun::Flush() {
   if (system_.FlushFileBuffers(state_.DriveHandle)) return true;
-  LogWriteError(system_.GetLastError());
+  const std::uint32_t code = system_.GetLastError();
+  std::u16string text = SystemErrorText(system_, code);
+  if (!text.empty()) text = u" - " + text;
+  log_.AddFormatLogLine(u"Устройство не подтвердило сохранение записанных данных на носителе:   " +
+                        DecimalUnsigned(code) + text);
   return false;
 }
 
@@ -189,13 +194,12 @@ ZeroFillOutcome ZeroFillRun::Finish() {
     state_.StopRequested = false;
     outcome.ending = ZeroFillOutcome::Ending::Stopped;
   } else {
-    const bool flushed = Flush();
+    outcome.flushed = Flush();
     view_.SetProgressPosition(100);
     log_.AddFormatLogLine(u"Низкоуровневое форматирование завершено.");
     if (outcome.bytesNotWritten > 0) {
       log_.AddFormatLogLine(u"Не записано байт: " + GroupDigits(outcome.bytesNotWritten));
     }
-    if (!flushed) outcome.bytesNotWritten = std::max<std::int64_t>(outcome.bytesNotWritten, 1);
   }
   return outcome;
 }

@@ -22,9 +22,13 @@ struct ZeroFillOutcome {
   };
   Ending ending = Ending::Completed;
   // Bytes of the run's extents that were not written: skipped blocks, and everything after the
-  // point where a run was stopped or aborted. At least 1 when the closing flush failed, so a run is
-  // a success only when it is Completed with 0 here.
+  // point where a run was stopped or aborted.
   std::int64_t bytesNotWritten = 0;
+  // False when the closing flush failed: the device did not confirm that the blocks reached the medium.
+  bool flushed = true;
+
+  // Every byte written and confirmed: the only outcome that counts as a success.
+  bool WholeAndFlushed() const { return ending == Ending::Completed && bytesNotWritten == 0 && flushed; }
 };
 
 // Moves `handle` to `offset` bytes from the start of the device; the new position, or -1 when the

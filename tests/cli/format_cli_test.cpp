@@ -17,13 +17,15 @@ TEST(FormatCommandLine, WholeExtentWrittenExitsZero) {
   EXPECT_NE(result.out.find("Не забудьте создать новые разделы."), std::string::npos);
 }
 
-TEST(FormatCommandLine, OnlyDaOrYesConfirm) {
-  for (const char* answer : {"да\n", "yes\n", "YES\n"})
+TEST(FormatCommandLine, OnlyDaOrYesInAnyCaseConfirm) {
+  for (const char* answer : {"да\n", "Да\n", "ДА\n", "yes\n", "YES\n"})
     EXPECT_EQ(RunCli(FormatMachine(), "format 0 --quick", answer).exitCode, 0) << answer;
   for (const char* answer : {"нет\n", "y\n", "\n", ""}) {
     const CliResult result = RunCli(FormatMachine(), "format 0 --quick", answer);
     EXPECT_EQ(result.exitCode, 2) << answer;
     EXPECT_EQ(result.out.find("Блокировка устройства"), std::string::npos) << answer;
+    EXPECT_NE(result.err.find("Форматирование не подтверждено: на диск ничего не записано."), std::string::npos)
+        << answer;
   }
 }
 

@@ -60,6 +60,9 @@ TEST(CommandLine, UnknownCommandsAndWordsAreRefused) {
   EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "format").exitCode, 2);
   EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "format 0 --force").exitCode, 2);
   EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "list --quick").exitCode, 2);
+  const CliResult negative = RunCli(Machine("cli/enumeration.json"), "details -1");
+  EXPECT_EQ(negative.exitCode, 2);
+  EXPECT_TRUE(negative.err.starts_with("Неверный номер устройства: -1\n")) << negative.err;
 }
 
 TEST(CommandLine, ABrokenMachineFileIsAFatalErrorNamingTheField) {

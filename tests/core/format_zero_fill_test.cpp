@@ -219,10 +219,12 @@ TEST(ZeroFill, FailedFlushIsLoggedAtTheEndAndTheRunIsNoSuccess) {
   const ZeroFillOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
-  EXPECT_EQ(outcome.bytesNotWritten, 1);
+  EXPECT_EQ(outcome.bytesNotWritten, 0);
+  EXPECT_FALSE(outcome.WholeAndFlushed());
   EXPECT_EQ(bench.LogTexts(),
             (Texts{u"Средняя скорость: ",
-                   u"Ошибка форматирования произошла по смещению 131,072:   1117 - Ошибка устройства ввода-вывода",
+                   u"Устройство не подтвердило сохранение записанных данных на носителе:   1117 - "
+                   u"Запрос не был выполнен из-за ошибки ввода/вывода на устройстве",
                    u"Низкоуровневое форматирование завершено."}));
 }
 
@@ -236,7 +238,8 @@ TEST(ZeroFill, FailedFlushAfterSkippedBlocksKeepsTheirCount) {
   EXPECT_EQ(bench.LogTexts(),
             (Texts{u"Ошибка форматирования произошла по смещению 0:   21 - Устройство не готово (тайм-аут)",
                    u"Средняя скорость: ",
-                   u"Ошибка форматирования произошла по смещению 131,072:   21 - Устройство не готово (тайм-аут)",
+                   u"Устройство не подтвердило сохранение записанных данных на носителе:   21 - "
+                   u"Устройство не готово",
                    u"Низкоуровневое форматирование завершено.", u"Не записано байт: 65,536"}));
 }
 
