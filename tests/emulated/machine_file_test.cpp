@@ -1,6 +1,11 @@
 // The machine file: what it accepts, what it refuses and how the refusal names the field.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <tuple>
 
 #include "machine_fixture.h"
 #include "os/win_constants.h"
@@ -177,6 +182,37 @@ TEST(MachineFile, BlockFilesAreCheckedWhenTheMachineLoads) {
   EXPECT_EQ(MachineError(R"({"drives": [{"image": "no-such-folder/d.img"}]})").find("test.json: drives[0].image: the folder "),
             0u);
 }
+
+#ifndef _WIN32  // FIFOs and /dev/zero
+// Paths that would crash the reader, never end or hang it are refused naming the field.
+TEST(MachineFile, PathsThatAreNoRegularFilesAndDuplicateKeysAreRefused) {
+  TempDir folder;
+  const std::string fifo = (folder.path() / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string notRegular = " is not a regular file";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {R"({"drives": [{"identify": "."}]})", "drives[0].identify: ", "/." + notRegular},
+      {R"({"drives": [{"smart": "/dev/zero"}]})", "drives[0].smart: ", "/dev/zero" + notRegular},
+      {R"({"drives": [{"identify": ")" + fifo + R"("}]})", "drives[0].identify: ", fifo + notRegular},
+      {R"({"drives": [{"image": ")" + fifo + R"("}]})", "drives[0].image: ", fifo + notRegular},
+      {R"({"system": {"request_log": ")" + fifo + R"("}})", "system.request_log: ", fifo + notRegular},
+      {R"({"drives": [{"image": ""}]})", "drives[0].image: ", "expected a file name"},
+      {R"({"drives": [{}, {"length": 1, "length": 2}]})", "drives[1].length: ", "duplicate key"},
+      {R"({"system": {"clock": "x"}, "system": {}})", "system: ", "duplicate key"},
+  };
+  for (const auto& [json, field, problem] : cases) {
+    SCOPED_TRACE(json);
+    const std::string error = MachineError(json);
+    EXPECT_TRUE(error.starts_with("test.json: " + field) && error.ends_with(problem)) << error;
+  }
+  try {
+    LoadEmulatedMachine(fifo);
+    FAIL() << "read a FIFO as the machine file";
+  } catch (const MachineFileError& error) {
+    EXPECT_EQ(std::string(error.what()), fifo + ": is not a regular file");
+  }
+}
+#endif
 
 TEST(MachineFile, DemoMachineOfTheTestsLoads) {
   const auto machine = LoadEmulatedMachine(TestDataFile("machines/emulated-demo.json"));

@@ -100,6 +100,11 @@ std::optional<Block> ReadBlockFile(ObjectReader& drive, std::string_view key,
   const auto name = drive.OptionalString(key);
   if (!name) return std::nullopt;
   const std::filesystem::path path = ResolvePath(baseDirectory, *name);
+  RequireRegularFile(drive.PathOf(key), path, false);
+  std::error_code sizeError;
+  const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+  if (!sizeError && size != 512)
+    Refuse(drive.PathOf(key), path.string() + " holds " + std::to_string(size) + " bytes, expected 512");
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (!in) Refuse(drive.PathOf(key), "cannot read " + path.string());
@@ -182,7 +187,9 @@ void ParseFault(const Field& field, DriveConfig& config) {
 void ParseImage(ObjectReader& drive, DriveConfig& config, const std::filesystem::path& baseDirectory) {
   const auto name = drive.OptionalString("image");
   if (!name) return;
+  if (name->empty()) Refuse(drive.PathOf("image"), "expected a file name");
   config.image = ResolvePath(baseDirectory, *name);
+  RequireRegularFile(drive.PathOf("image"), *config.image, true);
   const std::filesystem::path folder = config.image->parent_path();
   std::error_code ignored;
   if (!folder.empty() && !std::filesystem::is_directory(folder, ignored))

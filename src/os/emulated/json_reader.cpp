@@ -6,6 +6,66 @@ void Refuse(const std::string& path, const std::string& problem) { throw FieldPr
 
 namespace {
 
+// Where the parser is: one frame per open object or array.
+struct JsonFrame {
+  bool isArray = false;
+  std::size_t index = 0;  // arrays: the element being read
+  std::string key;        // objects: the last key read
+  std::set<std::string> keys;
+};
+
+std::string FramePath(const std::vector<JsonFrame>& frames) {
+  std::string path;
+  for (const JsonFrame& frame : frames) {
+    if (frame.isArray) path += "[" + std::to_string(frame.index) + "]";
+    else if (!frame.key.empty()) path += (path.empty() ? "" : ".") + frame.key;
+  }
+  return path;
+}
+
+void ElementDone(std::vector<JsonFrame>& frames) {
+  if (!frames.empty() && frames.back().isArray) ++frames.back().index;
+}
+
+}  // namespace
+
+nlohmann::json ParseWithoutDuplicateKeys(const std::string& text) {
+  using Event = nlohmann::json::parse_event_t;
+  std::vector<JsonFrame> frames;
+  return nlohmann::json::parse(text, [&frames](int, Event event, nlohmann::json& parsed) {
+    switch (event) {
+      case Event::object_start:
+      case Event::array_start:
+        frames.emplace_back().isArray = event == Event::array_start;
+        break;
+      case Event::key: {
+        frames.back().key = parsed.get<std::string>();
+        if (!frames.back().keys.insert(frames.back().key).second) Refuse(FramePath(frames), "duplicate key");
+        break;
+      }
+      case Event::object_end:
+      case Event::array_end:
+        frames.pop_back();
+        ElementDone(frames);
+        break;
+      case Event::value:
+        ElementDone(frames);
+        break;
+    }
+    return true;
+  });
+}
+
+void RequireRegularFile(const std::string& fieldPath, const std::filesystem::path& path, bool mayBeMissing) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found && mayBeMissing) return;
+  if (status.type() == std::filesystem::file_type::not_found) Refuse(fieldPath, "cannot read " + path.string());
+  if (status.type() != std::filesystem::file_type::regular) Refuse(fieldPath, path.string() + " is not a regular file");
+}
+
+namespace {
+
 std::string RangeText(std::int64_t min, std::int64_t max) {
   if (min == 0 && max == MaxI64) return "expected a non-negative integer";
   return "expected an integer from " + std::to_string(min) + " to " + std::to_string(max);

@@ -4,6 +4,7 @@
 // asked for; whatever else the object holds is an unknown field.
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <set>
@@ -38,6 +39,14 @@ struct Field {
 std::int64_t AsInteger(const Field& field, std::int64_t min, std::int64_t max);
 bool AsBoolean(const Field& field);
 std::string AsString(const Field& field);
+
+// Parses `text`, refusing a key that appears twice in one object (the JSON library would silently keep
+// the last one, so a machine file could say two things about one field).
+nlohmann::json ParseWithoutDuplicateKeys(const std::string& text);
+
+// A path field must name a regular file: a folder, a device or a FIFO would crash, never end, or hang
+// the reader. With `mayBeMissing` a file that does not exist yet is fine (it will be created).
+void RequireRegularFile(const std::string& fieldPath, const std::filesystem::path& path, bool mayBeMissing);
 
 class ObjectReader {
  public:

@@ -99,7 +99,11 @@ SystemConfig ParseSystem(std::optional<ObjectReader> reader, const std::filesyst
   ParseRegional(*reader, system.regional);
   system.errorTexts = ParseErrorTexts(*reader);
   if (const auto length = reader->OptionalInteger("drive_strings_length", 0, MaxU32)) system.driveStringsLength = U32(*length);
-  if (const auto log = reader->OptionalString("request_log")) system.requestLog = ResolvePath(baseDirectory, *log);
+  if (const auto log = reader->OptionalString("request_log")) {
+    if (log->empty()) Refuse(reader->PathOf("request_log"), "expected a file name");
+    system.requestLog = ResolvePath(baseDirectory, *log);
+    RequireRegularFile(reader->PathOf("request_log"), *system.requestLog, true);
+  }
   system.ansiCodePage = U32(reader->Integer("ansi_code_page", 1251, 0, 65535));  // an addition of this backend
   reader->RejectUnknownFields();
   return system;
@@ -191,9 +195,11 @@ std::unique_ptr<EmulatedSystem> EmulatedMachineFromJson(std::string_view json,
                                                         const std::string& fileName) {
   nlohmann::json file;
   try {
-    file = nlohmann::json::parse(json);
+    file = emulated::ParseWithoutDuplicateKeys(std::string(json));
   } catch (const nlohmann::json::exception& error) {
     throw MachineFileError(fileName + ": not valid JSON: " + error.what());
+  } catch (const emulated::FieldProblem& problem) {
+    throw MachineFileError(fileName + ": " + problem.path + ": " + problem.what());
   }
   try {
     return std::make_unique<emulated::EmulatedMachine>(emulated::ParseMachine(file, baseDirectory, fileName));
@@ -203,11 +209,16 @@ std::unique_ptr<EmulatedSystem> EmulatedMachineFromJson(std::string_view json,
 }
 
 std::unique_ptr<EmulatedSystem> LoadEmulatedMachine(const std::filesystem::path& machineFile) {
+  // Checked before opening: opening a FIFO for reading waits for a writer that may never come.
+  std::error_code ignored;
+  const std::filesystem::file_type type = std::filesystem::status(machineFile, ignored).type();
+  if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
+    throw MachineFileError(machineFile.string() + ": is not a regular file");
   std::ifstream in(machineFile, std::ios::binary);
   std::ostringstream text;
-  std::error_code ignored;
-  if (in && std::filesystem::is_regular_file(machineFile, ignored)) text << in.rdbuf();
-  if (!in || !std::filesystem::is_regular_file(machineFile, ignored)) throw MachineFileError(machineFile.string() + ": cannot read the file");
+  if (in) text << in.rdbuf();
+  if (!in || type != std::filesystem::file_type::regular)
+    throw MachineFileError(machineFile.string() + ": cannot read the file");
   return EmulatedMachineFromJson(text.str(), machineFile.parent_path(), machineFile.string());
 }
 
