@@ -16,7 +16,7 @@ namespace {
 using Block = std::array<std::uint8_t, 512>;
 
 Block LoadBlock(const std::string& name) {
-  const auto bytes = testing::ReadBinaryFile(testing::SharedAtaFile(name));
+  const auto bytes = testing::ReadBinaryFile(testing::RealDriveFile(name));
   Block block{};
   EXPECT_EQ(bytes.size(), block.size()) << name;
   std::copy_n(bytes.begin(), std::min(bytes.size(), block.size()), block.begin());

@@ -29,11 +29,11 @@ AtaMachine OneDrive(const std::string& fields = "") {
   const std::string json = std::string(R"({"system": {"clock": "2026-12-07T10:15:30.250", "clock_step_ms": 0},)") +
                            R"("drives": [{"number": 0, "identify": ")" + DriveFile + R"(.identify.bin", "smart": ")" +
                            DriveFile + R"(.smart.bin")" + fields + "}]}";
-  return AtaMachine(EmulatedMachineFromJson(json, testing::SharedAtaFile("").parent_path()));
+  return AtaMachine(EmulatedMachineFromJson(json, testing::RealDriveFile("").parent_path()));
 }
 
 Block FileBlock(const std::string& suffix) {
-  const auto bytes = testing::ReadBinaryFile(testing::SharedAtaFile(std::string(DriveFile) + suffix));
+  const auto bytes = testing::ReadBinaryFile(testing::RealDriveFile(std::string(DriveFile) + suffix));
   Block block{};
   std::copy_n(bytes.begin(), std::min(bytes.size(), block.size()), block.begin());
   return block;

@@ -18,7 +18,7 @@ std::string AsTheProgramShowsIt(const std::string& serial) {
 }
 
 TEST(AtaIdentityStrings, RealDrivesModelFirmwareAndSerial) {
-  const auto identify = testing::ReadBinaryFile(testing::SharedAtaFile("WDC_WD2500JB--00REA0-20.00K20.identify.bin"));
+  const auto identify = testing::ReadBinaryFile(testing::RealDriveFile("WDC_WD2500JB--00REA0-20.00K20.identify.bin"));
   ASSERT_EQ(identify.size(), 512u);
   const DeviceStrings strings = AtaIdentityStrings(std::vector<std::uint8_t>(identify.begin(), identify.end()));
   EXPECT_EQ(strings.vendor, "");

@@ -53,8 +53,8 @@ std::vector<unsigned char> ReadBinaryFile(const std::filesystem::path& file) {
   return {text.begin(), text.end()};
 }
 
-std::filesystem::path SharedAtaFile(const std::string& name) {
-  return std::filesystem::path(TRELVANE_SHARED_DIR) / "testdata" / "ata" / name;
+std::filesystem::path RealDriveFile(const std::string& name) {
+  return std::filesystem::path(TRELVANE_TEST_DATA_DIR) / "testdata" / "ata" / name;
 }
 
 std::filesystem::path TestDataFile(const std::string& relative) {

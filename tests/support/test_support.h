@@ -37,8 +37,8 @@ std::string ReadTextFile(const std::filesystem::path& file);
 void WriteTextFile(const std::filesystem::path& file, const std::string& text);
 std::vector<unsigned char> ReadBinaryFile(const std::filesystem::path& file);
 
-// The shared folder's real-drive blocks: testdata/ata/<name>.
-std::filesystem::path SharedAtaFile(const std::string& name);
+// A real drive's IDENTIFY or SMART block: tests/testdata/ata/<name>.
+std::filesystem::path RealDriveFile(const std::string& name);
 // A file under tests/ (golden texts, machine files).
 std::filesystem::path TestDataFile(const std::string& relative);
 

@@ -132,8 +132,8 @@ std::string DriveJson(int number, long long sectors, const std::string& ataName,
                       const std::string& extra) {
   std::string json = "{\"number\": " + std::to_string(number) + ", \"length\": " + std::to_string(sectors * 512);
   if (!ataName.empty()) {
-    json += ", \"identify\": \"" + SharedAtaFile(ataName + ".identify.bin").string() + "\"";
-    json += ", \"smart\": \"" + SharedAtaFile(ataName + ".smart.bin").string() + "\"";
+    json += ", \"identify\": \"" + RealDriveFile(ataName + ".identify.bin").string() + "\"";
+    json += ", \"smart\": \"" + RealDriveFile(ataName + ".smart.bin").string() + "\"";
   }
   if (!image.empty()) json += ", \"image\": \"" + image + "\"";
   if (!extra.empty()) json += ", " + extra;
