@@ -14,6 +14,7 @@ int FormatDriveCommand(Session& session, const Arguments& arguments) {
   const FormatCommandOutcome outcome =
       FormatCommand(*session.system, session.state, session.log, progress, controls, prompt);
   if (!outcome.confirmed || !outcome.locked) return ExitRefused;
+  if (outcome.run.ending == ZeroFillOutcome::Ending::Refused) return ExitRefused;
   const bool whole = outcome.run.ending == ZeroFillOutcome::Ending::Completed && outcome.run.bytesNotWritten == 0;
   return whole ? ExitSuccess : ExitIncomplete;
 }

@@ -67,7 +67,7 @@ void FillImage(const std::filesystem::path& image, long long size, std::uint8_t 
 class RealBackend : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::CanUseLoopDevices()) GTEST_SKIP() << "needs root, losetup and partx";
+    if (!testing::CanUseLoopDevices()) TRELVANE_SKIP_OR_FAIL("needs root, losetup and partx");
   }
   void TearDown() override { unsetenv("TRELVANE_DRIVES"); }
 
@@ -86,7 +86,7 @@ class RealBackend : public ::testing::Test {
 };
 
 #define REQUIRE_SYSTEM(system) \
-  if (!(system)) GTEST_SKIP() << "no loop device could be attached"
+  if (!(system)) TRELVANE_SKIP_OR_FAIL("no loop device could be attached")
 
 TEST_F(RealBackend, GeometryLengthAndPropertiesOfLoopDevices) {
   LoopDisk small(folder_, "small", 64 * MiB);
@@ -340,7 +340,7 @@ struct SmallTmpfs {
 
 TEST_F(RealBackend, FullBackingStoreShowsAsSectorNotFoundAtThatWrite) {
   SmallTmpfs store(folder_.path() / "store");
-  if (!store.mounted_) GTEST_SKIP() << "cannot mount a tmpfs";
+  if (!store.mounted_) TRELVANE_SKIP_OR_FAIL("cannot mount a tmpfs");
   LoopDisk disk(folder_, "overcommitted", 32 * MiB, 512, false, store.point_);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);
