@@ -210,7 +210,7 @@ TEST_F(RealBackend, ExclusiveDriveHandleIsRefusedWhileAnotherIsOpen) {
   system->CloseHandle(again);
 }
 
-TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsAndHoldsTheVolume) {
+TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsHoldsAndGivesBackTheVolume) {
   LoopDisk disk(folder_, "locked", 64 * MiB);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);
@@ -243,10 +243,9 @@ TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsAndHoldsTheVolume) 
   const int heldElsewhere = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
   EXPECT_LT(heldElsewhere, 0);
   if (heldElsewhere >= 0) close(heldElsewhere);
+  // Released with nothing written to the disk: the file system is mounted back where it was.
   system->CloseHandle(volume);
-  const int released = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
-  EXPECT_GE(released, 0);
-  if (released >= 0) close(released);
+  EXPECT_TRUE(IsMounted(point));
 }
 
 TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
