@@ -16,6 +16,7 @@ int FormatDriveCommand(Session& session, const Arguments& arguments) {
       FormatCommand(*session.system, session.state, session.log, progress, controls, prompt);
   if (!outcome.confirmed) PrintLine(stderr, u"Форматирование не подтверждено: на диск ничего не записано.");
   if (!outcome.confirmed || !outcome.locked) return ExitRefused;
+  if (outcome.run.ending == ZeroFillOutcome::Ending::Refused) return ExitRefused;
   return outcome.run.WholeAndFlushed() ? ExitSuccess : ExitIncomplete;
 }
 

@@ -7,7 +7,7 @@ namespace trelvane::cli {
 
 // Runs the format command on drive N exactly as the format button does. Exit codes: 0 the whole
 // extent written and flushed, 1 a block failed or the run was stopped or aborted, 2 declined or the
-// lock failed (nothing written).
+// lock failed or the disk was in use elsewhere (nothing written).
 int FormatDriveCommand(Session& session, const Arguments& arguments);
 
 }  // namespace trelvane::cli

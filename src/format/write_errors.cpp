@@ -8,19 +8,24 @@ namespace trelvane {
 
 namespace {
 
+constexpr const char16_t* GoneLine = u"Устройство было отключено, прерывание...";
+constexpr const char16_t* ChangedLine = u"Размер устройства изменился во время форматирования, прерывание...";
+
 struct WriteError {
   std::uint32_t code;
   const char16_t* text;
-  bool deviceGone;  // the run cannot go on: there is no device to write to
+  bool deviceGone;        // the run cannot go on: there is no device to write to
+  const char16_t* endsRun;  // the line that ends the run, or nullptr when the run skips the block
 };
 
-constexpr std::array<WriteError, 6> WriteErrors{{
-    {ErrorCode::FileNotFound, u"Носитель был отключен", true},
-    {ErrorCode::WriteProtect, u"Носитель защищен от записи", false},
-    {ErrorCode::NotReady, u"Устройство не готово (тайм-аут)", false},
-    {ErrorCode::DevNotExist, u"Носитель был отключен", true},
-    {ErrorCode::SemTimeout, u"Устройство не готово (тайм-аут)", false},
-    {ErrorCode::IoDevice, u"Ошибка устройства ввода-вывода", false},
+constexpr std::array<WriteError, 7> WriteErrors{{
+    {ErrorCode::FileNotFound, u"Носитель был отключен", true, GoneLine},
+    {ErrorCode::WriteProtect, u"Носитель защищен от записи", false, nullptr},
+    {ErrorCode::NotReady, u"Устройство не готово (тайм-аут)", false, nullptr},
+    {ErrorCode::DevNotExist, u"Носитель был отключен", true, GoneLine},
+    {ErrorCode::SemTimeout, u"Устройство не готово (тайм-аут)", false, nullptr},
+    {ErrorCode::MediaChanged, u"Носитель был заменен", false, ChangedLine},
+    {ErrorCode::IoDevice, u"Ошибка устройства ввода-вывода", false, nullptr},
 }};
 
 const WriteError* Find(std::uint32_t code) {
@@ -41,5 +46,12 @@ bool DeviceIsGone(std::uint32_t code) {
   const WriteError* row = Find(code);
   return row != nullptr && row->deviceGone;
 }
+
+std::u16string RunEndingLine(std::uint32_t code) {
+  const WriteError* row = Find(code);
+  return row != nullptr && row->endsRun != nullptr ? row->endsRun : std::u16string();
+}
+
+bool DeviceIsInUse(std::uint32_t code) { return code == ErrorCode::SharingViolation; }
 
 }  // namespace trelvane

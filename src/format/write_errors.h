@@ -13,4 +13,17 @@ std::u16string WriteErrorText(std::uint32_t code);
 // True for the codes that mean the device was unplugged (2 and 55).
 bool DeviceIsGone(std::uint32_t code);
 
+// The line that ends the run after a write failed with `code`: the device was unplugged, or it is no
+// longer the disk the user confirmed (its size changed); empty when only the block failed.
+std::u16string RunEndingLine(std::uint32_t code);
+
+// True for the code a write gets when another program or the system holds the whole disk; before
+// anything was written it means the format is refused, not that a block failed.
+bool DeviceIsInUse(std::uint32_t code);
+
+// The format log's line for a format refused because the disk is in use.
+inline constexpr const char16_t* DeviceInUseLine =
+    u"Устройство используется другой программой или системой. Ничего не записано. Закройте программы, "
+    u"использующие устройство, и повторите попытку.";
+
 }  // namespace trelvane

@@ -76,6 +76,7 @@ class ZeroFillRun {
   std::int64_t startTime_ = 0;
   std::int64_t lastCheckpoint_ = 0;
   bool aborted_ = false;
+  bool refused_ = false;
 };
 
 ZeroFillOutcome ZeroFillRun::Run(bool quick) {
@@ -133,7 +134,7 @@ void ZeroFillRun::ShowProgress(std::int64_t length) {
 }
 
 // Seeks and writes one block of `length` zeros at position_. A block that fails is logged and
-// skipped (true); false when the device is gone and the run must end at this block.
+// skipped (true); false when the device is gone or in use and the run must end at this block.
 bool ZeroFillRun::WriteZeros(std::int64_t length) {
   if (SeekDevice(system_, state_.DriveHandle, position_) != position_) {
     log_.AddFormatLogLine(u"Ошибка поиска произошла по смещению " + GroupDigits(position_));
@@ -145,9 +146,15 @@ bool ZeroFillRun::WriteZeros(std::int64_t length) {
     written_ += length;
     return true;
   }
+  if (written_ == 0 && DeviceIsInUse(code)) {
+    log_.AddFormatLogLine(DeviceInUseLine);
+    refused_ = true;
+    return false;
+  }
   LogWriteError(code);
-  if (!DeviceIsGone(code)) return true;
-  log_.AddFormatLogLine(u"Устройство было отключено, прерывание...");
+  const std::u16string ending = RunEndingLine(code);
+  if (ending.empty()) return true;
+  log_.AddFormatLogLine(ending);
   aborted_ = true;
   return false;
 }
@@ -181,6 +188,7 @@ bool ZeroFillRun::Flush() {
 
 ZeroFillOutcome ZeroFillRun::Finish() {
   buffer_.reset();
+  if (refused_) return {ZeroFillOutcome::Ending::Refused, total_};
   log_.AddFormatLogLine(u"Средняя скорость: " + view_.SpeedCaption());
   ZeroFillOutcome outcome;
   outcome.bytesNotWritten = total_ - written_;

@@ -18,7 +18,8 @@ struct ZeroFillOutcome {
   enum class Ending {
     Completed,  // the run walked to the end of its extents
     Stopped,    // the user pressed Stop
-    Aborted,    // the device was gone
+    Aborted,    // the device was gone, or no longer the disk the user confirmed
+    Refused,    // the disk was in use elsewhere and nothing was written
   };
   Ending ending = Ending::Completed;
   // Bytes of the run's extents that were not written: skipped blocks, and everything after the

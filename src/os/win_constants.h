@@ -62,6 +62,7 @@ inline constexpr std::uint32_t InvalidParameter = 87;
 inline constexpr std::uint32_t InsufficientBuffer = 122;
 inline constexpr std::uint32_t SemTimeout = 121;
 inline constexpr std::uint32_t Busy = 170;
+inline constexpr std::uint32_t MediaChanged = 1110;
 inline constexpr std::uint32_t IoDevice = 1117;
 inline constexpr std::uint32_t DeviceNotConnected = 1167;
 }  // namespace ErrorCode

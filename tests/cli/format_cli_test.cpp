@@ -36,6 +36,13 @@ TEST(FormatCommandLine, LockRefusalWritesNothingAndExitsTwo) {
   EXPECT_EQ(result.out.find("Форматирование... "), std::string::npos);
 }
 
+TEST(FormatCommandLine, DiskHeldElsewhereWritesNothingAndExitsTwo) {
+  const CliResult result = RunCli(FormatMachine(), "format 4 --yes");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.out.find("Устройство используется другой программой или системой."), std::string::npos);
+  EXPECT_EQ(result.out.find("Ошибка форматирования"), std::string::npos) << result.out;
+}
+
 TEST(FormatCommandLine, FailedBlocksOrAVanishedDeviceExitOne) {
   const CliResult protectedRun = RunCli(FormatMachine(), "format 2 --yes");
   EXPECT_EQ(protectedRun.exitCode, 1);

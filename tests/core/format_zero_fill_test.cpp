@@ -5,6 +5,7 @@
 
 #include "format/zero_fill.h"
 #include "format/wipe_extents.h"
+#include "format/write_errors.h"
 #include "format_fakes.h"
 #include "text/u16.h"
 
@@ -124,27 +125,54 @@ TEST(ZeroFill, WriteProtectedDriveLogsEveryBlockWalksToTheEndAndCountsItUnwritte
   ExpectImages(bench, length, {});
 }
 
-class ZeroFillUnplug : public ::testing::TestWithParam<int> {};
+struct RunEnd {
+  int code;
+  std::u16string text;  // of the error line
+  std::u16string line;  // that ends the run
+};
 
-TEST_P(ZeroFillUnplug, EndsTheRunAtTheFailingBlock) {
+class ZeroFillEnd : public ::testing::TestWithParam<RunEnd> {};
+
+TEST_P(ZeroFillEnd, EndsTheRunAtTheFailingBlock) {
   const std::int64_t length = 6 * KiB64;
-  const std::string code = std::to_string(GetParam());
+  const std::string code = std::to_string(GetParam().code);
   FormatBench bench = ImagedBench(length, R"(, "faults": [{"from": 131072, "write_error": )" + code + "}]");
   const ZeroFillOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Aborted);
   EXPECT_EQ(outcome.bytesNotWritten, length - 2 * KiB64);
   EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 131,072:   " + FromAscii(code) +
-                       u" - Носитель был отключен",
-                   u"Устройство было отключено, прерывание...", u"Средняя скорость: ",
-                   u"Операция прекращена по смещению 131,072    LBA 256"}));
+            (Texts{u"Ошибка форматирования произошла по смещению 131,072:   " + FromAscii(code) + u" - " +
+                       GetParam().text,
+                   GetParam().line, u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 256"}));
   ExpectImages(bench, length, {{0, 2 * KiB64}});
   EXPECT_EQ(bench.Requests("WriteFile").size(), 3u);
   EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(DeviceGoneCodes, ZeroFillUnplug, ::testing::Values(55, 2));
+INSTANTIATE_TEST_SUITE_P(
+    GoneOrChanged, ZeroFillEnd,
+    ::testing::Values(RunEnd{55, u"Носитель был отключен", u"Устройство было отключено, прерывание..."},
+                      RunEnd{2, u"Носитель был отключен", u"Устройство было отключено, прерывание..."},
+                      RunEnd{1110, u"Носитель был заменен",
+                             u"Размер устройства изменился во время форматирования, прерывание..."}));
+
+// A disk held by another program refuses the first write: the format is refused, not a failed block.
+// The same code once something was written is only a failed block.
+TEST(ZeroFill, DiskInUseAtTheFirstWriteRefusesTheRunAndWritesNothing) {
+  const std::int64_t length = 4 * KiB64;
+  FormatBench bench = ImagedBench(length, R"(, "claim_error": 32)");
+  const ZeroFillOutcome outcome = Fill(bench);
+  EXPECT_EQ(outcome.ending, Ending::Refused);
+  EXPECT_EQ(outcome.bytesNotWritten, length);
+  EXPECT_EQ(bench.LogTexts(), (Texts{DeviceInUseLine}));
+  ExpectImages(bench, length, {});
+  EXPECT_EQ(bench.Requests("WriteFile").size(), 1u);
+
+  FormatBench later = ImagedBench(length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 32}])");
+  EXPECT_EQ(Fill(later).ending, Ending::Completed);
+  EXPECT_EQ(later.LogTexts().front(), u"Ошибка форматирования произошла по смещению 65,536:   32");
+}
 
 TEST(ZeroFill, FailedSeekSkipsTheBlockAndTheRunGoesOn) {
   const std::int64_t length = 4 * KiB64;

@@ -20,11 +20,10 @@ struct CliRun {
   std::string output;
 };
 
-CliRun RunCli(const std::vector<const LoopDisk*>& disks, const std::string& arguments) {
-  std::string list;
-  for (const LoopDisk* disk : disks) list += (list.empty() ? "" : ",") + disk->device();
-  const std::string command = "env -u TRELVANE_MACHINE TRELVANE_DRIVES=" + list + " '" TRELVANE_CLI_PATH "' " +
-                              arguments + " </dev/null 2>/dev/null";
+// trelvane-cli with TRELVANE_DRIVES=`drives`; `errors` says where its standard error goes.
+CliRun RunCliOn(const std::string& drives, const std::string& arguments, const std::string& errors = "/dev/null") {
+  const std::string command = "env -u TRELVANE_MACHINE TRELVANE_DRIVES=" + drives + " '" TRELVANE_CLI_PATH "' " +
+                              arguments + " </dev/null 2>" + errors;
   CliRun run;
   run.output = testing::CaptureOutput(command + "; echo \"@status $?\"");
   const std::size_t marker = run.output.rfind("@status ");
@@ -33,6 +32,12 @@ CliRun RunCli(const std::vector<const LoopDisk*>& disks, const std::string& argu
     run.output.resize(marker);
   }
   return run;
+}
+
+CliRun RunCli(const std::vector<const LoopDisk*>& disks, const std::string& arguments) {
+  std::string list;
+  for (const LoopDisk* disk : disks) list += (list.empty() ? "" : ",") + disk->device();
+  return RunCliOn(list, arguments);
 }
 
 std::vector<std::string> DriveLines(const std::string& output) {
@@ -58,10 +63,20 @@ bool AllBytesAre(const std::filesystem::path& image, long long from, long long t
   return true;
 }
 
+void Fill(const std::filesystem::path& image, long long bytes, char value) {
+  std::ofstream out(image, std::ios::binary | std::ios::in | std::ios::out);
+  const std::string block(static_cast<std::size_t>(MiB), value);
+  for (long long at = 0; at < bytes; at += MiB) out.write(block.data(), static_cast<std::streamsize>(MiB));
+}
+
+bool IsMounted(const std::filesystem::path& point) {
+  return testing::ReadTextFile("/proc/self/mountinfo").find(" " + point.string() + " ") != std::string::npos;
+}
+
 class CliOnLoopDevices : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::CanUseLoopDevices()) GTEST_SKIP() << "needs root, losetup and partx";
+    if (!testing::CanUseLoopDevices()) TRELVANE_SKIP_OR_FAIL("needs root, losetup and partx");
   }
   testing::TempDir folder_;
 };
@@ -69,7 +84,7 @@ class CliOnLoopDevices : public ::testing::Test {
 TEST_F(CliOnLoopDevices, ListShowsEveryLoopDiskWithItsMountedVolume) {
   LoopDisk parted(folder_, "parted", 64 * MiB);
   LoopDisk native(folder_, "native", 48 * MiB, 4096);
-  if (!parted.attached() || !native.attached()) GTEST_SKIP() << "no loop device could be attached";
+  if (!parted.attached() || !native.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
   ASSERT_TRUE(parted.Partition({16, 0}));
   ASSERT_FALSE(parted.FormatAndMount(1).empty());
 
@@ -86,7 +101,7 @@ TEST_F(CliOnLoopDevices, ListShowsEveryLoopDiskWithItsMountedVolume) {
 TEST_F(CliOnLoopDevices, QuickFormatUnmountsTheVolumeAndZerosTheStartOnly) {
   LoopDisk disk(folder_, "wiped", 64 * MiB);
   LoopDisk other(folder_, "other", 40 * MiB);
-  if (!disk.attached() || !other.attached()) GTEST_SKIP() << "no loop device could be attached";
+  if (!disk.attached() || !other.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
   ASSERT_TRUE(disk.Partition({16, 0}));
   const auto point = disk.FormatAndMount(1);
   ASSERT_FALSE(point.empty());
@@ -109,6 +124,78 @@ TEST_F(CliOnLoopDevices, QuickFormatUnmountsTheVolumeAndZerosTheStartOnly) {
   EXPECT_EQ(testing::ReadTextFile("/proc/self/mountinfo").find(point.string()), std::string::npos);
   EXPECT_TRUE(AllBytesAre(disk.image(), 0, QuickWipeBytes, '\0'));
   EXPECT_TRUE(AllBytesAre(disk.image(), 20 * MiB, 21 * MiB, '\xFF'));  // beyond the quick wipe
+}
+
+// A refused lock gives back what it unmounted: the first volume is mounted again.
+TEST_F(CliOnLoopDevices, RefusedLockMountsBackWhatItUnmountedAndWritesNothing) {
+  LoopDisk disk(folder_, "busy", 64 * MiB);
+  LoopDisk sentinel(folder_, "sentinel", 8 * MiB);
+  if (!disk.attached() || !sentinel.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+  Fill(sentinel.image(), 8 * MiB, '\xFF');
+  ASSERT_TRUE(disk.Partition({16, 0}));
+  const auto first = disk.FormatAndMount(1);
+  const auto second = disk.FormatAndMount(2);
+  ASSERT_FALSE(first.empty() || second.empty());
+  const std::string table = testing::CaptureOutput("head -c 512 " + disk.image().string() + " | od -An -tx1");
+
+  std::ofstream busy(second / "busy.txt");
+  const CliRun run = RunCli({&sentinel, &disk}, "format 1 --yes");
+  EXPECT_EQ(run.status, 2) << run.output;
+  EXPECT_TRUE(IsMounted(first));
+  EXPECT_TRUE(IsMounted(second));
+  EXPECT_EQ(testing::CaptureOutput("head -c 512 " + disk.image().string() + " | od -An -tx1"), table);
+  EXPECT_TRUE(AllBytesAre(sentinel.image(), 0, 8 * MiB, '\xFF'));
+}
+
+// Holders the volume lock cannot see: the kernel refuses the whole-disk claim, nothing is written.
+TEST_F(CliOnLoopDevices, DiskHeldElsewhereIsRefusedAndWritesNothing) {
+  struct Holder {
+    const char* name;
+    std::string command;  // run in the background with DISK set; holds the disk for 30 s
+  };
+  const std::vector<Holder> holders{
+      {"O_EXCL", "python3 -c 'import os,time; os.open(os.environ[\"DISK\"], os.O_RDONLY | os.O_EXCL); time.sleep(30)'"},
+      {"mount in another namespace", "unshare -m sh -c 'mount -o ro -t ext4 \"$DISK\" \"$POINT\" && sleep 30'"},
+  };
+  for (const Holder& holder : holders) {
+    LoopDisk disk(folder_, "held", 32 * MiB);
+    LoopDisk sentinel(folder_, "sentinel", 8 * MiB);
+    if (!disk.attached() || !sentinel.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+    ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + disk.device()), 0);
+    Fill(sentinel.image(), 8 * MiB, '\xFF');
+    const auto point = folder_.path() / "elsewhere";
+    std::filesystem::create_directories(point);
+    const auto script = folder_.path() / "holder.sh";
+    std::ofstream(script) << holder.command << "\n";
+    const std::string pid = testing::CaptureOutput("DISK=" + disk.device() + " POINT=" + point.string() + " setsid sh " +
+                                                   script.string() + " >/dev/null 2>&1 & echo $!; sleep 1");
+    const std::string before = testing::CaptureOutput("md5sum < " + disk.image().string());
+    const CliRun run = RunCli({&sentinel, &disk}, "format 1 --quick --yes");
+    testing::RunQuietly("kill -- -" + pid + "; sleep 0.5");
+    EXPECT_EQ(run.status, 2) << holder.name << run.output;
+    EXPECT_NE(run.output.find("Устройство используется другой программой или системой."), std::string::npos)
+        << holder.name << run.output;
+    EXPECT_EQ(testing::CaptureOutput("md5sum < " + disk.image().string()), before) << holder.name;
+    EXPECT_TRUE(AllBytesAre(sentinel.image(), 0, 8 * MiB, '\xFF')) << holder.name;
+  }
+}
+
+TEST_F(CliOnLoopDevices, PartitionsAliasesAndOtherFilesAreLeftOutWithAWarning) {
+  LoopDisk disk(folder_, "listed", 32 * MiB);
+  if (!disk.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+  ASSERT_TRUE(disk.Partition({8, 0}));
+  const auto alias = folder_.path() / "alias";
+  std::filesystem::create_symlink(disk.device(), alias);
+  const auto file = folder_.path() / "plain";
+  std::ofstream(file) << "x";
+  const auto errors = folder_.path() / "errors.txt";
+  const CliRun run = RunCliOn(disk.PartitionNode(1) + "," + disk.device() + "," + alias.string() + "," + file.string(),
+                              "list", errors.string());
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(DriveLines(run.output).size(), 1u) << run.output;
+  const std::string warnings = testing::ReadTextFile(errors);
+  for (const std::string& left : {disk.PartitionNode(1), alias.string(), file.string()})
+    EXPECT_NE(warnings.find("TRELVANE_DRIVES: " + left + " пропущен: "), std::string::npos) << warnings;
 }
 
 }  // namespace

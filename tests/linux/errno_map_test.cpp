@@ -2,6 +2,8 @@
 
 #include "os/linux/errno_map.h"
 
+#include "os/linux/disk_claim.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -37,8 +39,23 @@ TEST(ErrorFromErrno, EpermOnAReadOnlyDiskIsWriteProtect) {
   EXPECT_EQ(ErrorFromErrno(EACCES), 5u);
   EXPECT_EQ(ErrorFromErrno(EPERM, ErrnoFacts{false, true}), 19u);
   EXPECT_EQ(ErrorFromErrno(EACCES, ErrnoFacts{false, true}), 19u);
-  // Facts about one errno do not change another.
-  EXPECT_EQ(ErrorFromErrno(ENOSPC, ErrnoFacts{true, true}), 27u);
+  // Read-only facts do not change another errno.
+  EXPECT_EQ(ErrorFromErrno(ENOSPC, ErrnoFacts{false, true}), 27u);
+}
+
+// An unplugged disk's writes fail with ENOSPC once the kernel has set its size to 0; a disk of
+// another size is no longer the one being written.
+TEST(ErrorFromErrno, FailedWriteOnAGoneOrResizedDisk) {
+  struct Row {
+    std::uint64_t claimed;
+    std::optional<std::uint64_t> now;
+    int error;
+    std::uint32_t code;
+  };
+  for (const Row& row : {Row{1 << 20, 0, ENOSPC, 55}, Row{1 << 20, std::nullopt, EIO, 55},
+                         Row{1 << 20, 1 << 19, ENOSPC, 1110}, Row{1 << 20, 1 << 21, EIO, 1110},
+                         Row{1 << 20, 1 << 20, ENOSPC, 27}, Row{1 << 20, 1 << 20, EIO, 1117}})
+    EXPECT_EQ(ErrorFromErrno(row.error, SizeFacts(row.claimed, row.now)), row.code) << row.claimed << " " << row.error;
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ void FillImage(const std::filesystem::path& image, long long size, std::uint8_t 
 class RealBackend : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::CanUseLoopDevices()) GTEST_SKIP() << "needs root, losetup and partx";
+    if (!testing::CanUseLoopDevices()) TRELVANE_SKIP_OR_FAIL("needs root, losetup and partx");
   }
   void TearDown() override { unsetenv("TRELVANE_DRIVES"); }
 
@@ -86,7 +86,7 @@ class RealBackend : public ::testing::Test {
 };
 
 #define REQUIRE_SYSTEM(system) \
-  if (!(system)) GTEST_SKIP() << "no loop device could be attached"
+  if (!(system)) TRELVANE_SKIP_OR_FAIL("no loop device could be attached")
 
 TEST_F(RealBackend, GeometryLengthAndPropertiesOfLoopDevices) {
   LoopDisk small(folder_, "small", 64 * MiB);
@@ -210,7 +210,7 @@ TEST_F(RealBackend, ExclusiveDriveHandleIsRefusedWhileAnotherIsOpen) {
   system->CloseHandle(again);
 }
 
-TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsAndHoldsTheVolume) {
+TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsHoldsAndGivesBackTheVolume) {
   LoopDisk disk(folder_, "locked", 64 * MiB);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);
@@ -243,10 +243,9 @@ TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsAndHoldsTheVolume) 
   const int heldElsewhere = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
   EXPECT_LT(heldElsewhere, 0);
   if (heldElsewhere >= 0) close(heldElsewhere);
+  // Released with nothing written to the disk: the file system is mounted back where it was.
   system->CloseHandle(volume);
-  const int released = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
-  EXPECT_GE(released, 0);
-  if (released >= 0) close(released);
+  EXPECT_TRUE(IsMounted(point));
 }
 
 TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
@@ -340,7 +339,7 @@ struct SmallTmpfs {
 
 TEST_F(RealBackend, FullBackingStoreShowsAsSectorNotFoundAtThatWrite) {
   SmallTmpfs store(folder_.path() / "store");
-  if (!store.mounted_) GTEST_SKIP() << "cannot mount a tmpfs";
+  if (!store.mounted_) TRELVANE_SKIP_OR_FAIL("cannot mount a tmpfs");
   LoopDisk disk(folder_, "overcommitted", 32 * MiB, 512, false, store.point_);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);

@@ -1,7 +1,8 @@
 #pragma once
 // Loop devices over sparse files in a temporary folder, for tests of the real backend. Everything a
 // LoopDisk sets up (partitions, file systems, mounts, the device) is taken down in its destructor.
-// Tests skip when they are not run as root or the machine cannot create loop devices.
+// Tests skip when they are not run as root or the machine cannot create loop devices, except under
+// CI=true, where a test that cannot run fails: a build machine that quietly skips proves nothing.
 
 #include <filesystem>
 #include <string>
@@ -17,6 +18,15 @@ int RunQuietly(const std::string& command);
 std::string CaptureOutput(const std::string& command);
 
 bool CanUseLoopDevices();
+
+// True when CI=true is set: a missing root, loop device or test machine is then a failure.
+bool SkipsAreFailures();
+
+#define TRELVANE_SKIP_OR_FAIL(why)                             \
+  do {                                                         \
+    if (::trelvane::testing::SkipsAreFailures()) FAIL() << why; \
+    GTEST_SKIP() << why;                                       \
+  } while (false)
 
 class LoopDisk {
  public:

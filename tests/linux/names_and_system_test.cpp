@@ -43,6 +43,21 @@ TEST(ParseDriveVariable, CommaSeparatedPaths) {
   EXPECT_TRUE(ParseDriveVariable("").empty());
 }
 
+TEST(ChooseDrives, OnlyWholeDisksEachOnceTheRestLeftOutWithAWarning) {
+  const std::map<std::string, NodeFacts> nodes{
+      {"/dev/loop3", {true, makedev(7, 3), false}},   {"/dev/loop3p1", {true, makedev(259, 0), true}},
+      {"/dev/alias", {true, makedev(7, 3), false}},   {"/tmp/file", {false, 0, false}},
+      {"/dev/loop4", {true, makedev(7, 4), false}}};
+  const DriveChoice choice = ChooseDrives({"/dev/loop3", "/dev/loop3p1", "/dev/alias", "/tmp/file", "/dev/loop4"},
+                                          [&](const std::string& path) { return nodes.at(path); });
+  ASSERT_EQ(choice.entries.size(), 2u);
+  EXPECT_EQ(choice.entries[1].nodePath, "/dev/loop4");
+  EXPECT_EQ(choice.warnings, (std::vector<std::string>{
+                                 "TRELVANE_DRIVES: /dev/loop3p1 пропущен: это раздел, а не весь диск",
+                                 "TRELVANE_DRIVES: /dev/alias пропущен: это то же устройство, что и /dev/loop3",
+                                 "TRELVANE_DRIVES: /tmp/file пропущен: это не блочное устройство"}));
+}
+
 TEST(DriveList, NumbersFollowTheListAndLeaveNoGaps) {
   const DriveList drives({{"/dev/loop3", makedev(7, 3)}, {"/dev/missing", std::nullopt}, {"/dev/loop4", makedev(7, 4)}});
   EXPECT_EQ(drives.Find(1)->nodePath, "/dev/missing");

@@ -216,6 +216,7 @@ DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesys
   ParseImage(drive, config, baseDirectory);
   for (const Field& fault : drive.Items("faults")) ParseFault(fault, config);
   config.writeDelayUsPerMiB = drive.Integer("write_delay_us_per_mib", 0, 0, 1'000'000'000);
+  config.claimError = U32(drive.Integer("claim_error", 0, 0, MaxU32));
   drive.RejectUnknownFields();
   return config;
 }

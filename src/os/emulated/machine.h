@@ -113,6 +113,8 @@ struct DriveConfig {
   std::vector<WriteFault> writeFaults;
   std::vector<SeekFault> seekFaults;
   std::int64_t writeDelayUsPerMiB = 0;
+  // The answer to every write while another program holds the disk exclusively (0: nobody does).
+  std::uint32_t claimError = 0;
 };
 
 struct MachineConfig {

@@ -21,11 +21,13 @@ bool Overlaps(const WriteFault& fault, std::int64_t offset, std::int64_t size) {
 
 // Raw disk writes must cover whole sectors, as the platform's disk drivers require (sector sizes
 // below 512, which the program never trusts, are not enforced); a write reaching past the end of
-// the drive is refused whole, as the disk reports a sector that does not exist.
+// the drive is refused whole, as the disk reports a sector that does not exist. A drive held by
+// another program (claim_error) refuses every write, as the real backend's claim of the disk does.
 std::optional<std::uint32_t> EmulatedMachine::WriteRefusal(const OpenDevice& open, std::size_t sizeBytes) const {
   if (!open.CanWrite() || open.device.kind != DeviceKind::Drive) return ErrorCode::AccessDenied;
   const DriveConfig& drive = config_.drives[open.device.index];
   const auto size = static_cast<std::int64_t>(sizeBytes);
+  if (drive.claimError != 0) return drive.claimError;
   const std::int64_t sector = drive.sectorSize;
   if (sector >= 512 && (open.position % sector != 0 || size % sector != 0)) return ErrorCode::InvalidParameter;
   if (open.position > drive.lengthBytes || size > drive.lengthBytes - open.position)

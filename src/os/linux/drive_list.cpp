@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 
 #include "os/linux/identity.h"
@@ -23,10 +24,25 @@ std::optional<dev_t> BlockDeviceNumber(const std::string& path) {
   return info.st_rdev;
 }
 
+NodeFacts InspectNode(const std::string& path) {
+  NodeFacts facts;
+  const auto rdev = BlockDeviceNumber(path);
+  if (!rdev) return facts;
+  facts.blockDevice = true;
+  facts.rdev = *rdev;
+  const auto described = DescribeBlockDevice(*rdev);
+  facts.partition = described && described->isPartition;
+  return facts;
+}
+
 std::vector<DriveEntry> EntriesFromVariable(std::string_view value) {
-  std::vector<DriveEntry> entries;
-  for (const std::string& path : ParseDriveVariable(value)) entries.push_back({path, BlockDeviceNumber(path)});
-  return entries;
+  DriveChoice choice = ChooseDrives(ParseDriveVariable(value), InspectNode);
+  for (const std::string& warning : choice.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+  return std::move(choice.entries);
+}
+
+std::string LeftOut(const std::string& path, const std::string& why) {
+  return "TRELVANE_DRIVES: " + path + " пропущен: " + why;
 }
 
 std::vector<DriveEntry> EntriesFromSysBlock() {
@@ -60,6 +76,26 @@ std::optional<std::uint32_t> DriveList::NumberOf(dev_t diskRdev) const {
   for (std::size_t i = 0; i < entries_.size(); ++i)
     if (entries_[i].rdev == diskRdev) return static_cast<std::uint32_t>(i);
   return std::nullopt;
+}
+
+DriveChoice ChooseDrives(const std::vector<std::string>& paths,
+                         const std::function<NodeFacts(const std::string&)>& inspect) {
+  DriveChoice choice;
+  for (const std::string& path : paths) {
+    const NodeFacts facts = inspect(path);
+    const auto same = std::find_if(choice.entries.begin(), choice.entries.end(),
+                                   [&](const DriveEntry& entry) { return entry.rdev == facts.rdev; });
+    if (!facts.blockDevice) {
+      choice.warnings.push_back(LeftOut(path, "это не блочное устройство"));
+    } else if (facts.partition) {
+      choice.warnings.push_back(LeftOut(path, "это раздел, а не весь диск"));
+    } else if (same != choice.entries.end()) {
+      choice.warnings.push_back(LeftOut(path, "это то же устройство, что и " + same->nodePath));
+    } else {
+      choice.entries.push_back({path, facts.rdev});
+    }
+  }
+  return choice;
 }
 
 std::vector<std::string> ParseDriveVariable(std::string_view value) {

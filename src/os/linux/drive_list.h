@@ -4,11 +4,15 @@
 // By default the list holds the whole disks of /sys/block (entries with a "device" link) in name
 // order, leaving out loop, zram, ram, device-mapper, md, floppy and optical devices. The variable
 // TRELVANE_DRIVES=/dev/loop3,/dev/loop4 replaces it: tests and demos list their own loop devices,
-// and a cautious user lists only the disks they mean.
+// and a cautious user lists only the disks they mean. Only whole disks are taken from it: a
+// partition, a second name of a device already listed, or something that is not a block device is
+// left out with a warning on standard error, since writing through it would go around the checks
+// that keep a disk in use from being written.
 
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +39,22 @@ class DriveList {
  private:
   std::vector<DriveEntry> entries_;
 };
+
+// What the variable's entries are, as far as choosing them needs.
+struct NodeFacts {
+  bool blockDevice = false;
+  dev_t rdev = 0;
+  bool partition = false;
+};
+
+struct DriveChoice {
+  std::vector<DriveEntry> entries;
+  std::vector<std::string> warnings;  // one line per entry left out, naming it and why
+};
+
+// The whole disks among `paths`, in order, each device once.
+DriveChoice ChooseDrives(const std::vector<std::string>& paths,
+                         const std::function<NodeFacts(const std::string&)>& inspect);
 
 // "/dev/loop3, /dev/loop4" -> the two paths (blanks around entries and empty entries dropped).
 std::vector<std::string> ParseDriveVariable(std::string_view value);

@@ -33,8 +33,11 @@ constexpr std::array<std::pair<int, std::uint32_t>, 16> PlainErrors{{
 }  // namespace
 
 std::uint32_t ErrorFromErrno(int error, const ErrnoFacts& facts) {
-  // Linux reports an unplugged disk as EIO; only sysfs tells it from a failing medium.
-  if (error == EIO) return facts.deviceGone ? ErrorCode::DevNotExist : ErrorCode::IoDevice;
+  // Linux reports an unplugged disk as EIO, or as ENOSPC once its size has dropped to 0; only sysfs
+  // and the size tell it from a failing medium or the end of the disk.
+  if (facts.deviceGone) return ErrorCode::DevNotExist;
+  if (facts.sizeChanged) return ErrorCode::MediaChanged;
+  if (error == EIO) return ErrorCode::IoDevice;
   // Writes to a read-only disk fail with EPERM although the open for writing succeeded.
   if (error == EPERM || error == EACCES)
     return facts.readOnly ? ErrorCode::WriteProtect : ErrorCode::AccessDenied;

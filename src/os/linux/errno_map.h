@@ -13,6 +13,7 @@ namespace trelvane::linux_platform {
 struct ErrnoFacts {
   bool deviceGone = false;  // its /sys/dev/block entry vanished, or its SCSI state is not "running"
   bool readOnly = false;    // BLKROGET said 1
+  bool sizeChanged = false; // a disk being written is no longer the size it had when it was claimed
 };
 
 std::uint32_t ErrorFromErrno(int error, const ErrnoFacts& facts = {});

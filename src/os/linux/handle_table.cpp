@@ -34,7 +34,16 @@ bool HandleTable::HasLockOnDisk(dev_t diskRdev) const {
   return false;
 }
 
+std::vector<OpenDevice*> HandleTable::LocksOnDisk(dev_t diskRdev) {
+  std::vector<OpenDevice*> locks;
+  for (auto& [handle, device] : devices_)
+    if (device.lockFd >= 0 && device.diskRdev == diskRdev) locks.push_back(&device);
+  return locks;
+}
+
 void CloseDevice(OpenDevice& device) {
+  if (device.claimFd >= 0) close(device.claimFd);
+  device.claimFd = -1;
   if (device.lockFd >= 0) close(device.lockFd);
   if (device.fd >= 0) close(device.fd);
   device.lockFd = -1;

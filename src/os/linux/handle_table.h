@@ -9,7 +9,9 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "os/linux/mountinfo.h"
 #include "os/system.h"
 
 namespace trelvane::linux_platform {
@@ -26,6 +28,9 @@ struct OpenDevice {
   dev_t diskRdev = 0;         // the whole disk it belongs to (itself for a disk)
   std::string diskNode;       // "/dev/sdb"
   int lockFd = -1;            // held O_EXCL after FSCTL_LOCK_VOLUME
+  std::vector<MountEntry> unmounted;  // what the lock unmounted, given back if the disk stays unwritten
+  int claimFd = -1;                   // a drive's O_EXCL claim of the whole disk, from its first write
+  std::uint64_t claimedSizeBytes = 0; // the disk's size when it was claimed
 };
 
 class HandleTable {
@@ -41,6 +46,8 @@ class HandleTable {
   std::optional<OpenDevice> Take(Handle handle);
   // Whether some handle holds a volume lock on a partition (or the whole) of this disk.
   bool HasLockOnDisk(dev_t diskRdev) const;
+  // The handles holding those locks.
+  std::vector<OpenDevice*> LocksOnDisk(dev_t diskRdev);
 
  private:
   std::map<Handle, OpenDevice> devices_;

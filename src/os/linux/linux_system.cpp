@@ -9,9 +9,11 @@
 
 #include "os/linux/backend_state.h"
 #include "os/linux/device_path.h"
+#include "os/linux/disk_claim.h"
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/modules.h"
+#include "os/linux/remount.h"
 #include "os/linux/requests.h"
 #include "os/linux/shell_open.h"
 #include "os/linux/sysfs.h"
@@ -77,10 +79,15 @@ class LinuxSystem final : public System {
     OpenDevice* device = state_.handles.Find(handle);
     if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
     if ((device->access & Access::GenericWrite) == 0) return Failed(ErrorCode::AccessDenied);
+    if (device->kind == HandleKind::Drive) {
+      const std::uint32_t claim = ClaimWholeDisk(state_.handles, *device);
+      if (claim != ErrorCode::Success) return Failed(claim);
+    }
     const WriteOutcome outcome = WriteAllAt(device->fd, data, device->position, state_.bounce);
     device->position += static_cast<std::int64_t>(outcome.written);
     bytesWritten = static_cast<std::uint32_t>(outcome.written);
-    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    if (outcome.error != 0)
+      return Failed(ErrorFromErrno(outcome.error, WriteFailureFacts(*device, outcome.error)));
     lastError_ = ErrorCode::Success;
     return true;
   }
@@ -114,6 +121,7 @@ class LinuxSystem final : public System {
     }
     const bool wasLocked = device->lockFd >= 0;
     CloseDevice(*device);
+    MountAgain(device->unmounted);
     if (wasLocked) RescanIfUnlocked(state_, *device);
     lastError_ = ErrorCode::Success;
   }

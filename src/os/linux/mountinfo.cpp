@@ -71,9 +71,12 @@ std::optional<MountEntry> ParseMountInfoLine(std::string_view line) {
   if (!ParseNumber(fields[0], entry.mountId) || !ParseNumber(fields[1], entry.parentId) ||
       !ParseMajorMinor(fields[2], entry.major, entry.minor))
     return std::nullopt;
+  entry.root = UnescapeMountField(fields[3]);
   entry.mountPoint = UnescapeMountField(fields[4]);
+  entry.mountOptions = std::string(fields[5]);
   entry.fsType = std::string(fields[separator + 1]);
   if (separator + 2 < fields.size()) entry.source = UnescapeMountField(fields[separator + 2]);
+  if (separator + 3 < fields.size()) entry.superOptions = std::string(fields[separator + 3]);
   return entry;
 }
 

@@ -14,9 +14,12 @@ struct MountEntry {
   std::uint32_t parentId = 0;
   std::uint32_t major = 0;   // st_dev of the mount; an anonymous 0:N on btrfs, tmpfs, proc ...
   std::uint32_t minor = 0;
+  std::string root;          // the folder of the file system mounted here: "/" unless a bind mount
   std::string mountPoint;    // unescaped (\040 becomes a blank)
+  std::string mountOptions;  // the mount's own: "rw,nosuid,relatime"
   std::string fsType;
   std::string source;        // the field after the fs type, unescaped ("/dev/sdb1", "tmpfs")
+  std::string superOptions;  // the file system's: "rw,errors=remount-ro"
 };
 
 // One line: "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw,errors=continue".

@@ -8,6 +8,7 @@
 
 #include "os/linux/errno_map.h"
 #include "os/linux/logical_drives.h"
+#include "os/linux/remount.h"
 #include "os/win_constants.h"
 
 namespace trelvane::linux_platform {
@@ -32,13 +33,16 @@ std::vector<ResolvedMount> ReadResolvedMounts() {
   return resolved;
 }
 
-// Unmounts every mount of `rdev`; 0 or the error code.
-std::uint32_t UnmountAll(dev_t rdev) {
+// Unmounts every mount of `rdev`, adding each to `unmounted`; 0 or the error code.
+std::uint32_t UnmountAll(dev_t rdev, std::vector<MountEntry>& unmounted) {
   for (int round = 0; round < MaxUnmountRounds; ++round) {
     const UnmountChoice choice = ChooseNextUnmount(ReadResolvedMounts(), rdev);
     if (choice.step == UnmountStep::Done) return ErrorCode::Success;
     if (choice.step == UnmountStep::Covered) return ErrorCode::AccessDenied;
-    if (umount2(choice.mountPoint.c_str(), UMOUNT_NOFOLLOW) == 0) continue;
+    if (umount2(choice.mountPoint.c_str(), UMOUNT_NOFOLLOW) == 0) {
+      unmounted.push_back(choice.mount);
+      continue;
+    }
     const int error = errno;
     if (error == EINVAL || error == ENOENT) continue;  // unmounted by someone else meanwhile
     return error == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(error);
@@ -59,7 +63,7 @@ UnmountChoice ChooseNextUnmount(const std::vector<ResolvedMount>& mounts, dev_t 
     const std::size_t depth = PathDepth(entry.mount.mountPoint);
     // ">=": of equal depths the later mount, which sits on top of the earlier ones.
     if (choice.step == UnmountStep::Unmount && depth < bestDepth) continue;
-    choice = {UnmountStep::Unmount, entry.mount.mountPoint};
+    choice = {UnmountStep::Unmount, entry.mount.mountPoint, entry.mount};
     bestDepth = depth;
   }
   if (anyOurs && choice.step == UnmountStep::Done) choice.step = UnmountStep::Covered;
@@ -68,18 +72,17 @@ UnmountChoice ChooseNextUnmount(const std::vector<ResolvedMount>& mounts, dev_t 
 
 LockOutcome LockVolume(dev_t rdev, const std::string& nodePath) {
   LockOutcome outcome;
-  outcome.error = UnmountAll(rdev);
-  if (outcome.error != ErrorCode::Success) return outcome;
-  int fd = -1;
-  do {
-    fd = open(nodePath.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
+  outcome.error = UnmountAll(rdev, outcome.unmounted);
+  if (outcome.error == ErrorCode::Success) {
+    int fd = -1;
+    do {
+      fd = open(nodePath.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    outcome.heldFd = fd;
     // Still claimed: swap, a volume manager, or a file system that was detached elsewhere.
-    outcome.error = errno == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(errno);
-    return outcome;
+    if (fd < 0) outcome.error = errno == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(errno);
   }
-  outcome.heldFd = fd;
+  if (outcome.heldFd < 0) MountAgain(outcome.unmounted);
   return outcome;
 }
 

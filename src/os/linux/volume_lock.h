@@ -2,7 +2,7 @@
 // Taking a volume off line for FSCTL_LOCK_VOLUME: unmount every mount of the device, deepest first
 // (never detached, never forced), then hold the device open with O_EXCL so that nothing mounts it
 // again until the handle is closed. A volume in use gives 5, as the platform answers a lock of a
-// volume with open files.
+// volume with open files, and whatever the failed lock had unmounted is mounted again.
 
 #include <sys/types.h>
 
@@ -25,6 +25,7 @@ enum class UnmountStep { Done, Unmount, Covered };
 struct UnmountChoice {
   UnmountStep step = UnmountStep::Done;
   std::string mountPoint;
+  MountEntry mount;  // the whole entry, so that it can be mounted again
 };
 
 // The next mount of `rdev` to unmount: the deepest one that nothing else is mounted on top of.
@@ -35,6 +36,7 @@ UnmountChoice ChooseNextUnmount(const std::vector<ResolvedMount>& mounts, dev_t 
 struct LockOutcome {
   int heldFd = -1;
   std::uint32_t error = 0;
+  std::vector<MountEntry> unmounted;  // in the order they were unmounted
 };
 
 LockOutcome LockVolume(dev_t rdev, const std::string& nodePath);

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "os/linux/disk_claim.h"
 #include "os/linux/errno_map.h"
 #include "os/linux/requests.h"
 #include "os/linux/volume_lock.h"
@@ -30,6 +31,7 @@ IoResult LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const st
   const LockOutcome outcome = LockVolume(device.rdev, device.nodePath);
   if (outcome.heldFd < 0) return IoResult::Failure(outcome.error);
   device.lockFd = outcome.heldFd;
+  device.unmounted = outcome.unmounted;
   return IoResult::Success();
 }
 
@@ -40,8 +42,11 @@ IoResult NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, 
 // The kernel refuses a re-read while any partition of the disk is open, and the volumes locked for
 // a format stay open until they are released, right after this request. So while this backend
 // holds locks on the disk the re-read waits for the last of them to close.
+// It follows the zero fill, so the drive's claim of the disk ends here too: the locks that share the
+// claim keep the partitions unmounted until they are released.
 IoResult UpdateProperties(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
                           std::span<std::uint8_t>) {
+  ReleaseClaim(device);
   if (device.rdev != device.diskRdev) return IoResult::Success();  // a partition has no table
   if (state.handles.HasLockOnDisk(device.diskRdev)) {
     state.pendingRescans.insert(device.diskRdev);

@@ -1,0 +1,86 @@
+#include "os/linux/disk_claim.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "os/linux/sysfs.h"
+#include "os/win_constants.h"
+
+namespace trelvane::linux_platform {
+
+namespace {
+
+int OpenExclusive(const std::string& nodePath) {
+  int fd = -1;
+  do {
+    fd = open(nodePath.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+std::optional<std::uint64_t> DeviceSize(int fd) {
+  std::uint64_t bytes = 0;
+  if (fd < 0 || ioctl(fd, BLKGETSIZE64, &bytes) != 0) return std::nullopt;
+  return bytes;
+}
+
+// The disk's node may name another device by now; only the confirmed disk may be claimed.
+bool IsDisk(int fd, dev_t diskRdev) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 && S_ISBLK(info.st_mode) && info.st_rdev == diskRdev;
+}
+
+}  // namespace
+
+std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
+  if (drive.claimFd >= 0) return ErrorCode::Success;
+  const std::vector<OpenDevice*> locks = handles.LocksOnDisk(drive.diskRdev);
+  for (OpenDevice* lock : locks) close(std::exchange(lock->lockFd, -1));
+  const int fd = OpenExclusive(drive.diskNode);
+  const int error = errno;
+  if (fd < 0 || !IsDisk(fd, drive.diskRdev)) {
+    if (fd >= 0) close(fd);
+    // The locks go back to what they held; a volume mounted meanwhile makes its lock fail quietly.
+    for (OpenDevice* lock : locks) lock->lockFd = OpenExclusive(lock->nodePath);
+    if (fd >= 0) return ErrorCode::FileNotFound;
+    return error == EBUSY ? ErrorCode::SharingViolation : ErrorFromErrno(error);
+  }
+  drive.claimFd = fd;
+  drive.claimedSizeBytes = DeviceSize(fd).value_or(0);
+  for (OpenDevice* lock : locks) {
+    lock->lockFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    lock->unmounted.clear();  // the disk is about to be written: its file systems will be gone
+  }
+  return ErrorCode::Success;
+}
+
+void ReleaseClaim(OpenDevice& drive) {
+  if (drive.claimFd >= 0) close(std::exchange(drive.claimFd, -1));
+}
+
+ErrnoFacts SizeFacts(std::uint64_t claimedSizeBytes, std::optional<std::uint64_t> sizeBytes) {
+  ErrnoFacts facts;
+  facts.deviceGone = !sizeBytes || *sizeBytes == 0;
+  facts.sizeChanged = !facts.deviceGone && *sizeBytes != claimedSizeBytes;
+  return facts;
+}
+
+ErrnoFacts WriteFailureFacts(const OpenDevice& drive, int error) {
+  ErrnoFacts facts = GatherErrnoFacts(drive.fd, drive.rdev, error);
+  if (facts.deviceGone || drive.claimFd < 0) return facts;
+  struct stat node {};
+  const bool nodeGone = stat(drive.nodePath.c_str(), &node) != 0 || node.st_rdev != drive.rdev;
+  const bool sysfsGone = !DescribeBlockDevice(drive.rdev).has_value();
+  const ErrnoFacts size = SizeFacts(drive.claimedSizeBytes, DeviceSize(drive.fd));
+  facts.deviceGone = nodeGone || sysfsGone || size.deviceGone;
+  facts.sizeChanged = !facts.deviceGone && size.sizeChanged;
+  return facts;
+}
+
+}  // namespace trelvane::linux_platform

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# trelvane-cli against faults of real block devices in the ATA test machine (tools/qemu-ata): a
+# device-mapper error segment mid-disk, a flakey disk, a SATA disk unplugged mid-run, a disk mounted
+# in another mount namespace or held O_EXCL by another process (refused), and a partition named in
+# TRELVANE_DRIVES (left out). A sentinel disk of 0xFF bytes must come out byte-identical.
+#
+#   disk_faults.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
+set -u
+
+cli=$(realpath "$1")
+rig=$2/tools/qemu-ata/run-in-vm.sh
+
+skip() { echo "SKIP: $*"; [ "${CI:-}" = true ] && exit 1; exit 77; }
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+[ -x "$cli" ] || skip "no trelvane-cli at $1"
+[ -x "$rig" ] || skip "no qemu-ata rig at $rig"
+command -v cc >/dev/null && command -v mkfs.ext4 >/dev/null && command -v sfdisk >/dev/null ||
+  skip "needs cc, mkfs.ext4 and sfdisk"
+
+work=$(mktemp -d /tmp/trelvane-disk-faults.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+images=$work/images
+mkdir "$images"
+MiB=$((1 << 20))
+
+fill() { head -c "$2" /dev/zero | tr '\0' '\377' > "$1"; }
+fill "$images/disk0-sata.img" $((64 * MiB))     # dm-error target
+fill "$images/disk1-sata.img" $((32 * MiB))     # dm-flakey target
+truncate -s 1G "$images/disk2-sata.img"         # unplugged mid-run: big enough to be still running
+fill "$images/disk3-sata.img" $((32 * MiB))     # held elsewhere
+mkfs.ext4 -q -F "$images/disk3-sata.img"
+fill "$images/disk4-sata.img" $((32 * MiB))     # partitioned
+echo 'start=2048, size=16384, type=83' | sfdisk -q "$images/disk4-sata.img" >/dev/null
+fill "$images/disk5-sata.img" $((16 * MiB))     # sentinel
+for n in 3 4 5; do cp "$images/disk$n-sata.img" "$work/disk$n.orig"; done
+
+cat > "$work/hold_excl.c" <<'C'
+#include <fcntl.h>
+#include <unistd.h>
+int main(int argc, char** argv) { return argc < 2 || open(argv[1], O_RDONLY | O_EXCL) < 0 ? 1 : (pause(), 0); }
+C
+cc -O2 -o "$work/hold_excl" "$work/hold_excl.c" || skip "cannot build the O_EXCL holder"
+
+cat > "$work/guest.sh" <<'GUEST'
+modprobe dm-mod; modprobe dm-flakey; modprobe ext4
+for n in 0 1 2 3 4 5; do eval "d$n=\$(readlink -f \$QATA_DISK$n)"; done
+format() { TRELVANE_DRIVES=$1 trelvane-cli format 0 --yes </dev/null 2>&1; echo "@@rc $?"; }
+
+echo "@@error"
+S=$(blockdev --getsz $d0)
+printf "0 1024 linear $d0 0\n1024 64 error\n1088 $((S - 1088)) linear $d0 1088\n" | dmsetup create --noudevsync errdisk
+format /dev/dm-0
+dmsetup remove --noudevsync errdisk
+
+echo "@@flakey"
+echo "0 $(blockdev --getsz $d1) flakey $d1 0 0 1" | dmsetup create --noudevsync flakey
+format /dev/dm-$(dmsetup info -c --noheadings -o minor flakey | tr -d ' ')
+dmsetup remove --noudevsync flakey
+
+echo "@@namespace"
+mkdir -p /mnt/elsewhere
+unshare -m sh -c "mount -o ro -t ext4 $d3 /mnt/elsewhere && sleep 60" &
+sleep 1
+format $d3
+kill $! 2>/dev/null; sleep 1
+
+echo "@@excl"
+hold_excl $d3 &
+sleep 1
+format $d3
+kill $!; wait $! 2>/dev/null
+
+echo "@@partition"
+TRELVANE_DRIVES=${d4}1,$d5 trelvane-cli list </dev/null 2>&1
+echo "@@rc $?"
+
+echo "@@unplug"
+format $d2 > /tmp/unplug.out &
+# Unplugged once the run has written 64 MiB (field 7 of the stat file: sectors written).
+while [ "$(awk '{print $7}' /sys/block/${d2#/dev/}/stat)" -lt 131072 ]; do sleep 0.05; done
+echo 1 > /sys/block/${d2#/dev/}/device/delete
+wait $!
+cat /tmp/unplug.out
+GUEST
+
+"$rig" -q --timeout 150 --images-dir "$images" --bin "$cli" --bin "$work/hold_excl" \
+  --disk sata,size=64M --disk sata,size=32M --disk sata,size=1G --disk sata,size=32M \
+  --disk sata,size=32M --disk sata,size=16M --script "$work/guest.sh" > "$work/out" 2> "$work/err"
+rc=$?
+if [ $rc -eq 124 ] || [ $rc -eq 125 ]; then
+  cat "$work/err" >&2
+  skip "the emulated machine could not run (rig status $rc)"
+fi
+
+section() { awk -v name="@@$1" '$0 == name {on = 1; next} /^@@[a-z]+$/ {on = 0} on' "$work/out"; }
+section_rc() { section "$1" | awk '/^@@rc / {print $2}' | tail -1; }
+expect_line() {  # section text what
+  if section "$1" | grep -qF -- "$2"; then pass "$3"; else fail "$3: no '$2' in: $(section "$1")"; fi
+}
+expect_rc() {  # section code what
+  if [ "$(section_rc "$1")" = "$2" ]; then pass "$3"; else fail "$3: exit $(section_rc "$1"), not $2"; fi
+}
+zeros() { cmp -s -n "$3" <(tail -c +$(($2 + 1)) "$1") /dev/zero; }
+
+expect_rc error 1 "an error segment mid-disk: the run goes on and exits 1"
+expect_line error "Ошибка форматирования произошла по смещению 524,288:   1117" "the error is logged at its offset"
+expect_line error "Не записано байт: 65,536" "the unwritten count is reported"
+zeros "$images/disk0-sata.img" 0 524288 && zeros "$images/disk0-sata.img" 589824 $((64 * MiB - 589824)) &&
+  pass "every block around the error segment reads back zero" || fail "unwritten bytes around the error segment"
+
+expect_rc flakey 1 "a flakey disk: failed blocks, exit 1"
+expect_line flakey "Ошибка форматирования произошла по смещению 0:" "its failed blocks are logged"
+
+for held in namespace excl; do
+  expect_rc $held 2 "disk held ($held): refused"
+  expect_line $held "Устройство используется другой программой или системой." "disk held ($held): the in-use line"
+done
+cmp -s "$images/disk3-sata.img" "$work/disk3.orig" && pass "the held disk is untouched" || fail "the held disk was written"
+
+expect_rc partition 0 "a partition entry: list still runs"
+expect_line partition "пропущен: это раздел, а не весь диск" "a partition entry is left out with a warning"
+cmp -s "$images/disk4-sata.img" "$work/disk4.orig" && pass "the partitioned disk is untouched" || fail "the partitioned disk was written"
+
+expect_rc unplug 1 "an unplugged disk ends the run with exit 1"
+expect_line unplug "Устройство было отключено, прерывание..." "the unplug is recognised"
+expect_line unplug "Операция прекращена по смещению" "the abort line follows"
+
+cmp -s "$images/disk5-sata.img" "$work/disk5.orig" && pass "the sentinel disk is byte-identical" || fail "the sentinel disk changed"
+
+if [ $failures -ne 0 ]; then
+  echo "--- guest output"; grep -v "  \(\* \*\|ВО ВРЕМЯ\|ВСЕ ДАННЫЕ\) " "$work/out"; echo "--- rig errors"; cat "$work/err"
+  exit 1
+fi
+echo "all passed"
