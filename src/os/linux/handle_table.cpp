@@ -1,7 +1,5 @@
 #include "os/linux/handle_table.h"
 
-#include <unistd.h>
-
 namespace trelvane::linux_platform {
 
 HandleTable::~HandleTable() {
@@ -30,15 +28,13 @@ std::optional<OpenDevice> HandleTable::Take(Handle handle) {
 
 bool HandleTable::HasLockOnDisk(dev_t diskRdev) const {
   for (const auto& [handle, device] : devices_)
-    if (device.lockFd >= 0 && device.diskRdev == diskRdev) return true;
+    if (device.lockFd.IsOpen() && device.diskRdev == diskRdev) return true;
   return false;
 }
 
 void CloseDevice(OpenDevice& device) {
-  if (device.lockFd >= 0) close(device.lockFd);
-  if (device.fd >= 0) close(device.fd);
-  device.lockFd = -1;
-  device.fd = -1;
+  device.lockFd.Close();
+  device.fd.Close();
 }
 
 }  // namespace trelvane::linux_platform

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "os/linux/file_descriptor.h"
 #include "os/system.h"
 
 namespace trelvane::linux_platform {
@@ -19,13 +20,13 @@ enum class HandleKind { Drive, Volume };
 struct OpenDevice {
   HandleKind kind = HandleKind::Volume;
   std::string nodePath;       // "/dev/sdb1"
-  int fd = -1;
+  FileDescriptor fd;
   dev_t rdev = 0;
   std::uint32_t access = 0;   // the desired access of CreateFileW
   std::int64_t position = 0;  // set by SetFilePointerEx, advanced by WriteFile
   dev_t diskRdev = 0;         // the whole disk it belongs to (itself for a disk)
   std::string diskNode;       // "/dev/sdb"
-  int lockFd = -1;            // held O_EXCL after FSCTL_LOCK_VOLUME
+  FileDescriptor lockFd;      // held O_EXCL after FSCTL_LOCK_VOLUME
 };
 
 class HandleTable {
@@ -47,7 +48,7 @@ class HandleTable {
   Handle next_ = 0x100;
 };
 
-// Closes the descriptors of an entry.
+// Closes the descriptors of an entry now, the volume lock's hold first.
 void CloseDevice(OpenDevice& device);
 
 }  // namespace trelvane::linux_platform

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "os/linux/errno_map.h"
 #include "os/linux/logical_drives.h"
@@ -70,16 +71,13 @@ LockOutcome LockVolume(dev_t rdev, const std::string& nodePath) {
   LockOutcome outcome;
   outcome.error = UnmountAll(rdev);
   if (outcome.error != ErrorCode::Success) return outcome;
-  int fd = -1;
-  do {
-    fd = open(nodePath.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
+  FileDescriptor fd = OpenFile(nodePath, O_RDONLY | O_EXCL | O_CLOEXEC);
+  if (!fd.IsOpen()) {
     // Still claimed: swap, a volume manager, or a file system that was detached elsewhere.
     outcome.error = errno == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(errno);
     return outcome;
   }
-  outcome.heldFd = fd;
+  outcome.heldFd = std::move(fd);
   return outcome;
 }
 
