@@ -63,6 +63,7 @@ class MainWindow : public ::testing::Test {
   }
 
   void Start(const std::string& json, const std::u16string& argument = u"") {
+    session_.reset();  // its drive handle closes through the old machine
     system_ = testing::Machine(json, dir_.path().string());
     session_ = std::make_unique<GuiSession>(*system_, argument);
     session_->SetEndHandler([this](int exitCode) { endCodes_.push_back(exitCode); });
