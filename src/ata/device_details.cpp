@@ -95,7 +95,7 @@ void AppendQueuing(const T_IDE_PASSPORT& passport, Lines& lines) {
   }
 }
 
-void AppendHeader(ProgramState& state, DiagnosticLog& log, char16_t decimalSeparator, LineSink& details) {
+void AppendHeader(const ProgramState& state, DiagnosticLog& log, char16_t decimalSeparator, LineSink& details) {
   details.AppendLine(u" ");
   details.AppendLine(u"Текущая дата и время: " + log.CurrentDateTimeText());
   details.AppendLine(std::u16string(ProductLine) + u"; " + MakerWebAddress);
@@ -116,15 +116,16 @@ std::vector<std::u16string> DeviceDetailsBody(const T_IDE_PASSPORT& passport, ch
   return lines;
 }
 
-void ShowDeviceDetails(System& system, ProgramState& state, DiagnosticLog& log, LineSink& details) {
+void ShowDeviceDetails(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& details) {
   const char16_t decimalSeparator = system.GetRegionalSettings().decimalSeparator;
   AppendHeader(state, log, decimalSeparator, details);
   const TIdentifyDeviceData& drive = state.SelectedEntry().IdentifyData;
+  const Handle handle = state.DriveHandle.Get();
   std::array<std::uint8_t, 512> identify{};
-  bool answered = IdentifyDevice(system, state.DriveHandle, drive.IsIDESlave, identify);
+  bool answered = IdentifyDevice(system, handle, drive.IsIDESlave, identify);
   // Drives on an ATA bus sometimes miss the first IDENTIFY after being opened; they get one more try.
   if (!answered && drive.BusType == AtaBusType) {
-    answered = IdentifyDevice(system, state.DriveHandle, drive.IsIDESlave, identify);
+    answered = IdentifyDevice(system, handle, drive.IsIDESlave, identify);
     if (!answered) {
       details.AppendLine(u"Детали недоступны: Внутренняя ошибка.");
       details.AppendLine(std::u16string(u"Отправьте эту проблему на ") + SupportForumAddress);

@@ -18,6 +18,6 @@ std::vector<std::u16string> DeviceDetailsBody(const T_IDE_PASSPORT& passport, ch
 // Appends the report for the selected drive (state.SelectedEntry(), through state.DriveHandle) to
 // `details`, the details memo; it does not clear it first. Sends IDENTIFY DEVICE, twice for a drive
 // on an ATA bus that refuses the first one.
-void ShowDeviceDetails(System& system, ProgramState& state, DiagnosticLog& log, LineSink& details);
+void ShowDeviceDetails(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& details);
 
 }  // namespace trelvane

@@ -48,7 +48,7 @@ std::uint64_t RawValue(std::span<const std::uint8_t, 12> record) {
   return value;
 }
 
-void AppendHeader(System& system, ProgramState& state, DiagnosticLog& log, LineSink& smart) {
+void AppendHeader(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& smart) {
   smart.AppendLine(u" ");
   smart.AppendLine(u"Текущая дата и время: " + log.CurrentDateTimeText());
   smart.AppendLine(std::u16string(ProductLine) + u"; " + MakerWebAddress);
@@ -59,13 +59,14 @@ void AppendHeader(System& system, ProgramState& state, DiagnosticLog& log, LineS
 
 // On an ATA bus SMART operations are switched on for the read and off again afterwards, whatever
 // became of the enable and the read; other buses are asked for the data only.
-bool ReadDriveSmartData(System& system, ProgramState& state, std::span<std::uint8_t, 512> data) {
+bool ReadDriveSmartData(System& system, const ProgramState& state, std::span<std::uint8_t, 512> data) {
   const TIdentifyDeviceData& drive = state.SelectedEntry().IdentifyData;
-  if (drive.BusType != AtaBusType) return ReadSmartData(system, state.DriveHandle, drive.IsIDESlave, data);
+  const Handle handle = state.DriveHandle.Get();
+  if (drive.BusType != AtaBusType) return ReadSmartData(system, handle, drive.IsIDESlave, data);
   bool read = false;
-  if (EnableSmart(system, state.DriveHandle, drive.IsIDESlave))
-    read = ReadSmartData(system, state.DriveHandle, drive.IsIDESlave, data);
-  DisableSmart(system, state.DriveHandle, drive.IsIDESlave);
+  if (EnableSmart(system, handle, drive.IsIDESlave))
+    read = ReadSmartData(system, handle, drive.IsIDESlave, data);
+  DisableSmart(system, handle, drive.IsIDESlave);
   return read;
 }
 
@@ -93,7 +94,7 @@ std::vector<std::u16string> SmartTableLines(std::span<const std::uint8_t, 512> s
   return lines;
 }
 
-void ShowSmartData(System& system, ProgramState& state, DiagnosticLog& log, LineSink& smart) {
+void ShowSmartData(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& smart) {
   std::array<std::uint8_t, 512> data{};
   AppendHeader(system, state, log, smart);
   if (!ReadDriveSmartData(system, state, data)) {

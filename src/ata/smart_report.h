@@ -23,6 +23,6 @@ std::vector<std::u16string> SmartTableLines(std::span<const std::uint8_t, 512> s
 // Appends a SMART report for the selected drive (state.SelectedEntry(), through state.DriveHandle) to
 // `smart`, the SMART memo, below earlier reports. A drive on an ATA bus has SMART operations enabled
 // for the read and is left with them disabled.
-void ShowSmartData(System& system, ProgramState& state, DiagnosticLog& log, LineSink& smart);
+void ShowSmartData(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& smart);
 
 }  // namespace trelvane

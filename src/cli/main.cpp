@@ -1,6 +1,7 @@
 // trelvane-cli: the program's core without windows, for servers and scripts.
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ using namespace trelvane;
 using namespace trelvane::cli;
 
 namespace {
+
+// The fatal line for a failure that carries no text of its own.
+constexpr const char16_t* UnknownFailureText = u"Внутренняя ошибка.";
 
 int RunCommand(Session& session, const Arguments& arguments) {
   for (const CommandEntry& entry : CommandTable()) {
@@ -36,12 +40,16 @@ int main(int argc, char** argv) {
   try {
     Session session(MakeSystem(argc, argv));
     return RunCommand(session, *arguments);
-  } catch (const BackendError& error) {
-    PrintLine(stderr, FromUtf8(error.what()));
   } catch (const ProgramTermination& termination) {
+    // The fatal box that ended the program has printed its text already.
     return termination.exitCode;
   } catch (const StartupError& error) {
     PrintLine(stderr, error.message);
+  } catch (const std::exception& error) {
+    // A backend that cannot start, or a failure nothing below handled: fatal like any fatal box.
+    PrintLine(stderr, FromUtf8(error.what()));
+  } catch (...) {
+    PrintLine(stderr, UnknownFailureText);
   }
   return ExitFatal;
 }

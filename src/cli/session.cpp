@@ -42,10 +42,10 @@ int OpenDriveForCommand(Session& session, std::int64_t driveNumber) {
   state.SelectedDrive = index;
   System& system = *session.system;
   state.DriveTitle = ComposeDriveTitle(state.DriveTable, index, system.GetRegionalSettings().decimalSeparator);
-  state.DriveHandle = system.CreateFileW(state.DriveTable[index].DevicePath,
-                                         Access::GenericRead | Access::GenericWrite, Share::None);
+  state.DriveHandle = OpenOwned(system, state.DriveTable[index].DevicePath,
+                                Access::GenericRead | Access::GenericWrite, Share::None);
   const std::uint32_t error = system.GetLastError();
-  if (state.DriveHandle == InvalidHandle || error != 0) {
+  if (!state.DriveHandle.IsOpen() || error != 0) {
     PrintLine(stderr, u"Ошибка открытия устройства: " + SystemErrorText(system, error));
     return ExitFatal;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/drive_table.h"
+#include "os/owned_handle.h"
 #include "os/system.h"
 
 namespace trelvane {
@@ -27,13 +28,18 @@ struct ProgramState {
   std::int64_t DriveCount = 0;
   std::int64_t SelectedDrive = -1;  // 1-based index into DriveTable; -1 until the chooser sets it
   bool DriveChosen = false;
-  Handle DriveHandle = InvalidHandle;
+  // The exclusive read-write open of the selected drive, the one handle the program writes through.
+  // Only the front end that opens the drive replaces or closes it; the reports and the format run
+  // are handed its value.
+  OwnedHandle DriveHandle;
   std::u16string DriveTitle;
   bool StopRequested = false;
-  std::vector<Handle> LockedVolumeHandles;
+  // The volumes of the drive held locked during a format run, first locked first.
+  std::vector<OwnedHandle> LockedVolumeHandles;
   SetupApiBinding SetupApi;
 
   TDeviceTable& SelectedEntry() { return DriveTable[SelectedDrive]; }
+  const TDeviceTable& SelectedEntry() const { return DriveTable[SelectedDrive]; }
 };
 
 }  // namespace trelvane

@@ -2,6 +2,7 @@
 
 #include "device/probe.h"
 #include "device/volumes.h"
+#include "os/owned_handle.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
 
@@ -16,14 +17,15 @@ constexpr int HighestDriveNumber = 255;
 void VisitDrive(System& system, DiagnosticLog& log, MessageBoxes& boxes, ProgramState& state, int number) {
   const std::u16string path = u"\\\\.\\PhysicalDrive" + Decimal(number);
   log.AddDebugLogLine(u"Попытка устройства " + path);
-  const Handle handle = system.CreateFileW(path, Access::GenericRead, Share::ReadWrite);
-  if (handle == InvalidHandle) {
+  // Closed when the visit ends, also when the probe ends the program.
+  const OwnedHandle handle = OpenOwned(system, path, Access::GenericRead, Share::ReadWrite);
+  if (!handle.IsOpen()) {
     log.AddDebugLogLine(u"Неверный дескриптор, пропуск");
     return;
   }
   log.AddDebugLogLine(u"Идентификация устройства...");
   TIdentifyDeviceData description;
-  const bool probed = ProbeDevice(system, log, boxes, handle, description) == 0;
+  const bool probed = ProbeDevice(system, log, boxes, handle.Get(), description) == 0;
   log.AddDebugLogLine(u"Готово. Состояние = " + std::u16string(probed ? u"-1" : u"0") + u"; " +
                       description.Model + u"  " + description.SN);
   log.AddDebugLogLine(u"Получение информации раздела...");
@@ -38,7 +40,6 @@ void VisitDrive(System& system, DiagnosticLog& log, MessageBoxes& boxes, Program
     entry.IdentifyData = description;
     entry.AssociatedPartitions = volumes;
   }
-  system.CloseHandle(handle);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "os/bytes.h"
+#include "os/owned_handle.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
 
@@ -27,19 +28,18 @@ void ListLogicalVolumes(System& system, VolumeNameList& list) {
 
 VolumeDeviceNumber GetVolumeDeviceNumber(System& system, const std::u16string& name) {
   VolumeDeviceNumber result;
-  const Handle volume = system.CreateFileW(u"\\\\.\\" + name, Access::None, Share::ReadWrite);
-  if (volume == InvalidHandle) return result;
+  const OwnedHandle volume = OpenOwned(system, u"\\\\.\\" + name, Access::None, Share::ReadWrite);
+  if (!volume.IsOpen()) return result;
 
   // STORAGE_DEVICE_NUMBER: DeviceType (0-3), DeviceNumber (4-7), PartitionNumber (8-11).
   std::array<std::uint8_t, 1024> reply{};
   std::uint32_t returned = 0;
-  if (system.DeviceIoControl(volume, Ioctl::StorageGetDeviceNumber, {}, reply, returned)) {
+  if (system.DeviceIoControl(volume.Get(), Ioctl::StorageGetDeviceNumber, {}, reply, returned)) {
     result.DeviceType = ReadU32LE(reply, 0);
     result.DeviceNumber = ReadU32LE(reply, 4);
     result.PartitionNumber = ReadU32LE(reply, 8);
     result.Valid = true;
   }
-  system.CloseHandle(volume);
   return result;
 }
 

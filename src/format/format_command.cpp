@@ -61,7 +61,8 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   SetCommandsEnabled(controls, false);
   const TDeviceTable& drive = state.SelectedEntry();
   LogHeader(log, state, drive);
-  outcome.locked = LockDriveVolumes(system, log, state, static_cast<std::int64_t>(drive.DeviceNumber));
+  LockedVolumes locks(system, log, state);
+  outcome.locked = locks.Lock(static_cast<std::int64_t>(drive.DeviceNumber));
   if (outcome.locked) {
     outcome.run = RunWithStop(system, state, log, view, controls, quick);
   } else {
@@ -69,8 +70,8 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
         u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "
         u"устройстве и повторите попытку. ");
   }
-  RefreshDriveLayout(system, state.DriveHandle);
-  ReleaseLockedVolumes(system, state);
+  RefreshDriveLayout(system, state.DriveHandle.Get());
+  locks.Release();
   if (outcome.locked) {
     log.AddFormatLogLine(u"");
     log.AddFormatLogLine(u"Не забудьте создать новые разделы.");

@@ -1,8 +1,10 @@
 #include "format/volume_lock.h"
 
 #include <span>
+#include <utility>
 
 #include "device/volumes.h"
+#include "os/owned_handle.h"
 #include "os/win_constants.h"
 
 namespace trelvane {
@@ -18,30 +20,25 @@ bool SendBare(System& system, Handle handle, std::uint32_t code) {
 // Locks one volume of the drive; on success its open handle joins LockedVolumeHandles.
 bool LockVolume(System& system, DiagnosticLog& log, ProgramState& state, const std::u16string& name) {
   log.AddFormatLogLineInDebugMode(u"Блокировка \\\\.\\" + name);
-  const Handle volume = system.CreateFileW(u"\\\\.\\" + name, Access::GenericRead, Share::ReadWrite);
-  if (volume == InvalidHandle) {
+  // Closed here at once when the lock or the dismount is refused.
+  OwnedHandle volume = OpenOwned(system, u"\\\\.\\" + name, Access::GenericRead, Share::ReadWrite);
+  if (!volume.IsOpen()) {
     log.AddUnstampedFormatLogLine(u"Неверный дескриптор");
     return false;
   }
   log.AddFormatLogLineInDebugMode(u"Дескриптор получен!");
   log.AddFormatLogLineInDebugMode(u"Блокировка тома...");
-  if (!SendBare(system, volume, Ioctl::FsctlLockVolume)) {
-    system.CloseHandle(volume);
-    return false;
-  }
+  if (!SendBare(system, volume.Get(), Ioctl::FsctlLockVolume)) return false;
   log.AddFormatLogLineInDebugMode(u"Готово.");
   log.AddFormatLogLineInDebugMode(u"Демонтирование тома...");
-  if (!SendBare(system, volume, Ioctl::FsctlDismountVolume)) {
-    system.CloseHandle(volume);
-    return false;
-  }
+  if (!SendBare(system, volume.Get(), Ioctl::FsctlDismountVolume)) return false;
   log.AddFormatLogLineInDebugMode(u"Готово.");
   log.AddFormatLogLineInDebugMode(u"Расширение ввода-вывода...");
   // Without extended I/O the last sectors of a volume may be refused; the run reports any such
   // write, so the request's own outcome does not matter.
-  SendBare(system, volume, Ioctl::FsctlAllowExtendedDasdIo);
+  SendBare(system, volume.Get(), Ioctl::FsctlAllowExtendedDasdIo);
   log.AddFormatLogLineInDebugMode(u"Готово.");
-  state.LockedVolumeHandles.push_back(volume);
+  state.LockedVolumeHandles.push_back(std::move(volume));
   return true;
 }
 
@@ -54,9 +51,20 @@ bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, s
   });
 }
 
-void ReleaseLockedVolumes(System& system, ProgramState& state) {
-  for (const Handle volume : state.LockedVolumeHandles) system.CloseHandle(volume);
+void ReleaseLockedVolumes(ProgramState& state) {
+  for (OwnedHandle& volume : state.LockedVolumeHandles) volume.Close();
   state.LockedVolumeHandles.clear();
 }
+
+LockedVolumes::LockedVolumes(System& system, DiagnosticLog& log, ProgramState& state)
+    : system_(system), log_(log), state_(state) {}
+
+LockedVolumes::~LockedVolumes() { Release(); }
+
+bool LockedVolumes::Lock(std::int64_t driveNumber) {
+  return LockDriveVolumes(system_, log_, state_, driveNumber);
+}
+
+void LockedVolumes::Release() { ReleaseLockedVolumes(state_); }
 
 }  // namespace trelvane

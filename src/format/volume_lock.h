@@ -19,6 +19,27 @@ namespace trelvane {
 bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, std::int64_t driveNumber);
 
 // Closes every handle in LockedVolumeHandles, first locked first, and empties the list.
-void ReleaseLockedVolumes(System& system, ProgramState& state);
+void ReleaseLockedVolumes(ProgramState& state);
+
+// The locks of one format run. Whatever Lock took is released by Release or, when the run is left by
+// an exception (a fatal box, a failing platform), when the guard goes out of scope: a volume left
+// locked would stay dismounted and unusable until the program ends.
+class LockedVolumes {
+ public:
+  LockedVolumes(System& system, DiagnosticLog& log, ProgramState& state);
+  ~LockedVolumes();
+  LockedVolumes(const LockedVolumes&) = delete;
+  LockedVolumes& operator=(const LockedVolumes&) = delete;
+
+  // LockDriveVolumes for drive `driveNumber`.
+  bool Lock(std::int64_t driveNumber);
+  // ReleaseLockedVolumes; nothing happens when it has already run.
+  void Release();
+
+ private:
+  System& system_;
+  DiagnosticLog& log_;
+  ProgramState& state_;
+};
 
 }  // namespace trelvane

@@ -45,7 +45,7 @@ ZeroBuffer AllocateZeroBuffer() {
 class ZeroFillRun {
  public:
   ZeroFillRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
-      : system_(system), state_(state), log_(log), view_(view) {}
+      : system_(system), state_(state), drive_(state.DriveHandle.Get()), log_(log), view_(view) {}
 
   ZeroFillOutcome Run(bool quick);
 
@@ -62,6 +62,7 @@ class ZeroFillRun {
 
   System& system_;
   ProgramState& state_;
+  const Handle drive_;  // the run writes through the drive's handle; it never replaces or closes it
   DiagnosticLog& log_;
   ProgressView& view_;
   ZeroBuffer buffer_;
@@ -136,13 +137,13 @@ void ZeroFillRun::ShowProgress(std::int64_t length) {
 // Seeks and writes one block of `length` zeros at position_. A block that fails is logged and
 // skipped (true); false when the device is gone or in use and the run must end at this block.
 bool ZeroFillRun::WriteZeros(std::int64_t length) {
-  if (SeekDevice(system_, state_.DriveHandle, position_) != position_) {
+  if (SeekDevice(system_, drive_, position_) != position_) {
     log_.AddFormatLogLine(u"Ошибка поиска произошла по смещению " + GroupDigits(position_));
     return true;
   }
   const std::span<const std::uint8_t> zeros(buffer_.get(), static_cast<std::size_t>(length));
   std::uint32_t code = 0;
-  if (WriteBlock(system_, state_.DriveHandle, zeros, code)) {
+  if (WriteBlock(system_, drive_, zeros, code)) {
     written_ += length;
     return true;
   }
@@ -177,7 +178,7 @@ void ZeroFillRun::ShowSpeed() {
 // The device may still hold written blocks in its cache; only a flush that succeeds says they are on
 // the medium, so a failed one gets its own line: the blocks were sent, but nothing vouches for them.
 bool ZeroFillRun::Flush() {
-  if (system_.FlushFileBuffers(state_.DriveHandle)) return true;
+  if (system_.FlushFileBuffers(drive_)) return true;
   const std::uint32_t code = system_.GetLastError();
   std::u16string text = SystemErrorText(system_, code);
   if (!text.empty()) text = u" - " + text;

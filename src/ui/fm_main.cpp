@@ -115,19 +115,17 @@ void TFmMain::FormShow() {
 // The one handle of the chosen drive: read and write, shared with nobody. A drive that another
 // program holds, or that cannot be opened at all, ends the program.
 void TFmMain::OpenDriveHandle() {
-  state_.DriveHandle = system_.CreateFileW(state_.SelectedEntry().DevicePath,
-                                           Access::GenericRead | Access::GenericWrite, Share::None);
+  state_.DriveHandle = OpenOwned(system_, state_.SelectedEntry().DevicePath,
+                                 Access::GenericRead | Access::GenericWrite, Share::None);
   const std::uint32_t code = system_.GetLastError();
-  if (state_.DriveHandle != InvalidHandle && code == ErrorCode::Success) return;
+  if (state_.DriveHandle.IsOpen() && code == ErrorCode::Success) return;
   boxes_.ShowMessageBox(u"Ошибка открытия устройства: " + SystemErrorText(system_, code), u"Ошибка",
                         MessageIcon::Error);
   throw ProgramTermination{3};
 }
 
 void TFmMain::FormClose() {
-  if (state_.DriveHandle == InvalidHandle) return;
-  system_.CloseHandle(state_.DriveHandle);
-  state_.DriveHandle = InvalidHandle;
+  state_.DriveHandle.Close();
 }
 
 // Closing while a zero fill runs would pull DriveHandle from under it: the close asks the run to

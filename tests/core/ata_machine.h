@@ -72,8 +72,8 @@ class AtaMachine {
   void OpenSelected() {
     state.SelectedDrive = 1;
     state.DriveCount = 1;
-    state.DriveHandle = system->CreateFileW(state.DriveTable[1].DevicePath,
-                                            Access::GenericRead | Access::GenericWrite, Share::None);
+    state.DriveHandle = OpenOwned(*system, state.DriveTable[1].DevicePath,
+                                  Access::GenericRead | Access::GenericWrite, Share::None);
     system->ClearRequests();
   }
 };

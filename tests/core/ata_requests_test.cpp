@@ -70,7 +70,7 @@ TEST(IdentifyDevice, SmartPathSendsDriveNumberZeroEvenForASlave) {
   AtaMachine machine = OneDrive();
   machine.SelectDrive(0, 3, 1);
   Block data{};
-  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle, 1, data));
+  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 1, data));
   EXPECT_EQ(data, FileBlock(".identify.bin"));
   const auto requests = machine.Controls();
   ASSERT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartGetVersion, Ioctl::SmartRcvDriveData}));
@@ -84,7 +84,7 @@ TEST(IdentifyDevice, RefusedVersionGoesStraightToTheMiniportWithTheSelector) {
   AtaMachine machine = OneDrive(R"(, "smart_version": null)");
   machine.SelectDrive(0, 3, 1);
   Block data{};
-  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle, 1, data));
+  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 1, data));
   EXPECT_EQ(data, FileBlock(".identify.bin"));
   const auto requests = machine.Controls();
   ASSERT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartGetVersion, Ioctl::ScsiMiniport}));
@@ -105,7 +105,7 @@ TEST(IdentifyDevice, RefusedReceiveFallsBackToTheMiniport) {
   AtaMachine machine = OneDrive(R"(, "identify_rcv_error": 1)");
   machine.SelectDrive(0, 11, 0);
   Block data{};
-  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle, 0, data));
+  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 0, data));
   EXPECT_EQ(data, FileBlock(".identify.bin"));
   const auto requests = machine.Controls();
   EXPECT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartGetVersion, Ioctl::SmartRcvDriveData,
@@ -121,7 +121,7 @@ TEST(IdentifyDevice, MiniportAnswerMustCoverHeadersAndData) {
     machine.SelectDrive(0, 11, 0);
     Block data;
     data.fill(0xAA);
-    const bool ok = IdentifyDevice(*machine.system, machine.state.DriveHandle, 0, data);
+    const bool ok = IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 0, data);
     EXPECT_EQ(ok, answer >= 556);
     if (ok) {
       EXPECT_EQ(data, FileBlock(".identify.bin"));
@@ -134,8 +134,8 @@ TEST(IdentifyDevice, MiniportAnswerMustCoverHeadersAndData) {
 TEST(SmartCommands, EnableAndDisableCarryTheSelectorTwice) {
   AtaMachine machine = OneDrive();
   machine.SelectDrive(0, 3, 1);
-  EXPECT_TRUE(EnableSmart(*machine.system, machine.state.DriveHandle, 0));
-  EXPECT_TRUE(DisableSmart(*machine.system, machine.state.DriveHandle, 1));
+  EXPECT_TRUE(EnableSmart(*machine.system, machine.state.DriveHandle.Get(), 0));
+  EXPECT_TRUE(DisableSmart(*machine.system, machine.state.DriveHandle.Get(), 1));
   const auto requests = machine.Controls();
   ASSERT_EQ(Codes(requests),
             (std::vector<std::uint32_t>{Ioctl::SmartSendDriveCommand, Ioctl::SmartSendDriveCommand}));
@@ -148,7 +148,7 @@ TEST(ReadSmartData, ReceiveRequestLayoutAndData) {
   AtaMachine machine = OneDrive();
   machine.SelectDrive(0, 3, 1);
   Block data{};
-  ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle, 1, data));
+  ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 1, data));
   EXPECT_EQ(data, FileBlock(".smart.bin"));
   const auto requests = machine.Controls();
   ASSERT_EQ(requests.size(), 1u);
@@ -161,7 +161,7 @@ TEST(ReadSmartData, RefusedReceiveIsTriedOnceMoreThroughSend) {
   AtaMachine machine = OneDrive(R"(, "smart_rcv_error": 1)");
   machine.SelectDrive(0, 11, 0);
   Block data{};
-  ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle, 0, data));
+  ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data));
   EXPECT_EQ(data, FileBlock(".smart.bin"));
   const auto requests = machine.Controls();
   ASSERT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartRcvDriveData, Ioctl::SmartSendDriveCommand}));
@@ -174,7 +174,7 @@ TEST(ReadSmartData, BothRefusedLeavesTheBufferAsItWas) {
   machine.SelectDrive(0, 11, 0);
   Block data;
   data.fill(0x5A);
-  EXPECT_FALSE(ReadSmartData(*machine.system, machine.state.DriveHandle, 0, data));
+  EXPECT_FALSE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data));
   EXPECT_EQ(machine.Controls().size(), 2u);
   EXPECT_TRUE(std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0x5A; }));
 }
@@ -186,7 +186,7 @@ TEST(ReadSmartData, DataAreTheLast512BytesBeforeTheReturnedCount) {
     AtaMachine machine = OneDrive(R"(, "smart_send_error": 87, "smart_rcv_bytes": )" + std::to_string(answer));
     machine.SelectDrive(0, 11, 0);
     Block data{};
-    const bool ok = ReadSmartData(*machine.system, machine.state.DriveHandle, 0, data);
+    const bool ok = ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data);
     EXPECT_EQ(ok, answer >= 512);
     EXPECT_EQ(data, ok ? FileBlock(".smart.bin") : Block{});
     EXPECT_EQ(machine.Controls().size(), ok ? 1u : 2u);

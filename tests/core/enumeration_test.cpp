@@ -12,7 +12,11 @@ namespace {
 struct Enumeration {
   explicit Enumeration(const std::string& machine)
       : system(EmulatedMachineFromJson(machine, ".")), log(*system, state.DebugMode) {
-    EnumerateDrives(*system, log, boxes, windows, state);
+    try {
+      EnumerateDrives(*system, log, boxes, windows, state);
+    } catch (const ProgramTermination&) {
+      ended = true;
+    }
   }
   std::vector<std::u16string> OpenedPaths() const {
     std::vector<std::u16string> paths;
@@ -26,6 +30,7 @@ struct Enumeration {
   DiagnosticLog log;
   testing::RecordingBoxes boxes;
   testing::RecordingStartupWindows windows;
+  bool ended = false;  // a probe ended the program
 };
 
 TEST(EnumerateDrives, KeepsFoundDrivesInOrderOfTheirNumbers) {
@@ -49,16 +54,28 @@ TEST(EnumerateDrives, StopsAfterFifteenDrivesAndTriesNoFurtherName) {
   EXPECT_EQ(run.OpenedPaths().back(), u"\\\\.\\PhysicalDrive14");
 }
 
+// Also when the probe of drive 1 ends the program: its handle is the last request, a close.
 TEST(EnumerateDrives, EveryOpenedDriveIsClosed) {
-  Enumeration run(R"({"drives": [{"number": 0}, {"number": 1, "length_error": 21}]})");
-  int opened = 0;
-  int closed = 0;
-  for (const auto& request : run.system->Requests()) {
-    if (request.call == "CreateFile" && request.ok) ++opened;
-    if (request.call == "CloseHandle") ++closed;
+  struct Case {
+    std::string drive1;
+    bool ends;
+  };
+  for (const Case& c : {Case{R"({"number": 1, "length_error": 21})", false},
+                        Case{R"({"number": 1, "device_error": 5})", true}}) {
+    Enumeration run(R"({"drives": [{"number": 0}, )" + c.drive1 + "]}");
+    int opened = 0;
+    int closed = 0;
+    for (const auto& request : run.system->Requests()) {
+      if (request.call == "CreateFile" && request.ok) ++opened;
+      if (request.call == "CloseHandle") ++closed;
+    }
+    EXPECT_EQ(opened, closed) << c.drive1;
+    EXPECT_EQ(run.ended, c.ends) << c.drive1;
+    EXPECT_EQ(run.state.DriveCount, 1) << c.drive1;
+    if (c.ends) {
+      EXPECT_EQ(run.system->Requests().back().call, "CloseHandle");
+    }
   }
-  EXPECT_EQ(opened, closed);
-  EXPECT_EQ(run.state.DriveCount, 1);
 }
 
 TEST(DriveVolumeNames, DisksOnlyAndBlankSeparated) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 
 #include "format/format_command.h"
 #include "format_fakes.h"
@@ -155,6 +157,21 @@ TEST(FormatCommand, LockRefusalWritesNothingAndLogsNoReminder) {
   EXPECT_LT(FindReleaseOf(bench, u"\\\\.\\E:"), refresh);  // refused: closed at once
   EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
   EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
+}
+
+// A run left by an exception (a fatal box, a failing platform) still lets the volumes go, C: first.
+TEST(FormatCommand, ExceptionDuringTheRunReleasesTheLockedVolumes) {
+  const std::vector<std::function<void()>> failures{[] { throw ProgramTermination{3}; },
+                                                    [] { throw std::runtime_error("device gone"); }};
+  for (const auto& fail : failures) {
+    FormatBench bench = CommandBench();
+    bench.view.onProcessMessages = [&](int) { fail(); };
+    EXPECT_ANY_THROW(Format(bench));
+    EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+    EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\C:"), Find(bench, "DeviceIoControl", u"\\\\.\\E:", Ioctl::FsctlLockVolume));
+    EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\E:"), FindReleaseOf(bench, u"\\\\.\\C:"));
+    EXPECT_EQ(Find(bench, "CloseHandle", u"\\\\.\\PhysicalDrive0"), -1);
+  }
 }
 
 TEST(FormatCommand, StopDuringTheRunIsFollowedByTheCleanUpAndTheReminder) {

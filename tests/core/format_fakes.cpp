@@ -45,7 +45,7 @@ FormatBench::FormatBench(const std::string& machineJson, std::int64_t sectorCoun
   state.SelectedDrive = 1;
   state.DriveTitle = u"[0]  EMU DISK    1.0";
   state.DriveHandle =
-      system->CreateFileW(entry.DevicePath, Access::GenericRead | Access::GenericWrite, Share::None);
+      OpenOwned(*system, entry.DevicePath, Access::GenericRead | Access::GenericWrite, Share::None);
   system->ClearRequests();
 }
 

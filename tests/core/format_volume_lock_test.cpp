@@ -86,12 +86,13 @@ TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease)
     }
   }
   // The locked volumes stay open until the release closes them, C: first.
-  const std::vector<Handle> locked = bench.state.LockedVolumeHandles;
+  std::vector<Handle> locked;
+  for (const OwnedHandle& volume : bench.state.LockedVolumeHandles) locked.push_back(volume.Get());
   for (const RecordedRequest& request : bench.Requests("CloseHandle")) {
     EXPECT_EQ(std::count(locked.begin(), locked.end(), request.handle), 0);
   }
   bench.system->ClearRequests();
-  ReleaseLockedVolumes(*bench.system, bench.state);
+  ReleaseLockedVolumes(bench.state);
   EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
   EXPECT_EQ(VolumeRequests(bench), (std::vector<std::string>{"CloseHandle \\\\.\\C:", "CloseHandle \\\\.\\E:"}));
   const auto closes = bench.Requests("CloseHandle");
@@ -122,7 +123,7 @@ TEST(LockDriveVolumes, SecondVolumeRefusingTheLockLeavesTheFirstLockedUntilRelea
     EXPECT_NE(bench.LogTexts().back(), u"Неверный дескриптор");
 
     bench.system->ClearRequests();
-    ReleaseLockedVolumes(*bench.system, bench.state);
+    ReleaseLockedVolumes(bench.state);
     EXPECT_EQ(VolumeRequests(bench), std::vector<std::string>{"CloseHandle \\\\.\\C:"});
     EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
   }
@@ -133,14 +134,14 @@ TEST(LockDriveVolumes, VolumeThatDoesNotOpenIsReportedUnstampedEvenOutsideDebugM
   EXPECT_FALSE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
   EXPECT_EQ(bench.formatLog.lines, Texts{u"Неверный дескриптор"});
   EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 1u);
-  ReleaseLockedVolumes(*bench.system, bench.state);
+  ReleaseLockedVolumes(bench.state);
 }
 
 TEST(LockDriveVolumes, FailingExtendedIoDoesNotMatter) {
   FormatBench bench = LockBench(R"(, "extended_io_error": 1)");
   EXPECT_TRUE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
   EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 2u);
-  ReleaseLockedVolumes(*bench.system, bench.state);
+  ReleaseLockedVolumes(bench.state);
 }
 
 TEST(LockDriveVolumes, DriveWithoutVolumesLocksAtOnce) {

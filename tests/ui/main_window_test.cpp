@@ -63,6 +63,7 @@ class MainWindow : public ::testing::Test {
   }
 
   void Start(const std::string& json, const std::u16string& argument = u"") {
+    session_.reset();  // its drive handle closes through the old machine
     system_ = testing::Machine(json, dir_.path().string());
     session_ = std::make_unique<GuiSession>(*system_, argument);
     session_->SetEndHandler([this](int exitCode) { endCodes_.push_back(exitCode); });
@@ -204,7 +205,7 @@ TEST_F(MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
   EXPECT_TRUE(Memo("Log_Details").isEmpty());
   EXPECT_TRUE(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(1).isEmpty());
   EXPECT_FALSE(Main().isVisible());
-  EXPECT_EQ(session_->State().DriveHandle, InvalidHandle);
+  EXPECT_EQ(session_->State().DriveHandle.Get(), InvalidHandle);
 }
 
 TEST_F(MainWindow, FailingProcessQueryEndsTheProgramAfterItsErrorBox) {
@@ -298,7 +299,7 @@ TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
   EXPECT_LT(system_->WrittenBytes(0), 98304LL * 512);
   EXPECT_FALSE(Main().isVisible());
   EXPECT_EQ(endCodes_, std::vector<int>{0});
-  EXPECT_EQ(session_->State().DriveHandle, InvalidHandle);
+  EXPECT_EQ(session_->State().DriveHandle.Get(), InvalidHandle);
   // Every write went through the open handle; the handle was closed after the last of them.
   std::ptrdiff_t lastWrite = -1;
   std::ptrdiff_t lastClose = -1;

@@ -167,7 +167,7 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
 
   Main().close();
   EXPECT_EQ(endCodes_, std::vector<int>{0});
-  EXPECT_EQ(session_->State().DriveHandle, InvalidHandle);
+  EXPECT_EQ(session_->State().DriveHandle.Get(), InvalidHandle);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ std::optional<DiskFacts> AtaDiskFacts(const OpenDevice& device) {
 }
 
 AtaRunner RunnerFor(const OpenDevice& device) {
-  return [fd = device.fd](const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition, std::span<std::uint8_t> data) {
+  return [fd = device.fd.Get()](const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition, std::span<std::uint8_t> data) {
     return RunAtaCommand(fd, regs, phase, checkCondition, data);
   };
 }

@@ -16,13 +16,7 @@ namespace trelvane::linux_platform {
 
 namespace {
 
-int OpenExclusive(const std::string& nodePath) {
-  int fd = -1;
-  do {
-    fd = open(nodePath.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
+FileDescriptor OpenExclusive(const std::string& nodePath) { return OpenFile(nodePath, O_RDONLY | O_EXCL | O_CLOEXEC); }
 
 std::optional<std::uint64_t> DeviceSize(int fd) {
   std::uint64_t bytes = 0;
@@ -39,30 +33,29 @@ bool IsDisk(int fd, dev_t diskRdev) {
 }  // namespace
 
 std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
-  if (drive.claimFd >= 0) return ErrorCode::Success;
+  if (drive.claimFd.IsOpen()) return ErrorCode::Success;
   const std::vector<OpenDevice*> locks = handles.LocksOnDisk(drive.diskRdev);
-  for (OpenDevice* lock : locks) close(std::exchange(lock->lockFd, -1));
-  const int fd = OpenExclusive(drive.diskNode);
+  for (OpenDevice* lock : locks) lock->lockFd.Close();
+  FileDescriptor claim = OpenExclusive(drive.diskNode);
   const int error = errno;
-  if (fd < 0 || !IsDisk(fd, drive.diskRdev)) {
-    if (fd >= 0) close(fd);
+  if (!claim.IsOpen() || !IsDisk(claim.Get(), drive.diskRdev)) {
+    const bool otherDevice = claim.IsOpen();
+    claim.Close();
     // The locks go back to what they held; a volume mounted meanwhile makes its lock fail quietly.
     for (OpenDevice* lock : locks) lock->lockFd = OpenExclusive(lock->nodePath);
-    if (fd >= 0) return ErrorCode::FileNotFound;
+    if (otherDevice) return ErrorCode::FileNotFound;
     return error == EBUSY ? ErrorCode::SharingViolation : ErrorFromErrno(error);
   }
-  drive.claimFd = fd;
-  drive.claimedSizeBytes = DeviceSize(fd).value_or(0);
+  drive.claimedSizeBytes = DeviceSize(claim.Get()).value_or(0);
   for (OpenDevice* lock : locks) {
-    lock->lockFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    lock->lockFd = FileDescriptor(fcntl(claim.Get(), F_DUPFD_CLOEXEC, 0));
     lock->unmounted.clear();  // the disk is about to be written: its file systems will be gone
   }
+  drive.claimFd = std::move(claim);
   return ErrorCode::Success;
 }
 
-void ReleaseClaim(OpenDevice& drive) {
-  if (drive.claimFd >= 0) close(std::exchange(drive.claimFd, -1));
-}
+void ReleaseClaim(OpenDevice& drive) { drive.claimFd.Close(); }
 
 ErrnoFacts SizeFacts(std::uint64_t claimedSizeBytes, std::optional<std::uint64_t> sizeBytes) {
   ErrnoFacts facts;
@@ -72,12 +65,12 @@ ErrnoFacts SizeFacts(std::uint64_t claimedSizeBytes, std::optional<std::uint64_t
 }
 
 ErrnoFacts WriteFailureFacts(const OpenDevice& drive, int error) {
-  ErrnoFacts facts = GatherErrnoFacts(drive.fd, drive.rdev, error);
-  if (facts.deviceGone || drive.claimFd < 0) return facts;
+  ErrnoFacts facts = GatherErrnoFacts(drive.fd.Get(), drive.rdev, error);
+  if (facts.deviceGone || !drive.claimFd.IsOpen()) return facts;
   struct stat node {};
   const bool nodeGone = stat(drive.nodePath.c_str(), &node) != 0 || node.st_rdev != drive.rdev;
   const bool sysfsGone = !DescribeBlockDevice(drive.rdev).has_value();
-  const ErrnoFacts size = SizeFacts(drive.claimedSizeBytes, DeviceSize(drive.fd));
+  const ErrnoFacts size = SizeFacts(drive.claimedSizeBytes, DeviceSize(drive.fd.Get()));
   facts.deviceGone = nodeGone || sysfsGone || size.deviceGone;
   facts.sizeChanged = !facts.deviceGone && size.sizeChanged;
   return facts;

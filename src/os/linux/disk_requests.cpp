@@ -21,7 +21,7 @@ constexpr std::size_t DescriptorHeaderBytes = 8;  // STORAGE_DESCRIPTOR_HEADER: 
 constexpr int MaxStackDepth = 8;                  // dm over md over partitions ...
 
 IoResult ErrnoFailure(const OpenDevice& device, int error) {
-  return IoResult::Failure(ErrorFromErrno(error, GatherErrnoFacts(device.fd, device.rdev, error)));
+  return IoResult::Failure(ErrorFromErrno(error, GatherErrnoFacts(device.fd.Get(), device.rdev, error)));
 }
 
 // A descriptor reply may be cut to the caller's buffer; its Size field still tells the whole size.
@@ -52,8 +52,8 @@ IoResult GetDriveGeometry(BackendState&, OpenDevice& device, std::span<const std
                           std::span<std::uint8_t> out) {
   int sectorSize = 0;
   std::uint64_t length = 0;
-  if (ioctl(device.fd, BLKSSZGET, &sectorSize) != 0) return ErrnoFailure(device, errno);
-  if (ioctl(device.fd, BLKGETSIZE64, &length) != 0) return ErrnoFailure(device, errno);
+  if (ioctl(device.fd.Get(), BLKSSZGET, &sectorSize) != 0) return ErrnoFailure(device, errno);
+  if (ioctl(device.fd.Get(), BLKGETSIZE64, &length) != 0) return ErrnoFailure(device, errno);
   const auto described = DescribeBlockDevice(device.rdev);
   const bool removable = described && ReadAttribute(described->diskSysfsDir + "/removable") == "1";
   return CopyReply(GeometryReply(static_cast<std::uint32_t>(sectorSize), length, removable), out);
@@ -62,7 +62,7 @@ IoResult GetDriveGeometry(BackendState&, OpenDevice& device, std::span<const std
 IoResult GetLengthInfo(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                        std::span<std::uint8_t> out) {
   std::uint64_t length = 0;
-  if (ioctl(device.fd, BLKGETSIZE64, &length) != 0) return ErrnoFailure(device, errno);
+  if (ioctl(device.fd.Get(), BLKGETSIZE64, &length) != 0) return ErrnoFailure(device, errno);
   return CopyReply(LengthReply(length), out);
 }
 
@@ -81,7 +81,7 @@ IoResult QueryProperty(BackendState&, OpenDevice& device, std::span<const std::u
   if (!described) return IoResult::Failure(ErrorCode::DevNotExist);
   const DiskFacts facts = ReadDiskFacts(*described);
   if (property == StorageProperty::Adapter) return CopyDescriptor(AdapterDescriptorReply(facts.adapter), out);
-  const DeviceStrings strings = ReadDeviceStrings(*described, facts, device.fd);
+  const DeviceStrings strings = ReadDeviceStrings(*described, facts, device.fd.Get());
   return CopyDescriptor(DeviceDescriptorReply(strings, facts.device), out);
 }
 

@@ -1,7 +1,5 @@
 #include "os/linux/handle_table.h"
 
-#include <unistd.h>
-
 namespace trelvane::linux_platform {
 
 HandleTable::~HandleTable() {
@@ -30,24 +28,21 @@ std::optional<OpenDevice> HandleTable::Take(Handle handle) {
 
 bool HandleTable::HasLockOnDisk(dev_t diskRdev) const {
   for (const auto& [handle, device] : devices_)
-    if (device.lockFd >= 0 && device.diskRdev == diskRdev) return true;
+    if (device.lockFd.IsOpen() && device.diskRdev == diskRdev) return true;
   return false;
 }
 
 std::vector<OpenDevice*> HandleTable::LocksOnDisk(dev_t diskRdev) {
   std::vector<OpenDevice*> locks;
   for (auto& [handle, device] : devices_)
-    if (device.lockFd >= 0 && device.diskRdev == diskRdev) locks.push_back(&device);
+    if (device.lockFd.IsOpen() && device.diskRdev == diskRdev) locks.push_back(&device);
   return locks;
 }
 
 void CloseDevice(OpenDevice& device) {
-  if (device.claimFd >= 0) close(device.claimFd);
-  device.claimFd = -1;
-  if (device.lockFd >= 0) close(device.lockFd);
-  if (device.fd >= 0) close(device.fd);
-  device.lockFd = -1;
-  device.fd = -1;
+  device.claimFd.Close();
+  device.lockFd.Close();
+  device.fd.Close();
 }
 
 }  // namespace trelvane::linux_platform

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "os/linux/file_descriptor.h"
 #include "os/linux/mountinfo.h"
 #include "os/system.h"
 
@@ -21,16 +22,16 @@ enum class HandleKind { Drive, Volume };
 struct OpenDevice {
   HandleKind kind = HandleKind::Volume;
   std::string nodePath;       // "/dev/sdb1"
-  int fd = -1;
+  FileDescriptor fd;
   dev_t rdev = 0;
   std::uint32_t access = 0;   // the desired access of CreateFileW
   std::int64_t position = 0;  // set by SetFilePointerEx, advanced by WriteFile
   dev_t diskRdev = 0;         // the whole disk it belongs to (itself for a disk)
   std::string diskNode;       // "/dev/sdb"
-  int lockFd = -1;            // held O_EXCL after FSCTL_LOCK_VOLUME
-  std::vector<MountEntry> unmounted;  // what the lock unmounted, given back if the disk stays unwritten
-  int claimFd = -1;                   // a drive's O_EXCL claim of the whole disk, from its first write
-  std::uint64_t claimedSizeBytes = 0; // the disk's size when it was claimed
+  FileDescriptor lockFd;      // held O_EXCL after FSCTL_LOCK_VOLUME
+  std::vector<MountEntry> unmounted;   // what the lock unmounted, given back if the disk stays unwritten
+  FileDescriptor claimFd;              // a drive's O_EXCL claim of the whole disk, from its first write
+  std::uint64_t claimedSizeBytes = 0;  // the disk's size when it was claimed
 };
 
 class HandleTable {
@@ -54,7 +55,7 @@ class HandleTable {
   Handle next_ = 0x100;
 };
 
-// Closes the descriptors of an entry.
+// Closes the descriptors of an entry now, the volume lock's hold first.
 void CloseDevice(OpenDevice& device);
 
 }  // namespace trelvane::linux_platform

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "os/linux/backend_state.h"
 #include "os/linux/device_path.h"
@@ -83,7 +84,7 @@ class LinuxSystem final : public System {
       const std::uint32_t claim = ClaimWholeDisk(state_.handles, *device);
       if (claim != ErrorCode::Success) return Failed(claim);
     }
-    const WriteOutcome outcome = WriteAllAt(device->fd, data, device->position, state_.bounce);
+    const WriteOutcome outcome = WriteAllAt(device->fd.Get(), data, device->position, state_.bounce);
     device->position += static_cast<std::int64_t>(outcome.written);
     bytesWritten = static_cast<std::uint32_t>(outcome.written);
     if (outcome.error != 0)
@@ -108,7 +109,7 @@ class LinuxSystem final : public System {
     OpenDevice* device = state_.handles.Find(handle);
     if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
     if ((device->access & Access::GenericWrite) == 0) return Failed(ErrorCode::AccessDenied);
-    if (fsync(device->fd) != 0) return Failed(ErrnoCode(*device, errno));
+    if (fsync(device->fd.Get()) != 0) return Failed(ErrnoCode(*device, errno));
     lastError_ = ErrorCode::Success;
     return true;
   }
@@ -119,7 +120,7 @@ class LinuxSystem final : public System {
       lastError_ = ErrorCode::InvalidHandle;
       return;
     }
-    const bool wasLocked = device->lockFd >= 0;
+    const bool wasLocked = device->lockFd.IsOpen();
     CloseDevice(*device);
     MountAgain(device->unmounted);
     if (wasLocked) RescanIfUnlocked(state_, *device);
@@ -167,28 +168,20 @@ class LinuxSystem final : public System {
   }
 
   static std::uint32_t ErrnoCode(const OpenDevice& device, int error) {
-    return ErrorFromErrno(error, GatherErrnoFacts(device.fd, device.rdev, error));
+    return ErrorFromErrno(error, GatherErrnoFacts(device.fd.Get(), device.rdev, error));
   }
 
   // Opens the node as a block device (and, for `expected`, the same one the drive list saw).
   // An exclusive open also takes the block-device lock that keeps udev and other tools away.
   static std::uint32_t OpenNode(OpenDevice& device, std::optional<dev_t> expected, bool exclusive) {
-    int fd = -1;
-    do {
-      fd = open(device.nodePath.c_str(), OpenFlags(device.access));
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return ErrorFromErrno(errno);
+    FileDescriptor fd = OpenFile(device.nodePath, OpenFlags(device.access));
+    if (!fd.IsOpen()) return ErrorFromErrno(errno);
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISBLK(info.st_mode) || (expected && info.st_rdev != *expected)) {
-      close(fd);
+    if (fstat(fd.Get(), &info) != 0 || !S_ISBLK(info.st_mode) || (expected && info.st_rdev != *expected))
       return ErrorCode::FileNotFound;
-    }
-    if (exclusive && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      const int error = errno;
-      close(fd);
-      return error == EWOULDBLOCK ? ErrorCode::SharingViolation : ErrorFromErrno(error);
-    }
-    device.fd = fd;
+    if (exclusive && flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+      return errno == EWOULDBLOCK ? ErrorCode::SharingViolation : ErrorFromErrno(errno);
+    device.fd = std::move(fd);
     device.rdev = info.st_rdev;
     device.diskRdev = info.st_rdev;
     device.diskNode = device.nodePath;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "os/linux/file_descriptor.h"
 #include "os/linux/identity.h"
 
 namespace trelvane::linux_platform {
@@ -39,17 +40,16 @@ std::uint32_t ParseUnsigned(const std::string& text) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  const FileDescriptor fd = OpenFile(path, O_RDONLY | O_CLOEXEC);
+  if (!fd.IsOpen()) return std::nullopt;
   std::string text;
   char chunk[4096];
   for (;;) {
-    const ssize_t got = read(fd, chunk, sizeof chunk);
+    const ssize_t got = read(fd.Get(), chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     text.append(chunk, static_cast<std::size_t>(got));
   }
-  close(fd);
   return text;
 }
 

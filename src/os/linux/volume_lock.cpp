@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "os/linux/errno_map.h"
 #include "os/linux/logical_drives.h"
@@ -74,15 +75,11 @@ LockOutcome LockVolume(dev_t rdev, const std::string& nodePath) {
   LockOutcome outcome;
   outcome.error = UnmountAll(rdev, outcome.unmounted);
   if (outcome.error == ErrorCode::Success) {
-    int fd = -1;
-    do {
-      fd = open(nodePath.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    outcome.heldFd = fd;
+    outcome.heldFd = OpenFile(nodePath, O_RDONLY | O_EXCL | O_CLOEXEC);
     // Still claimed: swap, a volume manager, or a file system that was detached elsewhere.
-    if (fd < 0) outcome.error = errno == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(errno);
+    if (!outcome.heldFd.IsOpen()) outcome.error = errno == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(errno);
   }
-  if (outcome.heldFd < 0) MountAgain(outcome.unmounted);
+  if (!outcome.heldFd.IsOpen()) MountAgain(outcome.unmounted);
   return outcome;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "os/linux/file_descriptor.h"
 #include "os/linux/mountinfo.h"
 
 namespace trelvane::linux_platform {
@@ -34,7 +35,7 @@ struct UnmountChoice {
 UnmountChoice ChooseNextUnmount(const std::vector<ResolvedMount>& mounts, dev_t rdev);
 
 struct LockOutcome {
-  int heldFd = -1;
+  FileDescriptor heldFd;  // open when the volume is locked
   std::uint32_t error = 0;
   std::vector<MountEntry> unmounted;  // in the order they were unmounted
 };

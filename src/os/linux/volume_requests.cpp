@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "os/linux/disk_claim.h"
 #include "os/linux/errno_map.h"
+#include "os/linux/file_descriptor.h"
 #include "os/linux/requests.h"
 #include "os/linux/volume_lock.h"
 
@@ -27,10 +29,10 @@ IoResult RereadPartitions(int fd) {
 
 IoResult LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                            std::span<std::uint8_t>) {
-  if (device.lockFd >= 0) return IoResult::Success();
-  const LockOutcome outcome = LockVolume(device.rdev, device.nodePath);
-  if (outcome.heldFd < 0) return IoResult::Failure(outcome.error);
-  device.lockFd = outcome.heldFd;
+  if (device.lockFd.IsOpen()) return IoResult::Success();
+  LockOutcome outcome = LockVolume(device.rdev, device.nodePath);
+  if (!outcome.heldFd.IsOpen()) return IoResult::Failure(outcome.error);
+  device.lockFd = std::move(outcome.heldFd);
   device.unmounted = outcome.unmounted;
   return IoResult::Success();
 }
@@ -52,18 +54,18 @@ IoResult UpdateProperties(BackendState& state, OpenDevice& device, std::span<con
     state.pendingRescans.insert(device.diskRdev);
     return IoResult::Success();
   }
-  return RereadPartitions(device.fd);
+  return RereadPartitions(device.fd.Get());
 }
 
 void RescanIfUnlocked(BackendState& state, const OpenDevice& closed) {
   if (state.pendingRescans.count(closed.diskRdev) == 0 || state.handles.HasLockOnDisk(closed.diskRdev)) return;
   state.pendingRescans.erase(closed.diskRdev);
-  const int fd = open(closed.diskNode.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return;
+  const FileDescriptor fd = OpenFile(closed.diskNode, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (!fd.IsOpen()) return;
   struct stat info {};
   // Only the disk the locks were on; its name may have gone to another device meanwhile.
-  if (fstat(fd, &info) == 0 && S_ISBLK(info.st_mode) && info.st_rdev == closed.diskRdev) RereadPartitions(fd);
-  close(fd);
+  if (fstat(fd.Get(), &info) == 0 && S_ISBLK(info.st_mode) && info.st_rdev == closed.diskRdev)
+    RereadPartitions(fd.Get());
 }
 
 }  // namespace trelvane::linux_platform
