@@ -96,10 +96,8 @@ QWidget* TFmMain::BuildPages() {
   pages = new QTabWidget;
   pages->setObjectName(QStringLiteral("pages"));
   pages->addTab(BuildDetailsPage(), QStringLiteral("Детали устройства"));
-  formatPage_ = BuildFormatPage();
-  pages->addTab(formatPage_, QStringLiteral("НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ"));
-  smartPage_ = BuildSmartPage();
-  pages->addTab(smartPage_, QStringLiteral("S.M.A.R.T."));
+  pages->addTab(BuildFormatPage(), QStringLiteral("НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ"));
+  pages->addTab(BuildSmartPage(), QStringLiteral("S.M.A.R.T."));
   area->layout()->addWidget(pages);
   return area;
 }
