@@ -22,10 +22,10 @@ TEST(ChooserRow, SixColumnsFromTheTableEntry) {
        {u"SATA", u"WDC WD2500JB-00REA0 (C: D:)", u"FW", u"SN", u"488397168", u"250,05 ГБ"}},
       // The capacity is the sector count times the drive's own sector size.
       {u"ST320410A", 65535, u"", 0, 4096, {u"UNKNOWN", u"ST320410A", u"FW", u"SN", u"65535", u"268,43 МБ"}},
-      {u"IMAGE DISK", 100000, u"", 200, 512, {u"IMAGE", u"IMAGE DISK", u"FW", u"SN", u"100000", u"51,20 МБ"}},
+      {u"IMAGE DISK", 100000, u"", 200, 512, {u"IMAGE", u"IMAGE DISK", u"FW", u"SN", u"100000", u"51,2 МБ"}},
       // Only the low 32 bits of the bus code name the bus.
       {u"HIGH BITS", 100000, u"", 0x100000000LL + 11, 512,
-       {u"SATA", u"HIGH BITS", u"FW", u"SN", u"100000", u"51,20 МБ"}},
+       {u"SATA", u"HIGH BITS", u"FW", u"SN", u"100000", u"51,2 МБ"}},
   };
   for (const RowCase& row : cases) {
     TDeviceTable entry;
