@@ -1,7 +1,6 @@
 #include "cli/list_command.h"
 
-#include "device/probe.h"
-#include "text/number_text.h"
+#include "app/chooser_model.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {
@@ -9,14 +8,11 @@ namespace trelvane::cli {
 int ListCommand(Session& session) {
   const ProgramState& state = session.state;
   const char16_t separator = session.system->GetRegionalSettings().decimalSeparator;
-  for (std::int64_t index = 1; index <= state.DriveCount; ++index) {
-    const TDeviceTable& entry = state.DriveTable[index];
-    const TIdentifyDeviceData& data = entry.IdentifyData;
-    std::u16string model = Trim(data.Model);
-    if (!entry.AssociatedPartitions.empty()) model += u" (" + entry.AssociatedPartitions + u")";
-    PrintLine(stdout, DecimalUnsigned(entry.DeviceNumber) + u"\t" + BusTypeName(data.BusType) + u"\t" + model +
-                          u"\t" + data.FW + u"\t" + data.SN + u"\t" + Decimal(data.LBA) + u"\t" +
-                          SizeText(data.LBA * data.SectorSize, separator));
+  const std::vector<ChooserRowTexts> rows = ChooserRows(state, separator);
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    std::u16string line = DecimalUnsigned(state.DriveTable[static_cast<std::int64_t>(row) + 1].DeviceNumber);
+    for (const std::u16string& text : rows[row]) line += u"\t" + text;
+    PrintLine(stdout, line);
   }
   return ExitSuccess;
 }

@@ -1,10 +1,8 @@
 #include "cli/session.h"
 
+#include "app/chooser_model.h"
+#include "app/main_window_flow.h"
 #include "app/startup.h"
-#include "common/system_error_text.h"
-#include "os/win_constants.h"
-#include "common/drive_title.h"
-#include "text/number_text.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {
@@ -34,19 +32,11 @@ int OpenDriveForCommand(Session& session, std::int64_t driveNumber) {
     PrintLine(stderr, u"Устройство \\\\.\\PhysicalDrive" + Decimal(driveNumber) + u" не найдено среди дисков.");
     return ExitRefused;
   }
-  if (state.DriveTable[index].IdentifyData.LBA < 65535) {
-    PrintLine(stderr, u"К этому устройству нет доступа, потому что в нем меньше 65535 секторов.  ");
-    return ExitRefused;
-  }
-  state.DriveChosen = true;
-  state.SelectedDrive = index;
-  System& system = *session.system;
-  state.DriveTitle = ComposeDriveTitle(state.DriveTable, index, system.GetRegionalSettings().decimalSeparator);
-  state.DriveHandle = OpenOwned(system, state.DriveTable[index].DevicePath,
-                                Access::GenericRead | Access::GenericWrite, Share::None);
-  const std::uint32_t error = system.GetLastError();
-  if (!state.DriveHandle.IsOpen() || error != 0) {
-    PrintLine(stderr, u"Ошибка открытия устройства: " + SystemErrorText(system, error));
+  // The refusal box of a drive too small prints its text on standard error.
+  if (!ChooseDrive(state, index, session.boxes)) return ExitRefused;
+  TitleSelectedDrive(*session.system, state);
+  if (const auto refusal = OpenSelectedDrive(*session.system, state)) {
+    PrintLine(stderr, *refusal);
     return ExitFatal;
   }
   return ExitSuccess;

@@ -12,53 +12,20 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/chooser_model.h"
 #include "common/product.h"
-#include "device/probe.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
 #include "platform/qt/widget_colours.h"
 #include "os/win_constants.h"
-#include "text/number_text.h"
-#include "text/u16.h"
 #include "ui/link_label.h"
 
 namespace trelvane {
 
 namespace {
 
-// A drive with fewer sectors than this cannot be chosen.
-constexpr std::int64_t MinimumSectorCount = 65535;
-
-struct Column {
-  const char16_t* caption;
-  int widthPixels;  // 0: the remaining width
-};
-constexpr std::array<Column, 6> Columns{{
-    {u"ШИНА", 78},
-    {u"МОДЕЛЬ", 220},
-    {u"ПРОШИВКА", 90},
-    {u"СЕРИЙНЫЙ НОМЕР", 160},
-    {u"LBA", 117},
-    {u"ЕМКОСТЬ", 0},
-}};
-
-
-// The capacity is the product taken in signed 64 bits; an absurd sector count wraps rather than
-// being undefined.
-std::int64_t CapacityBytes(const TIdentifyDeviceData& data) {
-  return static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
-                                   static_cast<std::uint64_t>(data.SectorSize));
-}
-
-QStringList RowTexts(const TDeviceTable& entry, char16_t decimalSeparator) {
-  const TIdentifyDeviceData& data = entry.IdentifyData;
-  std::u16string model = Trim(data.Model);
-  if (!entry.AssociatedPartitions.empty()) model += u" (" + entry.AssociatedPartitions + u")";
-  // Only the low 32 bits of the bus code name the bus.
-  const std::int64_t bus = static_cast<std::int64_t>(static_cast<std::uint32_t>(data.BusType));
-  return {ToQString(BusTypeName(bus)), ToQString(model), ToQString(data.FW), ToQString(data.SN),
-          ToQString(Decimal(data.LBA)), ToQString(SizeText(CapacityBytes(data), decimalSeparator))};
-}
+// The columns' widths in pixels, in the order of ChooserColumnCaptions; 0: the remaining width.
+constexpr std::array<int, ChooserColumnCount> ColumnWidths{78, 220, 90, 160, 117, 0};
 
 }  // namespace
 
@@ -133,14 +100,12 @@ QWidget* TFmChoose::BuildListBand() {
   DriveList->setSelectionBehavior(QAbstractItemView::SelectRows);
   DriveList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   QStringList captions;
-  for (const Column& column : Columns) captions << QString::fromUtf16(column.caption);
+  for (const char16_t* caption : ChooserColumnCaptions()) captions << QString::fromUtf16(caption);
   DriveList->setHeaderLabels(captions);
   DriveList->header()->setSectionsMovable(false);
   DriveList->header()->setStretchLastSection(true);
-  for (std::size_t index = 0; index < Columns.size(); ++index) {
-    if (Columns[index].widthPixels > 0) {
-      DriveList->header()->resizeSection(static_cast<int>(index), Columns[index].widthPixels);
-    }
+  for (std::size_t index = 0; index < ColumnWidths.size(); ++index) {
+    if (ColumnWidths[index] > 0) DriveList->header()->resizeSection(static_cast<int>(index), ColumnWidths[index]);
   }
   DriveList->installEventFilter(this);
   DriveList->viewport()->installEventFilter(this);
@@ -196,8 +161,10 @@ bool TFmChoose::RunDriveChooser() {
 void TFmChoose::FillDriveList() {
   DriveList->clear();
   const char16_t separator = system_.GetRegionalSettings().decimalSeparator;
-  for (std::int64_t index = 1; index <= state_.DriveCount; ++index) {
-    auto* row = new QTreeWidgetItem(RowTexts(state_.DriveTable[index], separator));
+  for (const ChooserRowTexts& texts : ChooserRows(state_, separator)) {
+    QStringList columns;
+    for (const std::u16string& text : texts) columns << ToQString(text);
+    auto* row = new QTreeWidgetItem(columns);
     row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     DriveList->addTopLevelItem(row);
   }
@@ -224,12 +191,12 @@ void TFmChoose::showEvent(QShowEvent* event) {
 
 void TFmChoose::FormShow() {
   DriveList->setFocus();
-  const int rows = DriveList->topLevelItemCount();
-  if (rows == 0) return;
+  const int preselected = PreselectedRow(DriveList->topLevelItemCount());
+  if (preselected < 0) return;
   btContinue->setEnabled(true);
-  QTreeWidgetItem* last = DriveList->topLevelItem(rows - 1);
-  DriveList->setCurrentItem(last);
-  last->setSelected(true);
+  QTreeWidgetItem* row = DriveList->topLevelItem(preselected);
+  DriveList->setCurrentItem(row);
+  row->setSelected(true);
 }
 
 void TFmChoose::done(int result) {
@@ -284,14 +251,7 @@ void TFmChoose::btContinueClick() {
   const QList<QTreeWidgetItem*> selected = DriveList->selectedItems();
   if (selected.isEmpty()) return;
   const std::int64_t index = DriveList->indexOfTopLevelItem(selected.first()) + 1;
-  if (state_.DriveTable[index].IdentifyData.LBA < MinimumSectorCount) {
-    boxes_.ShowMessageBox(u"К этому устройству нет доступа, потому что в нем меньше 65535 секторов.  ",
-                          u"Нет доступа к этому устройству", MessageIcon::Information);
-    return;
-  }
-  state_.DriveChosen = true;
-  state_.SelectedDrive = index;
-  accept();
+  if (ChooseDrive(state_, index, boxes_)) accept();
 }
 
 void TFmChoose::Label1Click() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }

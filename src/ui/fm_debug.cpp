@@ -1,6 +1,7 @@
 #include "ui/fm_debug.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -42,6 +43,14 @@ void TFmDebug::showEvent(QShowEvent* event) {
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
+}
+
+void TFmDebug::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Cancel)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace trelvane

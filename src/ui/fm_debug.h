@@ -21,6 +21,9 @@ class TFmDebug final : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Esc does not close it: it closes only through its close box, as the other windows do, since
+  // closing it moves the start on to the chooser.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QPlainTextEdit* Memo1 = nullptr;

@@ -10,19 +10,15 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "app/main_window_commands.h"
+#include "app/main_window_flow.h"
 #include "common/product.h"
-#include "ui/fm_debug.h"
-#include "app/startup.h"
-#include "common/system_error_text.h"
-#include "ata/device_details.h"
-#include "ata/smart_report.h"
 #include "format/format_command.h"
+#include "os/win_constants.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
-#include "os/win_constants.h"
-#include "common/drive_title.h"
-#include "text/number_text.h"
 #include "text/u16.h"
+#include "ui/fm_debug.h"
 #include "ui/fm_choose.h"
 #include "ui/link_label.h"
 #include "ui/status_panels.h"
@@ -91,38 +87,20 @@ void TFmMain::showEvent(QShowEvent* event) {
 
 void TFmMain::FormShow() {
   Guarded([this] {
-    RunStartup(system_, state_, log_, boxes_, *this, firstArgument_);
-    if (state_.DebugMode) {
-      debug_->close();
-      debug_->exec();
-    }
-    if (!chooser_->RunDriveChooser()) {
+    if (!MainWindowFirstShow(system_, state_, log_, boxes_, *this, *this, *detailsSink_, firstArgument_))
       ending_.EndProgram(0);
-      return;
-    }
-    state_.DriveTitle = ComposeDriveTitle(state_.DriveTable, state_.SelectedDrive,
-                                          system_.GetRegionalSettings().decimalSeparator);
-    lbDiskName->setText(ToQString(state_.DriveTitle));
-    OpenDriveHandle();
-    StatusBar->SetPanelText(1, ToQString(state_.DriveTitle));
-    ShowDeviceDetails(system_, state_, log_, *detailsSink_);
-    // The report is read from its first line; appending left the view at its end.
-    Log_Details->moveCursor(QTextCursor::Start);
   });
   startupFinished_ = true;
 }
 
-// The one handle of the chosen drive: read and write, shared with nobody. A drive that another
-// program holds, or that cannot be opened at all, ends the program.
-void TFmMain::OpenDriveHandle() {
-  state_.DriveHandle = OpenOwned(system_, state_.SelectedEntry().DevicePath,
-                                 Access::GenericRead | Access::GenericWrite, Share::None);
-  const std::uint32_t code = system_.GetLastError();
-  if (state_.DriveHandle.IsOpen() && code == ErrorCode::Success) return;
-  boxes_.ShowMessageBox(u"Ошибка открытия устройства: " + SystemErrorText(system_, code), u"Ошибка",
-                        MessageIcon::Error);
-  throw ProgramTermination{3};
+void TFmMain::ShowDebugWindowModal() {
+  debug_->close();
+  debug_->exec();
 }
+
+bool TFmMain::RunDriveChooser() { return chooser_->RunDriveChooser(); }
+void TFmMain::SetDiskName(const std::u16string& title) { lbDiskName->setText(ToQString(title)); }
+void TFmMain::ScrollDetailsToTop() { Log_Details->moveCursor(QTextCursor::Start); }
 
 void TFmMain::FormClose() {
   state_.DriveHandle.Close();
@@ -147,9 +125,10 @@ void TFmMain::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
     return;
   }
-  QPushButton* pageDefault = nullptr;
-  if (pages->currentWidget() == formatPage_) pageDefault = btRunBenchmarks;
-  if (pages->currentWidget() == smartPage_) pageDefault = btGetSmart;
+  const PageCommand command = DefaultCommandOf(static_cast<MainPage>(pages->currentIndex()));
+  QPushButton* pageDefault = command == PageCommand::Format     ? btRunBenchmarks
+                             : command == PageCommand::GetSmart ? btGetSmart
+                                                                : nullptr;
   if (pageDefault == nullptr || !pageDefault->isEnabled()) {
     QMainWindow::keyPressEvent(event);
     return;
@@ -169,11 +148,7 @@ void TFmMain::btRunBenchmarksClick() {
 void TFmMain::btStopClick() { state_.StopRequested = true; }
 
 void TFmMain::btGetSmartClick() {
-  Guarded([this] {
-    SetCommandsEnabled(*this, false);
-    ShowSmartData(system_, state_, log_, *smartSink_);
-    SetCommandsEnabled(*this, true);
-  });
+  Guarded([this] { GetSmartCommand(system_, state_, log_, *this, *smartSink_); });
 }
 
 void TFmMain::lbMakerLinkClick() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }

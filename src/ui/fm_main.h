@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/main_window_flow.h"
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
 #include "common/views.h"
@@ -34,7 +35,8 @@ class TFmDebug;
 class TFmMain final : public QMainWindow,
                       public ProgressView,
                       public CommandControls,
-                      public StartupWindows {
+                      public StartupWindows,
+                      public MainWindowShow {
   Q_OBJECT
 
  public:
@@ -79,6 +81,12 @@ class TFmMain final : public QMainWindow,
   void SetMakerLink(const std::u16string& text) override;
   void SetChooserStatusText(const std::u16string& text) override;
 
+  // MainWindowShow
+  void ShowDebugWindowModal() override;
+  bool RunDriveChooser() override;
+  void SetDiskName(const std::u16string& title) override;
+  void ScrollDetailsToTop() override;
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -98,7 +106,6 @@ class TFmMain final : public QMainWindow,
 
   void FormCreate();
   void FormClose();
-  void OpenDriveHandle();
   void btRunBenchmarksClick();
   void btStopClick();
   void btGetSmartClick();
@@ -140,8 +147,6 @@ class TFmMain final : public QMainWindow,
   QPushButton* btGetSmart = nullptr;
   LinkLabel* lbMakerLink = nullptr;
   StatusPanels* StatusBar = nullptr;
-  QWidget* formatPage_ = nullptr;
-  QWidget* smartPage_ = nullptr;
 
   std::unique_ptr<MemoSink> detailsSink_;
   std::unique_ptr<MemoSink> formatSink_;

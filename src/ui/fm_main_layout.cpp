@@ -96,10 +96,8 @@ QWidget* TFmMain::BuildPages() {
   pages = new QTabWidget;
   pages->setObjectName(QStringLiteral("pages"));
   pages->addTab(BuildDetailsPage(), QStringLiteral("Детали устройства"));
-  formatPage_ = BuildFormatPage();
-  pages->addTab(formatPage_, QStringLiteral("НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ"));
-  smartPage_ = BuildSmartPage();
-  pages->addTab(smartPage_, QStringLiteral("S.M.A.R.T."));
+  pages->addTab(BuildFormatPage(), QStringLiteral("НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ"));
+  pages->addTab(BuildSmartPage(), QStringLiteral("S.M.A.R.T."));
   area->layout()->addWidget(pages);
   return area;
 }
@@ -137,9 +135,11 @@ QWidget* TFmMain::BuildFormatPage() {
   return page;
 }
 
-// The quick-wipe box on a row of its own at the right; below it the run's captions at the left and
-// Stop and the format button at the right. The box has a row to itself because with the wider
-// faces of some desktops it would not fit beside the captions.
+// Rows from the top: the quick-wipe box at the right; the percent and speed captions; the sector
+// caption; Stop and the format button at the right. The box has a row to itself because with the
+// wider faces of some desktops it would not fit beside the captions; the sector caption has one
+// because beside the buttons the largest sector number a drive can report would not fit at the
+// window's minimum width.
 QWidget* TFmMain::BuildFormatControls() {
   auto* controls = new QWidget;
   auto* grid = new QGridLayout(controls);
@@ -148,13 +148,13 @@ QWidget* TFmMain::BuildFormatControls() {
   grid->setVerticalSpacing(2);
   cbQuickWipe = new QCheckBox(QStringLiteral("Выполнить быструю очистку (просто удалить разделы и MBR)"));
   cbQuickWipe->setObjectName(QStringLiteral("cbQuickWipe"));
-  grid->addWidget(cbQuickWipe, 0, 0, 1, 3, Qt::AlignRight);
+  grid->addWidget(cbQuickWipe, 0, 0, 1, 2, Qt::AlignRight);
   lbCurrentPercent = MakeCaption(QStringLiteral("lbCurrentPercent"));
   // Wide enough for the widest percent caption, so the speed caption beside it never touches it.
   lbCurrentPercent->setMinimumWidth(lbCurrentPercent->fontMetrics().horizontalAdvance(QStringLiteral("100% завершено")) + 24);
   lbSpeed = MakeCaption(QStringLiteral("lbSpeed"));
   lbCurrentPosition = MakeCaption(QStringLiteral("lbCurrentPosition"));
-  // The commands at the right keep their full width; in a narrow window these captions give way.
+  // The captions take the width the row has; they never widen the window's minimum.
   lbSpeed->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   lbCurrentPosition->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   grid->addWidget(lbCurrentPercent, 1, 0);
@@ -169,7 +169,7 @@ QWidget* TFmMain::BuildFormatControls() {
   btRunBenchmarks->setDefault(true);
   buttons->addWidget(btStop);
   buttons->addWidget(btRunBenchmarks);
-  grid->addLayout(buttons, 2, 2, Qt::AlignRight | Qt::AlignVCenter);
+  grid->addLayout(buttons, 3, 0, 1, 2, Qt::AlignRight | Qt::AlignVCenter);
   return controls;
 }
 

@@ -98,30 +98,18 @@ TEST_F(Chooser, WithoutDrivesContinueStaysDisabledEnterDoesNothingAndEscapeEnds)
   EXPECT_EQ(state_.SelectedDrive, -1);
 }
 
+// The row texts themselves are the chooser model's; here they reach the list under its captions.
 TEST_F(Chooser, RowsShowTheSixColumnsFromTheTable) {
   AddDrive(u"  WDC WD2500JB-00REA0 \t", 488397168, u"C: D:");
   AddDrive(u"ST320410A", 65535, u"", 0, 4096);
-  AddDrive(u"IMAGE DISK", 100000, u"", 200);
-  AddDrive(u"HIGH BITS", 100000, u"", 0x100000000LL + 11);
   ModalScript script;
   script.Then(QStringLiteral("FmChoose"), [&](QWidget&) { PressKey(List(), Qt::Key_Escape); });
   Run(script);
-  ASSERT_EQ(List().topLevelItemCount(), 4);
-  QTreeWidgetItem& first = *List().topLevelItem(0);
-  EXPECT_EQ(first.text(0), QStringLiteral("SATA"));
-  EXPECT_EQ(first.text(1), QStringLiteral("WDC WD2500JB-00REA0 (C: D:)"));
-  EXPECT_EQ(first.text(2), QStringLiteral("FW1"));
-  EXPECT_EQ(first.text(3), QStringLiteral("SN1"));
-  EXPECT_EQ(first.text(4), QStringLiteral("488397168"));
-  EXPECT_EQ(first.text(5), QStringLiteral("250,05 ГБ"));
-  QTreeWidgetItem& second = *List().topLevelItem(1);
-  EXPECT_EQ(second.text(0), QStringLiteral("UNKNOWN"));
-  EXPECT_EQ(second.text(1), QStringLiteral("ST320410A"));
-  // The capacity is the sector count times the drive's own sector size.
-  EXPECT_EQ(second.text(5), QStringLiteral("268,43 МБ"));
-  EXPECT_EQ(List().topLevelItem(2)->text(0), QStringLiteral("IMAGE"));
-  // Only the low 32 bits of the bus code name the bus.
-  EXPECT_EQ(List().topLevelItem(3)->text(0), QStringLiteral("SATA"));
+  ASSERT_EQ(List().topLevelItemCount(), 2);
+  QStringList first;
+  for (int column = 0; column < List().columnCount(); ++column) first << List().topLevelItem(0)->text(column);
+  EXPECT_EQ(first.join(u'|'), QStringLiteral("SATA|WDC WD2500JB-00REA0 (C: D:)|FW1|SN1|488397168|250,05 ГБ"));
+  EXPECT_EQ(List().topLevelItem(1)->text(5), QStringLiteral("268,43 МБ"));
   QStringList captions;
   for (int column = 0; column < List().columnCount(); ++column) captions << List().headerItem()->text(column);
   EXPECT_EQ(captions.join(u'|'), QStringLiteral("ШИНА|МОДЕЛЬ|ПРОШИВКА|СЕРИЙНЫЙ НОМЕР|LBA|ЕМКОСТЬ"));

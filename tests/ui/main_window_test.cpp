@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@
 #include <QTreeWidget>
 
 #include "common/product.h"
+#include "format/progress_text.h"
 #include "ui/fm_debug.h"
 #include "ui/gui_session.h"
 #include "common/system_error_text.h"
@@ -144,23 +146,31 @@ TEST_F(MainWindow, ShrinksToItsMinimumSizeWithoutClippingTheCommands) {
     const QRect inPage(widget.mapTo(&page, QPoint(0, 0)), widget.size());
     EXPECT_TRUE(page.rect().contains(inPage)) << name;
   }
+  // The sector caption of the largest sector number a 48-bit address can reach shows whole.
+  auto& position = Get<QLabel>("lbCurrentPosition");
+  const QString widest = ToQString(PositionCaption(281474976710655));
+  EXPECT_LE(QFontMetrics(position.font()).horizontalAdvance(widest), position.contentsRect().width());
 }
 
 TEST_F(MainWindow, DebugSwitchShowsTheDebugWindowThenModallyBeforeTheChooser) {
   Start(OneDrive(), u"--DeBuG");
   ShowRecorder shows(session_->FmDebug());
   QStringList debugLines;
+  bool debugSurvivedEscape = false;
   ModalScript script;
   script
       .Then(QStringLiteral("FmDebug"),
             [&](QWidget& window) {
               debugLines = Child<QPlainTextEdit>(window, QStringLiteral("Memo1")).toPlainText().split(u'\n');
+              PressKey(Child<QPlainTextEdit>(window, QStringLiteral("Memo1")), Qt::Key_Escape);
+              debugSurvivedEscape = window.isVisible();
               window.close();
             })
       .Then(QStringLiteral("FmChoose"), LeaveChooser);
   ShowAndWait();
   EXPECT_EQ(script.Seen(), QStringList({QStringLiteral("FmDebug"), QStringLiteral("FmChoose")}));
   EXPECT_EQ(shows.modality, std::vector<bool>({false, true}));
+  EXPECT_TRUE(debugSurvivedEscape);
   ASSERT_GE(debugLines.size(), 3);
   EXPECT_EQ(debugLines[0], QStringLiteral("Окно отладки"));
   EXPECT_TRUE(debugLines[1].endsWith(QStringLiteral("   Режим отладки активирован"))) << debugLines[1].toStdString();
