@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "os/emulated/machine.h"
@@ -29,8 +28,5 @@ std::array<std::uint8_t, 24> DriveSmartVersionReply(std::uint8_t deviceMap);
 // One bus, one logical unit at PathId 0, the given TargetId and Lun 0, with INQUIRY data made from
 // the drive's strings.
 std::vector<std::uint8_t> DriveInquiryDataReply(std::uint8_t targetId, const DeviceStrings& strings);
-
-// Copies as much of `reply` as `out` holds; returns the count copied.
-std::uint32_t CopyReply(std::span<std::uint8_t> out, std::span<const std::uint8_t> reply);
 
 }  // namespace trelvane::emulated

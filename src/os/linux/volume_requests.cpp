@@ -17,35 +17,35 @@ namespace trelvane::linux_platform {
 namespace {
 
 // BLKRRPART; EBUSY (a partition still open somewhere) is not a failure of the request.
-IoResult RereadPartitions(int fd) {
-  if (ioctl(fd, BLKRRPART) == 0 || errno == EBUSY) return IoResult::Success();
-  return IoResult::Failure(ErrorFromErrno(errno));
+DeviceReply RereadPartitions(int fd) {
+  if (ioctl(fd, BLKRRPART) == 0 || errno == EBUSY) return DeviceReply::Success();
+  return DeviceReply::Failure(ErrorFromErrno(errno));
 }
 
 }  // namespace
 
-IoResult LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                            std::span<std::uint8_t>) {
-  if (device.lockFd >= 0) return IoResult::Success();
+  if (device.lockFd >= 0) return DeviceReply::Success();
   const LockOutcome outcome = LockVolume(device.rdev, device.nodePath);
-  if (outcome.heldFd < 0) return IoResult::Failure(outcome.error);
+  if (outcome.heldFd < 0) return DeviceReply::Failure(outcome.error);
   device.lockFd = outcome.heldFd;
-  return IoResult::Success();
+  return DeviceReply::Success();
 }
 
-IoResult NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
-  return IoResult::Success();
+DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+  return DeviceReply::Success();
 }
 
 // The kernel refuses a re-read while any partition of the disk is open, and the volumes locked for
 // a format stay open until they are released, right after this request. So while this backend
 // holds locks on the disk the re-read waits for the last of them to close.
-IoResult UpdateProperties(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply UpdateProperties(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
                           std::span<std::uint8_t>) {
-  if (device.rdev != device.diskRdev) return IoResult::Success();  // a partition has no table
+  if (device.rdev != device.diskRdev) return DeviceReply::Success();  // a partition has no table
   if (state.handles.HasLockOnDisk(device.diskRdev)) {
     state.pendingRescans.insert(device.diskRdev);
-    return IoResult::Success();
+    return DeviceReply::Success();
   }
   return RereadPartitions(device.fd);
 }
