@@ -1,5 +1,5 @@
 #pragma once
-// What an emulated drive makes of the shared reply layouts (platform/reply_layouts.h): the facts come
+// What an emulated drive makes of the shared reply layouts (os/driver_model/reply_layouts.h): the facts come
 // from its machine file; the layouts are the core's. The request dispatch decides when to send them
 // and how many bytes the caller gets.
 
