@@ -43,7 +43,7 @@ Bytes SendCmdIn(std::uint32_t bufferSize, std::array<std::uint8_t, 7> regs, std:
 TEST(SmartReceive, IdentifyReturnsTheHeaderAndTheDataAt16) {
   FakeDrive drive;
   Bytes out(1039, 0xEE);
-  const IoResult result = SmartReceive(SendCmdIn(512, {0, 1, 1, 0, 0, 0xB0, 0xEC}, 0), out, drive.Runner());
+  const DeviceReply result = SmartReceive(SendCmdIn(512, {0, 1, 1, 0, 0, 0xB0, 0xEC}, 0), out, drive.Runner());
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(result.returned, 528u);
   EXPECT_EQ(ReadU32LE(out, 0), 512u);
@@ -78,7 +78,7 @@ TEST(SmartReceive, ACommandTheDriveAbortsFailsAndReportsItsErrorRegister) {
   FakeDrive drive;
   drive.answer = AtaCommandResult{false, 1117, 0x04, std::nullopt};
   Bytes out(528, 0);
-  const IoResult result = SmartReceive(SendCmdIn(512, {0xD0, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, 0), out, drive.Runner());
+  const DeviceReply result = SmartReceive(SendCmdIn(512, {0xD0, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, 0), out, drive.Runner());
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.error, 1117u);
   EXPECT_EQ(out[4], 1);     // SMART_IDE_ERROR
@@ -89,8 +89,8 @@ TEST(SmartReceive, ACommandTheDriveAbortsFailsAndReportsItsErrorRegister) {
 TEST(SmartSend, EnableAndDisableReturnTheSixteenByteHeader) {
   FakeDrive drive;
   Bytes out(527, 0);
-  const IoResult enable = SmartSend(SendCmdIn(0, {0xD8, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, 0, 32), out, drive.Runner());
-  const IoResult disable = SmartSend(SendCmdIn(0, {0xD9, 1, 1, 0x4F, 0xC2, 0xB0, 0xB0}, 1, 32), out, drive.Runner());
+  const DeviceReply enable = SmartSend(SendCmdIn(0, {0xD8, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, 0, 32), out, drive.Runner());
+  const DeviceReply disable = SmartSend(SendCmdIn(0, {0xD9, 1, 1, 0x4F, 0xC2, 0xB0, 0xB0}, 1, 32), out, drive.Runner());
   EXPECT_TRUE(enable.ok);
   EXPECT_EQ(enable.returned, 16u);
   EXPECT_TRUE(disable.ok);
@@ -109,7 +109,7 @@ TEST(SmartSend, ReadDataIsRefusedAsThePlatformsDriverRefusesIt) {
 TEST(SmartSend, ReturnStatusAsksForTheRegistersAndReturnsThem) {
   FakeDrive drive;
   Bytes out(528, 0);
-  const IoResult result = SmartSend(SendCmdIn(0, {0xDA, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, 0), out, drive.Runner());
+  const DeviceReply result = SmartSend(SendCmdIn(0, {0xDA, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, 0), out, drive.Runner());
   ASSERT_TRUE(result.ok);
   EXPECT_TRUE(drive.checkConditions[0]);
   EXPECT_EQ(result.returned, 24u);
@@ -135,7 +135,7 @@ Bytes MiniportRequest(const char* signature, std::uint32_t controlCode, std::uin
 TEST(MiniportIdentify, PutsTheDataAtByte44AndReturns556) {
   FakeDrive drive;
   Bytes buffer = MiniportRequest("SCSIDISK", 0x001B0501, 1);
-  const IoResult result = MiniportIdentify(buffer, buffer, drive.Runner());
+  const DeviceReply result = MiniportIdentify(buffer, buffer, drive.Runner());
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(result.returned, 556u);
   EXPECT_EQ(ReadU32LE(buffer, 0), 28u);

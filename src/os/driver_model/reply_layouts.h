@@ -1,7 +1,8 @@
 #pragma once
 // The reply bytes of the device-control requests, laid out exactly as the platform's structures lay
-// them out (offsets in platform/wire_layouts.h). Pure functions of the facts a backend gathered: the
-// emulated machine takes them from its machine file, the Linux backend from sysfs and the device.
+// them out (the offsets in the comment above each builder; the Windows layout-parity test compares
+// the bytes with the platform headers' structures). Pure functions of the facts a backend gathered:
+// the emulated machine takes them from its machine file, the Linux backend from sysfs and the device.
 // What differs between backends is a parameter here, never a second copy of a layout.
 
 #include <array>

@@ -6,8 +6,8 @@
 
 namespace trelvane::emulated {
 
-Reply AnswerSmartReceive(RequestContext& request);
-Reply AnswerSmartSend(RequestContext& request);
-Reply AnswerMiniport(RequestContext& request);
+DeviceReply AnswerSmartReceive(RequestContext& request);
+DeviceReply AnswerSmartSend(RequestContext& request);
+DeviceReply AnswerMiniport(RequestContext& request);
 
 }  // namespace trelvane::emulated

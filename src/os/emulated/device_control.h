@@ -7,20 +7,11 @@
 #include <optional>
 #include <span>
 
+#include "os/driver_model/device_reply.h"
 #include "os/emulated/machine.h"
 #include "os/system.h"
 
 namespace trelvane::emulated {
-
-// What a request came to: success with a returned byte count, or failure with a last error.
-struct Reply {
-  bool ok = false;
-  std::uint32_t error = 0;
-  std::uint32_t returned = 0;
-
-  static Reply Done(std::uint32_t returned) { return {true, 0, returned}; }
-  static Reply Refused(std::uint32_t error) { return {false, error, 0}; }
-};
 
 // A volume's running state: which handle holds its lock.
 struct VolumeState {
@@ -36,7 +27,6 @@ struct RequestContext {
   std::span<std::uint8_t> out;
 };
 
-
-Reply AnswerDeviceControl(std::uint32_t code, RequestContext& request);
+DeviceReply AnswerDeviceControl(std::uint32_t code, RequestContext& request);
 
 }  // namespace trelvane::emulated

@@ -51,10 +51,4 @@ std::vector<std::uint8_t> DriveInquiryDataReply(std::uint8_t targetId, const Dev
   return InquiryDataReply(ScsiAddress{0, 0, targetId, 0}, StandardInquiryData(Descriptor(strings), strings.removable));
 }
 
-std::uint32_t CopyReply(std::span<std::uint8_t> out, std::span<const std::uint8_t> reply) {
-  const std::size_t count = std::min(out.size(), reply.size());
-  std::copy_n(reply.begin(), count, out.begin());
-  return static_cast<std::uint32_t>(count);
-}
-
 }  // namespace trelvane::emulated

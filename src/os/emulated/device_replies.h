@@ -1,12 +1,11 @@
 #pragma once
-// What an emulated drive makes of the shared reply layouts (platform/reply_layouts.h): the facts come
+// What an emulated drive makes of the shared reply layouts (os/driver_model/reply_layouts.h): the facts come
 // from its machine file; the layouts are the core's. The request dispatch decides when to send them
 // and how many bytes the caller gets.
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "os/emulated/machine.h"
@@ -29,8 +28,5 @@ std::array<std::uint8_t, 24> DriveSmartVersionReply(std::uint8_t deviceMap);
 // One bus, one logical unit at PathId 0, the given TargetId and Lun 0, with INQUIRY data made from
 // the drive's strings.
 std::vector<std::uint8_t> DriveInquiryDataReply(std::uint8_t targetId, const DeviceStrings& strings);
-
-// Copies as much of `reply` as `out` holds; returns the count copied.
-std::uint32_t CopyReply(std::span<std::uint8_t> out, std::span<const std::uint8_t> reply);
 
 }  // namespace trelvane::emulated

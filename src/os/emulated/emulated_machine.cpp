@@ -47,7 +47,7 @@ EmulatedMachine::EmulatedMachine(MachineConfig config)
     : config_(std::move(config)),
       log_(OpenRequestLog(config_)),
       clock_(config_.system.clockStart, config_.system.clockStepMs),
-      modules_(config_.system.modules) {
+      modules_(ModuleCatalog{config_.system.modules, true}) {
   for (const DriveConfig& drive : config_.drives) {
     DriveState state;
     if (drive.image) state.image = std::make_unique<ImageFile>(*drive.image, drive.lengthBytes);
@@ -123,14 +123,14 @@ bool EmulatedMachine::DeviceIoControl(Handle handle, std::uint32_t code, std::sp
   record.handle = handle;
   bytesReturned = 0;
   OpenDevice* open = handles_.Find(handle);
-  Reply reply = Reply::Refused(ErrorCode::InvalidHandle);
+  DeviceReply reply = DeviceReply::Failure(ErrorCode::InvalidHandle);
   if (open != nullptr) {
     record.path = open->path;
     const bool isDrive = open->device.kind == DeviceKind::Drive;
     RequestContext request{handle, isDrive ? &config_.drives[open->device.index] : nullptr,
                            isDrive ? nullptr : &volumes_[open->device.index], record.in, out};
     reply = RequestAccessAllowed(code, open->access) ? AnswerDeviceControl(code, request)
-                                             : Reply::Refused(ErrorCode::AccessDenied);
+                                             : DeviceReply::Failure(ErrorCode::AccessDenied);
   }
   bytesReturned = reply.returned;
   record.returned = reply.returned;

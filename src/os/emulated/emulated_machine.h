@@ -16,7 +16,7 @@
 #include "os/emulated/handle_table.h"
 #include "os/emulated/image_file.h"
 #include "os/emulated/machine.h"
-#include "os/emulated/module_table.h"
+#include "os/driver_model/module_table.h"
 #include "os/emulated/request_log.h"
 
 namespace trelvane::emulated {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/driver_model/module_table.h"
 #include "os/system.h"
 
 namespace trelvane {
@@ -38,15 +39,6 @@ struct RecordedRequest {
   std::u16string verb;         // ShellExecute
   Handle handle = InvalidHandle;  // the handle used (CreateFile: the one returned), telling apart
                                   // several handles open on one device
-};
-
-// How the program has used one module of the machine (LoadLibraryW and friends are not request-log
-// calls, so tests ask here).
-struct ModuleUse {
-  int loads = 0;       // successful LoadLibraryW calls
-  int frees = 0;       // FreeLibrary calls on a loaded handle
-  int lookups = 0;     // GetProcAddress calls, found or not
-  int references = 0;  // loads not yet freed
 };
 
 class EmulatedSystem : public System {

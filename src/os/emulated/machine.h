@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "os/driver_model/module_table.h"
 #include "os/system.h"
 
 namespace trelvane::emulated {
@@ -24,17 +25,12 @@ struct RequestFault {
   bool Refuses() const { return fails || error != 0; }
 };
 
-struct ModuleConfig {
-  bool absent = false;
-  std::vector<std::string> missing;  // entry names, letter case significant as in GetProcAddress
-};
-
 struct SystemConfig {
   OsVersion version{2, 10, 0, 19045, u""};
   int processBits = 64;
   Wow64Answer wow64 = Wow64Answer::No;
   std::u16string programPath = u"C:\\Program Files\\Trelvane\\trelvane.exe";
-  std::map<std::u16string, ModuleConfig> modules;  // keyed by ModuleKey()
+  std::map<std::u16string, ModuleOffer> modules;  // keyed by ModuleKey(); every other module present
   std::optional<SystemTime> clockStart;
   std::optional<std::int64_t> clockStepMs;
   RegionalSettings regional;

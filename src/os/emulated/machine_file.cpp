@@ -7,7 +7,6 @@
 
 #include "os/emulated/emulated_clock.h"
 #include "os/emulated/emulated_machine.h"
-#include "os/emulated/module_table.h"
 #include "text/u16.h"
 
 namespace trelvane::emulated {
@@ -44,11 +43,11 @@ Wow64Answer ParseWow64(ObjectReader& reader) {
   Refuse(field->path, "expected \"false\", \"true\", \"missing\" or \"fails\"");
 }
 
-std::map<std::u16string, ModuleConfig> ParseModules(ObjectReader& reader) {
-  std::map<std::u16string, ModuleConfig> modules;
+std::map<std::u16string, ModuleOffer> ParseModules(ObjectReader& reader) {
+  std::map<std::u16string, ModuleOffer> modules;
   for (const auto& [name, field] : reader.Entries("modules")) {
     ObjectReader module(field);
-    ModuleConfig config;
+    ModuleOffer config;
     config.absent = module.Boolean("absent", false);
     for (const Field& entry : module.Items("missing")) config.missing.push_back(AsString(entry));
     module.RejectUnknownFields();

@@ -11,7 +11,6 @@ namespace trelvane::emulated {
 
 namespace {
 
-constexpr std::uint32_t ErrorNegativeSeek = 131;
 
 bool Overlaps(const WriteFault& fault, std::int64_t offset, std::int64_t size) {
   return size > 0 && offset < fault.to.value_or(std::numeric_limits<std::int64_t>::max()) && fault.from < offset + size;
@@ -71,7 +70,7 @@ bool EmulatedMachine::SetFilePointerEx(Handle handle, std::int64_t offset, std::
   OpenDevice* open = handles_.Find(handle);
   if (open == nullptr) return Finish(record, false, ErrorCode::InvalidHandle);
   record.path = open->path;
-  if (offset < 0) return Finish(record, false, ErrorNegativeSeek);
+  if (offset < 0) return Finish(record, false, ErrorCode::NegativeSeek);
   if (open->device.kind == DeviceKind::Drive) {
     for (const SeekFault& fault : config_.drives[open->device.index].seekFaults)
       if (fault.at == offset) return Finish(record, false, fault.error);

@@ -69,10 +69,6 @@ std::uint32_t HostStatusError(std::uint16_t hostStatus) {
 
 }  // namespace
 
-AtaRegisters AtaRegistersFromBytes(std::span<const std::uint8_t> bytes) {
-  return AtaRegisters{bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6]};
-}
-
 // ATA PASS-THROUGH(16), SAT-4 table 139:
 //   0 opcode 85h | 1 protocol << 1 (EXTEND 0) | 2 flags | 3-4 FEATURES (15:8, 7:0)
 //   5-6 COUNT (15:8, 7:0) | 7-8 LBA (31:24, 7:0) | 9-10 LBA (39:32, 15:8) | 11-12 LBA (47:40, 23:16)

@@ -12,9 +12,6 @@
 
 namespace trelvane::linux_platform {
 
-// Reads the first seven bytes of an IDEREGS block (the order of AtaRegisters).
-AtaRegisters AtaRegistersFromBytes(std::span<const std::uint8_t> bytes);
-
 enum class AtaDataPhase { None, In512 };
 
 using PassThroughCdb = std::array<std::uint8_t, 16>;

@@ -26,38 +26,38 @@ AtaRunner RunnerFor(const OpenDevice& device) {
 
 }  // namespace
 
-IoResult SmartGetVersion(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply SmartGetVersion(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                          std::span<std::uint8_t> out) {
   const auto facts = AtaDiskFacts(device);
-  if (!facts) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!facts) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   return CopyReply(SmartVersionReply(IdeDeviceMap(*facts)), out);
 }
 
-IoResult ScsiGetInquiryData(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply ScsiGetInquiryData(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                             std::span<std::uint8_t> out) {
   const auto described = DescribeBlockDevice(device.rdev);
-  if (!described) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!described) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   const auto address = ScsiAddressFromPath(described->diskSysfsDir);
   const auto inquiry = ReadInquiryData(*described);
-  if (!address || !inquiry) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!address || !inquiry) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   return CopyReply(InquiryDataReply(*address, *inquiry), out);
 }
 
-IoResult SmartReceiveData(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
+DeviceReply SmartReceiveData(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
                           std::span<std::uint8_t> out) {
-  if (!AtaDiskFacts(device)) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!AtaDiskFacts(device)) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   return SmartReceive(in, out, RunnerFor(device));
 }
 
-IoResult SmartSendCommand(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
+DeviceReply SmartSendCommand(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
                           std::span<std::uint8_t> out) {
-  if (!AtaDiskFacts(device)) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!AtaDiskFacts(device)) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   return SmartSend(in, out, RunnerFor(device));
 }
 
-IoResult ScsiMiniport(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
+DeviceReply ScsiMiniport(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
                       std::span<std::uint8_t> out) {
-  if (!AtaDiskFacts(device)) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!AtaDiskFacts(device)) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   return MiniportIdentify(in, out, RunnerFor(device));
 }
 

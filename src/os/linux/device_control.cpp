@@ -33,16 +33,16 @@ constexpr std::array<Request, 13> Requests{{
 
 }  // namespace
 
-IoResult DeviceControl(BackendState& state, OpenDevice& device, std::uint32_t code,
+DeviceReply DeviceControl(BackendState& state, OpenDevice& device, std::uint32_t code,
                        std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
   for (const Request& request : Requests) {
     if (request.code != code) continue;
-    if (!RequestAccessAllowed(code, device.access)) return IoResult::Failure(ErrorCode::AccessDenied);
+    if (!RequestAccessAllowed(code, device.access)) return DeviceReply::Failure(ErrorCode::AccessDenied);
     // The caller may pass one buffer as input and output; handlers read their own copy.
     const std::vector<std::uint8_t> input(in.begin(), in.end());
     return request.handler(state, device, input, out);
   }
-  return IoResult::Failure(ErrorCode::InvalidFunction);
+  return DeviceReply::Failure(ErrorCode::InvalidFunction);
 }
 
 }  // namespace trelvane::linux_platform

@@ -3,7 +3,6 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 
-#include <algorithm>
 #include <cerrno>
 
 #include "os/bytes.h"
@@ -15,21 +14,14 @@ namespace trelvane::linux_platform {
 
 namespace {
 
-constexpr std::uint32_t PropertyStandardQuery = 0;
-constexpr std::uint32_t PropertyExistsQuery = 1;
-constexpr std::size_t DescriptorHeaderBytes = 8;  // STORAGE_DESCRIPTOR_HEADER: Version, Size
 constexpr int MaxStackDepth = 8;                  // dm over md over partitions ...
 
-IoResult ErrnoFailure(const OpenDevice& device, int error) {
-  return IoResult::Failure(ErrorFromErrno(error, GatherErrnoFacts(device.fd.Get(), device.rdev, error)));
+DeviceReply ErrnoFailure(const OpenDevice& device, int error) {
+  return DeviceReply::Failure(ErrorFromErrno(error, GatherErrnoFacts(device.fd.Get(), device.rdev, error)));
 }
 
-// A descriptor reply may be cut to the caller's buffer; its Size field still tells the whole size.
-IoResult CopyDescriptor(std::span<const std::uint8_t> reply, std::span<std::uint8_t> out) {
-  if (out.size() < DescriptorHeaderBytes) return IoResult::Failure(ErrorCode::InsufficientBuffer);
-  const std::size_t count = std::min(out.size(), reply.size());
-  std::copy_n(reply.begin(), count, out.begin());
-  return IoResult::Success(static_cast<std::uint32_t>(count));
+DeviceReply Descriptor(std::span<const std::uint8_t> reply, std::span<std::uint8_t> out) {
+  return CopyDescriptor(reply, static_cast<std::uint32_t>(reply.size()), out);
 }
 
 // The block device under a device-mapper or md device: its first slave, followed down.
@@ -48,7 +40,7 @@ std::optional<BlockDevice> UnderlyingDevice(BlockDevice device) {
 
 }  // namespace
 
-IoResult GetDriveGeometry(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply GetDriveGeometry(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                           std::span<std::uint8_t> out) {
   int sectorSize = 0;
   std::uint64_t length = 0;
@@ -59,42 +51,37 @@ IoResult GetDriveGeometry(BackendState&, OpenDevice& device, std::span<const std
   return CopyReply(GeometryReply(static_cast<std::uint32_t>(sectorSize), length, removable), out);
 }
 
-IoResult GetLengthInfo(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply GetLengthInfo(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                        std::span<std::uint8_t> out) {
   std::uint64_t length = 0;
   if (ioctl(device.fd.Get(), BLKGETSIZE64, &length) != 0) return ErrnoFailure(device, errno);
   return CopyReply(LengthReply(length), out);
 }
 
-// STORAGE_PROPERTY_QUERY: PropertyId 0 (0 device, 1 adapter) | QueryType 4 (0 standard, 1 exists).
-IoResult QueryProperty(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
-                       std::span<std::uint8_t> out) {
-  if (in.size() < 8) return IoResult::Failure(ErrorCode::InvalidParameter);
-  const std::uint32_t property = ReadU32LE(in, 0);
-  const std::uint32_t queryType = ReadU32LE(in, 4);
-  if (property != StorageProperty::Device && property != StorageProperty::Adapter)
-    return IoResult::Failure(ErrorCode::NotSupported);
-  if (queryType == PropertyExistsQuery) return IoResult::Success();
-  if (queryType != PropertyStandardQuery) return IoResult::Failure(ErrorCode::InvalidParameter);
-
+DeviceReply QueryProperty(BackendState&, OpenDevice& device, std::span<const std::uint8_t> in,
+                          std::span<std::uint8_t> out) {
+  const auto read = ReadPropertyQuery(in);
+  if (const auto* refused = std::get_if<DeviceReply>(&read)) return *refused;
+  const PropertyQuery query = std::get<PropertyQuery>(read);
+  if (query.existsOnly) return DeviceReply::Success();
   const auto described = DescribeBlockDevice(device.rdev);
-  if (!described) return IoResult::Failure(ErrorCode::DevNotExist);
+  if (!described) return DeviceReply::Failure(ErrorCode::DevNotExist);
   const DiskFacts facts = ReadDiskFacts(*described);
-  if (property == StorageProperty::Adapter) return CopyDescriptor(AdapterDescriptorReply(facts.adapter), out);
+  if (query.property == StorageProperty::Adapter) return Descriptor(AdapterDescriptorReply(facts.adapter), out);
   const DeviceStrings strings = ReadDeviceStrings(*described, facts, device.fd.Get());
-  return CopyDescriptor(DeviceDescriptorReply(strings, facts.device), out);
+  return Descriptor(DeviceDescriptorReply(strings, facts.device), out);
 }
 
 // {7, the drive number of its disk, its partition number (0 for a whole disk)}. A device on a disk
 // outside the drive list has no drive number and fails, so it can never be taken for a listed drive.
-IoResult GetDeviceNumber(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply GetDeviceNumber(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
                          std::span<std::uint8_t> out) {
   const auto described = DescribeBlockDevice(device.rdev);
-  if (!described) return IoResult::Failure(ErrorCode::DevNotExist);
+  if (!described) return DeviceReply::Failure(ErrorCode::DevNotExist);
   const auto underlying = UnderlyingDevice(*described);
-  if (!underlying) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!underlying) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   const auto number = state.Drives().NumberOf(underlying->diskRdev);
-  if (!number) return IoResult::Failure(ErrorCode::InvalidFunction);
+  if (!number) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   const std::uint32_t partition = underlying->isPartition ? underlying->partitionNumber : 0;
   return CopyReply(DeviceNumberReply(FileDeviceDisk, *number, partition), out);
 }

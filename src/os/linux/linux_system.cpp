@@ -13,7 +13,7 @@
 #include "os/linux/disk_claim.h"
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
-#include "os/linux/modules.h"
+#include "os/linux/module_catalog.h"
 #include "os/linux/remount.h"
 #include "os/linux/requests.h"
 #include "os/linux/shell_open.h"
@@ -28,7 +28,6 @@ namespace {
 
 using namespace linux_platform;
 
-constexpr std::uint32_t ErrorNegativeSeek = 131;
 
 // Open flags for the platform's access: exclusive writers go around the page cache so that every
 // write reports its own error; a query-only open must not wait for a medium.
@@ -69,7 +68,7 @@ class LinuxSystem final : public System {
     bytesReturned = 0;
     OpenDevice* device = state_.handles.Find(handle);
     if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
-    const IoResult result = linux_platform::DeviceControl(state_, *device, code, in, out);
+    const DeviceReply result = linux_platform::DeviceControl(state_, *device, code, in, out);
     bytesReturned = result.returned;
     lastError_ = result.ok ? ErrorCode::Success : result.error;
     return result.ok;
@@ -98,7 +97,7 @@ class LinuxSystem final : public System {
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override {
     OpenDevice* device = state_.handles.Find(handle);
     if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
-    if (offset < 0) return Failed(ErrorNegativeSeek);
+    if (offset < 0) return Failed(ErrorCode::NegativeSeek);
     device->position = offset;
     newPosition = offset;
     lastError_ = ErrorCode::Success;
@@ -145,9 +144,9 @@ class LinuxSystem final : public System {
 
   ModuleHandle LoadLibraryW(const std::u16string& name) override { return modules_.Load(name, lastError_); }
   EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) override {
-    return modules_.Find(module, name, lastError_);
+    return modules_.Lookup(module, name, lastError_);
   }
-  void FreeLibrary(ModuleHandle) override {}
+  void FreeLibrary(ModuleHandle module) override { modules_.Free(module); }
 
   void ShellExecuteW(const std::u16string& verb, const std::u16string& file, int) override {
     if (const auto command = ShellCommand(verb, file, FindOnPath)) StartDetached(*command);
@@ -194,7 +193,7 @@ class LinuxSystem final : public System {
 
   std::string argv0_;
   BackendState state_;
-  ModuleTable modules_;
+  ModuleTable modules_{LinuxModuleCatalog()};
   std::uint32_t lastError_ = ErrorCode::Success;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// The Linux backend's choices within the shared reply layouts (platform/reply_layouts.h): the facts
+// The Linux backend's choices within the shared reply layouts (os/driver_model/reply_layouts.h): the facts
 // it gathers from sysfs and the device fill them; only the SMART capabilities are fixed here.
 
 #include <array>

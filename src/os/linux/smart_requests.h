@@ -9,7 +9,7 @@
 #include <span>
 
 #include "os/linux/ata_passthrough.h"
-#include "os/linux/io_result.h"
+#include "os/driver_model/device_reply.h"
 
 namespace trelvane::linux_platform {
 
@@ -24,8 +24,8 @@ struct AtaCommandResult {
 using AtaRunner = std::function<AtaCommandResult(const AtaRegisters& regs, AtaDataPhase phase,
                                                  bool checkCondition, std::span<std::uint8_t> data)>;
 
-IoResult SmartReceive(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
-IoResult SmartSend(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
-IoResult MiniportIdentify(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
+DeviceReply SmartReceive(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
+DeviceReply SmartSend(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
+DeviceReply MiniportIdentify(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const AtaRunner& run);
 
 }  // namespace trelvane::linux_platform

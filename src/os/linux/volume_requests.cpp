@@ -20,25 +20,25 @@ namespace trelvane::linux_platform {
 namespace {
 
 // BLKRRPART; EBUSY (a partition still open somewhere) is not a failure of the request.
-IoResult RereadPartitions(int fd) {
-  if (ioctl(fd, BLKRRPART) == 0 || errno == EBUSY) return IoResult::Success();
-  return IoResult::Failure(ErrorFromErrno(errno));
+DeviceReply RereadPartitions(int fd) {
+  if (ioctl(fd, BLKRRPART) == 0 || errno == EBUSY) return DeviceReply::Success();
+  return DeviceReply::Failure(ErrorFromErrno(errno));
 }
 
 }  // namespace
 
-IoResult LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
                            std::span<std::uint8_t>) {
-  if (device.lockFd.IsOpen()) return IoResult::Success();
+  if (device.lockFd.IsOpen()) return DeviceReply::Success();
   LockOutcome outcome = LockVolume(device.rdev, device.nodePath);
-  if (!outcome.heldFd.IsOpen()) return IoResult::Failure(outcome.error);
+  if (!outcome.heldFd.IsOpen()) return DeviceReply::Failure(outcome.error);
   device.lockFd = std::move(outcome.heldFd);
   device.unmounted = outcome.unmounted;
-  return IoResult::Success();
+  return DeviceReply::Success();
 }
 
-IoResult NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
-  return IoResult::Success();
+DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+  return DeviceReply::Success();
 }
 
 // The kernel refuses a re-read while any partition of the disk is open, and the volumes locked for
@@ -46,13 +46,13 @@ IoResult NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, 
 // holds locks on the disk the re-read waits for the last of them to close.
 // It follows the zero fill, so the drive's claim of the disk ends here too: the locks that share the
 // claim keep the partitions unmounted until they are released.
-IoResult UpdateProperties(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
-                          std::span<std::uint8_t>) {
+DeviceReply UpdateProperties(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
+                             std::span<std::uint8_t>) {
   ReleaseClaim(device);
-  if (device.rdev != device.diskRdev) return IoResult::Success();  // a partition has no table
+  if (device.rdev != device.diskRdev) return DeviceReply::Success();  // a partition has no table
   if (state.handles.HasLockOnDisk(device.diskRdev)) {
     state.pendingRescans.insert(device.diskRdev);
-    return IoResult::Success();
+    return DeviceReply::Success();
   }
   return RereadPartitions(device.fd.Get());
 }

@@ -1,22 +1,25 @@
-#include "os/emulated/module_table.h"
+#include "os/driver_model/module_table.h"
 
 #include <algorithm>
 #include <utility>
 
+#include "os/win_constants.h"
 #include "text/u16.h"
 
-namespace trelvane::emulated {
+namespace trelvane {
 
 namespace {
-
-constexpr std::uint32_t ErrorModuleNotFound = 126;
-constexpr std::uint32_t ErrorProcNotFound = 127;
-constexpr std::uint32_t ErrorInvalidHandle = 6;
 
 // Module handles are spaced apart like load addresses, far above the values below 32 that
 // LoadLibraryW's callers take for failure.
 constexpr ModuleHandle FirstModuleHandle = 0x10000000;
 constexpr ModuleHandle ModuleSpacing = 0x100000;
+constexpr EntryAddress FirstEntryOffset = 0x1000;
+constexpr EntryAddress EntrySpacing = 16;
+
+bool Lists(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
 
 }  // namespace
 
@@ -28,13 +31,25 @@ std::u16string ModuleKey(std::u16string_view name) {
   return key;
 }
 
-ModuleTable::ModuleTable(std::map<std::u16string, ModuleConfig> modules) : config_(std::move(modules)) {}
+ModuleTable::ModuleTable(ModuleCatalog catalog) : catalog_(std::move(catalog)) {}
+
+const ModuleOffer* ModuleTable::OfferFor(const std::u16string& key) const {
+  const auto offer = catalog_.modules.find(key);
+  return offer == catalog_.modules.end() ? nullptr : &offer->second;
+}
+
+bool ModuleTable::HasEntry(const std::u16string& key, const std::string& entry) const {
+  const ModuleOffer* offer = OfferFor(key);
+  if (offer == nullptr) return true;
+  if (offer->only && !Lists(*offer->only, entry)) return false;
+  return !Lists(offer->missing, entry);
+}
 
 ModuleHandle ModuleTable::Load(const std::u16string& name, std::uint32_t& error) {
   const std::u16string key = ModuleKey(name);
-  const auto config = config_.find(key);
-  if (config != config_.end() && config->second.absent) {
-    error = ErrorModuleNotFound;
+  const ModuleOffer* offer = OfferFor(key);
+  if (offer == nullptr ? !catalog_.othersPresent : offer->absent) {
+    error = ErrorCode::ModuleNotFound;
     return 0;
   }
   auto [module, inserted] = modules_.try_emplace(key);
@@ -44,7 +59,7 @@ ModuleHandle ModuleTable::Load(const std::u16string& name, std::uint32_t& error)
   }
   ++module->second.use.loads;
   ++module->second.use.references;
-  error = 0;
+  error = ErrorCode::Success;
   return module->second.handle;
 }
 
@@ -57,19 +72,17 @@ ModuleTable::Module* ModuleTable::Loaded(ModuleHandle handle) {
 EntryAddress ModuleTable::Lookup(ModuleHandle handle, const std::string& entry, std::uint32_t& error) {
   Module* module = Loaded(handle);
   if (module == nullptr) {
-    error = ErrorInvalidHandle;
+    error = ErrorCode::InvalidHandle;
     return 0;
   }
   ++module->use.lookups;
-  const auto config = config_.find(module->key);
-  if (config != config_.end() && std::find(config->second.missing.begin(), config->second.missing.end(),
-                                           entry) != config->second.missing.end()) {
-    error = ErrorProcNotFound;
+  if (!HasEntry(module->key, entry)) {
+    error = ErrorCode::ProcNotFound;
     return 0;
   }
   auto [address, inserted] = module->entries.try_emplace(entry, 0);
-  if (inserted) address->second = handle + 0x1000 + 16 * (module->entries.size() - 1);
-  error = 0;
+  if (inserted) address->second = handle + FirstEntryOffset + EntrySpacing * (module->entries.size() - 1);
+  error = ErrorCode::Success;
   return address->second;
 }
 
@@ -86,4 +99,4 @@ ModuleUse ModuleTable::Usage(const std::u16string& name) const {
   return module == modules_.end() ? ModuleUse{} : module->second.use;
 }
 
-}  // namespace trelvane::emulated
+}  // namespace trelvane
