@@ -61,7 +61,10 @@ bool ConsolePrompt::Ask(const std::u16string& question) {
   std::fputs("Введите \"да\" или \"yes\", чтобы продолжить: ", stderr);
   std::fflush(stderr);
   std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  if (!std::getline(std::cin, answer)) {
+    std::fputs("\n", stderr);  // no answer came: end the question's line
+    return false;
+  }
   const std::u16string word = CyrillicLower(AsciiLower(Trim(FromUtf8(answer))));
   return word == u"да" || word == u"yes";
 }
