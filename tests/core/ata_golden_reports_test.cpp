@@ -11,13 +11,14 @@
 
 #include "ata/device_details.h"
 #include "ata/smart_report.h"
-#include "ata_machine.h"
+#include "os/win_constants.h"
+#include "program_bench.h"
 #include "test_support.h"
 
 namespace trelvane {
 namespace {
 
-using testing::AtaMachine;
+using testing::ProgramBench;
 
 void ExpectGolden(const std::vector<std::u16string>& lines, const std::string& golden) {
   const std::string actual = testing::JoinedUtf8(lines);
@@ -42,7 +43,7 @@ const RealDrive RealDrives[] = {
 TEST(GoldenReports, RealDrivesDetailsAndSmart) {
   for (const RealDrive& drive : RealDrives) {
     SCOPED_TRACE(drive.name);
-    AtaMachine machine(LoadEmulatedMachine(testing::TestDataFile("machines/ata-real-drives.json")));
+    ProgramBench machine(LoadEmulatedMachine(testing::TestDataFile("machines/ata-real-drives.json")));
     machine.SelectProbedDrive(drive.number);
     ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
     ExpectGolden(machine.sink.lines, "details/" + drive.name + ".txt");
@@ -82,7 +83,7 @@ TEST(GoldenReports, AllZeroIdentifyAndThirtyAttributes) {
     for (std::size_t b = 0; b < 6; ++b) record[5 + b] = static_cast<std::uint8_t>(raw >> (8 * b));
   }
   smart[2 + 12 * 30] = 7;  // a thirty-first record, never read
-  AtaMachine machine(MachineWithBlocks(folder, {}, smart));
+  ProgramBench machine(MachineWithBlocks(folder, {}, smart));
   machine.SelectProbedDrive(5);
   ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
   ExpectGolden(machine.sink.lines, "details/all-zero-identify.txt");

@@ -11,25 +11,26 @@
 #include "ata/ata_transport.h"
 #include "ata/device_details.h"
 #include "ata/smart_report.h"
-#include "ata_machine.h"
+#include "os/win_constants.h"
+#include "program_bench.h"
 #include "os/bytes.h"
 #include "test_support.h"
 
 namespace trelvane {
 namespace {
 
-using testing::AtaMachine;
+using testing::ProgramBench;
 using Block = std::array<std::uint8_t, 512>;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr const char* DriveFile = "ST320410A--3.39";
 
 // One drive 0 carrying a real drive's IDENTIFY and SMART blocks, plus `fields` (JSON members).
-AtaMachine OneDrive(const std::string& fields = "") {
+ProgramBench OneDrive(const std::string& fields = "") {
   const std::string json = std::string(R"({"system": {"clock": "2026-12-07T10:15:30.250", "clock_step_ms": 0},)") +
                            R"("drives": [{"number": 0, "identify": ")" + DriveFile + R"(.identify.bin", "smart": ")" +
                            DriveFile + R"(.smart.bin")" + fields + "}]}";
-  return AtaMachine(EmulatedMachineFromJson(json, testing::RealDriveFile("").parent_path()));
+  return ProgramBench(EmulatedMachineFromJson(json, testing::RealDriveFile("").parent_path()));
 }
 
 Block FileBlock(const std::string& suffix) {
@@ -67,7 +68,7 @@ std::vector<std::uint8_t> Features(const std::vector<RecordedRequest>& requests)
 }
 
 TEST(IdentifyDevice, SmartPathSendsDriveNumberZeroEvenForASlave) {
-  AtaMachine machine = OneDrive();
+  ProgramBench machine = OneDrive();
   machine.SelectDrive(0, 3, 1);
   Block data{};
   ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 1, data));
@@ -81,7 +82,7 @@ TEST(IdentifyDevice, SmartPathSendsDriveNumberZeroEvenForASlave) {
 }
 
 TEST(IdentifyDevice, RefusedVersionGoesStraightToTheMiniportWithTheSelector) {
-  AtaMachine machine = OneDrive(R"(, "smart_version": null)");
+  ProgramBench machine = OneDrive(R"(, "smart_version": null)");
   machine.SelectDrive(0, 3, 1);
   Block data{};
   ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 1, data));
@@ -102,7 +103,7 @@ TEST(IdentifyDevice, RefusedVersionGoesStraightToTheMiniportWithTheSelector) {
 }
 
 TEST(IdentifyDevice, RefusedReceiveFallsBackToTheMiniport) {
-  AtaMachine machine = OneDrive(R"(, "identify_rcv_error": 1)");
+  ProgramBench machine = OneDrive(R"(, "identify_rcv_error": 1)");
   machine.SelectDrive(0, 11, 0);
   Block data{};
   ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 0, data));
@@ -117,7 +118,7 @@ TEST(IdentifyDevice, RefusedReceiveFallsBackToTheMiniport) {
 TEST(IdentifyDevice, MiniportAnswerMustCoverHeadersAndData) {
   for (const std::uint32_t answer : {555u, 556u}) {
     SCOPED_TRACE(answer);
-    AtaMachine machine = OneDrive(R"(, "smart_version": null, "miniport_bytes": )" + std::to_string(answer));
+    ProgramBench machine = OneDrive(R"(, "smart_version": null, "miniport_bytes": )" + std::to_string(answer));
     machine.SelectDrive(0, 11, 0);
     Block data;
     data.fill(0xAA);
@@ -132,7 +133,7 @@ TEST(IdentifyDevice, MiniportAnswerMustCoverHeadersAndData) {
 }
 
 TEST(SmartCommands, EnableAndDisableCarryTheSelectorTwice) {
-  AtaMachine machine = OneDrive();
+  ProgramBench machine = OneDrive();
   machine.SelectDrive(0, 3, 1);
   EXPECT_TRUE(EnableSmart(*machine.system, machine.state.DriveHandle.Get(), 0));
   EXPECT_TRUE(DisableSmart(*machine.system, machine.state.DriveHandle.Get(), 1));
@@ -145,7 +146,7 @@ TEST(SmartCommands, EnableAndDisableCarryTheSelectorTwice) {
 }
 
 TEST(ReadSmartData, ReceiveRequestLayoutAndData) {
-  AtaMachine machine = OneDrive();
+  ProgramBench machine = OneDrive();
   machine.SelectDrive(0, 3, 1);
   Block data{};
   ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 1, data));
@@ -158,7 +159,7 @@ TEST(ReadSmartData, ReceiveRequestLayoutAndData) {
 }
 
 TEST(ReadSmartData, RefusedReceiveIsTriedOnceMoreThroughSend) {
-  AtaMachine machine = OneDrive(R"(, "smart_rcv_error": 1)");
+  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1)");
   machine.SelectDrive(0, 11, 0);
   Block data{};
   ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data));
@@ -170,7 +171,7 @@ TEST(ReadSmartData, RefusedReceiveIsTriedOnceMoreThroughSend) {
 }
 
 TEST(ReadSmartData, BothRefusedLeavesTheBufferAsItWas) {
-  AtaMachine machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 87)");
+  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 87)");
   machine.SelectDrive(0, 11, 0);
   Block data;
   data.fill(0x5A);
@@ -183,7 +184,7 @@ TEST(ReadSmartData, DataAreTheLast512BytesBeforeTheReturnedCount) {
   // 1039 and 512 bytes returned: accepted, the data end at the count; 511: a failure, then SEND.
   for (const std::uint32_t answer : {1039u, 512u, 511u}) {
     SCOPED_TRACE(answer);
-    AtaMachine machine = OneDrive(R"(, "smart_send_error": 87, "smart_rcv_bytes": )" + std::to_string(answer));
+    ProgramBench machine = OneDrive(R"(, "smart_send_error": 87, "smart_rcv_bytes": )" + std::to_string(answer));
     machine.SelectDrive(0, 11, 0);
     Block data{};
     const bool ok = ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data);
@@ -194,7 +195,7 @@ TEST(ReadSmartData, DataAreTheLast512BytesBeforeTheReturnedCount) {
 }
 
 TEST(ShowDeviceDetails, AtaBusDriveRefusingIdentifyIsAskedTwice) {
-  AtaMachine machine = AtaMachine(EmulatedMachineFromJson(
+  ProgramBench machine = ProgramBench(EmulatedMachineFromJson(
       R"({"system": {"clock": "2026-12-07T10:15:30.250", "clock_step_ms": 0}, "drives": [{"number": 0}]})", "."));
   machine.SelectDrive(0, 3, 0);
   ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
@@ -215,7 +216,7 @@ TEST(ShowDeviceDetails, AtaBusDriveRefusingIdentifyIsAskedTwice) {
 }
 
 TEST(ShowDeviceDetails, OtherBusDriveRefusingIdentifyIsAskedOnce) {
-  AtaMachine machine = AtaMachine(EmulatedMachineFromJson(R"({"drives": [{"number": 0}]})", "."));
+  ProgramBench machine = ProgramBench(EmulatedMachineFromJson(R"({"drives": [{"number": 0}]})", "."));
   machine.SelectDrive(0, 7, 0);
   ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
   EXPECT_EQ(machine.Controls().size(), 3u);
@@ -224,7 +225,7 @@ TEST(ShowDeviceDetails, OtherBusDriveRefusingIdentifyIsAskedOnce) {
 }
 
 TEST(ShowSmartData, AtaBusDriveRefusingEnableIsNotReadButStillDisabled) {
-  AtaMachine machine = OneDrive(R"(, "smart_enable_error": 1)");
+  ProgramBench machine = OneDrive(R"(, "smart_enable_error": 1)");
   machine.SelectDrive(0, 3, 1);
   ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
   const auto requests = machine.Controls();
@@ -237,7 +238,7 @@ TEST(ShowSmartData, AtaBusDriveRefusingEnableIsNotReadButStillDisabled) {
 }
 
 TEST(ShowSmartData, AtaBusDriveIsEnabledReadAndDisabled) {
-  AtaMachine machine = OneDrive(R"(, "smart_disable_error": 1)");
+  ProgramBench machine = OneDrive(R"(, "smart_disable_error": 1)");
   machine.SelectDrive(0, 3, 0);
   ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
   const auto requests = machine.Controls();
@@ -249,7 +250,7 @@ TEST(ShowSmartData, AtaBusDriveIsEnabledReadAndDisabled) {
 }
 
 TEST(ShowSmartData, OtherBusDriveIsOnlyRead) {
-  AtaMachine machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 1)");
+  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 1)");
   machine.SelectDrive(0, 11, 0);
   ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
   EXPECT_EQ(Features(machine.Controls()), (std::vector<std::uint8_t>{0xD0, 0xD0}));
@@ -257,7 +258,7 @@ TEST(ShowSmartData, OtherBusDriveIsOnlyRead) {
 }
 
 TEST(ShowSmartData, EachCallAppendsACompleteReport) {
-  AtaMachine machine = OneDrive();
+  ProgramBench machine = OneDrive();
   machine.SelectDrive(0, 11, 0);
   ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
   const std::vector<std::u16string> first = machine.sink.lines;

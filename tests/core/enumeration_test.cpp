@@ -2,16 +2,14 @@
 
 #include "device/enumeration.h"
 #include "device/volumes.h"
-#include "os/emulated/emulated_system.h"
-#include "recording_views.h"
-#include "test_support.h"
+#include "program_bench.h"
 
 namespace trelvane {
 namespace {
 
-struct Enumeration {
-  explicit Enumeration(const std::string& machine)
-      : system(EmulatedMachineFromJson(machine, ".")), log(*system, state.DebugMode) {
+// Enumerates the drives of a machine on the bench; `ended` when a probe ended the program.
+struct Enumeration : testing::ProgramBench {
+  explicit Enumeration(const std::string& machine) : ProgramBench(machine) {
     try {
       EnumerateDrives(*system, log, boxes, windows, state);
     } catch (const ProgramTermination&) {
@@ -20,17 +18,11 @@ struct Enumeration {
   }
   std::vector<std::u16string> OpenedPaths() const {
     std::vector<std::u16string> paths;
-    for (const auto& request : system->Requests())
-      if (request.call == "CreateFile" && request.path.starts_with(u"\\\\.\\PhysicalDrive")) paths.push_back(request.path);
+    for (const auto& request : Requests("CreateFile"))
+      if (request.path.starts_with(u"\\\\.\\PhysicalDrive")) paths.push_back(request.path);
     return paths;
   }
-
-  std::unique_ptr<EmulatedSystem> system;
-  ProgramState state;
-  DiagnosticLog log;
-  testing::RecordingBoxes boxes;
-  testing::RecordingStartupWindows windows;
-  bool ended = false;  // a probe ended the program
+  bool ended = false;
 };
 
 TEST(EnumerateDrives, KeepsFoundDrivesInOrderOfTheirNumbers) {

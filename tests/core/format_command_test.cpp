@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "format/format_command.h"
-#include "format_fakes.h"
+#include "program_bench.h"
 #include "os/win_constants.h"
 
 namespace trelvane::testing {
@@ -20,15 +20,15 @@ using Events = std::vector<std::string>;
 constexpr std::int64_t Length = 4 * 65536;
 
 // Drive 0 (4 blocks, imaged) carries C: and E:; `eMore` adds faults to E:.
-FormatBench CommandBench(const std::string& eMore = "", const std::string& moreSystem = "") {
+ProgramBench CommandBench(const std::string& eMore = "", const std::string& moreSystem = "") {
   const std::string drives = R"([{"number": 0, "length": 262144, "image": "d0.img"}])";
   const std::string volumes = R"([{"root": "C:\\", "device_number": 0, "partition": 1},
                                   {"root": "E:\\", "device_number": 0, "partition": 2)" + eMore + "}]";
-  return FormatBench(MachineJson(drives, volumes, 0, moreSystem), Length / 512, 512, {{"d0.img", Length, 0}});
+  return ProgramBench(MachineJson(drives, volumes, 0, moreSystem), SelectedDisk{Length / 512}, {{"d0.img", Length, 0}});
 }
 
-FormatCommandOutcome Format(FormatBench& bench) {
-  return FormatCommand(*bench.system, bench.state, *bench.log, bench.view, bench.controls, bench.dialogs);
+FormatCommandOutcome Format(ProgramBench& bench) {
+  return FormatCommand(*bench.system, bench.state, bench.log, bench.view, bench.controls, bench.dialogs);
 }
 
 const Texts Header{u" ",
@@ -44,7 +44,7 @@ Texts With(Texts first, const Texts& more) {
 }
 
 // Index of the first request matching `call` (and `path`/`code` when given); -1 when none.
-std::ptrdiff_t Find(const FormatBench& bench, const std::string& call, const std::u16string& path = u"",
+std::ptrdiff_t Find(const ProgramBench& bench, const std::string& call, const std::u16string& path = u"",
                     std::uint32_t code = 0) {
   const auto& requests = bench.system->Requests();
   const auto found = std::find_if(requests.begin(), requests.end(), [&](const RecordedRequest& request) {
@@ -54,7 +54,7 @@ std::ptrdiff_t Find(const FormatBench& bench, const std::string& call, const std
 }
 
 // Index of the close of the handle that locked `volume`; -1 when it was not closed.
-std::ptrdiff_t FindReleaseOf(const FormatBench& bench, const std::u16string& volume) {
+std::ptrdiff_t FindReleaseOf(const ProgramBench& bench, const std::u16string& volume) {
   const auto& requests = bench.system->Requests();
   const auto lockOpen = std::find_if(requests.begin(), requests.end(), [&](const RecordedRequest& request) {
     return request.call == "CreateFile" && request.path == volume && request.access == Access::GenericRead;
@@ -67,7 +67,7 @@ std::ptrdiff_t FindReleaseOf(const FormatBench& bench, const std::u16string& vol
 }
 
 TEST(FormatCommand, AsksForConfirmationWithTheDriveTitle) {
-  FormatBench bench = CommandBench();
+  ProgramBench bench = CommandBench();
   Format(bench);
   ASSERT_EQ(bench.dialogs.taskDialogs.size(), 1u);
   const TaskDialogCall& call = bench.dialogs.taskDialogs[0];
@@ -83,7 +83,7 @@ TEST(FormatCommand, AsksForConfirmationWithTheDriveTitle) {
 
 TEST(FormatCommand, AnyAnswerButYesDoesNothingAtAll) {
   for (const int pressed : {PressedButton::Cancel, PressedButton::Ok, PressedButton::Close, 0}) {
-    FormatBench bench = CommandBench();
+    ProgramBench bench = CommandBench();
     bench.dialogs.pressed = pressed;
     const FormatCommandOutcome outcome = Format(bench);
     EXPECT_FALSE(outcome.confirmed);
@@ -95,7 +95,7 @@ TEST(FormatCommand, AnyAnswerButYesDoesNothingAtAll) {
 }
 
 TEST(FormatCommand, MissingTaskDialogCountsAsRefusal) {
-  FormatBench bench = CommandBench("", R"(, "modules": {"comctl32.dll": {"absent": true}})");
+  ProgramBench bench = CommandBench("", R"(, "modules": {"comctl32.dll": {"absent": true}})");
   EXPECT_FALSE(Format(bench).confirmed);
   EXPECT_TRUE(bench.dialogs.taskDialogs.empty());
   EXPECT_TRUE(bench.formatLog.lines.empty());
@@ -103,7 +103,7 @@ TEST(FormatCommand, MissingTaskDialogCountsAsRefusal) {
 }
 
 TEST(FormatCommand, FullRunLogsHeaderRunAndReminderAndRestoresTheControls) {
-  FormatBench bench = CommandBench();
+  ProgramBench bench = CommandBench();
   const FormatCommandOutcome outcome = Format(bench);
 
   EXPECT_TRUE(outcome.confirmed);
@@ -137,7 +137,7 @@ TEST(FormatCommand, FullRunLogsHeaderRunAndReminderAndRestoresTheControls) {
 }
 
 TEST(FormatCommand, LockRefusalWritesNothingAndLogsNoReminder) {
-  FormatBench bench = CommandBench(R"(, "lock_error": 5)");
+  ProgramBench bench = CommandBench(R"(, "lock_error": 5)");
   const FormatCommandOutcome outcome = Format(bench);
 
   EXPECT_TRUE(outcome.confirmed);
@@ -164,7 +164,7 @@ TEST(FormatCommand, ExceptionDuringTheRunReleasesTheLockedVolumes) {
   const std::vector<std::function<void()>> failures{[] { throw ProgramTermination{3}; },
                                                     [] { throw std::runtime_error("device gone"); }};
   for (const auto& fail : failures) {
-    FormatBench bench = CommandBench();
+    ProgramBench bench = CommandBench();
     bench.view.onProcessMessages = [&](int) { fail(); };
     EXPECT_ANY_THROW(Format(bench));
     EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
@@ -175,7 +175,7 @@ TEST(FormatCommand, ExceptionDuringTheRunReleasesTheLockedVolumes) {
 }
 
 TEST(FormatCommand, StopDuringTheRunIsFollowedByTheCleanUpAndTheReminder) {
-  FormatBench bench = CommandBench();
+  ProgramBench bench = CommandBench();
   bench.view.onProcessMessages = [&](int call) {
     if (call == 3) bench.state.StopRequested = true;
   };
@@ -192,7 +192,7 @@ TEST(FormatCommand, StopDuringTheRunIsFollowedByTheCleanUpAndTheReminder) {
 
 TEST(FormatCommand, QuickWipeChoiceIsReadOnceBeforeTheConfirmation) {
   const std::int64_t length = 16 * 1048576;
-  FormatBench bench(MachineJson(R"([{"number": 0, "length": 16777216}])"), length / 512);
+  ProgramBench bench(MachineJson(R"([{"number": 0, "length": 16777216}])"), SelectedDisk{length / 512});
   bench.controls.quickWipe = true;
   bench.dialogs.whileShown = [&] { bench.controls.quickWipe = false; };
   const FormatCommandOutcome outcome = Format(bench);
@@ -206,7 +206,7 @@ TEST(FormatCommand, QuickWipeChoiceIsReadOnceBeforeTheConfirmation) {
 }
 
 TEST(FormatCommand, TwoCommandsInARowGiveTwoHeaderBlocks) {
-  FormatBench bench = CommandBench();
+  ProgramBench bench = CommandBench();
   Format(bench);
   const std::size_t first = bench.formatLog.lines.size();
   const FormatCommandOutcome second = Format(bench);

@@ -60,18 +60,6 @@ TEST(ProgressText, Captions) {
   EXPECT_EQ(SpeedCaptionText(1234.96, u','), u"1235,0 МБ/с");
 }
 
-TEST(WriteErrors, OneTextPerCodeAndOnlyUnplugCodesEndTheRun) {
-  EXPECT_EQ(WriteErrorText(2), u"Носитель был отключен");
-  EXPECT_EQ(WriteErrorText(19), u"Носитель защищен от записи");
-  EXPECT_EQ(WriteErrorText(21), u"Устройство не готово (тайм-аут)");
-  EXPECT_EQ(WriteErrorText(55), u"Носитель был отключен");
-  EXPECT_EQ(WriteErrorText(121), u"Устройство не готово (тайм-аут)");
-  EXPECT_EQ(WriteErrorText(1117), u"Ошибка устройства ввода-вывода");
-  EXPECT_EQ(WriteErrorText(5), u"");
-  for (const std::uint32_t code : {2u, 55u}) EXPECT_TRUE(DeviceIsGone(code)) << code;
-  for (const std::uint32_t code : {0u, 5u, 19u, 21u, 121u, 1117u, 1167u}) EXPECT_FALSE(DeviceIsGone(code)) << code;
-}
-
 TEST(PlanWipeExtents, WholeDriveOrHeadAndTail) {
   using Extents = std::vector<WipeExtent>;
   EXPECT_EQ(PlanWipeExtents(0, false), Extents{});

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "format/volume_lock.h"
-#include "format_fakes.h"
+#include "program_bench.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
 
@@ -26,12 +26,12 @@ std::string Volumes(const std::string& eMore = "") {
 
 const std::string TwoDrives = R"([{"number": 0, "length": 1048576}, {"number": 1, "length": 1048576}])";
 
-FormatBench LockBench(const std::string& eMore = "") {
-  return FormatBench(MachineJson(TwoDrives, Volumes(eMore)), 2048);
+ProgramBench LockBench(const std::string& eMore = "") {
+  return ProgramBench(MachineJson(TwoDrives, Volumes(eMore)), SelectedDisk{2048});
 }
 
 // The requests on volume devices, as "call path code".
-std::vector<std::string> VolumeRequests(const FormatBench& bench) {
+std::vector<std::string> VolumeRequests(const ProgramBench& bench) {
   std::vector<std::string> calls;
   for (const RecordedRequest& request : bench.system->Requests()) {
     if (request.path.find(u"PhysicalDrive") != std::u16string::npos) continue;
@@ -48,9 +48,9 @@ const std::string ExtendedIo = std::to_string(Ioctl::FsctlAllowExtendedDasdIo);
 const std::string DeviceNumber = std::to_string(Ioctl::StorageGetDeviceNumber);
 
 TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease) {
-  FormatBench bench = LockBench();
+  ProgramBench bench = LockBench();
   bench.state.DebugMode = true;
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
 
   const Texts query{u"Получение данных устройства...", u"Готово."};
   const Texts locking{u"Дескриптор получен!", u"Блокировка тома...", u"Готово.", u"Демонтирование тома...",
@@ -102,17 +102,17 @@ TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease)
 }
 
 TEST(LockDriveVolumes, WritesNothingOutsideDebugMode) {
-  FormatBench bench = LockBench();
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
+  ProgramBench bench = LockBench();
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
   EXPECT_TRUE(bench.formatLog.lines.empty());
   EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 2u);
 }
 
 TEST(LockDriveVolumes, SecondVolumeRefusingTheLockLeavesTheFirstLockedUntilRelease) {
   for (const std::string& refusal : {std::string(R"(, "lock_error": 5)"), std::string(R"(, "dismount_error": 5)")}) {
-    FormatBench bench = LockBench(refusal);
+    ProgramBench bench = LockBench(refusal);
     bench.state.DebugMode = true;
-    EXPECT_FALSE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
+    EXPECT_FALSE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
     ASSERT_EQ(bench.state.LockedVolumeHandles.size(), 1u);
 
     const std::vector<std::string> calls = VolumeRequests(bench);
@@ -130,23 +130,23 @@ TEST(LockDriveVolumes, SecondVolumeRefusingTheLockLeavesTheFirstLockedUntilRelea
 }
 
 TEST(LockDriveVolumes, VolumeThatDoesNotOpenIsReportedUnstampedEvenOutsideDebugMode) {
-  FormatBench bench = LockBench(R"(, "open_error": 5)");
-  EXPECT_FALSE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
+  ProgramBench bench = LockBench(R"(, "open_error": 5)");
+  EXPECT_FALSE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
   EXPECT_EQ(bench.formatLog.lines, Texts{u"Неверный дескриптор"});
   EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 1u);
   ReleaseLockedVolumes(bench.state);
 }
 
 TEST(LockDriveVolumes, FailingExtendedIoDoesNotMatter) {
-  FormatBench bench = LockBench(R"(, "extended_io_error": 1)");
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 0));
+  ProgramBench bench = LockBench(R"(, "extended_io_error": 1)");
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
   EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 2u);
   ReleaseLockedVolumes(bench.state);
 }
 
 TEST(LockDriveVolumes, DriveWithoutVolumesLocksAtOnce) {
-  FormatBench bench = LockBench();
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, *bench.log, bench.state, 7));
+  ProgramBench bench = LockBench();
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 7));
   EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
   for (const RecordedRequest& request : bench.system->Requests()) {
     if (request.call == "DeviceIoControl") {

@@ -1,37 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
-#include "os/emulated/emulated_system.h"
-#include "recording_views.h"
-#include "test_support.h"
+#include "program_bench.h"
 
 namespace trelvane {
 namespace {
 
-using testing::RecordingBoxes;
-using testing::RecordingSink;
-using testing::RecordingStartupWindows;
+using testing::ProgramBench;
 
-// Runs the start-up on a machine and keeps what each memo and window received (time stamps cut off).
-struct Startup {
-  explicit Startup(const std::string& machine) : system(EmulatedMachineFromJson(machine, ".")), log(*system, state.DebugMode) {
-    log.SetFormatSink(&formatLog);
-    log.SetDebugSink(&debugLog);
-  }
+// Runs the start-up on a machine of the bench.
+struct Startup : ProgramBench {
+  using ProgramBench::ProgramBench;
   void Run(const std::u16string& argument) { RunStartup(*system, state, log, boxes, windows, argument); }
-  static std::vector<std::u16string> Texts(const RecordingSink& sink) {
-    std::vector<std::u16string> texts;
-    for (const auto& line : sink.lines) texts.push_back(line.substr(line.find(u"   ") + 3));
-    return texts;
-  }
-
-  std::unique_ptr<EmulatedSystem> system;
-  ProgramState state;
-  DiagnosticLog log;
-  RecordingSink formatLog;
-  RecordingSink debugLog;
-  RecordingBoxes boxes;
-  RecordingStartupWindows windows;
 };
 
 constexpr const char* Clock = R"("clock": "2026-12-07T10:15:30.250", "clock_step_ms": 0)";

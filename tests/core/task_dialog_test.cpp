@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "format_fakes.h"
+#include "program_bench.h"
 #include "platform/task_dialog.h"
 
 namespace trelvane::testing {

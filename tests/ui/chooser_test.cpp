@@ -39,7 +39,7 @@ class Chooser : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::EnsureApplication();
-    system_ = testing::Machine("{}", ".");
+    system_ = EmulatedMachineFromJson("{}", ".");
     chooser_ = std::make_unique<TFmChoose>(*system_, state_, boxes_, ending_);
   }
 

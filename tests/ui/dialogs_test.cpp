@@ -119,7 +119,7 @@ class Fonts : public ::testing::Test {
  protected:
   void SetUp() override { testing::EnsureApplication(); }
   std::unique_ptr<EmulatedSystem> Version(int major) {
-    return testing::Machine("{\"system\": {\"version\": [" + std::to_string(major) + ", 1, 2600]}}", ".");
+    return EmulatedMachineFromJson("{\"system\": {\"version\": [" + std::to_string(major) + ", 1, 2600]}}", ".");
   }
 };
 

@@ -60,13 +60,15 @@ class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override { testing::EnsureApplication(); }
 
-  std::string OneDrive(const std::string& extra = "", const std::string& image = "") {
-    return "{\"drives\": [" + testing::DriveJson(0, 98304, "ST320410A--3.39", image, extra) + "]}";
+  // Drive 0: 98,304 sectors with a real drive's blocks, `more` fields (", \"x\": 1 ...").
+  std::string OneDrive(const std::string& more = "") {
+    return "{\"drives\": [" + testing::DriveJson(0, 98304 * 512, testing::RealDriveFields("ST320410A--3.39") + more) +
+           "]}";
   }
 
   void Start(const std::string& json, const std::u16string& argument = u"") {
     session_.reset();  // its drive handle closes through the old machine
-    system_ = testing::Machine(json, dir_.path().string());
+    system_ = EmulatedMachineFromJson(json, dir_.path());
     session_ = std::make_unique<GuiSession>(*system_, argument);
     session_->SetEndHandler([this](int exitCode) { endCodes_.push_back(exitCode); });
   }
@@ -202,7 +204,7 @@ TEST_F(MainWindow, WithoutTheSwitchTheDebugWindowStaysHiddenAndTheWarningOpensTh
 }
 
 TEST_F(MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
-  Start(OneDrive("\"exclusive_open_error\": 32"));
+  Start(OneDrive(", \"exclusive_open_error\": 32"));
   ModalScript script;
   script.Then(QStringLiteral("FmChoose"), ChooseLastDrive).Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
     EXPECT_EQ(BoxText(box), QStringLiteral("Ошибка открытия устройства: ") + ToQString(SystemErrorText(*system_, 32)));
@@ -220,7 +222,7 @@ TEST_F(MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
 
 TEST_F(MainWindow, FailingProcessQueryEndsTheProgramAfterItsErrorBox) {
   Start("{\"system\": {\"wow64\": \"fails\"}, \"drives\": [" +
-        testing::DriveJson(0, 98304, "ST320410A--3.39", "") + "]}");
+        testing::DriveJson(0, 98304 * 512, testing::RealDriveFields("ST320410A--3.39")) + "]}");
   ModalScript script;
   script.Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
     EXPECT_EQ(BoxText(box), QStringLiteral("Плохой дескриптор процесса"));
@@ -296,7 +298,7 @@ TEST_F(MainWindow, MakerLinkIsGreyBlueUnderThePointerRedWhileHeldAndOpensTheWebP
 
 TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
   const std::string image = (dir_.path() / "drive0.img").string();
-  Start(OneDrive("\"write_delay_us_per_mib\": 20000", image));
+  Start(OneDrive(", \"write_delay_us_per_mib\": 20000, \"image\": \"" + image + "\""));
   ModalScript script;
   script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
       .Then(QStringLiteral("TaskDialog"), [](QWidget& dialog) { Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogYes"))); });

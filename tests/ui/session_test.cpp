@@ -65,17 +65,20 @@ class Session : public ::testing::Test {
     WritePatternImage(Image(0));
     WritePatternImage(Image(1));
     const std::string json = "{\"drives\": [" +
-                             testing::DriveJson(0, DriveSectors, "ST320410A--3.39", Image(0).string()) + ", " +
-                             testing::DriveJson(1, DriveSectors, "INTEL_SSDSA2CW120G3--4PC10302", Image(1).string(),
-                                                "\"device\": {\"product\": \"INTEL SSDSA2CW120G3\"}, "
+                             testing::DriveJson(0, DriveSectors * 512, testing::RealDriveFields("ST320410A--3.39") +
+                                                ImageField(0)) + ", " +
+                             testing::DriveJson(1, DriveSectors * 512,
+                                                testing::RealDriveFields("INTEL_SSDSA2CW120G3--4PC10302") + ImageField(1) +
+                                                ", \"device\": {\"product\": \"INTEL SSDSA2CW120G3\"}, "
                                                 "\"write_delay_us_per_mib\": 2000") +
                              "]}";
-    system_ = testing::Machine(json, dir_.path().string());
+    system_ = EmulatedMachineFromJson(json, dir_.path());
     session_ = std::make_unique<GuiSession>(*system_, u"");
     session_->SetEndHandler([this](int exitCode) { endCodes_.push_back(exitCode); });
   }
 
   std::filesystem::path Image(int drive) const { return dir_.path() / ("drive" + std::to_string(drive) + ".img"); }
+  std::string ImageField(int drive) const { return ", \"image\": \"" + Image(drive).generic_string() + "\""; }
   QWidget& Main() { return session_->FmMain(); }
   template <typename T>
   T& Get(const char* name) {

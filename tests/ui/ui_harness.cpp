@@ -124,20 +124,4 @@ Watch::Watch(std::function<bool()> condition, std::function<void()> action) {
   timer_.start(0);
 }
 
-std::unique_ptr<EmulatedSystem> Machine(const std::string& json, const std::string& directory) {
-  return EmulatedMachineFromJson(json, directory);
-}
-
-std::string DriveJson(int number, long long sectors, const std::string& ataName, const std::string& image,
-                      const std::string& extra) {
-  std::string json = "{\"number\": " + std::to_string(number) + ", \"length\": " + std::to_string(sectors * 512);
-  if (!ataName.empty()) {
-    json += ", \"identify\": \"" + RealDriveFile(ataName + ".identify.bin").string() + "\"";
-    json += ", \"smart\": \"" + RealDriveFile(ataName + ".smart.bin").string() + "\"";
-  }
-  if (!image.empty()) json += ", \"image\": \"" + image + "\"";
-  if (!extra.empty()) json += ", " + extra;
-  return json + "}";
-}
-
 }  // namespace trelvane::testing

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "machine_json.h"
 #include "os/emulated/emulated_system.h"
 
 namespace trelvane::testing {
@@ -75,13 +76,5 @@ class Watch {
  private:
   QTimer timer_;
 };
-
-// An emulated machine from JSON text whose relative paths are taken from `directory`.
-std::unique_ptr<EmulatedSystem> Machine(const std::string& json, const std::string& directory);
-
-// A JSON drive object: number, length in sectors, the shared real-drive blocks named `ataName`
-// (empty: none), an image file path (empty: none) and extra fields ("\"x\": 1, ...").
-std::string DriveJson(int number, long long sectors, const std::string& ataName, const std::string& image,
-                      const std::string& extra = "");
 
 }  // namespace trelvane::testing
