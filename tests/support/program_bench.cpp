@@ -88,10 +88,27 @@ void ProgramBench::OpenSelected() {
   system->ClearRequests();
 }
 
+namespace {
+
+// The length of the "dd.MM.yyyy H:mm:ss   " stamp that starts `line`, or 0 when it has none.
+std::size_t StampLength(const std::u16string& line) {
+  const std::size_t end = line.find(u"   ");
+  if (end == std::u16string::npos || end < 17 || end > 19) return 0;
+  for (std::size_t i = 0; i < end; ++i) {
+    const char16_t c = line[i];
+    if (!(c >= u'0' && c <= u'9') && c != u'.' && c != u':' && c != u' ') return 0;
+  }
+  return end + 3;
+}
+
+}  // namespace
+
 std::vector<std::u16string> ProgramBench::Texts(const RecordingSink& memo) {
   std::vector<std::u16string> texts;
-  for (const std::u16string& line : memo.lines)
-    texts.push_back(line.starts_with(BenchStamp) ? line.substr(BenchStamp.size()) : u"<unstamped> " + line);
+  for (const std::u16string& line : memo.lines) {
+    const std::size_t stamp = StampLength(line);
+    texts.push_back(stamp > 0 ? line.substr(stamp) : u"<unstamped> " + line);
+  }
   return texts;
 }
 

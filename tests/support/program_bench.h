@@ -57,7 +57,7 @@ class ProgramBench {
   // Selects drive `number` with a hand-made description: bus type and slave selector as given.
   void SelectDrive(std::uint32_t number, std::int64_t busType, std::uint8_t slave);
 
-  // A memo's lines without their time stamps (the frozen clock's stamp; others are marked).
+  // A memo's lines without their time stamps; a line without one is marked "<unstamped> ".
   static std::vector<std::u16string> Texts(const RecordingSink& memo);
   std::vector<std::u16string> LogTexts() const { return Texts(formatLog); }
   std::vector<unsigned char> Image(const std::string& name) const;
