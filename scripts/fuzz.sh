@@ -25,7 +25,7 @@ run_harness() {
   local name=$1 work=$build/runs/$1
   rm -rf "$work" && mkdir -p "$work/findings" "$work/tmp"
   cp -r "fuzz/corpus/$name" "$work/corpus"
-  local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$work/findings/")
+  local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -artifact_prefix="$work/findings/")
   [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")
   TMPDIR=$PWD/$work/tmp "$build/fuzz/fuzz_$name" "${options[@]}" "$work/corpus" >"$work/log" 2>&1 || true
 }
