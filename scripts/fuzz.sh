@@ -43,7 +43,9 @@ for name in "${harnesses[@]}"; do
          "${findings:-none}"
   if [ -n "$findings" ] || [ -z "$runs" ]; then
     status=1
-    grep -m1 -A25 -E '^==[0-9]+==ERROR|runtime error|deadly signal|ALARM' "$work/log" | sed 's/^/    /' || true
+    # The error and the frames of the program's own code, without libFuzzer's and the library's.
+    grep -E 'ERROR:|runtime error|terminate called|what\(\)|ALARM|SUMMARY|trelvane::|LLVMFuzzerTestOneInput' \
+         "$work/log" | head -20 | cut -c1-220 | sed 's/^/    /' || true
   fi
 done
 exit $status
