@@ -18,6 +18,7 @@ void VisitDrive(System& system, DiagnosticLog& log, MessageBoxes& boxes, Program
   log.AddDebugLogLine(u"Попытка устройства " + path);
   const Handle handle = system.CreateFileW(path, Access::GenericRead, Share::ReadWrite);
   if (handle == InvalidHandle) {
+    if (system.GetLastError() == ErrorCode::AccessDenied) ++state.DrivesDeniedAccess;
     log.AddDebugLogLine(u"Неверный дескриптор, пропуск");
     return;
   }
