@@ -8,7 +8,7 @@ install_packages lintian desktop-file-utils appstream dpkg-dev python3
 
 deb=$(bash scripts/package.sh | tail -n 1)
 echo "== $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 echo "== lintian"
 lintian --fail-on error --info "$deb"
