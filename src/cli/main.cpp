@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "backend/console.h"
 #include "app/help_text.h"
+#include "backend/console.h"
 #include "backend/make_system.h"
 #include "cli/access_notice.h"
 #include "cli/arguments.h"
