@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/help_text.h"
 #include "backend/console.h"
 #include "backend/make_system.h"
+#include "cli/access_notice.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_output.h"
@@ -25,6 +27,7 @@ int RunCommand(Session& session, const Arguments& arguments) {
   for (const CommandEntry& entry : CommandTable()) {
     if (arguments.command != entry.name) continue;
     RunCliStartup(session, arguments.debug, entry.printsFormatLog);
+    if (const auto denied = ReportDrivesDeniedAccess(session.state)) return *denied;
     return entry.run(session, arguments);
   }
   return ExitRefused;
@@ -35,6 +38,11 @@ int RunCommand(Session& session, const Arguments& arguments) {
 int main(int argc, char** argv) {
   PrepareConsoleForUtf8();
   IgnoreBrokenPipe();
+  if (argc > 1)
+    if (const auto text = InformationRequested(ProgramKind::CommandLine, FromUtf8(argv[1]))) {
+      std::fputs(ToUtf8(*text).c_str(), stdout);
+      return ExitSuccess;
+    }
   const auto arguments = ParseArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   if (!arguments) return ExitRefused;
   try {

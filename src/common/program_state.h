@@ -26,6 +26,8 @@ struct ProgramState {
   bool DebugMode = false;
   DriveTableEntries DriveTable;
   std::int64_t DriveCount = 0;
+  // Drives the enumeration skipped because opening them was refused for want of rights.
+  std::int64_t DrivesDeniedAccess = 0;
   std::int64_t SelectedDrive = -1;  // 1-based index into DriveTable; -1 until the chooser sets it
   bool DriveChosen = false;
   // The exclusive read-write open of the selected drive, the one handle the program writes through.

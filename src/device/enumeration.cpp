@@ -20,6 +20,7 @@ void VisitDrive(System& system, DiagnosticLog& log, MessageBoxes& boxes, Program
   // Closed when the visit ends, also when the probe ends the program.
   const OwnedHandle handle = OpenOwned(system, path, Access::GenericRead, Share::ReadWrite);
   if (!handle.IsOpen()) {
+    if (system.GetLastError() == ErrorCode::AccessDenied) ++state.DrivesDeniedAccess;
     log.AddDebugLogLine(u"Неверный дескриптор, пропуск");
     return;
   }

@@ -1,22 +1,28 @@
 // The windowed program's entry: one platform, one session, the application's message loop.
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
 
 #include <QApplication>
+#include <QIcon>
 #include <QString>
 
-#include "ui/gui_session.h"
+#include "app/elevation.h"
+#include "app/help_text.h"
+#include "backend/elevation_launcher.h"
 #include "backend/make_system.h"
+#include "ui/gui_session.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "text/u16.h"
 
 namespace {
 
-// An emulated machine file that cannot be used ends the program before any window exists.
-int RefuseBackend(const char* message) {
-  trelvane::QtMessageBoxes().ShowMessageBox(trelvane::FromUtf8(message), u"Ошибка", trelvane::MessageIcon::Error);
+// An emulated machine file that cannot be used, or rights that were refused, end the program before
+// any window exists.
+int RefuseBackend(const std::u16string& message) {
+  trelvane::QtMessageBoxes().ShowMessageBox(message, u"Ошибка", trelvane::MessageIcon::Error);
   return 3;
 }
 
@@ -25,14 +31,23 @@ int RefuseBackend(const char* message) {
 int main(int argc, char** argv) {
   // Only the first argument is the program's; it is read before Qt takes out the options it knows.
   const std::u16string firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdU16String() : u"";
+  if (const auto text = trelvane::InformationRequested(trelvane::ProgramKind::Windowed, firstArgument)) {
+    std::fputs(trelvane::ToUtf8(*text).c_str(), stdout);
+    return 0;
+  }
+  const trelvane::RelaunchOutcome relaunch = trelvane::RelaunchWithAdministratorRights(argc, argv);
+  if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Ended) return relaunch.exitCode;
   QApplication application(argc, argv);
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trelvane-256.png")));
+  if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Refused)
+    return RefuseBackend(trelvane::AdministratorRightsNeededText);
   // The session decides when the program ends, and with which code.
   QApplication::setQuitOnLastWindowClosed(false);
   std::unique_ptr<trelvane::System> system;
   try {
     system = trelvane::MakeSystem(argc, argv);
   } catch (const std::exception& error) {
-    return RefuseBackend(error.what());
+    return RefuseBackend(trelvane::FromUtf8(error.what()));
   }
   trelvane::GuiSession session(*system, firstArgument);
   session.Show();

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks it with lintian, installs it, runs the installed programs on the
+# demo machine, checks and validates the desktop files, and removes the package again. Needs root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/install-packages.sh
+install_packages lintian desktop-file-utils appstream dpkg-dev python3
+
+deb=$(bash scripts/package.sh | tail -n 1)
+echo "== $deb"
+dpkg-deb --field "$deb"
+
+echo "== lintian"
+lintian --fail-on error --info "$deb"
+
+removePackage() { apt-get remove -y -qq trelvane >/dev/null 2>&1 || true; }
+trap removePackage EXIT
+echo "== install"
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+
+echo "== installed programs"
+/usr/bin/trelvane-cli --version
+/usr/bin/trelvane --version
+TRELVANE_MACHINE=examples/demo/demo.json /usr/bin/trelvane-cli list
+
+echo "== desktop files"
+share=/usr/share
+app=org.trelvane.Trelvane
+for file in "$share/applications/$app.desktop" "$share/metainfo/$app.metainfo.xml" \
+            "$share/polkit-1/actions/$app.policy" "$share/icons/hicolor/scalable/apps/$app.svg" \
+            "$share/icons/hicolor/16x16/apps/$app.png" "$share/icons/hicolor/256x256/apps/$app.png" \
+            "$share/man/man1/trelvane.1.gz" "$share/man/man8/trelvane-cli.8.gz" \
+            "$share/doc/trelvane/copyright" "$share/doc/trelvane/changelog.Debian.gz"; do
+  [ -f "$file" ] || { echo "missing: $file"; exit 1; }
+  echo "present: $file"
+done
+desktop-file-validate "$share/applications/$app.desktop"
+appstreamcli validate --no-net "$share/metainfo/$app.metainfo.xml"
+python3 -c 'import sys, xml.etree.ElementTree as t; t.parse(sys.argv[1])' "$share/polkit-1/actions/$app.policy"
+grep -q '>/usr/bin/trelvane<' "$share/polkit-1/actions/$app.policy"
+
+echo "== remove"
+apt-get remove -y -qq trelvane >/dev/null
+trap - EXIT
+[ ! -e /usr/bin/trelvane-cli ] || { echo "trelvane-cli left behind"; exit 1; }
+echo "package test passed"

@@ -1,0 +1,14 @@
+#pragma once
+// What the command line says when an ordinary user runs it on real disks.
+
+#include <optional>
+
+#include "common/program_state.h"
+
+namespace trelvane::cli {
+
+// After the start-up: one line on standard error when drives were skipped because opening them was
+// refused. Returns ExitFatal when that left no drive at all, nothing when the command can go on.
+std::optional<int> ReportDrivesDeniedAccess(const ProgramState& state);
+
+}  // namespace trelvane::cli

@@ -1,0 +1,43 @@
+// What an ordinary user sees: help, version, and the drives that rights kept out of reach.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli_runner.h"
+
+namespace trelvane::testing {
+namespace {
+
+struct InformationCase {
+  const char* machine;
+  const char* arguments;
+  int exitCode;
+  const char* outPart;  // a part of standard output
+  std::string err;      // the whole of standard error
+};
+
+std::string DeniedLine(int skipped) {
+  return "Нет доступа к дискам (пропущено: " + std::to_string(skipped) +
+         "): нужны права администратора, запустите через sudo, например: sudo trelvane-cli list\n";
+}
+
+TEST(CommandLine, AnswersHelpAndVersionAndSaysWhenRightsKeptDrivesAway) {
+  const InformationCase cases[] = {
+      {"cli/enumeration.json", "--help", 0, "Использование: trelvane-cli", ""},
+      {"cli/enumeration.json", "-h", 0, "Использование: trelvane-cli", ""},
+      {"cli/enumeration.json", "--version", 0, "Trelvane 4.40\n", ""},
+      {"cli/access-denied.json", "list", 3, "", DeniedLine(2)},
+      {"cli/access-denied.json", "format 0 --yes", 3, "", DeniedLine(2)},
+      {"cli/access-partly-denied.json", "list", 0, "READABLE DISK", DeniedLine(1)},
+  };
+  for (const InformationCase& c : cases) {
+    const CliResult result = RunCli(Machine(c.machine), c.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments << "\n" << result.err;
+    EXPECT_NE(result.out.find(c.outPart), std::string::npos) << c.arguments << "\n" << result.out;
+    EXPECT_EQ(result.err, c.err) << c.arguments;
+  }
+}
+
+}  // namespace
+}  // namespace trelvane::testing
