@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Builds the Debian package: a Release build without the test suites in build/package, then CPack.
 # Prints the path of the .deb on its last line. Install it with: sudo apt-get install ./<that path>
+# TRELVANE_PACKAGE_CXX picks the compiler (default g++); with it set, as in CI, warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
-install_packages cmake ninja-build g++ qt6-base-dev nlohmann-json3-dev dpkg-dev file >&2
+compiler=${TRELVANE_PACKAGE_CXX:-g++}
+compiler_package=$compiler
+[ "$compiler" = clang++-14 ] && compiler_package=clang-14
+install_packages cmake ninja-build "$compiler_package" qt6-base-dev nlohmann-json3-dev dpkg-dev file >&2
 
-cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELVANE_BUILD_TESTS=OFF \
-      -DCMAKE_INSTALL_PREFIX=/usr >&2
-cmake --build build/package -j "${TRELVANE_JOBS:-2}" >&2
-rm -f build/package/trelvane_*.deb
-(cd build/package && cpack -G DEB >/dev/null)
-ls build/package/trelvane_*.deb
+werror=OFF build=build/package
+[ -n "${TRELVANE_PACKAGE_CXX:-}" ] && werror=ON build=build/package-$compiler
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELVANE_BUILD_TESTS=OFF \
+      -DCMAKE_CXX_COMPILER="$compiler" -DTRELVANE_WERROR=$werror -DCMAKE_INSTALL_PREFIX=/usr >&2
+cmake --build "$build" -j "${TRELVANE_JOBS:-2}" >&2
+rm -f "$build"/trelvane_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+ls "$build"/trelvane_*.deb
