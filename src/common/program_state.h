@@ -38,6 +38,8 @@ struct ProgramState {
   bool StopRequested = false;
   // The volumes of the drive held locked during a format run, first locked first.
   std::vector<OwnedHandle> LockedVolumeHandles;
+  // Their names ("C:", "sdb1"), in the same order, for the lines of a refused format.
+  std::vector<std::u16string> LockedVolumeNames;
   SetupApiBinding SetupApi;
 
   TDeviceTable& SelectedEntry() { return DriveTable[SelectedDrive]; }

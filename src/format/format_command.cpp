@@ -71,6 +71,7 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
         u"устройстве и повторите попытку. ");
   }
   RefreshDriveLayout(system, state.DriveHandle.Get());
+  if (!outcome.locked || outcome.run.ending == ZeroFillOutcome::Ending::Refused) locks.GiveBack();
   locks.Release();
   if (outcome.locked) {
     log.AddFormatLogLine(u"");

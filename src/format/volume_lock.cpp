@@ -3,9 +3,11 @@
 #include <span>
 #include <utility>
 
+#include "common/system_error_text.h"
 #include "device/volumes.h"
 #include "os/owned_handle.h"
 #include "os/win_constants.h"
+#include "text/u16.h"
 
 namespace trelvane {
 
@@ -39,6 +41,7 @@ bool LockVolume(System& system, DiagnosticLog& log, ProgramState& state, const s
   SendBare(system, volume.Get(), Ioctl::FsctlAllowExtendedDasdIo);
   log.AddFormatLogLineInDebugMode(u"Готово.");
   state.LockedVolumeHandles.push_back(std::move(volume));
+  state.LockedVolumeNames.push_back(name);
   return true;
 }
 
@@ -54,6 +57,22 @@ bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, s
 void ReleaseLockedVolumes(ProgramState& state) {
   for (OwnedHandle& volume : state.LockedVolumeHandles) volume.Close();
   state.LockedVolumeHandles.clear();
+  state.LockedVolumeNames.clear();
+}
+
+void UnlockLockedVolumes(System& system, DiagnosticLog& log, ProgramState& state) {
+  for (std::size_t i = 0; i < state.LockedVolumeHandles.size(); ++i) {
+    const std::u16string volume = u"\\\\.\\" + state.LockedVolumeNames[i];
+    if (SendBare(system, state.LockedVolumeHandles[i].Get(), Ioctl::FsctlUnlockVolume)) {
+      log.AddDebugLogLine(u"Том " + volume + u" снова подключен.");
+      continue;
+    }
+    const std::uint32_t code = system.GetLastError();
+    std::u16string text = SystemErrorText(system, code);
+    if (!text.empty()) text = u" - " + text;
+    log.AddFormatLogLine(u"Не удалось снова подключить том " + volume + u":   " + DecimalUnsigned(code) + text +
+                         u". Том остался отключенным.");
+  }
 }
 
 LockedVolumes::LockedVolumes(System& system, DiagnosticLog& log, ProgramState& state)
@@ -64,6 +83,8 @@ LockedVolumes::~LockedVolumes() { Release(); }
 bool LockedVolumes::Lock(std::int64_t driveNumber) {
   return LockDriveVolumes(system_, log_, state_, driveNumber);
 }
+
+void LockedVolumes::GiveBack() { UnlockLockedVolumes(system_, log_, state_); }
 
 void LockedVolumes::Release() { ReleaseLockedVolumes(state_); }
 

@@ -21,6 +21,11 @@ bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, s
 // Closes every handle in LockedVolumeHandles, first locked first, and empties the list.
 void ReleaseLockedVolumes(ProgramState& state);
 
+// Unlocks every volume in LockedVolumeHandles so that its file system comes back, for a format that
+// was refused before anything was written: the debug log says which came back, the format log which
+// did not.
+void UnlockLockedVolumes(System& system, DiagnosticLog& log, ProgramState& state);
+
 // The locks of one format run. Whatever Lock took is released by Release or, when the run is left by
 // an exception (a fatal box, a failing platform), when the guard goes out of scope: a volume left
 // locked would stay dismounted and unusable until the program ends.
@@ -33,6 +38,8 @@ class LockedVolumes {
 
   // LockDriveVolumes for drive `driveNumber`.
   bool Lock(std::int64_t driveNumber);
+  // UnlockLockedVolumes: the disk stays as it was, its file systems come back.
+  void GiveBack();
   // ReleaseLockedVolumes; nothing happens when it has already run.
   void Release();
 

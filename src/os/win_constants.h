@@ -33,6 +33,7 @@ inline constexpr std::uint32_t ScsiMiniportIdentify = 0x001B0501;  // carried in
 inline constexpr std::uint32_t StorageGetDeviceNumber = 0x002D1080;
 inline constexpr std::uint32_t FsctlLockVolume = 0x00090018;
 inline constexpr std::uint32_t FsctlDismountVolume = 0x00090020;
+inline constexpr std::uint32_t FsctlUnlockVolume = 0x0009001C;
 inline constexpr std::uint32_t FsctlAllowExtendedDasdIo = 0x00090083;
 inline constexpr std::uint32_t DiskUpdateProperties = 0x00070140;
 }  // namespace Ioctl
@@ -63,6 +64,7 @@ inline constexpr std::uint32_t InsufficientBuffer = 122;
 inline constexpr std::uint32_t ModuleNotFound = 126;
 inline constexpr std::uint32_t ProcNotFound = 127;
 inline constexpr std::uint32_t NegativeSeek = 131;
+inline constexpr std::uint32_t NotLocked = 158;
 inline constexpr std::uint32_t SemTimeout = 121;
 inline constexpr std::uint32_t Busy = 170;
 inline constexpr std::uint32_t MediaChanged = 1110;

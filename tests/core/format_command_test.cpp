@@ -9,6 +9,7 @@
 
 #include "format/format_command.h"
 #include "program_bench.h"
+#include "text/u16.h"
 #include "os/win_constants.h"
 
 namespace trelvane::testing {
@@ -157,6 +158,31 @@ TEST(FormatCommand, LockRefusalWritesNothingAndLogsNoReminder) {
   EXPECT_LT(FindReleaseOf(bench, u"\\\\.\\E:"), refresh);  // refused: closed at once
   EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
   EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
+  // C: is unlocked, so its file system comes back, before its handle closes.
+  const auto unlock = Find(bench, "DeviceIoControl", u"\\\\.\\C:", Ioctl::FsctlUnlockVolume);
+  EXPECT_GT(unlock, refresh);
+  EXPECT_LT(unlock, FindReleaseOf(bench, u"\\\\.\\C:"));
+  EXPECT_EQ(ProgramBench::Texts(bench.debugLog), Texts{});  // not in debug mode
+}
+
+// A refused format gives back what it took; the debug log says so, the format log names what stayed off.
+TEST(FormatCommand, RefusedFormatGivesTheVolumesBack) {
+  for (const bool unlockFails : {false, true}) {
+    ProgramBench bench(MachineJson(R"([{"number": 0, "length": 262144}])",
+                                   std::string(R"([{"root": "C:\\", "device_number": 0, "partition": 1)") +
+                                       (unlockFails ? R"(, "unlock_error": 21)" : "") +
+                                       R"(}, {"root": "E:\\", "device_number": 0, "partition": 2, "lock_error": 5}])"),
+                       SelectedDisk{Length / 512});
+    bench.state.DebugMode = true;
+    Format(bench);
+    const Texts debug = ProgramBench::Texts(bench.debugLog);
+    const bool cameBack = std::find(debug.begin(), debug.end(), u"Том \\\\.\\C: снова подключен.") != debug.end();
+    EXPECT_EQ(cameBack, !unlockFails);
+    const Texts log = bench.LogTexts();
+    EXPECT_EQ(log.back() == u"Не удалось снова подключить том \\\\.\\C::   21 - Устройство не готово. Том остался отключенным.",
+              unlockFails)
+        << ToUtf8(log.back());
+  }
 }
 
 // A run left by an exception (a fatal box, a failing platform) still lets the volumes go, C: first.

@@ -41,6 +41,7 @@ namespace {
   ROW(IOCTL_STORAGE_GET_DEVICE_NUMBER, Ioctl::StorageGetDeviceNumber) \
   ROW(FSCTL_LOCK_VOLUME, Ioctl::FsctlLockVolume) \
   ROW(FSCTL_DISMOUNT_VOLUME, Ioctl::FsctlDismountVolume) \
+  ROW(FSCTL_UNLOCK_VOLUME, Ioctl::FsctlUnlockVolume) \
   ROW(FSCTL_ALLOW_EXTENDED_DASD_IO, Ioctl::FsctlAllowExtendedDasdIo) \
   ROW(IOCTL_DISK_UPDATE_PROPERTIES, Ioctl::DiskUpdateProperties) \
   ROW(GENERIC_READ, Access::GenericRead) \
@@ -76,6 +77,8 @@ namespace {
   ROW(ERROR_MOD_NOT_FOUND, ErrorCode::ModuleNotFound) \
   ROW(ERROR_PROC_NOT_FOUND, ErrorCode::ProcNotFound) \
   ROW(ERROR_NEGATIVE_SEEK, ErrorCode::NegativeSeek) \
+  ROW(ERROR_NOT_LOCKED, ErrorCode::NotLocked) \
+  ROW(ERROR_MEDIA_CHANGED, ErrorCode::MediaChanged) \
   ROW(ERROR_SEM_TIMEOUT, ErrorCode::SemTimeout) \
   ROW(ERROR_BUSY, ErrorCode::Busy) \
   ROW(ERROR_IO_DEVICE, ErrorCode::IoDevice) \

@@ -81,6 +81,14 @@ DeviceReply DismountVolume(RequestContext& request) {
   return DeviceReply::Success(0);
 }
 
+DeviceReply UnlockVolume(RequestContext& request) {
+  VolumeState& volume = *request.volume;
+  if (volume.config->unlock.Refuses()) return Refused(volume.config->unlock);
+  if (volume.lockedBy != request.handle) return DeviceReply::Failure(ErrorCode::NotLocked);
+  volume.lockedBy.reset();
+  return DeviceReply::Success(0);
+}
+
 DeviceReply AllowExtendedIo(RequestContext& request) {
   const VolumeConfig& volume = *request.volume->config;
   if (volume.extendedIo.Refuses()) return Refused(volume.extendedIo);
@@ -108,6 +116,7 @@ constexpr RequestRow Requests[] = {
     {Ioctl::FsctlLockVolume, DeviceKind::Volume, LockVolume},
     {Ioctl::FsctlDismountVolume, DeviceKind::Volume, DismountVolume},
     {Ioctl::FsctlAllowExtendedDasdIo, DeviceKind::Volume, AllowExtendedIo},
+    {Ioctl::FsctlUnlockVolume, DeviceKind::Volume, UnlockVolume},
 };
 
 }  // namespace

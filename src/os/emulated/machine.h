@@ -48,6 +48,7 @@ struct VolumeConfig {
   RequestFault lock;
   RequestFault dismount;
   RequestFault extendedIo;
+  RequestFault unlock;
   std::uint32_t deviceType = 7;
   std::uint32_t deviceNumberValue = 0;
   std::uint32_t partition = 1;

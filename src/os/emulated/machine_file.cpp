@@ -114,11 +114,13 @@ struct FaultField {
   RequestFault Config::*member;
 };
 
-// `extended_io` is an addition of this backend (the lock's FSCTL_ALLOW_EXTENDED_DASD_IO).
+// `extended_io` and `unlock` are additions of this backend (the lock's FSCTL_ALLOW_EXTENDED_DASD_IO,
+// and the FSCTL_UNLOCK_VOLUME that gives a volume back when a format is refused).
 constexpr FaultField<VolumeConfig> VolumeFaults[] = {
     {"query_open", &VolumeConfig::queryOpen}, {"open", &VolumeConfig::open},
     {"device_number", &VolumeConfig::deviceNumber}, {"lock", &VolumeConfig::lock},
-    {"dismount", &VolumeConfig::dismount}, {"extended_io", &VolumeConfig::extendedIo}};
+    {"dismount", &VolumeConfig::dismount}, {"extended_io", &VolumeConfig::extendedIo},
+    {"unlock", &VolumeConfig::unlock}};
 
 // Roots default to the letters in order, C:\ first.
 VolumeConfig ParseVolume(const Field& field, std::size_t index) {

@@ -14,7 +14,7 @@ struct Request {
   RequestHandler handler;
 };
 
-constexpr std::array<Request, 13> Requests{{
+constexpr std::array<Request, 14> Requests{{
     {Ioctl::DiskGetDriveGeometry, GetDriveGeometry},
     {Ioctl::DiskGetLengthInfo, GetLengthInfo},
     {Ioctl::StorageQueryProperty, QueryProperty},
@@ -28,6 +28,7 @@ constexpr std::array<Request, 13> Requests{{
     // The lock already unmounted the volume; extended I/O has no meaning on a block device.
     {Ioctl::FsctlDismountVolume, NothingToDo},
     {Ioctl::FsctlAllowExtendedDasdIo, NothingToDo},
+    {Ioctl::FsctlUnlockVolume, UnlockVolumeRequest},
     {Ioctl::DiskUpdateProperties, UpdateProperties},
 }};
 

@@ -26,6 +26,7 @@ DeviceReply SmartReceiveData(BackendState&, OpenDevice&, std::span<const std::ui
 DeviceReply SmartSendCommand(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply ScsiMiniport(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply LockVolumeRequest(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
+DeviceReply UnlockVolumeRequest(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply UpdateProperties(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 

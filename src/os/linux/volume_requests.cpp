@@ -12,6 +12,7 @@
 #include "os/linux/disk_claim.h"
 #include "os/linux/errno_map.h"
 #include "os/linux/file_descriptor.h"
+#include "os/linux/remount.h"
 #include "os/linux/requests.h"
 #include "os/linux/volume_lock.h"
 
@@ -35,6 +36,20 @@ DeviceReply LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const
   device.lockFd = std::move(outcome.heldFd);
   device.unmounted = outcome.unmounted;
   return DeviceReply::Success();
+}
+
+// Gives the volume back for a format that was refused: the hold ends and what the lock unmounted is
+// mounted again. Fails, with the mount's error, when a file system could not be mounted back.
+DeviceReply UnlockVolumeRequest(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
+                                std::span<std::uint8_t>) {
+  if (!device.lockFd.IsOpen()) return DeviceReply::Failure(ErrorCode::NotLocked);
+  device.lockFd.Close();
+  RescanIfUnlocked(state, device);
+  const std::vector<std::string> failed = MountAgain(device.unmounted);
+  const int error = errno;
+  device.unmounted.clear();
+  if (failed.empty()) return DeviceReply::Success();
+  return DeviceReply::Failure(ErrorFromErrno(error));
 }
 
 DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
