@@ -3,17 +3,21 @@
 // drive-table entry filled and DriveHandle open. Shared by the ATA request and report tests.
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <utility>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
 #include "common/views.h"
 #include "device/probe.h"
 #include "recording_views.h"
+#include "test_support.h"
 #include "os/emulated/emulated_system.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
@@ -83,6 +87,14 @@ inline std::string JoinedUtf8(const std::vector<std::u16string>& lines) {
   std::string text;
   for (const auto& line : lines) text += ToUtf8(line) + "\n";
   return text;
+}
+
+// Compares `lines` with tests/golden/<golden>; TRELVANE_UPDATE_GOLDEN=1 rewrites the file instead.
+inline void ExpectGolden(const std::vector<std::u16string>& lines, const std::string& golden) {
+  const std::string actual = JoinedUtf8(lines);
+  const auto file = TestDataFile("golden/" + golden);
+  if (std::getenv("TRELVANE_UPDATE_GOLDEN") != nullptr) WriteTextFile(file, actual);
+  EXPECT_EQ(actual, ReadTextFile(file)) << golden;
 }
 
 }  // namespace trelvane::testing
