@@ -37,23 +37,41 @@ constexpr const char* SyntheticDrive = R"({
         "64": "e803", "80": "d007", "96": "2a", "112": "0b", "128": "10270000", "144": "03", "160": "01",
         "176": "04", "192": "05000000", "196": "02000000", "200": "2c01", "214": "0201"}}}]})";
 
-TEST(NvmeReports, SyntheticDriveDetailsAndSmartWithoutAtaSmartCommands) {
-  const testing::TempDir folder;
-  AtaMachine machine(EmulatedMachineFromJson(SyntheticDrive, folder.path()));
-  machine.SelectProbedDrive(2);
-  ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
-  ExpectGolden(machine.sink.lines, "details/nvme-synthetic.txt");
-  machine.sink.lines.clear();
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  ExpectGolden(machine.sink.lines, "smart/nvme-synthetic.txt");
-  // IDENTIFY's one attempt (SMART_GET_VERSION, then the miniport once it is refused), then only the
-  // protocol-specific queries.
-  std::vector<std::uint32_t> codes;
-  for (const auto& request : machine.Controls()) codes.push_back(request.code);
-  const std::vector<std::uint32_t> expected = {Ioctl::SmartGetVersion, Ioctl::ScsiMiniport,
-                                               Ioctl::StorageQueryProperty, Ioctl::StorageQueryProperty,
-                                               Ioctl::StorageQueryProperty};
-  EXPECT_EQ(codes, expected);
+// The Identify and health-log blocks of QEMU's NVMe controller with a 4096-byte-block namespace and
+// warn=2, read in a guest through the kernel's admin pass-through.
+constexpr const char* QemuDrive = R"({
+  "system": {"clock": "2026-12-07T00:00:00.000", "clock_step_ms": 0, "decimal_separator": ","},
+  "drives": [{"number": 0, "length": 134217728, "sector_size": 4096,
+    "device": {"product": "QEMU NVMe Ctrl", "revision": "7.2.22", "serial": "QNVME-4K02"},
+    "nvme": {"identify_controller": "qemu-4k.identify-controller.bin",
+             "identify_namespace": "qemu-4k.identify-namespace.bin", "smart_log": "qemu-4k.smart-log.bin"}}]})";
+
+struct NvmeGolden {
+  const char* json;
+  std::uint32_t number;
+  std::string golden;
+};
+
+TEST(NvmeReports, DetailsAndSmartWithoutAtaSmartCommands) {
+  const NvmeGolden drives[] = {{SyntheticDrive, 2, "nvme-synthetic.txt"}, {QemuDrive, 0, "nvme-qemu-4k.txt"}};
+  for (const NvmeGolden& drive : drives) {
+    SCOPED_TRACE(drive.golden);
+    AtaMachine machine(EmulatedMachineFromJson(drive.json, testing::TestDataFile("testdata/nvme")));
+    machine.SelectProbedDrive(drive.number);
+    ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
+    ExpectGolden(machine.sink.lines, "details/" + drive.golden);
+    machine.sink.lines.clear();
+    ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
+    ExpectGolden(machine.sink.lines, "smart/" + drive.golden);
+    // IDENTIFY's one attempt (SMART_GET_VERSION, then the miniport once it is refused), then only the
+    // protocol-specific queries.
+    std::vector<std::uint32_t> codes;
+    for (const auto& request : machine.Controls()) codes.push_back(request.code);
+    const std::vector<std::uint32_t> expected = {Ioctl::SmartGetVersion, Ioctl::ScsiMiniport,
+                                                 Ioctl::StorageQueryProperty, Ioctl::StorageQueryProperty,
+                                                 Ioctl::StorageQueryProperty};
+    EXPECT_EQ(codes, expected);
+  }
 }
 
 TEST(NvmeReports, RefusedQueriesFallBackToTheUsualTexts) {
