@@ -6,6 +6,8 @@
 #include "common/product.h"
 #include "ata/ata_transport.h"
 #include "common/drive_title.h"
+#include "nvme/nvme_reports.h"
+#include "os/win_constants.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 
@@ -133,7 +135,13 @@ void ShowDeviceDetails(System& system, const ProgramState& state, DiagnosticLog&
     }
   }
   if (!answered) {
-    details.AppendLine(u"Детали недоступны для этого устройства.");
+    // An NVMe drive answers no ATA IDENTIFY; its own Identify data take the place of the body.
+    const auto nvme = drive.BusType == BusTypeNvme ? ReadNvmeDetails(system, handle) : std::nullopt;
+    if (!nvme) {
+      details.AppendLine(u"Детали недоступны для этого устройства.");
+      return;
+    }
+    for (const std::u16string& line : *nvme) details.AppendLine(line);
     return;
   }
   const T_IDE_PASSPORT passport = DecodeIdentifyData(identify, system.GetACP());

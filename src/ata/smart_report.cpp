@@ -7,6 +7,8 @@
 #include "ata/smart_attribute_names.h"
 #include "os/bytes.h"
 #include "common/drive_title.h"
+#include "nvme/nvme_reports.h"
+#include "os/win_constants.h"
 #include "text/number_text.h"
 #include "text/u16.h"
 
@@ -97,6 +99,13 @@ std::vector<std::u16string> SmartTableLines(std::span<const std::uint8_t, 512> s
 void ShowSmartData(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& smart) {
   std::array<std::uint8_t, 512> data{};
   AppendHeader(system, state, log, smart);
+  // An NVMe drive is asked for its health log and sent no ATA SMART command while it answers.
+  if (state.SelectedEntry().IdentifyData.BusType == BusTypeNvme) {
+    if (const auto health = ReadNvmeHealth(system, state.DriveHandle.Get())) {
+      for (const std::u16string& line : *health) smart.AppendLine(line);
+      return;
+    }
+  }
   if (!ReadDriveSmartData(system, state, data)) {
     smart.AppendLine(u"SMART не поддерживается этим устройством.");
     return;

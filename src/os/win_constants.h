@@ -76,7 +76,33 @@ inline constexpr std::uint32_t DeviceNotConnected = 1167;
 namespace StorageProperty {
 inline constexpr std::uint32_t Device = 0;
 inline constexpr std::uint32_t Adapter = 1;
+inline constexpr std::uint32_t AdapterProtocolSpecific = 49;  // the controller's protocol data
+inline constexpr std::uint32_t DeviceProtocolSpecific = 50;   // the disk's (namespace's) protocol data
 }  // namespace StorageProperty
+
+// The protocol-specific storage query: STORAGE_PROTOCOL_SPECIFIC_DATA sits in the query's
+// AdditionalParameters (byte 8) and again in the reply's STORAGE_PROTOCOL_DATA_DESCRIPTOR (byte 8);
+// the protocol data follows it at ProtocolDataOffset, counted from its own start.
+namespace StorageProtocol {
+inline constexpr std::uint32_t TypeNvme = 3;            // ProtocolTypeNvme
+inline constexpr std::uint32_t NvmeDataIdentify = 1;    // NVMeDataTypeIdentify
+inline constexpr std::uint32_t NvmeDataLogPage = 2;     // NVMeDataTypeLogPage
+inline constexpr std::uint32_t QueryHeaderBytes = 8;    // STORAGE_PROPERTY_QUERY up to AdditionalParameters
+inline constexpr std::uint32_t SpecificDataBytes = 40;  // sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA)
+inline constexpr std::uint32_t DataDescriptorBytes = 48;  // sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR)
+}  // namespace StorageProtocol
+
+// The NVMe admin data the program asks for: the Identify CNS values and the log page id.
+namespace NvmeData {
+inline constexpr std::uint32_t IdentifyNamespace = 0;   // CNS 00h
+inline constexpr std::uint32_t IdentifyController = 1;  // CNS 01h
+inline constexpr std::uint32_t HealthLog = 2;           // SMART / Health Information, log 02h
+inline constexpr std::uint32_t IdentifyBytes = 4096;
+inline constexpr std::uint32_t HealthLogBytes = 512;
+inline constexpr std::uint32_t AllNamespaces = 0xFFFFFFFFu;
+}  // namespace NvmeData
+
+inline constexpr std::uint8_t BusTypeNvme = 17;          // STORAGE_BUS_TYPE BusTypeNvme
 
 inline constexpr std::uint32_t FileDeviceDisk = 7;       // STORAGE_DEVICE_NUMBER.DeviceType of a disk
 inline constexpr std::uint32_t PlatformWin32Nt = 2;      // OSVERSIONINFOW.dwPlatformId of the NT family

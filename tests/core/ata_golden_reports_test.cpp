@@ -18,14 +18,8 @@
 namespace trelvane {
 namespace {
 
+using testing::ExpectGolden;
 using testing::ProgramBench;
-
-void ExpectGolden(const std::vector<std::u16string>& lines, const std::string& golden) {
-  const std::string actual = testing::JoinedUtf8(lines);
-  const auto file = testing::TestDataFile("golden/" + golden);
-  if (std::getenv("TRELVANE_UPDATE_GOLDEN") != nullptr) testing::WriteTextFile(file, actual);
-  EXPECT_EQ(actual, testing::ReadTextFile(file)) << golden;
-}
 
 struct RealDrive {
   std::uint32_t number;  // in machines/ata-real-drives.json

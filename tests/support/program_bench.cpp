@@ -1,5 +1,8 @@
 #include "program_bench.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <fstream>
 
 #include "device/probe.h"
@@ -127,6 +130,13 @@ std::string JoinedUtf8(const std::vector<std::u16string>& lines) {
   std::string text;
   for (const auto& line : lines) text += ToUtf8(line) + "\n";
   return text;
+}
+
+void ExpectGolden(const std::vector<std::u16string>& lines, const std::string& golden) {
+  const std::string actual = JoinedUtf8(lines);
+  const auto file = TestDataFile("golden/" + golden);
+  if (std::getenv("TRELVANE_UPDATE_GOLDEN") != nullptr) WriteTextFile(file, actual);
+  EXPECT_EQ(actual, ReadTextFile(file)) << golden;
 }
 
 }  // namespace trelvane::testing

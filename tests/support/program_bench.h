@@ -85,4 +85,7 @@ class ProgramBench {
 // Joins lines with "\n" after each, as a golden file holds them.
 std::string JoinedUtf8(const std::vector<std::u16string>& lines);
 
+// Compares a report's `lines` with tests/golden/<golden>; TRELVANE_UPDATE_GOLDEN=1 rewrites the file.
+void ExpectGolden(const std::vector<std::u16string>& lines, const std::string& golden);
+
 }  // namespace trelvane::testing

@@ -50,6 +50,16 @@ namespace {
   ROW(FILE_SHARE_WRITE, Share::Write) \
   ROW(StorageDeviceProperty, StorageProperty::Device) \
   ROW(StorageAdapterProperty, StorageProperty::Adapter) \
+  ROW(StorageAdapterProtocolSpecificProperty, StorageProperty::AdapterProtocolSpecific) \
+  ROW(StorageDeviceProtocolSpecificProperty, StorageProperty::DeviceProtocolSpecific) \
+  ROW(ProtocolTypeNvme, StorageProtocol::TypeNvme) \
+  ROW(NVMeDataTypeIdentify, StorageProtocol::NvmeDataIdentify) \
+  ROW(NVMeDataTypeLogPage, StorageProtocol::NvmeDataLogPage) \
+  ROW(offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters), StorageProtocol::QueryHeaderBytes) \
+  ROW(sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA), StorageProtocol::SpecificDataBytes) \
+  ROW(sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR), StorageProtocol::DataDescriptorBytes) \
+  ROW(offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData), StorageProtocol::QueryHeaderBytes) \
+  ROW(::BusTypeNvme, BusTypeNvme) \
   ROW(FILE_DEVICE_DISK, FileDeviceDisk) \
   ROW(VER_PLATFORM_WIN32_NT, PlatformWin32Nt) \
   ROW(SW_SHOW, ShowCommandShow) \
@@ -243,6 +253,44 @@ TEST(LayoutParity, PropertyQueryParserReadsTheWindowsStructureAndNoLess) {
   const auto shortRead = ReadPropertyQuery(std::span(bytes).first(sizeof(query) - 1));
   ASSERT_TRUE(std::holds_alternative<DeviceReply>(shortRead));
   EXPECT_EQ(std::get<DeviceReply>(shortRead).error, ErrorCode::InvalidParameter);
+}
+
+// A health-log query as a Windows caller lays it out, and the reply read through the headers' fields.
+TEST(LayoutParity, NvmeProtocolQueryAndReplyFollowTheWindowsStructures) {
+  constexpr std::size_t Specific = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
+  std::vector<std::uint8_t> buffer(Specific + sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA) + 512, 0);
+  STORAGE_PROPERTY_QUERY query = Zeroed<STORAGE_PROPERTY_QUERY>();
+  query.PropertyId = StorageDeviceProtocolSpecificProperty;
+  query.QueryType = PropertyStandardQuery;
+  std::memcpy(buffer.data(), &query, Specific);
+  STORAGE_PROTOCOL_SPECIFIC_DATA asked = Zeroed<STORAGE_PROTOCOL_SPECIFIC_DATA>();
+  asked.ProtocolType = ProtocolTypeNvme;
+  asked.DataType = NVMeDataTypeLogPage;
+  asked.ProtocolDataRequestValue = 2;
+  asked.ProtocolDataOffset = sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA);
+  asked.ProtocolDataLength = 512;
+  std::memcpy(buffer.data() + Specific, &asked, sizeof(asked));
+
+  const auto read = ReadPropertyQuery(buffer);
+  ASSERT_TRUE(std::holds_alternative<PropertyQuery>(read));
+  const PropertyQuery parsed = std::get<PropertyQuery>(read);
+  const auto nvme = ReadNvmeRequest(parsed);
+  ASSERT_TRUE(std::holds_alternative<NvmeRequest>(nvme));
+  EXPECT_EQ(std::get<NvmeRequest>(nvme).kind, NvmeRequestKind::HealthLog);
+
+  std::vector<std::uint8_t> log(512, 0x5A);
+  const DeviceReply reply = ProtocolDataReply(*parsed.protocol, log, buffer);
+  ASSERT_TRUE(reply.ok);
+  STORAGE_PROTOCOL_DATA_DESCRIPTOR descriptor;
+  std::memcpy(&descriptor, buffer.data(), sizeof(descriptor));
+  EXPECT_EQ(descriptor.Version, sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR));
+  EXPECT_EQ(descriptor.Size, sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR));
+  EXPECT_EQ(descriptor.ProtocolSpecificData.ProtocolType, ProtocolTypeNvme);
+  EXPECT_EQ(descriptor.ProtocolSpecificData.ProtocolDataLength, 512u);
+  const std::size_t dataAt = offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData) +
+                             descriptor.ProtocolSpecificData.ProtocolDataOffset;
+  EXPECT_EQ(reply.returned, dataAt + 512);
+  EXPECT_TRUE(std::equal(log.begin(), log.end(), buffer.begin() + static_cast<std::ptrdiff_t>(dataAt)));
 }
 
 // A miniport request as a Windows caller lays it out: SRB_IO_CONTROL, then SENDCMDINPARAMS without

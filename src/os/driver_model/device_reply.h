@@ -3,6 +3,7 @@
 // bytes to a caller's buffer: one type for every backend that answers requests itself.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <variant>
 
@@ -29,15 +30,52 @@ DeviceReply CopyDescriptor(std::span<const std::uint8_t> reply, std::uint32_t si
 // Copies as much of `reply` as `out` holds; returns the count copied.
 std::uint32_t CopyWhatFits(std::span<const std::uint8_t> reply, std::span<std::uint8_t> out);
 
+// STORAGE_PROTOCOL_SPECIFIC_DATA (40 bytes), as a protocol-specific query carries it:
+//   0  ProtocolType (u32)               4  DataType (u32)
+//   8  ProtocolDataRequestValue (u32)  12  ProtocolDataRequestSubValue (u32)
+//  16  ProtocolDataOffset (u32), from the start of this structure
+//  20  ProtocolDataLength (u32)        24  FixedProtocolReturnData (u32)
+//  28  ProtocolDataRequestSubValue2..4 (u32 each), 0 for the requests answered here
+struct ProtocolRequest {
+  std::uint32_t protocolType = 0;
+  std::uint32_t dataType = 0;
+  std::uint32_t requestValue = 0;
+  std::uint32_t requestSubValue = 0;
+  std::uint32_t dataOffset = 0;
+  std::uint32_t dataLength = 0;
+};
+
 // IOCTL_STORAGE_QUERY_PROPERTY's input, STORAGE_PROPERTY_QUERY (12 bytes): PropertyId 0, QueryType 4,
-// AdditionalParameters 8. Only the device and adapter properties are answered.
+// AdditionalParameters 8. The device and adapter properties are answered, and their protocol-specific
+// forms, whose query carries a ProtocolRequest from byte 8 on.
 struct PropertyQuery {
-  std::uint32_t property = 0;  // StorageProperty::Device or ::Adapter
+  std::uint32_t property = 0;  // StorageProperty::Device, ::Adapter or a protocol-specific one
   bool existsOnly = false;     // QueryType 1: success with no reply bytes
+  std::optional<ProtocolRequest> protocol;
 };
 
 // The query, or the failure the disk class driver gives: 87 for a short block or an unknown query
 // type, 50 for a property it does not answer.
 std::variant<PropertyQuery, DeviceReply> ReadPropertyQuery(std::span<const std::uint8_t> in);
+
+// The NVMe data a protocol-specific query asks for.
+enum class NvmeRequestKind { IdentifyController, IdentifyNamespace, HealthLog };
+struct NvmeRequest {
+  NvmeRequestKind kind = NvmeRequestKind::IdentifyController;
+  std::uint32_t namespaceId = 0;  // the Identify Namespace request's NSID
+  std::uint32_t dataBytes = 0;    // 4096 for Identify, 512 for the health log
+};
+
+// What the in-box NVMe driver makes of a protocol-specific query: Identify Controller through the
+// adapter property, Identify Namespace and the health log through either; 50 for another protocol,
+// data type, CNS or log page; 87 when the data would not start after the 40-byte structure or the
+// asked length is shorter than the data.
+std::variant<NvmeRequest, DeviceReply> ReadNvmeRequest(const PropertyQuery& query);
+
+// STORAGE_PROTOCOL_DATA_DESCRIPTOR in `out`: Version 48 (bytes 0-3), Size 48 (4-7), the query's
+// STORAGE_PROTOCOL_SPECIFIC_DATA echoed from byte 8 with ProtocolDataLength set to the data's size,
+// and the data at 8 + ProtocolDataOffset. An output smaller than that fails with 122.
+DeviceReply ProtocolDataReply(const ProtocolRequest& request, std::span<const std::uint8_t> data,
+                              std::span<std::uint8_t> out);
 
 }  // namespace trelvane

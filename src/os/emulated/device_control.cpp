@@ -23,12 +23,33 @@ DeviceReply Length(RequestContext& request) {
   return CopyReply(DriveLengthReply(drive), request.out);
 }
 
+// A drive without an `nvme` field answers no protocol-specific query, as a SATA disk's driver does not.
+DeviceReply NvmeQuery(const DriveConfig& drive, const PropertyQuery& query, std::span<std::uint8_t> out) {
+  if (!drive.nvme) return DeviceReply::Failure(ErrorCode::NotSupported);
+  const auto read = ReadNvmeRequest(query);
+  if (const auto* refused = std::get_if<DeviceReply>(&read)) return *refused;
+  const NvmeConfig& nvme = *drive.nvme;
+  switch (std::get<NvmeRequest>(read).kind) {
+    case NvmeRequestKind::IdentifyController:
+      if (nvme.identify.Refuses()) return Refused(nvme.identify);
+      return ProtocolDataReply(*query.protocol, nvme.identifyController, out);
+    case NvmeRequestKind::IdentifyNamespace:
+      if (nvme.identify.Refuses()) return Refused(nvme.identify);
+      return ProtocolDataReply(*query.protocol, nvme.identifyNamespace, out);
+    case NvmeRequestKind::HealthLog:
+      if (nvme.log.Refuses()) return Refused(nvme.log);
+      return ProtocolDataReply(*query.protocol, nvme.healthLog, out);
+  }
+  return DeviceReply::Failure(ErrorCode::NotSupported);
+}
+
 DeviceReply QueryProperty(RequestContext& request) {
   const DriveConfig& drive = *request.drive;
   const auto read = ReadPropertyQuery(request.in);
   if (const auto* refused = std::get_if<DeviceReply>(&read)) return *refused;
   const PropertyQuery query = std::get<PropertyQuery>(read);
   if (query.existsOnly) return DeviceReply::Success(0);
+  if (query.protocol) return NvmeQuery(drive, query, request.out);
   if (query.property == StorageProperty::Adapter) {
     if (drive.adapter.Refuses()) return Refused(drive.adapter);
     const auto reply = DriveAdapterReply(drive);
@@ -99,17 +120,18 @@ struct RequestRow {
   std::uint32_t code;
   DeviceKind kind;
   DeviceReply (*answer)(RequestContext&);
+  bool carriesAta = false;  // refused by an NVMe drive, whose driver has no ATA path
 };
 
 constexpr RequestRow Requests[] = {
     {Ioctl::DiskGetDriveGeometry, DeviceKind::Drive, Geometry},
     {Ioctl::DiskGetLengthInfo, DeviceKind::Drive, Length},
     {Ioctl::StorageQueryProperty, DeviceKind::Drive, QueryProperty},
-    {Ioctl::SmartGetVersion, DeviceKind::Drive, SmartVersion},
+    {Ioctl::SmartGetVersion, DeviceKind::Drive, SmartVersion, true},
     {Ioctl::ScsiGetInquiryData, DeviceKind::Drive, InquiryData},
-    {Ioctl::SmartRcvDriveData, DeviceKind::Drive, AnswerSmartReceive},
-    {Ioctl::SmartSendDriveCommand, DeviceKind::Drive, AnswerSmartSend},
-    {Ioctl::ScsiMiniport, DeviceKind::Drive, AnswerMiniport},
+    {Ioctl::SmartRcvDriveData, DeviceKind::Drive, AnswerSmartReceive, true},
+    {Ioctl::SmartSendDriveCommand, DeviceKind::Drive, AnswerSmartSend, true},
+    {Ioctl::ScsiMiniport, DeviceKind::Drive, AnswerMiniport, true},
     {Ioctl::StorageGetDeviceNumber, DeviceKind::Drive, DriveNumber},
     {Ioctl::DiskUpdateProperties, DeviceKind::Drive, UpdateProperties},
     {Ioctl::StorageGetDeviceNumber, DeviceKind::Volume, VolumeNumber},
@@ -124,7 +146,11 @@ constexpr RequestRow Requests[] = {
 DeviceReply AnswerDeviceControl(std::uint32_t code, RequestContext& request) {
   const DeviceKind kind = request.drive != nullptr ? DeviceKind::Drive : DeviceKind::Volume;
   for (const RequestRow& row : Requests)
-    if (row.code == code && row.kind == kind) return row.answer(request);
+    if (row.code == code && row.kind == kind) {
+      if (row.carriesAta && request.drive != nullptr && request.drive->nvme)
+        return DeviceReply::Failure(ErrorCode::InvalidFunction);
+      return row.answer(request);
+    }
   return DeviceReply::Failure(ErrorCode::InvalidFunction);
 }
 

@@ -6,6 +6,8 @@
 #include "os/emulated/device_replies.h"
 #include "os/emulated/inline_blocks.h"
 #include "os/emulated/machine_file.h"
+#include "os/emulated/nvme_file.h"
+#include "os/win_constants.h"
 
 namespace trelvane::emulated {
 
@@ -205,11 +207,14 @@ DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesys
   for (const auto& [name, member] : DriveFaults) config.*member = ReadRequestFault(drive, name);
   config.sectorSize = U32(drive.Integer("sector_size", config.sectorSize, 0, MaxU32));
   config.lengthBytes = drive.Integer("length", config.lengthBytes, 0, MaxI64);
+  // An NVMe drive's adapter reports the NVMe bus unless the file says otherwise.
+  if (drive.Find("nvme")) config.busType = BusTypeNvme;
   ParseAdapter(drive, config);
   ParseDevice(drive, config);
   config.smartVersionMap = ParseByteObject(drive, "smart_version", "device_map", 1);
   config.inquiryTargetId = ParseByteObject(drive, "inquiry", "byte13", 0);
   ParseBlocks(drive, config, baseDirectory);
+  config.nvme = ParseNvme(drive, baseDirectory);
   config.miniportBytes = U32(drive.Integer("miniport_bytes", config.miniportBytes, 0, MaxU32));
   config.smartRcvBytes = U32(drive.Integer("smart_rcv_bytes", config.smartRcvBytes, 0, MaxU32));
   config.smartSendBytes = U32(drive.Integer("smart_send_bytes", config.smartSendBytes, 0, MaxU32));

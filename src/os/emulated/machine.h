@@ -76,6 +76,16 @@ struct SeekFault {
   std::uint32_t error = 87;
 };
 
+// An NVMe drive's answers to the protocol-specific storage queries: Identify Controller and
+// Identify Namespace (4096 bytes each) and the SMART / Health Information log (512 bytes).
+struct NvmeConfig {
+  std::vector<std::uint8_t> identifyController;
+  std::vector<std::uint8_t> identifyNamespace;
+  std::vector<std::uint8_t> healthLog;
+  RequestFault identify;  // refuses both Identify requests
+  RequestFault log;
+};
+
 struct DriveConfig {
   std::uint32_t number = 0;
   RequestFault open;
@@ -103,6 +113,7 @@ struct DriveConfig {
   std::optional<std::uint8_t> inquiryTargetId = 0;  // nullopt: IOCTL_SCSI_GET_INQUIRY_DATA refused
   std::optional<Block> identify;
   std::optional<Block> smart;
+  std::optional<NvmeConfig> nvme;  // set: the drive answers NVMe queries and refuses ATA requests
   std::uint32_t miniportBytes = 572;
   std::uint32_t smartRcvBytes = 528;
   std::uint32_t smartSendBytes = 528;

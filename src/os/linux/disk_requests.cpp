@@ -8,6 +8,7 @@
 #include "os/bytes.h"
 #include "os/linux/disk_facts.h"
 #include "os/linux/identity.h"
+#include "os/linux/nvme_admin.h"
 #include "os/linux/requests.h"
 
 namespace trelvane::linux_platform {
@@ -67,6 +68,11 @@ DeviceReply QueryProperty(BackendState&, OpenDevice& device, std::span<const std
   const auto described = DescribeBlockDevice(device.rdev);
   if (!described) return DeviceReply::Failure(ErrorCode::DevNotExist);
   const DiskFacts facts = ReadDiskFacts(*described);
+  if (query.protocol) {
+    // Only an NVMe disk has a protocol-specific answer; no other disk is sent an NVMe command.
+    if (facts.family != DeviceFamily::Nvme) return DeviceReply::Failure(ErrorCode::NotSupported);
+    return AnswerNvmeQuery(device.fd.Get(), query, out);
+  }
   if (query.property == StorageProperty::Adapter) return Descriptor(AdapterDescriptorReply(facts.adapter), out);
   const DeviceStrings strings = ReadDeviceStrings(*described, facts, device.fd.Get());
   return Descriptor(DeviceDescriptorReply(strings, facts.device), out);
