@@ -11,7 +11,7 @@ install_packages cmake ninja-build clang-14 libclang-rt-14-dev nlohmann-json3-de
 seconds=${1:-5}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(identify smart hex_serial sense machine_file)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(identify smart nvme hex_serial sense machine_file)
 
 build=build/fuzz
 launcher=()

@@ -9,7 +9,9 @@
 
 #include "ata/device_details.h"
 #include "ata/smart_report.h"
+#include "os/win_constants.h"
 #include "program_bench.h"
+#include "text/u16.h"
 #include "test_support.h"
 #include "text/wide_decimal.h"
 
