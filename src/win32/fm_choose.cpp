@@ -174,7 +174,13 @@ void TFmChoose::DriveListKeyDown() { FormClose(); }
 void TFmChoose::btContinueClick() {
   const int row = SelectedRow();
   if (row < 0) return;
-  if (ChooseDrive(state_, row + 1, boxes_)) FormClose();
+  if (ChooseDrive(state_, row + 1, boxes_)) {
+    FormClose();
+    return;
+  }
+  // The refusal's box has no owner; the chooser takes the keyboard back when it closes.
+  SetActiveWindow(Handle());
+  SetFocus(DriveList);
 }
 
 void TFmChoose::Label1Click() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }

@@ -69,11 +69,12 @@ void TFmMain::FormCreate() {
   bold.lfWeight = FW_BOLD;
   boldFont_ = MakeFont(bold);
   SetOwnFont(lbDiskName, boldFont_.get());
-  memoFont_ = MakeFont(FaceOfPixels(L"Courier New", 12));
+  memoFont_ = MakeFont(MonospacedFace(12));
   SetOwnFont(Log_Details, memoFont_.get());
   SetOwnFont(Log_Smart, memoFont_.get());
   captionFont_ = MakeFont(FaceOfPixels(L"Tahoma", 21));
   for (HWND caption : {lbCurrentPercent, lbSpeed, lbCurrentPosition}) SetOwnFont(caption, captionFont_.get());
+  FitCaptions();
   linkFont_ = MakeFont(FaceOfPixels(L"Tahoma", 11, true));
   SetOwnFont(lbMakerLink->Handle(), linkFont_.get());
   lbMakerLink->SetTextColour(LinkGrey);

@@ -100,6 +100,7 @@ class TFmMain final : public WindowBase,
   HWND OnPage(int page, const wchar_t* className, const std::u16string& text, DWORD style, int id, RECT design,
               unsigned anchors, DWORD extendedStyle = 0);
   void Layout();
+  void FitCaptions();
   void ShowPageControls();
   LRESULT ColourStatic(HDC dc, HWND control);
   void Command(int id, int code, LPARAM from);

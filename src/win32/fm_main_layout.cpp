@@ -5,7 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/win32/anchors.h"
+#include "platform/win32/win32_text.h"
 #include "win32/control_ids.h"
 #include "win32/fm_main.h"
 
@@ -85,13 +89,15 @@ void TFmMain::BuildFormatPage() {
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
   lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
                             RECT{22, 312, 210, 338}, Anchor::BottomLeft);
-  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 312, 340, 338},
+  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 312, 480, 338},
                    Anchor::BottomLeft);
   lbCurrentPosition = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPosition,
-                             RECT{22, 344, 340, 370}, Anchor::BottomLeft);
+                             RECT{22, 344, 322, 370}, Anchor::BottomLeft);
+  // The box has the row between the group box and the captions to itself, ending where the format
+  // button ends: beside the captions, the speed would run into its text.
   cbQuickWipe = OnPage(1, L"BUTTON", u"Выполнить быструю очистку (просто удалить разделы и MBR)",
-                       WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbQuickWipe, RECT{346, 310, 740, 327},
-                       Anchor::BottomRight);
+                       WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbQuickWipe,
+                       RECT{322, 292, 716, 309}, Anchor::BottomRight);
   btStop = OnPage(1, L"BUTTON", u"Остановить", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, ControlId::btStop,
                   RECT{346, 340, 440, 366}, Anchor::BottomRight);
   btRunBenchmarks = OnPage(1, L"BUTTON", u"ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО", WS_TABSTOP | BS_DEFPUSHBUTTON,
@@ -103,6 +109,35 @@ void TFmMain::BuildSmartPage() {
   places_.push_back({Log_Smart, 2, RECT{5, 5, 735, 313}, Anchor::All});
   btGetSmart = OnPage(2, L"BUTTON", u"&Получить данные SMART", WS_TABSTOP | BS_DEFPUSHBUTTON, ControlId::btGetSmart,
                       RECT{536, 328, 705, 354}, Anchor::BottomRight);
+}
+
+namespace {
+
+LONG TextWidth(HWND control, HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, font);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return extent.cx;
+}
+
+}  // namespace
+
+// In the desktop's faces: the speed caption starts clear of the widest percent caption, and the
+// quick-wipe box is as wide as its caption, so that it ends where the format button ends.
+void TFmMain::FitCaptions() {
+  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), L"100% завершено");
+  const LONG boxWidth = TextWidth(cbQuickWipe, windowFont_.get(), Wide(WindowText(cbQuickWipe))) + 24;
+  for (PagePlace& place : places_) {
+    if (place.control == lbSpeed) {
+      const LONG width = place.design.right - place.design.left;
+      place.design.left = std::max<LONG>(place.design.left, 22 + percentWidth + 16);
+      place.design.right = place.design.left + width;
+    }
+    if (place.control == cbQuickWipe) place.design.left = place.design.right - boxWidth;
+  }
 }
 
 void TFmMain::Layout() {

@@ -25,6 +25,8 @@ void MemoSink::AppendLine(const std::u16string& text) {
   const std::wstring line = Wide((length > 0 ? u"\r\n" : u"") + WithCarriageReturns(text));
   SendMessageW(memo_, EM_SETSEL, static_cast<WPARAM>(length), length);
   SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  // The view follows the new line down but stays at the lines' beginnings, where the time stamps are.
+  SendMessageW(memo_, WM_HSCROLL, SB_LEFT, 0);
 }
 
 HWND CreateMemo(HWND parent, int id, bool readOnly) {

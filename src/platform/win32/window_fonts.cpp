@@ -41,6 +41,15 @@ LOGFONTW FaceOfPoints(const wchar_t* face, int points) {
   return FaceOfPixels(face, MulDiv(points, ScreenPixelsPerInch(), 72));
 }
 
+LOGFONTW MonospacedFace(int pixelHeight) {
+  for (const wchar_t* face : {L"Courier New", L"Liberation Mono", L"Cousine", L"DejaVu Sans Mono"}) {
+    if (IsFontInstalled(face)) return FaceOfPixels(face, pixelHeight);
+  }
+  LOGFONTW font = FaceOfPixels(L"", pixelHeight);
+  font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  return font;
+}
+
 void SetDefaultGuiFont(LOGFONTW& font) {
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &font);
 }

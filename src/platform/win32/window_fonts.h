@@ -24,6 +24,10 @@ FontHandle MakeFont(const LOGFONTW& description);
 LOGFONTW FaceOfPixels(const wchar_t* face, int pixelHeight, bool bold = false);
 LOGFONTW FaceOfPoints(const wchar_t* face, int points);
 
+// The memos' monospaced face: "Courier New", or where it is not installed a face with its metrics or
+// any fixed-pitch face, so the report tables keep their columns either way.
+LOGFONTW MonospacedFace(int pixelHeight);
+
 // The system's stock user-interface font (DEFAULT_GUI_FONT).
 void SetDefaultGuiFont(LOGFONTW& font);
 // The icon-title font of the desktop; the stock font when it cannot be read.
