@@ -11,6 +11,10 @@
 # build that provides the reference trelvane-cli, default build/default; configured without the Qt
 # front end when it does not exist yet), TRELVANE_JOBS (default: the number of processors).
 set -euo pipefail
+# The Win32 window tests create real windows: without a display, the whole script runs under Xvfb.
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a bash "$0" "$@"
+fi
 cd "$(dirname "$0")/.."
 windows_dir=$(realpath -m "${TRELVANE_WINDOWS_BUILD_DIR:-build/windows}")
 host_dir=$(realpath -m "${TRELVANE_HOST_BUILD_DIR:-build/default}")
@@ -25,7 +29,7 @@ finish_phase() {
 }
 
 # --- Packages -------------------------------------------------------------------------------------
-packages=(cmake ninja-build libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64 wine wine64)
+packages=(cmake ninja-build libgtest-dev nlohmann-json3-dev g++-mingw-w64-x86-64 wine wine64 xvfb)
 source "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh"
 install_packages "${packages[@]}"
 finish_phase "packages"

@@ -42,7 +42,8 @@ struct RestrictedHeaders {
 
 const std::vector<RestrictedHeaders> Restricted{
     {{"<Q"}, {"platform/qt", "ui"}},
-    {{"<windows.h>", "<winioctl.h>", "<shellapi.h>", "<io.h>"}, {"os/windows", "backend"}},
+    {{"<windows.h>", "<winioctl.h>", "<shellapi.h>", "<io.h>"}, {"os/windows", "backend", "platform/win32", "win32"}},
+    {{"<commctrl.h>", "<uxtheme.h>"}, {"platform/win32", "win32"}},
     {{"<sys/", "<linux/", "<scsi/", "<unistd.h>", "<fcntl.h>", "<dirent.h>", "<langinfo.h>"},
      {"os/linux", "backend"}},
 };

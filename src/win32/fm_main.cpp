@@ -1,0 +1,241 @@
+#include "win32/fm_main.h"
+
+#include <exception>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include "app/main_window_commands.h"
+#include "common/product.h"
+#include "format/format_command.h"
+#include "os/win_constants.h"
+#include "platform/win32/win32_text.h"
+#include "text/u16.h"
+#include "win32/control_ids.h"
+#include "win32/fm_choose.h"
+#include "win32/fm_debug.h"
+
+namespace trelvane {
+
+namespace {
+
+constexpr int DesignClientWidth = 768;
+constexpr int DesignClientHeight = 499;
+constexpr int MinimumWidth = 750;
+constexpr int MinimumHeight = 450;
+constexpr int TopStripHeight = 32;
+constexpr COLORREF White = RGB(255, 255, 255);
+
+// The colour the themed page control fills its pages with; the classic one uses the dialog colour.
+HBRUSH PageBrush() {
+  return IsAppThemed() && IsThemeActive() ? SolidBrush(White) : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+}  // namespace
+
+TFmMain::TFmMain(System& system, ProgramState& state, DiagnosticLog& log, ProgramEnding& ending,
+                 std::u16string firstArgument)
+    : system_(system), state_(state), log_(log), ending_(ending), firstArgument_(std::move(firstArgument)) {
+  Create(FmMainClass, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, DesignClientWidth, DesignClientHeight);
+  // Until start-up names it, the application is called by its program file.
+  applicationTitle_ = u"trelvane";
+  taskDialogs_.SetOwner(Handle());
+  taskDialogs_.SetProgramTitle(applicationTitle_);
+  BuildLayout();
+  detailsSink_ = std::make_unique<MemoSink>(Log_Details);
+  formatSink_ = std::make_unique<MemoSink>(Log_BenchMark);
+  smartSink_ = std::make_unique<MemoSink>(Log_Smart);
+  FormCreate();
+  Layout();
+  ShowPageControls();
+}
+
+TFmMain::~TFmMain() = default;
+
+void TFmMain::SetPeers(TFmChoose& chooser, TFmDebug& debug) {
+  chooser_ = &chooser;
+  debug_ = &debug;
+}
+
+void TFmMain::FormCreate() {
+  SelectPage(0);
+  LOGFONTW face = FaceOfPixels(L"Tahoma", 12);
+  SetSystemFont(face);
+  SetCalibriFont(system_, face);
+  windowFont_ = MakeFont(face);
+  ApplyFont(Handle(), windowFont_.get());
+  LOGFONTW bold = face;
+  bold.lfWeight = FW_BOLD;
+  boldFont_ = MakeFont(bold);
+  SetOwnFont(lbDiskName, boldFont_.get());
+  memoFont_ = MakeFont(MonospacedFace(12));
+  SetOwnFont(Log_Details, memoFont_.get());
+  SetOwnFont(Log_Smart, memoFont_.get());
+  captionFont_ = MakeFont(FaceOfPixels(L"Tahoma", 21));
+  for (HWND caption : {lbCurrentPercent, lbSpeed, lbCurrentPosition}) SetOwnFont(caption, captionFont_.get());
+  FitCaptions();
+  linkFont_ = MakeFont(FaceOfPixels(L"Tahoma", 11, true));
+  SetOwnFont(lbMakerLink->Handle(), linkFont_.get());
+  lbMakerLink->SetTextColour(LinkGrey);
+}
+
+void TFmMain::FormShow() {
+  Guarded([this] {
+    if (!MainWindowFirstShow(system_, state_, log_, boxes_, *this, *this, *detailsSink_, firstArgument_))
+      ending_.EndProgram(0);
+  });
+  startupFinished_ = true;
+}
+
+void TFmMain::ShowDebugWindowModal() {
+  debug_->Hide();
+  debug_->ShowModal(Handle());
+}
+
+bool TFmMain::RunDriveChooser() { return chooser_->RunDriveChooser(Handle()); }
+void TFmMain::SetDiskName(const std::u16string& title) { SetWindowText(lbDiskName, title); }
+void TFmMain::ScrollDetailsToTop() { ScrollMemoToTop(Log_Details); }
+
+void TFmMain::FormClose() { state_.DriveHandle.Close(); }
+
+void TFmMain::CloseForEnd() {
+  FormClose();
+  ShowWindow(Handle(), SW_HIDE);
+}
+
+int TFmMain::PageDefaultButton() const {
+  const PageCommand command = DefaultCommandOf(static_cast<MainPage>(TabCtrl_GetCurSel(pages)));
+  return command == PageCommand::Format     ? ControlId::btRunBenchmarks
+         : command == PageCommand::GetSmart ? ControlId::btGetSmart
+                                            : 0;
+}
+
+void TFmMain::btRunBenchmarksClick() {
+  commandRunning_ = true;
+  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_); });
+  commandRunning_ = false;
+  if (closeAfterCommand_) PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+// Only reachable while a zero fill runs: the button is disabled at every other time.
+void TFmMain::btStopClick() { state_.StopRequested = true; }
+
+void TFmMain::btGetSmartClick() {
+  Guarded([this] { GetSmartCommand(system_, state_, log_, *this, *smartSink_); });
+}
+
+void TFmMain::lbMakerLinkClick() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }
+void TFmMain::lbMakerLinkMouseEnter() { lbMakerLink->SetTextColour(LinkBlue); }
+void TFmMain::lbMakerLinkMouseLeave() { lbMakerLink->SetTextColour(LinkGrey); }
+
+void TFmMain::lbMakerLinkMouseDown(MouseButton button) {
+  if (button == MouseButton::Left) lbMakerLink->SetTextColour(LinkRed);
+}
+
+void TFmMain::lbMakerLinkMouseUp(MouseButton button) {
+  if (button == MouseButton::Left) lbMakerLink->SetTextColour(LinkGrey);
+}
+
+void TFmMain::Command(int id, int code, LPARAM from) {
+  if (code != BN_CLICKED) return;
+  // Enter where no focused button takes it arrives as IDOK (or the default identifier) without
+  // a control behind it: the current page's default button, when it is enabled.
+  if (from == 0 && (id == IDOK || id == PageDefaultButton())) id = PageDefaultButton();
+  if (id == 0 || !IsWindowEnabled(Control(id)) || !IsWindowVisible(Control(id))) return;
+  if (id == ControlId::btRunBenchmarks) btRunBenchmarksClick();
+  if (id == ControlId::btStop) btStopClick();
+  if (id == ControlId::btGetSmart) btGetSmartClick();
+}
+
+LRESULT TFmMain::ColourStatic(HDC dc, HWND control) {
+  if (control == Log_Details || control == Log_BenchMark || control == Log_Smart) {
+    SetBkColor(dc, White);
+    return reinterpret_cast<LRESULT>(SolidBrush(White));
+  }
+  if (const LinkLabel* link = LinkLabel::Of(control)) SetTextColor(dc, link->TextColour());
+  SetBkMode(dc, TRANSPARENT);
+  if (control == lbDiskName) return reinterpret_cast<LRESULT>(SolidBrush(White));
+  const bool onPage = GetDlgCtrlID(control) >= ControlId::gbCurrentTask && GetDlgCtrlID(control) <= ControlId::btGetSmart;
+  return reinterpret_cast<LRESULT>(onPage ? PageBrush() : GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT TFmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{MinimumWidth, MinimumHeight};
+      return 0;
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(Handle(), &client);
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      RECT strip{0, 0, client.right, TopStripHeight};
+      FillRect(dc, &strip, SolidBrush(White));
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SHOWWINDOW:
+      // The show handler runs once the window is on screen, from the message loop, so that every
+      // box and modal window of the start has the main window behind it.
+      if (wParam != 0 && formShowPending_) {
+        formShowPending_ = false;
+        PostMessageW(Handle(), WM_FORMSHOW, 0, 0);
+      }
+      return Default(message, wParam, lParam);
+    case WM_FORMSHOW:
+      FormShow();
+      return 0;
+    case WM_NOTIFY:
+      if (reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == pages &&
+          reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE)
+        ShowPageControls();
+      return 0;
+    case WM_COMMAND:
+      Command(LOWORD(wParam), HIWORD(wParam), lParam);
+      return 0;
+    case DM_GETDEFID:
+      return PageDefaultButton() != 0 ? MAKELRESULT(PageDefaultButton(), DC_HASDEFID) : 0;
+    case WM_CLOSE:
+      // Closing while a zero fill runs would pull DriveHandle from under it: the close asks the run
+      // to stop, and the window closes once the run has ended and cleaned up after itself.
+      if (commandRunning_) {
+        state_.StopRequested = true;
+        closeAfterCommand_ = true;
+        return 0;
+      }
+      FormClose();
+      ending_.EndProgram(0);
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+template <typename Work>
+void TFmMain::Guarded(Work work) {
+  try {
+    work();
+  } catch (const ProgramTermination& termination) {
+    ending_.EndProgram(termination.exitCode);
+  } catch (const StartupError& error) {
+    // Start-up is cut short here; without a chosen drive the program has nothing left to do.
+    ShowStandardErrorBox(error.message);
+    ending_.EndProgram(3);
+  } catch (const std::exception& error) {
+    ShowStandardErrorBox(FromUtf8(error.what()));
+    ending_.EndProgram(3);
+  }
+}
+
+// The application's own error box: the message, the application's title, the error icon.
+void TFmMain::ShowStandardErrorBox(const std::u16string& message) {
+  boxes_.ShowMessageBox(message, applicationTitle_, MessageIcon::Error);
+}
+
+}  // namespace trelvane

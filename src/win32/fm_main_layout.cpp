@@ -1,0 +1,174 @@
+// The main window's components and where they sit. Places are those of the design, at a client
+// area of 768 x 499 and a page of 740 x 376; the logs grow with the window and the command controls
+// keep to the bottom.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/anchors.h"
+#include "platform/win32/win32_text.h"
+#include "win32/control_ids.h"
+#include "win32/fm_main.h"
+
+namespace trelvane {
+
+namespace {
+
+constexpr SIZE PageDesignSize{740, 376};
+constexpr int TopStripHeight = 32;
+constexpr int BottomStripHeight = 21;
+constexpr int PagesBorder = 10;
+constexpr const char16_t* PageCaptions[] = {u"Детали устройства", u"НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ", u"S.M.A.R.T."};
+
+int HeightOf(HWND control) {
+  RECT frame{};
+  GetWindowRect(control, &frame);
+  return frame.bottom - frame.top;
+}
+
+}  // namespace
+
+void TFmMain::BuildLayout() {
+  BuildFrame();
+  BuildDetailsPage();
+  BuildFormatPage();
+  BuildSmartPage();
+  // The page control lies under the pages' controls, and the group box under its progress bar.
+  SetWindowPos(Control(ControlId::gbCurrentTask), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(pages, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TFmMain::BuildFrame() {
+  lbDiskName = CreateControl(Handle(), L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbDiskName,
+                             RECT{15, 6, 500, 26});
+  pages = CreateControl(Handle(), WC_TABCONTROLW, u"", WS_TABSTOP | WS_CLIPSIBLINGS, ControlId::pages, RECT{});
+  for (int index = 0; index < 3; ++index) {
+    std::wstring caption(PageCaptions[index], PageCaptions[index] + std::char_traits<char16_t>::length(PageCaptions[index]));
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    TabCtrl_InsertItem(pages, index, &item);
+  }
+  lbMakerLink = std::make_unique<LinkLabel>(Handle(), ControlId::lbMakerLink, u"", RECT{});
+  lbMakerLink->onClick = [this] { lbMakerLinkClick(); };
+  lbMakerLink->onMouseEnter = [this] { lbMakerLinkMouseEnter(); };
+  lbMakerLink->onMouseLeave = [this] { lbMakerLinkMouseLeave(); };
+  lbMakerLink->onMouseDown = [this](MouseButton button) { lbMakerLinkMouseDown(button); };
+  lbMakerLink->onMouseUp = [this](MouseButton button) { lbMakerLinkMouseUp(button); };
+  StatusBar = CreateControl(Handle(), STATUSCLASSNAMEW, u"", 0, ControlId::StatusBar, RECT{});
+  // Three panels of 450, 450 and 50 pixels, given by their right edges.
+  int edges[] = {450, 900, 950};
+  SendMessageW(StatusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+}
+
+HWND TFmMain::OnPage(int page, const wchar_t* className, const std::u16string& text, DWORD style, int id, RECT design,
+                     unsigned anchors, DWORD extendedStyle) {
+  HWND control = CreateControl(Handle(), className, text, style, id, design, extendedStyle);
+  places_.push_back({control, page, design, anchors});
+  return control;
+}
+
+void TFmMain::BuildDetailsPage() {
+  // Inside two nested 10-pixel borders.
+  Log_Details = CreateMemo(Handle(), ControlId::Log_Details);
+  places_.push_back({Log_Details, 0, RECT{20, 20, 720, 356}, Anchor::All});
+}
+
+void TFmMain::BuildFormatPage() {
+  Log_BenchMark = CreateMemo(Handle(), ControlId::Log_BenchMark);
+  places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 207}, Anchor::All});
+  OnPage(1, L"BUTTON", u"Текущий ход выполнения задачи", BS_GROUPBOX, ControlId::gbCurrentTask,
+         RECT{10, 222, 730, 289}, Anchor::BottomWide);
+  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 240, 720, 279},
+                         Anchor::BottomWide);
+  SendMessageW(pbCurrentTask, PBM_SETRANGE32, 0, 100);
+  SendMessageW(pbCurrentTask, PBM_SETSTEP, 1, 0);
+  SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
+  lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
+                            RECT{22, 312, 210, 338}, Anchor::BottomLeft);
+  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 312, 480, 338},
+                   Anchor::BottomLeft);
+  lbCurrentPosition = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPosition,
+                             RECT{22, 344, 322, 370}, Anchor::BottomLeft);
+  // The box has the row between the group box and the captions to itself, ending where the format
+  // button ends: beside the captions, the speed would run into its text.
+  cbQuickWipe = OnPage(1, L"BUTTON", u"Выполнить быструю очистку (просто удалить разделы и MBR)",
+                       WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbQuickWipe,
+                       RECT{322, 292, 716, 309}, Anchor::BottomRight);
+  btStop = OnPage(1, L"BUTTON", u"Остановить", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, ControlId::btStop,
+                  RECT{346, 340, 440, 366}, Anchor::BottomRight);
+  btRunBenchmarks = OnPage(1, L"BUTTON", u"ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО", WS_TABSTOP | BS_DEFPUSHBUTTON,
+                           ControlId::btRunBenchmarks, RECT{491, 340, 716, 366}, Anchor::BottomRight);
+}
+
+void TFmMain::BuildSmartPage() {
+  Log_Smart = CreateMemo(Handle(), ControlId::Log_Smart);
+  places_.push_back({Log_Smart, 2, RECT{5, 5, 735, 313}, Anchor::All});
+  btGetSmart = OnPage(2, L"BUTTON", u"&Получить данные SMART", WS_TABSTOP | BS_DEFPUSHBUTTON, ControlId::btGetSmart,
+                      RECT{536, 328, 705, 354}, Anchor::BottomRight);
+}
+
+namespace {
+
+LONG TextWidth(HWND control, HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, font);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return extent.cx;
+}
+
+}  // namespace
+
+// In the desktop's faces: the speed caption starts clear of the widest percent caption, and the
+// quick-wipe box is as wide as its caption, so that it ends where the format button ends.
+void TFmMain::FitCaptions() {
+  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), L"100% завершено");
+  const LONG boxWidth = TextWidth(cbQuickWipe, windowFont_.get(), Wide(WindowText(cbQuickWipe))) + 24;
+  for (PagePlace& place : places_) {
+    if (place.control == lbSpeed) {
+      const LONG width = place.design.right - place.design.left;
+      place.design.left = std::max<LONG>(place.design.left, 22 + percentWidth + 16);
+      place.design.right = place.design.left + width;
+    }
+    if (place.control == cbQuickWipe) place.design.left = place.design.right - boxWidth;
+  }
+}
+
+void TFmMain::Layout() {
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  SendMessageW(StatusBar, WM_SIZE, 0, 0);
+  const int statusHeight = HeightOf(StatusBar);
+  const int bottomStripTop = client.bottom - statusHeight - BottomStripHeight;
+  PlaceControl(lbDiskName, RECT{15, 6, client.right - 15, TopStripHeight - 6});
+  PlaceControl(lbMakerLink->Handle(), RECT{6, bottomStripTop + 4, client.right / 2, bottomStripTop + BottomStripHeight});
+  RECT tab{PagesBorder, TopStripHeight + PagesBorder, client.right - PagesBorder, bottomStripTop - PagesBorder};
+  PlaceControl(pages, tab);
+  RECT page = tab;
+  SendMessageW(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+  const SIZE pageSize{page.right - page.left, page.bottom - page.top};
+  for (const PagePlace& place : places_) {
+    RECT at = Anchored(place.design, PageDesignSize, pageSize, place.anchors);
+    OffsetRect(&at, page.left, page.top);
+    PlaceControl(place.control, at);
+  }
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TFmMain::ShowPageControls() {
+  const int current = TabCtrl_GetCurSel(pages);
+  for (const PagePlace& place : places_) ShowWindow(place.control, place.page == current ? SW_SHOW : SW_HIDE);
+}
+
+void TFmMain::SelectPage(int page) {
+  TabCtrl_SetCurSel(pages, page);
+  ShowPageControls();
+}
+
+}  // namespace trelvane

@@ -1,0 +1,13 @@
+#pragma once
+// The scan window: created hidden at start with the others and never shown.
+
+#include "platform/win32/window_base.h"
+
+namespace trelvane {
+
+class TFmScan final : public WindowBase {
+ public:
+  TFmScan();
+};
+
+}  // namespace trelvane

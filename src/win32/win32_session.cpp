@@ -1,0 +1,45 @@
+#include "win32/win32_session.h"
+
+#include "platform/win32/window_base.h"
+#include "win32/fm_choose.h"
+#include "win32/fm_debug.h"
+#include "win32/fm_main.h"
+#include "win32/fm_scan.h"
+
+namespace trelvane {
+
+Win32Session::Win32Session(System& system, std::u16string firstArgument)
+    : log_(system, state_.DebugMode), endHandler_([](int exitCode) { PostQuitMessage(exitCode); }) {
+  fmMain_ = std::make_unique<TFmMain>(system, state_, log_, *this, std::move(firstArgument));
+  fmChoose_ = std::make_unique<TFmChoose>(system, state_, boxes_, *this);
+  fmScan_ = std::make_unique<TFmScan>();
+  fmDebug_ = std::make_unique<TFmDebug>();
+  fmMain_->SetPeers(*fmChoose_, *fmDebug_);
+  log_.SetFormatSink(&fmMain_->FormatSink());
+  log_.SetDebugSink(&fmDebug_->DebugSink());
+}
+
+Win32Session::~Win32Session() {
+  // A session that is dropped while its main window is open still releases the drive.
+  if (!ended_) fmMain_->CloseForEnd();
+  log_.SetFormatSink(nullptr);
+  log_.SetDebugSink(nullptr);
+}
+
+void Win32Session::Show() {
+  CentreOnScreen(fmMain_->Handle());
+  ShowWindow(fmMain_->Handle(), SW_SHOW);
+  UpdateWindow(fmMain_->Handle());
+}
+
+void Win32Session::EndProgram(int exitCode) {
+  if (ended_) return;
+  ended_ = true;
+  exitCode_ = exitCode;
+  fmDebug_->Hide();
+  ShowWindow(fmChoose_->Handle(), SW_HIDE);
+  fmMain_->CloseForEnd();
+  if (endHandler_) endHandler_(exitCode);
+}
+
+}  // namespace trelvane

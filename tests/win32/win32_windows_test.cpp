@@ -1,0 +1,274 @@
+// The Windows program's own windows under test: the chooser's list and refusals, the main window's
+// start and fatal ends, the pages' default buttons, a whole session with a quick wipe and a stopped
+// full run, closing during a run, and the fallback question dialog. What the windows show comes from
+// the shared logic, which the core suite tests; these tests check that the Win32 layer shows it and
+// reacts to its controls.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fstream>
+
+#include "app/chooser_model.h"
+#include "platform/task_dialog.h"
+#include "platform/win32/anchors.h"
+#include "platform/win32/win32_task_dialog.h"
+#include "win32/control_ids.h"
+#include "win32/fm_main.h"
+#include "win32_harness.h"
+
+namespace trelvane {
+namespace {
+
+using testing::Click;
+using testing::ClickIn;
+using testing::CloseMessageBox;
+using testing::FindModal;
+using testing::ItemText;
+using testing::PressInTaskDialog;
+using testing::Step;
+using testing::Text;
+using testing::Win32Harness;
+
+constexpr long long Sectors = 98304;  // 48 MiB
+
+std::string Drive(int number, long long sectors, const std::string& ata, const std::string& extra = "") {
+  std::string json = "{\"number\": " + std::to_string(number) + ", \"length\": " + std::to_string(sectors * 512);
+  json += ", \"identify\": \"" + std::filesystem::absolute(testing::RealDriveFile(ata + ".identify.bin")).generic_string() + "\"";
+  json += ", \"smart\": \"" + std::filesystem::absolute(testing::RealDriveFile(ata + ".smart.bin")).generic_string() + "\"";
+  return json + (extra.empty() ? "" : ", " + extra) + "}";
+}
+
+std::string ImageOf(const std::filesystem::path& image) { return "\"image\": \"" + image.generic_string() + "\""; }
+
+Step InChooser(const std::function<void(HWND chooser, HWND list)>& act) {
+  return [act] {
+    HWND chooser = FindModal(FmChooseClass);
+    if (chooser == nullptr) return false;
+    act(chooser, GetDlgItem(chooser, ControlId::DriveList));
+    return true;
+  };
+}
+
+void SelectRow(HWND list, int row) {
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+TEST(Win32Anchors, SidesKeepTheirDistanceToTheAnchoredEdges) {
+  struct Row {
+    unsigned anchors;
+    RECT expected;
+  };
+  const RECT design{10, 20, 110, 70};
+  for (const Row& row : {Row{Anchor::TopLeft, {10, 20, 110, 70}}, Row{Anchor::All, {10, 20, 160, 100}},
+                         Row{Anchor::BottomRight, {60, 50, 160, 100}}, Row{Anchor::BottomWide, {10, 50, 160, 100}},
+                         Row{Anchor::BottomLeft, {10, 50, 110, 100}}}) {
+    const RECT place = Anchored(design, SIZE{200, 100}, SIZE{250, 130}, row.anchors);
+    EXPECT_EQ(place.left, row.expected.left) << row.anchors;
+    EXPECT_EQ(place.top, row.expected.top) << row.anchors;
+    EXPECT_EQ(place.right, row.expected.right) << row.anchors;
+    EXPECT_EQ(place.bottom, row.expected.bottom) << row.anchors;
+  }
+}
+
+// Each way out of the chooser: what the user does in it, the drive chosen and how the program ends.
+TEST(Win32Chooser, ShowsTheRowsPreselectsTheLastAndEndsOrChoosesAsTheUserDoes) {
+  struct Case {
+    const char* name;
+    std::function<void(HWND chooser, HWND list)> act;
+    long long selected;
+    std::vector<int> endCodes;
+  };
+  const std::vector<Case> cases{
+      {"Enter confirms the preselected last row", [](HWND, HWND list) { PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0); }, 3, {}},
+      {"second row through Continue",
+       [](HWND chooser, HWND list) {
+         SelectRow(list, 1);
+         Click(GetDlgItem(chooser, ControlId::btContinue));
+       },
+       2, {}},
+      {"Esc in the list ends the program", [](HWND, HWND list) { PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0); }, -1, {0}},
+      {"the close box ends the program", [](HWND chooser, HWND) { PostMessageW(chooser, WM_CLOSE, 0, 0); }, -1, {0}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39") + ", " + Drive(1, 65535, "ST320410A--3.39") + ", " +
+                         Drive(2, Sectors, "ST320410A--3.39"));
+    std::vector<std::u16string> seen;
+    harness.Start({InChooser([&](HWND chooser, HWND list) {
+      seen = {Text(chooser), ItemText(list, 1, 4), ItemText(list, 2, 1),
+              std::u16string(IsWindowEnabled(GetDlgItem(chooser, ControlId::btContinue)) ? u"enabled" : u"disabled")};
+      EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+      test.act(chooser, list);
+    })});
+    EXPECT_EQ(seen, (std::vector<std::u16string>{u"Выбор устройства - Trelvane 4.40    ", u"65535",
+                                                 ChooserRows(harness.Session().State(), u',')[2][1], u"enabled"}));
+    EXPECT_EQ(harness.Session().State().SelectedDrive, test.selected);
+    EXPECT_EQ(harness.endCodes, test.endCodes);
+  }
+}
+
+TEST(Win32Chooser, DriveBelow65535SectorsIsRefusedAndTheChooserStaysOpen) {
+  Win32Harness harness(Drive(0, 65534, "ST320410A--3.39") + ", " + Drive(1, Sectors, "ST320410A--3.39"));
+  std::u16string caption;
+  bool stillOpen = false;
+  harness.Start({InChooser([](HWND chooser, HWND list) {
+                   SelectRow(list, 0);
+                   PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(ControlId::btContinue, BN_CLICKED),
+                                reinterpret_cast<LPARAM>(GetDlgItem(chooser, ControlId::btContinue)));
+                 }),
+                 CloseMessageBox(&caption), InChooser([&](HWND chooser, HWND) {
+                   stillOpen = true;
+                   PostMessageW(chooser, WM_CLOSE, 0, 0);
+                 })});
+  EXPECT_EQ(caption, DriveTooSmallCaption);
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(harness.Session().State().SelectedDrive, -1);
+}
+
+TEST(Win32MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
+  Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39", "\"exclusive_open_error\": 32"));
+  std::u16string caption;
+  harness.Start({ClickIn(FmChooseClass, ControlId::btContinue), CloseMessageBox(&caption)});
+  EXPECT_EQ(caption, u"Ошибка");
+  EXPECT_EQ(harness.endCodes, std::vector<int>{3});
+  EXPECT_TRUE(Text(harness.Control(harness.Main(), ControlId::Log_Details)).empty());
+}
+
+TEST(Win32MainWindow, PlatformOutsideTheNtFamilyIsRefused) {
+  Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39"), "{\"platform_id\": 1}");
+  std::u16string caption;
+  harness.Start({CloseMessageBox(&caption)});
+  EXPECT_EQ(caption, u"Error");
+  EXPECT_EQ(harness.endCodes, std::vector<int>{3});
+}
+
+class WholeSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int drive = 0; drive < 2; ++drive) {
+      std::ofstream out(Image(drive), std::ios::binary);
+      const std::string chunk(1 << 20, '\xA5');
+      for (int mib = 0; mib < Sectors * 512 / (1 << 20); ++mib) out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    }
+    harness_ = std::make_unique<Win32Harness>(
+        Drive(0, Sectors, "ST320410A--3.39", ImageOf(Image(0))) + ", " +
+        Drive(1, Sectors, "INTEL_SSDSA2CW120G3--4PC10302", ImageOf(Image(1)) + ", \"write_delay_us_per_mib\": 40000"));
+    harness_->Start({InChooser([](HWND chooser, HWND list) {
+      SelectRow(list, 1);
+      Click(GetDlgItem(chooser, ControlId::btContinue));
+    })});
+  }
+  std::filesystem::path Image(int drive) const { return dir_.path() / ("drive" + std::to_string(drive) + ".img"); }
+  HWND Get(int id) { return harness_->Control(harness_->Main(), id); }
+  void Page(int page) { harness_->Session().FmMain().SelectPage(page); }
+  // Enter where the focused control is no button: the page's default button answers it.
+  void PressEnterOn(HWND focused) {
+    SetFocus(focused);
+    PostMessageW(focused, WM_KEYDOWN, VK_RETURN, 0);
+    testing::Pump();
+  }
+  Step StopWhenRunning() {
+    return [this] {
+      if (!IsWindowEnabled(Get(ControlId::btStop))) return false;
+      Click(Get(ControlId::btStop));
+      return true;
+    };
+  }
+
+  testing::TempDir dir_;
+  std::unique_ptr<Win32Harness> harness_;
+};
+
+bool ImageRangeIs(const std::filesystem::path& path, std::int64_t from, std::int64_t to, char value) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(from);
+  std::string block(static_cast<std::size_t>(to - from), '\0');
+  in.read(block.data(), static_cast<std::streamsize>(block.size()));
+  return block.find_first_not_of(value) == std::string::npos;
+}
+
+TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
+  EXPECT_EQ(harness_->Session().State().SelectedDrive, 2);
+  EXPECT_NE(Text(Get(ControlId::Log_Details)).find(u"INTEL SSDSA2CW120G3"), std::u16string::npos);
+  EXPECT_EQ(Text(Get(ControlId::lbDiskName)), harness_->Session().State().DriveTitle);
+  // Enter on the details page starts nothing; on the SMART page it reads the report, twice.
+  PressEnterOn(Get(ControlId::pages));
+  EXPECT_TRUE(Text(Get(ControlId::Log_Smart)).empty());
+  Page(2);
+  PressEnterOn(Get(ControlId::pages));
+  Click(Get(ControlId::btGetSmart));
+  const std::u16string smart = Text(Get(ControlId::Log_Smart));
+  EXPECT_NE(smart.find(u"Данные SMART для"), smart.rfind(u"Данные SMART для"));
+
+  Page(1);
+  Click(Get(ControlId::cbQuickWipe));
+  std::u16string dialogTitle;
+  harness_->Run({PressInTaskDialog(IDYES, &dialogTitle)}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
+  EXPECT_EQ(dialogTitle, u"Предупреждение");
+  EXPECT_TRUE(ImageRangeIs(Image(1), 0, 10240000, '\0'));
+  EXPECT_TRUE(ImageRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
+  EXPECT_TRUE(ImageRangeIs(Image(0), 0, 10240000, '\xA5'));
+  EXPECT_EQ(Text(Get(ControlId::lbCurrentPercent)), u"100% завершено");
+
+  Click(Get(ControlId::cbQuickWipe));
+  harness_->Run({PressInTaskDialog(IDYES), StopWhenRunning()}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
+  // Stopped before its first block: past the quick wipe's head the drive keeps its bytes.
+  EXPECT_TRUE(ImageRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
+  EXPECT_TRUE(IsWindowEnabled(Get(ControlId::btRunBenchmarks)));
+  EXPECT_FALSE(IsWindowEnabled(Get(ControlId::btStop)));
+  EXPECT_TRUE(harness_->endCodes.empty());
+}
+
+TEST_F(WholeSession, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
+  Page(1);
+  harness_->Run({PressInTaskDialog(IDYES),
+                 [this] {
+                   if (!IsWindowEnabled(Get(ControlId::btStop))) return false;
+                   PostMessageW(harness_->Main(), WM_CLOSE, 0, 0);
+                   return true;
+                 }},
+                [&] { Click(Get(ControlId::btRunBenchmarks)); });
+  EXPECT_TRUE(harness_->endCodes.empty());
+  testing::Pump();
+  EXPECT_EQ(harness_->endCodes, std::vector<int>{0});
+  EXPECT_FALSE(harness_->Session().State().DriveHandle.IsOpen());
+  EXPECT_FALSE(ImageRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\0'));
+}
+
+// Before platform version 6 the question is the program's own dialog with Russian captions.
+TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancels) {
+  Win32TaskDialogPresenter presenter;
+  struct Case {
+    int buttons;
+    UINT key;
+    int result;
+  };
+  for (const Case& test : {Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, VK_ESCAPE, DialogResult::Cancel},
+                           Case{MessageDialogButton::Yes | MessageDialogButton::No, VK_ESCAPE, DialogResult::No},
+                           Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, 0, DialogResult::Yes}}) {
+    std::vector<std::u16string> seen;
+    std::deque<Step> steps{[&] {
+      HWND dialog = FindModal(MessageDialogClass);
+      if (dialog == nullptr) return false;
+      seen = {Text(dialog), Text(GetDlgItem(dialog, DialogResult::Yes))};
+      if (test.key != 0) {
+        PostMessageW(GetDlgItem(dialog, DialogResult::Yes), WM_KEYDOWN, test.key, 0);
+      } else {
+        Click(GetDlgItem(dialog, DialogResult::Yes));
+      }
+      return true;
+    }};
+    Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39"));
+    int result = -1;
+    harness.Run(std::move(steps), [&] { result = presenter.ShowMessageDialog(MessageDialogType::Warning, u"Текст", test.buttons); });
+    EXPECT_EQ(result, test.result);
+    EXPECT_EQ(seen, (std::vector<std::u16string>{u"Предупреждение", u"&Да"}));
+  }
+}
+
+}  // namespace
+}  // namespace trelvane
