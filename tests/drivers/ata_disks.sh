@@ -7,27 +7,12 @@
 #   ata_disks.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
 set -u
 
-cli=$(realpath "$1")
-shared=$2
-rig=$shared/tools/qemu-ata/run-in-vm.sh
+source "$(dirname "$0")/common.bash" "$1" "$2" ata-disks
 linux_tests=$(dirname "$cli")/../tests/trelvane_linux_tests
-
-# Under CI=true a suite that cannot run fails: a build machine that quietly skips proves nothing.
-skip() { echo "SKIP: $*"; [ "${CI:-}" = true ] && exit 1; exit 77; }
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-[ -x "$cli" ] || skip "no trelvane-cli at $1"
-[ -x "$rig" ] || skip "no qemu-ata rig at $rig"
-
-work=$(mktemp -d /tmp/trelvane-ata-disks.XXXXXX)
-trap 'rm -rf "$work"' EXIT
 mkdir "$work/images"
 
 # The master (64 MiB) is formatted; it and the slave (96 MiB) start as 0xFF bytes, so the zeros show
 # and so does a write that went to the wrong disk.
-fill() { head -c "$2" /dev/zero | tr '\0' '\377' > "$1"; }
 fill "$work/images/disk1-pata.img" $((64 << 20))
 fill "$work/images/disk2-pata.img" $((96 << 20))
 

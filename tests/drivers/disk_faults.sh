@@ -7,26 +7,13 @@
 #   disk_faults.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
 set -u
 
-cli=$(realpath "$1")
-rig=$2/tools/qemu-ata/run-in-vm.sh
-
-skip() { echo "SKIP: $*"; [ "${CI:-}" = true ] && exit 1; exit 77; }
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-[ -x "$cli" ] || skip "no trelvane-cli at $1"
-[ -x "$rig" ] || skip "no qemu-ata rig at $rig"
+source "$(dirname "$0")/common.bash" "$1" "$2" disk-faults
 command -v cc >/dev/null && command -v mkfs.ext4 >/dev/null && command -v sfdisk >/dev/null ||
   skip "needs cc, mkfs.ext4 and sfdisk"
-
-work=$(mktemp -d /tmp/trelvane-disk-faults.XXXXXX)
-trap 'rm -rf "$work"' EXIT
 images=$work/images
 mkdir "$images"
 MiB=$((1 << 20))
 
-fill() { head -c "$2" /dev/zero | tr '\0' '\377' > "$1"; }
 fill "$images/disk0-sata.img" $((64 * MiB))     # dm-error target
 fill "$images/disk1-sata.img" $((32 * MiB))     # dm-flakey target
 truncate -s 1G "$images/disk2-sata.img"         # unplugged mid-run: big enough to be still running

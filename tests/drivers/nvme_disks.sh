@@ -7,22 +7,8 @@
 #   nvme_disks.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
 set -u
 
-cli=$(realpath "$1")
-shared=$2
-rig=$shared/tools/qemu-ata/run-in-vm.sh
-
-skip() { echo "SKIP: $*"; [ "${CI:-}" = true ] && exit 1; exit 77; }
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-[ -x "$cli" ] || skip "no trelvane-cli at $1"
-[ -x "$rig" ] || skip "no qemu-ata rig at $rig"
-
-work=$(mktemp -d /tmp/trelvane-nvme-disks.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.bash" "$1" "$2" nvme-disks
 mkdir "$work/images"
-fill() { head -c "$2" /dev/zero | tr '\0' '\377' > "$1"; }
 fill "$work/images/disk0-nvme.img" $((64 << 20))
 # The chooser takes only drives of 65535 sectors or more: 320 MiB of 4096-byte blocks, 0xFF in the
 # first 2 MiB that the quick format overwrites, sparse zeros behind them.
