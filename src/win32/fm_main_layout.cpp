@@ -79,29 +79,31 @@ void TFmMain::BuildDetailsPage() {
 
 void TFmMain::BuildFormatPage() {
   Log_BenchMark = CreateMemo(Handle(), ControlId::Log_BenchMark);
-  places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 207}, Anchor::All});
+  places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 177}, Anchor::All});
   OnPage(1, L"BUTTON", u"Текущий ход выполнения задачи", BS_GROUPBOX, ControlId::gbCurrentTask,
-         RECT{10, 222, 730, 289}, Anchor::BottomWide);
-  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 240, 720, 279},
+         RECT{10, 192, 730, 259}, Anchor::BottomWide);
+  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 210, 720, 249},
                          Anchor::BottomWide);
   SendMessageW(pbCurrentTask, PBM_SETRANGE32, 0, 100);
   SendMessageW(pbCurrentTask, PBM_SETSTEP, 1, 0);
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
   lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
-                            RECT{22, 312, 210, 338}, Anchor::BottomLeft);
-  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 312, 480, 338},
+                            RECT{22, 282, 210, 308}, Anchor::BottomLeft);
+  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 282, 480, 308},
                    Anchor::BottomLeft);
+  // The sector caption has a row of its own as wide as the page: a 48-bit sector count in the large
+  // face must show whole at the minimum window size. The buttons take the row below it.
   lbCurrentPosition = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPosition,
-                             RECT{22, 344, 322, 370}, Anchor::BottomLeft);
+                             RECT{22, 312, 716, 338}, Anchor::BottomWide);
   // The box has the row between the group box and the captions to itself, ending where the format
   // button ends: beside the captions, the speed would run into its text.
   cbQuickWipe = OnPage(1, L"BUTTON", u"Выполнить быструю очистку (просто удалить разделы и MBR)",
                        WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbQuickWipe,
-                       RECT{322, 292, 716, 309}, Anchor::BottomRight);
+                       RECT{322, 262, 716, 279}, Anchor::BottomRight);
   btStop = OnPage(1, L"BUTTON", u"Остановить", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, ControlId::btStop,
-                  RECT{346, 340, 440, 366}, Anchor::BottomRight);
+                  RECT{346, 342, 440, 368}, Anchor::BottomRight);
   btRunBenchmarks = OnPage(1, L"BUTTON", u"ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО", WS_TABSTOP | BS_DEFPUSHBUTTON,
-                           ControlId::btRunBenchmarks, RECT{491, 340, 716, 366}, Anchor::BottomRight);
+                           ControlId::btRunBenchmarks, RECT{491, 342, 716, 368}, Anchor::BottomRight);
 }
 
 void TFmMain::BuildSmartPage() {

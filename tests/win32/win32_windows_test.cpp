@@ -239,6 +239,24 @@ TEST_F(WholeSession, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) 
   EXPECT_FALSE(ImageRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\0'));
 }
 
+// The largest sector count a drive can report (48-bit LBA) shows whole at the minimum window size.
+TEST_F(WholeSession, TheLargestSectorCaptionShowsWholeAtTheMinimumWindowSize) {
+  Page(1);
+  SetWindowPos(harness_->Main(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);  // held at the minimum
+  testing::Pump();
+  HWND caption = Get(ControlId::lbCurrentPosition);
+  const std::wstring text = L"Текущий сектор: 281,474,976,710,655";
+  HDC dc = GetDC(caption);
+  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(caption, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, previous);
+  ReleaseDC(caption, dc);
+  RECT box{};
+  GetClientRect(caption, &box);
+  EXPECT_LE(extent.cx, box.right);
+}
+
 // Before platform version 6 the question is the program's own dialog with Russian captions.
 TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancels) {
   Win32TaskDialogPresenter presenter;
