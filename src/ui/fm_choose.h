@@ -8,7 +8,7 @@
 #include "common/program_state.h"
 #include "common/views.h"
 #include "os/system.h"
-#include "ui/program_ending.h"
+#include "app/windowed_run.h"
 
 class QLabel;
 class QPushButton;

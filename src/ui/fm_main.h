@@ -16,7 +16,7 @@
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_task_dialog.h"
 #include "os/system.h"
-#include "ui/program_ending.h"
+#include "app/windowed_run.h"
 
 class QCheckBox;
 class QLabel;

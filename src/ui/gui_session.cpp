@@ -12,7 +12,7 @@
 namespace trelvane {
 
 GuiSession::GuiSession(System& system, std::u16string firstArgument)
-    : log_(system, state_.DebugMode), endHandler_([](int exitCode) { QCoreApplication::exit(exitCode); }) {
+    : WindowedRun(system, [](int exitCode) { QCoreApplication::exit(exitCode); }) {
   fmMain_ = std::make_unique<TFmMain>(system, state_, log_, *this, std::move(firstArgument));
   fmChoose_ = std::make_unique<TFmChoose>(system, state_, boxes_, *this);
   fmScan_ = std::make_unique<TFmScan>();
@@ -40,14 +40,10 @@ void GuiSession::Show() {
   fmMain_->show();
 }
 
-void GuiSession::EndProgram(int exitCode) {
-  if (ended_) return;
-  ended_ = true;
-  exitCode_ = exitCode;
+void GuiSession::CloseWindows() {
   fmDebug_->hide();
   fmScan_->hide();
   fmMain_->close();
-  if (endHandler_) endHandler_(exitCode);
 }
 
 }  // namespace trelvane

@@ -12,7 +12,7 @@
 #include "platform/win32/link_label.h"
 #include "platform/win32/window_base.h"
 #include "platform/win32/window_fonts.h"
-#include "win32/program_ending.h"
+#include "app/windowed_run.h"
 
 namespace trelvane {
 

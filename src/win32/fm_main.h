@@ -19,7 +19,7 @@
 #include "platform/win32/win32_task_dialog.h"
 #include "platform/win32/window_base.h"
 #include "platform/win32/window_fonts.h"
-#include "win32/program_ending.h"
+#include "app/windowed_run.h"
 
 namespace trelvane {
 

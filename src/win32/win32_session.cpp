@@ -9,7 +9,7 @@
 namespace trelvane {
 
 Win32Session::Win32Session(System& system, std::u16string firstArgument)
-    : log_(system, state_.DebugMode), endHandler_([](int exitCode) { PostQuitMessage(exitCode); }) {
+    : WindowedRun(system, [](int exitCode) { PostQuitMessage(exitCode); }) {
   fmMain_ = std::make_unique<TFmMain>(system, state_, log_, *this, std::move(firstArgument));
   fmChoose_ = std::make_unique<TFmChoose>(system, state_, boxes_, *this);
   fmScan_ = std::make_unique<TFmScan>();
@@ -32,14 +32,10 @@ void Win32Session::Show() {
   UpdateWindow(fmMain_->Handle());
 }
 
-void Win32Session::EndProgram(int exitCode) {
-  if (ended_) return;
-  ended_ = true;
-  exitCode_ = exitCode;
+void Win32Session::CloseWindows() {
   fmDebug_->Hide();
   ShowWindow(fmChoose_->Handle(), SW_HIDE);
   fmMain_->CloseForEnd();
-  if (endHandler_) endHandler_(exitCode);
 }
 
 }  // namespace trelvane
