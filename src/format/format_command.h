@@ -6,7 +6,10 @@
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
 #include "common/views.h"
+#include <optional>
+
 #include "format/command_controls.h"
+#include "format/verification.h"
 #include "format/zero_fill.h"
 #include "os/system.h"
 #include "platform/task_dialog.h"
@@ -17,10 +20,15 @@ struct FormatCommandOutcome {
   bool confirmed = false;  // the user answered Yes
   bool locked = false;     // every volume of the drive was locked, so the run took place
   ZeroFillOutcome run{};   // meaningful only when locked
+  // Present when the verification box was checked and the run completed.
+  std::optional<VerificationOutcome> verification;
+
+  // Every byte written and confirmed, and, when a verification ran, every byte read back as zero.
+  bool Succeeded() const { return locked && run.WholeAndFlushed() && (!verification || verification->Clean()); }
 };
 
 // Runs the command on the selected drive (state.SelectedEntry(), state.DriveHandle,
-// state.DriveTitle). The quick-wipe box is read once, before the confirmation.
+// state.DriveTitle). The quick-wipe and verification boxes are read once, before the confirmation.
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls,
                                    TaskDialogPresenter& dialogs);

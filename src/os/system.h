@@ -47,6 +47,17 @@ struct RegionalSettings {
   char16_t decimalSeparator = u',';
 };
 
+// Who and where the program runs, for the erasure report: the computer's name, the operating
+// system's name and version as its own tools show it, and the user who started the program (the real
+// user behind an elevation tool where the platform can tell).
+struct HostFacts {
+  std::u16string computerName;
+  std::u16string operatingSystem;
+  std::u16string userName;
+  // The local clock's distance from UTC now, in minutes east (Moscow: 180).
+  int utcOffsetMinutes = 0;
+};
+
 // What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
 enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
 
@@ -64,6 +75,9 @@ class System {
   // Synchronous write at the handle's current position; the position advances by what was written.
   virtual bool WriteFile(Handle handle, std::span<const std::uint8_t> data,
                          std::uint32_t& bytesWritten) = 0;
+  // Synchronous read into `buffer` at the handle's current position; the position advances by what was
+  // read. Used to read a wiped drive back, in blocks as large as the writes'.
+  virtual bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) = 0;
   // Moves the handle's position to `offset` bytes from the beginning (FILE_BEGIN).
   virtual bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) = 0;
   virtual bool FlushFileBuffers(Handle handle) = 0;
@@ -81,6 +95,7 @@ class System {
   virtual std::u16string FormatMessageW(std::uint32_t code) = 0;
 
   virtual OsVersion GetVersionExW() = 0;
+  virtual HostFacts GetHostFacts() = 0;
   virtual Wow64Answer IsWow64Process() = 0;
   // 32 or 64: the width of the running process itself.
   virtual int ProcessBits() = 0;

@@ -10,7 +10,9 @@
 
 #include "os/linux/backend_state.h"
 #include "os/linux/device_path.h"
+#include "os/linux/disk_reader.h"
 #include "os/linux/disk_claim.h"
+#include "os/linux/host_facts.h"
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/module_catalog.h"
@@ -92,6 +94,18 @@ class LinuxSystem final : public System {
     return true;
   }
 
+  bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override {
+    bytesRead = 0;
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
+    const ReadOutcome outcome = ReadAllAt(device->fd.Get(), buffer, device->position, state_.bounce);
+    device->position += static_cast<std::int64_t>(outcome.read);
+    bytesRead = static_cast<std::uint32_t>(outcome.read);
+    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
   // The position is the backend's own: Linux refuses lseek past the end of a block device, the
   // platform does not, and pwrite needs no file position anyway.
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override {
@@ -137,6 +151,7 @@ class LinuxSystem final : public System {
 
   std::u16string FormatMessageW(std::uint32_t code) override { return BuiltInSystemMessage(code); }
   OsVersion GetVersionExW() override { return ReadKernelVersion(); }
+  HostFacts GetHostFacts() override { return ReadHostFacts(); }
   Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
   int ProcessBits() override { return static_cast<int>(sizeof(void*) * 8); }
   std::u16string GetModuleFileNameW() override { return ReadProgramPath(argv0_); }

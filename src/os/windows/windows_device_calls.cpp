@@ -61,6 +61,19 @@ bool WindowsSystem::WriteFile(Handle handle, std::span<const std::uint8_t> data,
   return ok != FALSE;
 }
 
+bool WindowsSystem::ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) {
+  bytesRead = 0;
+  if (!FitsDword(buffer.size())) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  DWORD read = 0;
+  const BOOL ok = ::ReadFile(ToHandle(handle), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
+  KeepLastError();
+  bytesRead = read;
+  return ok != FALSE;
+}
+
 bool WindowsSystem::SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) {
   LARGE_INTEGER distance{};
   distance.QuadPart = offset;

@@ -15,6 +15,7 @@ class WindowsSystem final : public System {
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
+  bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
   bool FlushFileBuffers(Handle handle) override;
   void CloseHandle(Handle handle) override;
@@ -23,6 +24,7 @@ class WindowsSystem final : public System {
   std::u16string FormatMessageW(std::uint32_t code) override;
 
   OsVersion GetVersionExW() override;
+  HostFacts GetHostFacts() override;
   Wow64Answer IsWow64Process() override;
   int ProcessBits() override;
   std::u16string GetModuleFileNameW() override;
