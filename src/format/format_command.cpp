@@ -40,7 +40,7 @@ void RunWithStop(System& system, ProgramState& state, DiagnosticLog& log, Progre
   view.SetProgressState(ProgressState::Normal);
   outcome.run = RunZeroFill(system, state, log, view, quick);
   if (verify && outcome.run.ending == ZeroFillOutcome::Ending::Completed)
-    outcome.verification = RunVerification(system, state, log, view, quick);
+    outcome.verification = RunVerification(system, state, log, view, quick, outcome.run.failedWrites);
   view.SetProgressState(ProgressState::Paused);
   controls.SetStopEnabled(false);
 }
@@ -55,9 +55,10 @@ void RefreshDriveLayout(System& system, Handle drive) {
 
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls,
-                                   TaskDialogPresenter& dialogs) {
+                                   TaskDialogPresenter& dialogs, bool recordTimes) {
   FormatCommandOutcome outcome;
   const bool quick = controls.QuickWipeChecked();
+  outcome.quick = quick;
   const bool verify = controls.VerifyChecked();
   if (!ConfirmDestruction(system, dialogs, state.DriveTitle)) return outcome;
   outcome.confirmed = true;
@@ -67,7 +68,9 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   LockedVolumes locks(system, log, state);
   outcome.locked = locks.Lock(static_cast<std::int64_t>(drive.DeviceNumber));
   if (outcome.locked) {
+    if (recordTimes) outcome.started = system.GetLocalTime();
     RunWithStop(system, state, log, view, controls, quick, verify, outcome);
+    if (recordTimes) outcome.ended = system.GetLocalTime();
   } else {
     log.AddFormatLogLine(
         u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "

@@ -22,6 +22,10 @@ struct FormatCommandOutcome {
   ZeroFillOutcome run{};   // meaningful only when locked
   // Present when the verification box was checked and the run completed.
   std::optional<VerificationOutcome> verification;
+  bool quick = false;  // the run was a quick wipe
+  // The local time the run began and ended; read only when the caller asked for them (a report).
+  SystemTime started{};
+  SystemTime ended{};
 
   // Every byte written and confirmed, and, when a verification ran, every byte read back as zero.
   bool Succeeded() const { return locked && run.WholeAndFlushed() && (!verification || verification->Clean()); }
@@ -29,8 +33,9 @@ struct FormatCommandOutcome {
 
 // Runs the command on the selected drive (state.SelectedEntry(), state.DriveHandle,
 // state.DriveTitle). The quick-wipe and verification boxes are read once, before the confirmation.
+// With `recordTimes` the clock is read before and after the run for the erasure report.
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls,
-                                   TaskDialogPresenter& dialogs);
+                                   TaskDialogPresenter& dialogs, bool recordTimes = false);
 
 }  // namespace trelvane

@@ -24,7 +24,7 @@ class VerificationRun {
   VerificationRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
       : system_(system), state_(state), drive_(state.DriveHandle.Get()), log_(log), view_(view), wrong_(system, log) {}
 
-  VerificationOutcome Run(bool quick);
+  VerificationOutcome Run(bool quick, const std::vector<FailedWrite>& failed);
 
  private:
   std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
@@ -48,6 +48,7 @@ class VerificationRun {
   AlignedBlock sector_;
   std::vector<WipeExtent> extents_;
   std::vector<std::int64_t> stamps_;
+  std::vector<bool> stamped_;  // parallel to stamps_: the stamp was written
   std::uint64_t nonce_ = 0;
   std::int64_t sectorSize_ = 0;
   std::int64_t deviceBytes_ = 0;
@@ -59,7 +60,7 @@ class VerificationRun {
   bool aborted_ = false;
 };
 
-VerificationOutcome VerificationRun::Run(bool quick) {
+VerificationOutcome VerificationRun::Run(bool quick, const std::vector<FailedWrite>& failed) {
   const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
   sectorSize_ = std::max<std::int64_t>(drive.SectorSize, 512);
   deviceBytes_ = drive.LBA * drive.SectorSize;
@@ -68,6 +69,12 @@ VerificationOutcome VerificationRun::Run(bool quick) {
   buffer_ = AllocateZeroBlock(static_cast<std::size_t>(BufferSize));
   sector_ = AllocateZeroBlock(static_cast<std::size_t>(std::max<std::int64_t>(sectorSize_, BlockAlignment)));
   stamps_ = PlanStamps(extents_, sectorSize_);
+  // A stamp inside a block the run could not write would split that block's range in the log.
+  std::erase_if(stamps_, [&](std::int64_t offset) {
+    return std::any_of(failed.begin(), failed.end(), [&](const FailedWrite& block) {
+      return offset + sectorSize_ > block.offset && offset < block.offset + block.length;
+    });
+  });
   nonce_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) | std::random_device{}();
   log_.AddFormatLogLine(u"Проверка записи...");
   view_.ProcessMessages();
@@ -88,10 +95,14 @@ VerificationOutcome VerificationRun::Run(bool quick) {
 void VerificationRun::WriteStamps(bool zeros) {
   const std::span<std::uint8_t> sector(sector_.get(), static_cast<std::size_t>(sectorSize_));
   std::uint32_t code = 0;
-  for (const std::int64_t offset : stamps_) {
+  stamped_.resize(stamps_.size());
+  for (std::size_t index = 0; index < stamps_.size(); ++index) {
+    const std::int64_t offset = stamps_[index];
+    if (zeros && !stamped_[index]) continue;
     if (zeros) std::fill(sector.begin(), sector.end(), std::uint8_t{0});
     else WriteStamp(sector, offset, nonce_);
     const bool written = SeekDevice(system_, drive_, offset) == offset && WriteBlock(system_, drive_, sector, code);
+    if (!zeros) stamped_[index] = written;
     if (!written && zeros) {
       wrong_.Add({WrongRange::Kind::NotZero, offset, offset + sectorSize_, 0});
       wrong_.Close();
@@ -220,9 +231,9 @@ VerificationOutcome VerificationRun::Finish() {
 }  // namespace
 
 VerificationOutcome RunVerification(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                                    bool quick) {
+                                    bool quick, const std::vector<FailedWrite>& failed) {
   VerificationRun run(system, state, log, view);
-  return run.Run(quick);
+  return run.Run(quick, failed);
 }
 
 }  // namespace trelvane

@@ -12,6 +12,7 @@
 #include "common/program_state.h"
 #include "common/views.h"
 #include "format/wrong_ranges.h"
+#include "format/zero_fill.h"
 #include "os/system.h"
 
 namespace trelvane {
@@ -27,9 +28,9 @@ struct VerificationOutcome {
   bool Clean() const { return !stopped && !aborted && bytesWrong == 0; }
 };
 
-// Verifies the extents of a run over state.SelectedEntry() (`quick` as the run had it). Clears
-// StopRequested when it ends stopped.
+// Verifies the extents of a run over state.SelectedEntry() (`quick` as the run had it); `failed` are
+// the run's refused blocks, where no stamp is placed. Clears StopRequested when it ends stopped.
 VerificationOutcome RunVerification(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                                    bool quick);
+                                    bool quick, const std::vector<FailedWrite>& failed = {});
 
 }  // namespace trelvane
