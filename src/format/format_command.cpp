@@ -55,7 +55,7 @@ void RefreshDriveLayout(System& system, Handle drive) {
 
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls,
-                                   TaskDialogPresenter& dialogs, bool recordTimes) {
+                                   TaskDialogPresenter& dialogs, RunReporter* reporter) {
   FormatCommandOutcome outcome;
   const bool quick = controls.QuickWipeChecked();
   outcome.quick = quick;
@@ -68,9 +68,9 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   LockedVolumes locks(system, log, state);
   outcome.locked = locks.Lock(static_cast<std::int64_t>(drive.DeviceNumber));
   if (outcome.locked) {
-    if (recordTimes) outcome.started = system.GetLocalTime();
+    if (reporter != nullptr) outcome.started = system.GetLocalTime();
     RunWithStop(system, state, log, view, controls, quick, verify, outcome);
-    if (recordTimes) outcome.ended = system.GetLocalTime();
+    if (reporter != nullptr) outcome.ended = system.GetLocalTime();
   } else {
     log.AddFormatLogLine(
         u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "
@@ -78,6 +78,7 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   }
   RefreshDriveLayout(system, state.DriveHandle.Get());
   locks.Release();
+  if (reporter != nullptr && outcome.TouchedDrive()) reporter->RunEnded(outcome);
   if (outcome.locked) {
     log.AddFormatLogLine(u"");
     log.AddFormatLogLine(u"Не забудьте создать новые разделы.");

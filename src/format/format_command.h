@@ -27,15 +27,26 @@ struct FormatCommandOutcome {
   SystemTime started{};
   SystemTime ended{};
 
+  // The run wrote to the drive (completed, stopped or aborted), so it gets an erasure report.
+  bool TouchedDrive() const { return locked && run.ending != ZeroFillOutcome::Ending::Refused; }
+
   // Every byte written and confirmed, and, when a verification ran, every byte read back as zero.
   bool Succeeded() const { return locked && run.WholeAndFlushed() && (!verification || verification->Clean()); }
 };
 
 // Runs the command on the selected drive (state.SelectedEntry(), state.DriveHandle,
 // state.DriveTitle). The quick-wipe and verification boxes are read once, before the confirmation.
-// With `recordTimes` the clock is read before and after the run for the erasure report.
+// Told about a run that touched the drive, after the volumes are released and before the command's
+// closing lines, so a front end can save its erasure report and say where.
+class RunReporter {
+ public:
+  virtual ~RunReporter() = default;
+  virtual void RunEnded(const FormatCommandOutcome& outcome) = 0;
+};
+
+// With a `reporter` the clock is also read before and after the run, for the report's times.
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls,
-                                   TaskDialogPresenter& dialogs, bool recordTimes = false);
+                                   TaskDialogPresenter& dialogs, RunReporter* reporter = nullptr);
 
 }  // namespace trelvane

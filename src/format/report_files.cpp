@@ -28,8 +28,9 @@ std::filesystem::path FreeStem(const std::filesystem::path& folder, const std::s
 
 }  // namespace
 
-bool RunNeedsReport(const FormatCommandOutcome& run) {
-  return run.locked && run.run.ending != ZeroFillOutcome::Ending::Refused;
+SavedReport SaveRunReport(System& system, const ProgramState& state, const FormatCommandOutcome& run,
+                          const std::filesystem::path& folder) {
+  return SaveErasureReport(folder, CollectErasureReport(system, state, run));
 }
 
 SavedReport SaveErasureReport(const std::filesystem::path& folder, const ErasureReport& report) {

@@ -18,7 +18,8 @@ struct SavedReport {
 // one gets "-2", "-3" ... added to its name.
 SavedReport SaveErasureReport(const std::filesystem::path& folder, const ErasureReport& report);
 
-// True when `run` touched the drive (completed, stopped or aborted), so that it gets a report.
-bool RunNeedsReport(const FormatCommandOutcome& run);
+// Collects the report of `run` and saves it in `folder`.
+SavedReport SaveRunReport(System& system, const ProgramState& state, const FormatCommandOutcome& run,
+                          const std::filesystem::path& folder);
 
 }  // namespace trelvane

@@ -52,8 +52,11 @@ TEST_P(ErasureReportOf, RunCarriesItsFieldsAndADigestOfItsOwnText) {
                     Length / 512, 512, {{"d0.img", Length, 0}});
   bench.state.SelectedEntry().IdentifyData.SN = u"  SN-42 ";
   bench.controls.verify = test.verify;
+  struct : RunReporter {
+    void RunEnded(const FormatCommandOutcome&) override {}
+  } reporter;
   const FormatCommandOutcome run =
-      FormatCommand(*bench.system, bench.state, *bench.log, bench.view, bench.controls, bench.dialogs, true);
+      FormatCommand(*bench.system, bench.state, *bench.log, bench.view, bench.controls, bench.dialogs, &reporter);
   const std::string text = ErasureReportJson(CollectErasureReport(*bench.system, bench.state, run));
 
   const std::size_t digestAt = text.rfind("\n  \"sha256\": ");
