@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Times trelvane-cli's zero fill against dd and nwipe on one loop device over a file in /dev/shm.
+# Times trelvane-cli's zero fill against dd and nwipe on one loop device over a file in /dev/shm, and
+# its verification pass against dd reading the device back (iflag=direct).
 #
 #   sudo scripts/benchmark-zero-fill.sh [path/to/trelvane-cli]
 #
-# Environment: ROUNDS (default 3), SIZE_MIB (default 8192), TRELVANE_CLI (instead of the argument).
+# Environment: ROUNDS (default 3), SIZE_MIB (default 8192), TRELVANE_CLI (instead of the argument),
+# NWIPE=0 to leave nwipe out.
+#
+# The verification pass is timed as the paired difference of one round's full run with --verify and
+# its full run without; its throughput is compared with dd's read of the same device in the same round.
+# Targets: verification >= 0.95 x dd's read throughput; a run with verification <= 2.1 x one without.
 # Writes only to the loop device it creates itself; detaches and deletes it on every exit.
 set -euo pipefail
 
@@ -52,6 +58,8 @@ echo "device: $loop over $image, $bytes bytes; $rounds rounds"
 
 # --- the contenders ---------------------------------------------------------------------------------
 run_trelvane() { TRELVANE_DRIVES=$loop "$cli" format 0 --yes; }
+run_verified() { TRELVANE_DRIVES=$loop "$cli" format 0 --yes --verify; }
+run_dd_read() { dd if="$loop" of=/dev/null bs=32M iflag=direct 2>&1; }
 run_dd() {
   # dd ends with "No space left on device" at the end of the device: that is its normal end.
   local out
@@ -61,12 +69,16 @@ run_dd() {
 }
 run_nwipe() { nwipe --method=zero --verify=off --noblank --nogui --autonuke "$loop"; }
 
-contenders=(trelvane dd)
-if ! command -v nwipe >/dev/null; then
+contenders=(trelvane verified dd dd_read)
+if [[ ${NWIPE:-1} == 0 ]]; then
+  :
+elif ! command -v nwipe >/dev/null; then
   echo "installing nwipe ..."
   apt-get install -y -qq nwipe >/dev/null 2>&1 || true
 fi
-command -v nwipe >/dev/null && contenders+=(nwipe) || echo "nwipe skipped: it is not installed and could not be"
+if [[ ${NWIPE:-1} != 0 ]]; then
+  command -v nwipe >/dev/null && contenders+=(nwipe) || echo "nwipe skipped: it is not installed and could not be"
+fi
 
 # One untimed warm-up pass each, which also shows that every contender can wipe this device.
 for name in "${contenders[@]}"; do
@@ -74,7 +86,7 @@ for name in "${contenders[@]}"; do
   if [[ $name == nwipe ]]; then
     echo "nwipe skipped: it cannot wipe $loop here:"
     tail -n 5 "$work/$name.log"
-    contenders=(trelvane dd)
+    contenders=(trelvane verified dd dd_read)
   else
     echo "$name cannot wipe $loop:" >&2
     tail -n 5 "$work/$name.log" >&2
@@ -114,3 +126,27 @@ for name in "${contenders[@]}"; do
     "$(awk -v n="$bytes" -v s="$m" 'BEGIN { print n / s / 1e6 }')" \
     "$(awk -v a="$m" -v b="$dd_median" 'BEGIN { print a / b }')"
 done
+
+# --- verification: the paired difference of each round, against dd's read of the same round -------
+read -r -a plain <<<"${times[trelvane]}"
+read -r -a verified <<<"${times[verified]}"
+read -r -a reads <<<"${times[dd_read]}"
+verify_times=""
+ratios=""
+run_ratios=""
+for ((i = 0; i < rounds; i++)); do
+  v=$(awk -v a="${verified[i]}" -v b="${plain[i]}" 'BEGIN { printf "%.3f", a - b }')
+  verify_times+="$v "
+  ratios+="$(awk -v v="$v" -v r="${reads[i]}" 'BEGIN { printf "%.3f", (v > 0 ? r / v : 0) }') "
+  run_ratios+="$(awk -v a="${verified[i]}" -v b="${plain[i]}" 'BEGIN { printf "%.3f", a / b }') "
+done
+verify_median=$(median <<<"$verify_times")
+read_median=$(median <<<"${times[dd_read]}")
+echo
+echo "verification (paired: run with --verify minus run without, per round):"
+printf '  verification %8.3f s  %7.1f MB/s\n' "$verify_median" \
+  "$(awk -v n="$bytes" -v s="$verify_median" 'BEGIN { print (s > 0 ? n / s / 1e6 : 0) }')"
+printf '  dd read      %8.3f s  %7.1f MB/s\n' "$read_median" \
+  "$(awk -v n="$bytes" -v s="$read_median" 'BEGIN { print n / s / 1e6 }')"
+printf '  verification throughput / dd read throughput: median %s (target >= 0.95)\n' "$(median <<<"$ratios")"
+printf '  run with verification / run without:          median %s (target <= 2.1)\n' "$(median <<<"$run_ratios")"
