@@ -7,8 +7,9 @@
 # Environment: ROUNDS (default 3), SIZE_MIB (default 8192), TRELVANE_CLI (instead of the argument),
 # NWIPE=0 to leave nwipe out.
 #
-# The verification pass is timed as the paired difference of one round's full run with --verify and
-# its full run without; its throughput is compared with dd's read of the same device in the same round.
+# The verification pass is timed by the program itself (its debug line "Проверка записи: N байт за M мс",
+# stamps included) in a full run with --verify; its throughput is compared with dd's read of the same
+# device in the same round, and the whole run with --verify with the run without it in that round.
 # Targets: verification >= 0.95 x dd's read throughput; a run with verification <= 2.1 x one without.
 # Writes only to the loop device it creates itself; detaches and deletes it on every exit.
 set -euo pipefail
@@ -58,7 +59,9 @@ echo "device: $loop over $image, $bytes bytes; $rounds rounds"
 
 # --- the contenders ---------------------------------------------------------------------------------
 run_trelvane() { TRELVANE_DRIVES=$loop "$cli" format 0 --yes; }
-run_verified() { TRELVANE_DRIVES=$loop "$cli" format 0 --yes --verify; }
+run_verified() { TRELVANE_DRIVES=$loop "$cli" format 0 --yes --verify --debug; }
+# The same run without verification, --debug included (it costs a longer start-up), for the pair.
+run_unverified() { TRELVANE_DRIVES=$loop "$cli" format 0 --yes --debug; }
 run_dd_read() { dd if="$loop" of=/dev/null bs=32M iflag=direct 2>&1; }
 run_dd() {
   # dd ends with "No space left on device" at the end of the device: that is its normal end.
@@ -69,7 +72,7 @@ run_dd() {
 }
 run_nwipe() { nwipe --method=zero --verify=off --noblank --nogui --autonuke "$loop"; }
 
-contenders=(trelvane verified dd dd_read)
+contenders=(trelvane unverified verified dd dd_read)
 if [[ ${NWIPE:-1} == 0 ]]; then
   :
 elif ! command -v nwipe >/dev/null; then
@@ -86,7 +89,7 @@ for name in "${contenders[@]}"; do
   if [[ $name == nwipe ]]; then
     echo "nwipe skipped: it cannot wipe $loop here:"
     tail -n 5 "$work/$name.log"
-    contenders=(trelvane verified dd dd_read)
+    contenders=(trelvane unverified verified dd dd_read)
   else
     echo "$name cannot wipe $loop:" >&2
     tail -n 5 "$work/$name.log" >&2
@@ -95,6 +98,7 @@ for name in "${contenders[@]}"; do
 done
 
 declare -A times
+verify_times=""
 for ((round = 1; round <= rounds; round++)); do
   # Alternate the order so no contender always runs first on a cold cache.
   order=("${contenders[@]}")
@@ -109,6 +113,11 @@ for ((round = 1; round <= rounds; round++)); do
     end=$(date +%s.%N)
     seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
     times[$name]+="$seconds "
+    if [[ $name == verified ]]; then
+      ms=$(sed -n 's/.*Проверка записи: [0-9]* байт за \([0-9]*\) мс.*/\1/p' "$work/$name.log" | tail -n 1)
+      [[ -n "$ms" ]] || { echo "no verification time in the debug log" >&2; exit 1; }
+      verify_times+="$(awk -v m="$ms" 'BEGIN { printf "%.3f", m / 1000 }') "
+    fi
     printf 'round %d  %-8s %8.3f s  %7.1f MB/s\n' "$round" "$name" "$seconds" \
       "$(awk -v n="$bytes" -v s="$seconds" 'BEGIN { print n / s / 1e6 }')"
   done
@@ -127,23 +136,22 @@ for name in "${contenders[@]}"; do
     "$(awk -v a="$m" -v b="$dd_median" 'BEGIN { print a / b }')"
 done
 
-# --- verification: the paired difference of each round, against dd's read of the same round -------
-read -r -a plain <<<"${times[trelvane]}"
+# --- verification against dd's read, and the run with it against the run without, round by round ---
+read -r -a plain <<<"${times[unverified]}"
 read -r -a verified <<<"${times[verified]}"
 read -r -a reads <<<"${times[dd_read]}"
-verify_times=""
+read -r -a checks <<<"$verify_times"
 ratios=""
 run_ratios=""
 for ((i = 0; i < rounds; i++)); do
-  v=$(awk -v a="${verified[i]}" -v b="${plain[i]}" 'BEGIN { printf "%.3f", a - b }')
-  verify_times+="$v "
+  v=${checks[i]}
   ratios+="$(awk -v v="$v" -v r="${reads[i]}" 'BEGIN { printf "%.3f", (v > 0 ? r / v : 0) }') "
   run_ratios+="$(awk -v a="${verified[i]}" -v b="${plain[i]}" 'BEGIN { printf "%.3f", a / b }') "
 done
 verify_median=$(median <<<"$verify_times")
 read_median=$(median <<<"${times[dd_read]}")
 echo
-echo "verification (paired: run with --verify minus run without, per round):"
+echo "verification (the pass's own time, from its debug line):"
 printf '  verification %8.3f s  %7.1f MB/s\n' "$verify_median" \
   "$(awk -v n="$bytes" -v s="$verify_median" 'BEGIN { print (s > 0 ? n / s / 1e6 : 0) }')"
 printf '  dd read      %8.3f s  %7.1f MB/s\n' "$read_median" \

@@ -1,26 +1,46 @@
 #pragma once
-// A block of memory aligned for unbuffered device I/O, so a backend can hand it to the device as it is.
+// A large block of memory for device I/O, from the platform (System::VirtualAlloc): aligned for
+// unbuffered transfers, so a backend can hand it to the device as it is, and released on every path.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <new>
+#include <utility>
+
+#include "os/system.h"
 
 namespace trelvane {
 
-inline constexpr std::size_t BlockAlignment = 4096;
+class AlignedBlock {
+ public:
+  AlignedBlock() = default;
+  // `bytes` zeros (the platform's fresh memory is zeroed); throws std::bad_alloc when the platform has
+  // not enough memory.
+  AlignedBlock(System& system, std::size_t bytes) : system_(&system), bytes_(bytes), data_(system.VirtualAlloc(bytes)) {
+    if (data_ == nullptr) throw std::bad_alloc();
+  }
+  ~AlignedBlock() { reset(); }
+  AlignedBlock(AlignedBlock&& other) noexcept { *this = std::move(other); }
+  AlignedBlock& operator=(AlignedBlock&& other) noexcept {
+    if (this != &other) {
+      reset();
+      system_ = std::exchange(other.system_, nullptr);
+      bytes_ = std::exchange(other.bytes_, 0);
+      data_ = std::exchange(other.data_, nullptr);
+    }
+    return *this;
+  }
 
-struct AlignedDeleter {
-  void operator()(std::uint8_t* bytes) const { ::operator delete(bytes, std::align_val_t{BlockAlignment}); }
+  std::uint8_t* get() const { return data_; }
+  void reset() {
+    if (data_ != nullptr) system_->VirtualFree(data_, bytes_);
+    data_ = nullptr;
+  }
+
+ private:
+  System* system_ = nullptr;
+  std::size_t bytes_ = 0;
+  std::uint8_t* data_ = nullptr;
 };
-using AlignedBlock = std::unique_ptr<std::uint8_t, AlignedDeleter>;
-
-// `bytes` zeros. Aligned operator new rather than aligned_alloc, which not every C runtime has.
-inline AlignedBlock AllocateZeroBlock(std::size_t bytes) {
-  AlignedBlock block(static_cast<std::uint8_t*>(::operator new(bytes, std::align_val_t{BlockAlignment})));
-  std::memset(block.get(), 0, bytes);
-  return block;
-}
 
 }  // namespace trelvane

@@ -10,7 +10,7 @@ namespace trelvane {
 namespace {
 
 constexpr char Magic[16] = "TRELVANE-STAMP";
-constexpr std::int64_t MaxStamps = 256;
+constexpr std::int64_t MaxStamps = 64;
 constexpr std::int64_t MinSpacing = 1'048'576;
 
 void PutU64(std::span<std::uint8_t> bytes, std::size_t at, std::uint64_t value) {

@@ -25,7 +25,7 @@ void WriteStamp(std::span<std::uint8_t> sector, std::int64_t offset, std::uint64
 std::optional<std::int64_t> StampedOffset(std::span<const std::uint8_t> sector, std::uint64_t nonce);
 
 // Sector-aligned offsets to stamp inside `extents`: the first sector of each extent, then one every
-// so many bytes (at most about 256 over all the extents, at least 1 MiB apart), and the last sector of
+// so many bytes (at most about 64 over all the extents, at least 1 MiB apart), and the last sector of
 // each extent; in increasing order. A stamp in every stretch as long as the drive's real size is what
 // lets the shortest wrap distance equal that size.
 std::vector<std::int64_t> PlanStamps(const std::vector<WipeExtent>& extents, std::int64_t sectorSize);

@@ -64,7 +64,7 @@ class ZeroFillRun {
 };
 
 ZeroFillOutcome ZeroFillRun::Run(bool quick) {
-  buffer_ = AllocateZeroBlock(static_cast<std::size_t>(BufferSize));
+  buffer_ = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
   view_.ProcessMessages();
   const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
   sectorSize_ = drive.SectorSize;

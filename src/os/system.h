@@ -81,6 +81,12 @@ class System {
   // Moves the handle's position to `offset` bytes from the beginning (FILE_BEGIN).
   virtual bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) = 0;
   virtual bool FlushFileBuffers(Handle handle) = 0;
+  // Committed, zeroed, page-aligned memory for the large blocks of device I/O (VirtualAlloc with
+  // MEM_COMMIT | MEM_RESERVE and PAGE_READWRITE); nullptr when there is not enough. A backend may back it
+  // with large pages, which makes pinning it for every unbuffered transfer much cheaper.
+  virtual std::uint8_t* VirtualAlloc(std::size_t bytes) = 0;
+  // Releases what VirtualAlloc gave, with the same size.
+  virtual void VirtualFree(std::uint8_t* memory, std::size_t bytes) = 0;
   // The result of a close is never examined.
   virtual void CloseHandle(Handle handle) = 0;
   // The calling thread's last error code; read at once after a failed call.

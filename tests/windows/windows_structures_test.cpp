@@ -65,6 +65,8 @@ class HeaderBuiltDrive : public System {
   Handle CreateFileW(const std::u16string&, std::uint32_t, std::uint32_t) override { return DriveHandle; }
   bool WriteFile(Handle, std::span<const std::uint8_t>, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   bool ReadFile(Handle, std::span<std::uint8_t>, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
+  std::uint8_t* VirtualAlloc(std::size_t) override { return nullptr; }
+  void VirtualFree(std::uint8_t*, std::size_t) override {}
   bool SetFilePointerEx(Handle, std::int64_t, std::int64_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   bool FlushFileBuffers(Handle) override { return true; }
   void CloseHandle(Handle) override {}

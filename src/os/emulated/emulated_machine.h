@@ -35,6 +35,8 @@ class EmulatedMachine final : public EmulatedSystem {
   bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
   bool FlushFileBuffers(Handle handle) override;
+  std::uint8_t* VirtualAlloc(std::size_t bytes) override;
+  void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
   void CloseHandle(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "os/emulated/emulated_machine.h"
 #include "os/win_constants.h"
@@ -52,6 +53,15 @@ bool ForStoredPieces(const std::optional<std::int64_t>& wrapsAt, std::int64_t fr
 }
 
 }  // namespace
+
+// Page-aligned like the platform's; an emulated machine has no large pages.
+std::uint8_t* EmulatedMachine::VirtualAlloc(std::size_t bytes) {
+  auto* memory = static_cast<std::uint8_t*>(::operator new(bytes, std::align_val_t{4096}, std::nothrow));
+  if (memory != nullptr) std::memset(memory, 0, bytes);
+  return memory;
+}
+
+void EmulatedMachine::VirtualFree(std::uint8_t* memory, std::size_t) { ::operator delete(memory, std::align_val_t{4096}); }
 
 bool EmulatedMachine::Store(std::size_t driveIndex, std::int64_t offset, std::span<const std::uint8_t> data) {
   DriveState& drive = drives_[driveIndex];

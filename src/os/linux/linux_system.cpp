@@ -13,6 +13,7 @@
 #include "os/linux/disk_reader.h"
 #include "os/linux/disk_claim.h"
 #include "os/linux/host_facts.h"
+#include "os/linux/io_memory.h"
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/module_catalog.h"
@@ -126,6 +127,9 @@ class LinuxSystem final : public System {
     lastError_ = ErrorCode::Success;
     return true;
   }
+
+  std::uint8_t* VirtualAlloc(std::size_t bytes) override { return MapIoMemory(bytes); }
+  void VirtualFree(std::uint8_t* memory, std::size_t bytes) override { UnmapIoMemory(memory, bytes); }
 
   void CloseHandle(Handle handle) override {
     auto device = state_.handles.Take(handle);

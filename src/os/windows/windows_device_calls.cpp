@@ -74,6 +74,12 @@ bool WindowsSystem::ReadFile(Handle handle, std::span<std::uint8_t> buffer, std:
   return ok != FALSE;
 }
 
+std::uint8_t* WindowsSystem::VirtualAlloc(std::size_t bytes) {
+  return static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+void WindowsSystem::VirtualFree(std::uint8_t* memory, std::size_t) { ::VirtualFree(memory, 0, MEM_RELEASE); }
+
 bool WindowsSystem::SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) {
   LARGE_INTEGER distance{};
   distance.QuadPart = offset;
