@@ -30,8 +30,10 @@ class VerificationRun {
   std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
   void WriteStamps(bool zeros);
   bool CheckExtent(const WipeExtent& extent);
+  void BeginRead(std::int64_t from, std::int64_t length);
+  bool EndRead(std::int64_t length);
   void CheckRange(std::int64_t from, std::int64_t length);
-  void Inspect(std::int64_t from, std::int64_t length);
+  void Inspect(std::int64_t from, std::int64_t length, const std::uint8_t* block);
   void InspectSectors(std::int64_t from, std::int64_t to, const std::uint8_t* bytes);
   void AddWrappedRange();
   void ShowProgress(std::int64_t position, std::int64_t length);
@@ -44,7 +46,9 @@ class VerificationRun {
   DiagnosticLog& log_;
   ProgressView& view_;
   WrongRangeList wrong_;
-  AlignedBlock buffer_;
+  // Two blocks: the device reads into one while the other is checked.
+  AlignedBlock buffers_[2];
+  int reading_ = 0;  // the block BeginRead reads into
   AlignedBlock sector_;
   std::vector<WipeExtent> extents_;
   std::vector<std::int64_t> stamps_;
@@ -66,7 +70,7 @@ VerificationOutcome VerificationRun::Run(bool quick, const std::vector<FailedWri
   deviceBytes_ = drive.LBA * drive.SectorSize;
   extents_ = PlanWipeExtents(deviceBytes_, quick);
   for (const WipeExtent& extent : extents_) total_ += extent.to - extent.from;
-  buffer_ = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
+  for (AlignedBlock& buffer : buffers_) buffer = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
   sector_ = AlignedBlock(system_, static_cast<std::size_t>(sectorSize_));
   stamps_ = PlanStamps(extents_, sectorSize_);
   // A stamp inside a block the run could not write would split that block's range in the log.
@@ -110,19 +114,42 @@ void VerificationRun::WriteStamps(bool zeros) {
   }
 }
 
-// False when the pass must end here (stopped or the device gone).
+void VerificationRun::BeginRead(std::int64_t from, std::int64_t length) {
+  system_.BeginReadFile(drive_, from, {buffers_[reading_].get(), static_cast<std::size_t>(length)});
+}
+
+bool VerificationRun::EndRead(std::int64_t length) {
+  std::uint32_t read = 0;
+  return system_.EndReadFile(drive_, read) && read == static_cast<std::uint64_t>(length);
+}
+
+// False when the pass must end here (stopped or the device gone). Each block is read while the one
+// before it is checked; a block that fails is read again in parts, with nothing in flight.
 bool VerificationRun::CheckExtent(const WipeExtent& extent) {
   position_ = extent.from;
+  bool inFlight = false;
   while (position_ < extent.to && !state_.StopRequested && !aborted_) {
     const std::int64_t length = std::min(BufferSize, extent.to - position_);
+    if (!inFlight) BeginRead(position_, length);
     ShowProgress(position_, length);
     view_.ProcessMessages();
+    const bool read = EndRead(length);
+    inFlight = false;
     if (state_.StopRequested) break;
-    CheckRange(position_, length);
-    position_ += length;
+    const std::uint8_t* block = buffers_[reading_].get();
+    reading_ = 1 - reading_;
+    const std::int64_t next = position_ + length;
+    if (read && next < extent.to) {
+      BeginRead(next, std::min(BufferSize, extent.to - next));
+      inFlight = true;
+    }
+    if (read) Inspect(position_, length, block);
+    else CheckRange(position_, length);
+    position_ = next;
     checked_ += length;
     ShowSpeed();
   }
+  if (inFlight) EndRead(0);
   return !state_.StopRequested && !aborted_;
 }
 
@@ -131,9 +158,9 @@ bool VerificationRun::CheckExtent(const WipeExtent& extent) {
 void VerificationRun::CheckRange(std::int64_t from, std::int64_t length) {
   if (aborted_) return;
   std::uint32_t read = 0;
-  const std::span<std::uint8_t> bytes(buffer_.get(), static_cast<std::size_t>(length));
+  const std::span<std::uint8_t> bytes(buffers_[reading_].get(), static_cast<std::size_t>(length));
   if (SeekDevice(system_, drive_, from) == from && system_.ReadFile(drive_, bytes, read) && read == bytes.size()) {
-    Inspect(from, length);
+    Inspect(from, length, bytes.data());
     return;
   }
   const std::uint32_t code = system_.GetLastError();
@@ -150,7 +177,7 @@ void VerificationRun::CheckRange(std::int64_t from, std::int64_t length) {
 // The fast path checks whole stretches between stamps, the last first (the part of the block most
 // likely still in the caches); only a stretch that is not all zero, and the stamp sectors themselves,
 // are then looked at sector by sector, in order, so that ranges join as the drive runs.
-void VerificationRun::Inspect(std::int64_t from, std::int64_t length) {
+void VerificationRun::Inspect(std::int64_t from, std::int64_t length, const std::uint8_t* block) {
   struct Stretch {
     std::int64_t from, to;
     bool look;  // a stamp sector, or a stretch found not all zero
@@ -166,9 +193,9 @@ void VerificationRun::Inspect(std::int64_t from, std::int64_t length) {
   if (at < to) stretches.push_back({at, to, false});
   for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
     if (!stretch->look)
-      stretch->look = !IsAllZero({buffer_.get() + (stretch->from - from), static_cast<std::size_t>(stretch->to - stretch->from)});
+      stretch->look = !IsAllZero({block + (stretch->from - from), static_cast<std::size_t>(stretch->to - stretch->from)});
   for (const Stretch& stretch : stretches)
-    if (stretch.look) InspectSectors(stretch.from, stretch.to, buffer_.get() + (stretch.from - from));
+    if (stretch.look) InspectSectors(stretch.from, stretch.to, block + (stretch.from - from));
 }
 
 // A sector is right when it is zero or holds its own stamp; a stamp of this run found elsewhere is
@@ -214,7 +241,7 @@ void VerificationRun::ShowSpeed() {
 }
 
 VerificationOutcome VerificationRun::Finish() {
-  buffer_.reset();
+  for (AlignedBlock& buffer : buffers_) buffer.reset();
   VerificationOutcome outcome;
   outcome.aborted = aborted_;
   outcome.stopped = state_.StopRequested;

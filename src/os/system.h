@@ -78,6 +78,14 @@ class System {
   // Synchronous read into `buffer` at the handle's current position; the position advances by what was
   // read. Used to read a wiped drive back, in blocks as large as the writes'.
   virtual bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) = 0;
+  // An overlapped read (ReadFile with an OVERLAPPED offset): starts reading buffer.size() bytes at
+  // `offset` into `buffer` and may return before they are there, so the caller can work on the
+  // previous block meanwhile; `buffer` must stay untouched until EndReadFile. A backend that cannot
+  // read in the background reads at once. Every call is followed by exactly one EndReadFile on the
+  // same handle before the next; the handle's position is not used and afterwards undefined.
+  virtual void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) = 0;
+  // Waits for the read BeginReadFile started; false (then GetLastError) when it failed.
+  virtual bool EndReadFile(Handle handle, std::uint32_t& bytesRead) = 0;
   // Moves the handle's position to `offset` bytes from the beginning (FILE_BEGIN).
   virtual bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) = 0;
   virtual bool FlushFileBuffers(Handle handle) = 0;

@@ -66,6 +66,8 @@ class HeaderBuiltDrive : public System {
   bool WriteFile(Handle, std::span<const std::uint8_t>, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   bool ReadFile(Handle, std::span<std::uint8_t>, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   std::uint8_t* VirtualAlloc(std::size_t) override { return nullptr; }
+  void BeginReadFile(Handle, std::int64_t, std::span<std::uint8_t>) override {}
+  bool EndReadFile(Handle, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   void VirtualFree(std::uint8_t*, std::size_t) override {}
   bool SetFilePointerEx(Handle, std::int64_t, std::int64_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   bool FlushFileBuffers(Handle) override { return true; }

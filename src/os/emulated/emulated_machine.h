@@ -33,6 +33,8 @@ class EmulatedMachine final : public EmulatedSystem {
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
   bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+  void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override;
+  bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override;
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint8_t* VirtualAlloc(std::size_t bytes) override;
@@ -87,6 +89,13 @@ class EmulatedMachine final : public EmulatedSystem {
   EmulatedClock clock_;
   ModuleTable modules_;
   std::uint32_t lastError_ = 0;
+  // The emulated machine reads at once; the overlapped read's result waits here for EndReadFile.
+  struct FinishedRead {
+    bool ok = false;
+    std::uint32_t bytes = 0;
+    std::uint32_t error = 0;
+  };
+  FinishedRead finishedRead_;
 };
 
 }  // namespace trelvane::emulated

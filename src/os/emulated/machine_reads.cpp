@@ -54,6 +54,20 @@ bool ForStoredPieces(const std::optional<std::int64_t>& wrapsAt, std::int64_t fr
 
 }  // namespace
 
+// Recorded as a ReadFile at `offset`.
+void EmulatedMachine::BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) {
+  if (OpenDevice* open = handles_.Find(handle)) open->position = offset;
+  finishedRead_ = {};
+  finishedRead_.ok = ReadFile(handle, buffer, finishedRead_.bytes);
+  finishedRead_.error = lastError_;
+}
+
+bool EmulatedMachine::EndReadFile(Handle, std::uint32_t& bytesRead) {
+  bytesRead = finishedRead_.bytes;
+  lastError_ = finishedRead_.error;
+  return finishedRead_.ok;
+}
+
 // Page-aligned like the platform's; an emulated machine has no large pages.
 std::uint8_t* EmulatedMachine::VirtualAlloc(std::size_t bytes) {
   auto* memory = static_cast<std::uint8_t*>(::operator new(bytes, std::align_val_t{4096}, std::nothrow));

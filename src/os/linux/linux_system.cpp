@@ -14,6 +14,7 @@
 #include "os/linux/disk_claim.h"
 #include "os/linux/host_facts.h"
 #include "os/linux/io_memory.h"
+#include "os/linux/overlapped_read.h"
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/module_catalog.h"
@@ -102,6 +103,27 @@ class LinuxSystem final : public System {
     const ReadOutcome outcome = ReadAllAt(device->fd.Get(), buffer, device->position, state_.bounce);
     device->position += static_cast<std::int64_t>(outcome.read);
     bytesRead = static_cast<std::uint32_t>(outcome.read);
+    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
+  void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override {
+    readHandle_ = handle;
+    readInBackground_ = false;
+    readNow_ = ReadOutcome{0, EBADF};
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return;
+    readInBackground_ = overlapped_.Start(device->fd.Get(), buffer, offset);
+    if (!readInBackground_) readNow_ = ReadAllAt(device->fd.Get(), buffer, offset, state_.bounce);
+  }
+
+  bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override {
+    const ReadOutcome outcome = readInBackground_ ? overlapped_.Wait(state_.bounce) : readNow_;
+    readInBackground_ = false;
+    bytesRead = static_cast<std::uint32_t>(outcome.read);
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr || handle != readHandle_) return Failed(ErrorCode::InvalidHandle);
     if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
     lastError_ = ErrorCode::Success;
     return true;
@@ -214,6 +236,10 @@ class LinuxSystem final : public System {
   BackendState state_;
   ModuleTable modules_{LinuxModuleCatalog()};
   std::uint32_t lastError_ = ErrorCode::Success;
+  OverlappedRead overlapped_;
+  Handle readHandle_ = InvalidHandle;
+  bool readInBackground_ = false;
+  ReadOutcome readNow_;
 };
 
 }  // namespace

@@ -74,6 +74,19 @@ bool WindowsSystem::ReadFile(Handle handle, std::span<std::uint8_t> buffer, std:
   return ok != FALSE;
 }
 
+void WindowsSystem::BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) {
+  std::int64_t position = 0;
+  readBytes_ = 0;
+  readOk_ = SetFilePointerEx(handle, offset, position) && ReadFile(handle, buffer, readBytes_);
+  readError_ = lastError_;
+}
+
+bool WindowsSystem::EndReadFile(Handle, std::uint32_t& bytesRead) {
+  bytesRead = readBytes_;
+  lastError_ = readError_;
+  return readOk_;
+}
+
 std::uint8_t* WindowsSystem::VirtualAlloc(std::size_t bytes) {
   return static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
 }
