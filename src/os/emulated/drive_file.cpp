@@ -179,7 +179,7 @@ void ParseFault(const Field& field, DriveConfig& config) {
   const auto readError = fault.OptionalInteger("read_error", 0, MaxU32);
   fault.RejectUnknownFields();
   if (seekError && !seekAt) Refuse(fault.PathOf("seek_error"), "needs seek_error_at");
-  if (!from && !to && !writeError && !seekAt)
+  if (!from && !to && !writeError && !seekAt && !readError)
     Refuse(fault.Path(), "expected from, to or write_error (a write fault) or seek_error_at (a seek fault)");
   if (to && *to <= from.value_or(0)) Refuse(fault.PathOf("to"), "expected a position after from");
   if (readError) config.readFaults.push_back(ReadFault{from.value_or(0), to, U32(*readError)});
