@@ -59,6 +59,8 @@ void AppendHeader(System& system, const ProgramState& state, DiagnosticLog& log,
   smart.AppendLine(u" ");
 }
 
+}  // namespace
+
 // On an ATA bus SMART operations are switched on for the read and off again afterwards, whatever
 // became of the enable and the read; other buses are asked for the data only.
 bool ReadDriveSmartData(System& system, const ProgramState& state, std::span<std::uint8_t, 512> data) {
@@ -71,8 +73,6 @@ bool ReadDriveSmartData(System& system, const ProgramState& state, std::span<std
   DisableSmart(system, handle, drive.IsIDESlave);
   return read;
 }
-
-}  // namespace
 
 std::u16string SmartAttributeLine(std::span<const std::uint8_t, 12> record) {
   const std::uint8_t id = record[RecordId];

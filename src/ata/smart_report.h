@@ -20,6 +20,10 @@ std::u16string SmartAttributeLine(std::span<const std::uint8_t, 12> record);
 // most 30) and the closing blank line.
 std::vector<std::u16string> SmartTableLines(std::span<const std::uint8_t, 512> smartData);
 
+// SMART READ DATA from the selected drive through state.DriveHandle; on an ATA bus SMART operations are
+// enabled for the read and disabled again. False when the drive gave no data.
+bool ReadDriveSmartData(System& system, const ProgramState& state, std::span<std::uint8_t, 512> data);
+
 // Appends a SMART report for the selected drive (state.SelectedEntry(), through state.DriveHandle) to
 // `smart`, the SMART memo, below earlier reports. A drive on an ATA bus has SMART operations enabled
 // for the read and is left with them disabled.

@@ -43,7 +43,16 @@ bool Refuse(const std::string& why) {
   return false;
 }
 
-bool ApplyWord(Arguments& arguments, const CommandShape& shape, const std::string& word) {
+// Applies words[at] (and the value after an option that takes one, moving `at` past it).
+bool ApplyWord(Arguments& arguments, const CommandShape& shape, const std::vector<std::string>& words,
+               std::size_t& at) {
+  const std::string& word = words[at];
+  if (shape.takesFormatOptions && word == "--verify") return arguments.verify = true;
+  if (shape.takesFormatOptions && word == "--report") {
+    if (at + 1 >= words.size() || words[at + 1].empty()) return Refuse("Не указана папка для отчета: --report");
+    arguments.reportDirectory = words[++at];
+    return true;
+  }
   if (word == "--debug") return arguments.debug = true;
   if (shape.takesFormatOptions && word == "--quick") return arguments.quick = true;
   if (shape.takesFormatOptions && word == "--yes") return arguments.yes = true;
@@ -62,7 +71,7 @@ void PrintUsage() {
             u"  trelvane-cli list [--debug]\n"
             u"  trelvane-cli details N [--debug]\n"
             u"  trelvane-cli smart N [--debug]\n"
-            u"  trelvane-cli format N [--quick] [--yes] [--debug]\n"
+            u"  trelvane-cli format N [--quick] [--verify] [--report ПАПКА] [--yes] [--debug]\n"
             u"N — номер устройства \\\\.\\PhysicalDriveN.");
 }
 
@@ -79,7 +88,7 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& words) {
   Arguments arguments;
   arguments.command = words[0];
   for (std::size_t i = 1; i < words.size(); ++i)
-    if (!ApplyWord(arguments, *shape, words[i])) return std::nullopt;
+    if (!ApplyWord(arguments, *shape, words, i)) return std::nullopt;
   if (shape->takesDrive && !arguments.drive) {
     Refuse("Не указан номер устройства.");
     return std::nullopt;

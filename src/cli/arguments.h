@@ -13,6 +13,8 @@ struct Arguments {
   bool debug = false;
   bool quick = false;
   bool yes = false;
+  bool verify = false;
+  std::optional<std::string> reportDirectory;  // --report DIR
 };
 
 // Parses the words after the program name; returns nothing (and prints why) when they are wrong.

@@ -38,16 +38,18 @@ class ConsoleProgressView : public ProgressView {
 // The command buttons as the terminal knows them: Stop is Ctrl+C, armed only while Stop is enabled.
 class ConsoleCommandControls : public CommandControls {
  public:
-  explicit ConsoleCommandControls(bool quickWipe) : quickWipe_(quickWipe) {}
+  ConsoleCommandControls(bool quickWipe, bool verify) : quickWipe_(quickWipe), verify_(verify) {}
   void SetRunBenchmarksEnabled(bool) override {}
   void SetGetSmartEnabled(bool) override {}
   void SetQuickWipeEnabled(bool) override {}
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override {}
   bool QuickWipeChecked() const override { return quickWipe_; }
+  bool VerifyChecked() const override { return verify_; }
 
  private:
   bool quickWipe_;
+  bool verify_;
 };
 
 // Asks the confirmation on the terminal; only "да" or "yes" confirm. With `assumeYes` it answers Yes

@@ -14,6 +14,8 @@ class CommandControls {
   virtual void SetStopEnabled(bool enabled) = 0;           // btStop
   virtual void FocusStop() = 0;
   virtual bool QuickWipeChecked() const = 0;
+  // The box asking for a verification pass after the zero fill; a front end without it never verifies.
+  virtual bool VerifyChecked() const { return false; }
 };
 
 // Enables or disables the three controls that can start a command, in the order btRunBenchmarks,

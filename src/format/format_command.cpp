@@ -31,16 +31,18 @@ void LogHeader(DiagnosticLog& log, const ProgramState& state, const TDeviceTable
   log.AddFormatLogLine(u"Блокировка устройства... ");
 }
 
-ZeroFillOutcome RunWithStop(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                            CommandControls& controls, bool quick) {
+// The zero fill and, when asked and the fill completed, its verification, both under one Stop.
+void RunWithStop(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
+                 CommandControls& controls, bool quick, bool verify, FormatCommandOutcome& outcome) {
   controls.SetStopEnabled(true);
   controls.FocusStop();
   log.AddFormatLogLine(u"Форматирование... ");
   view.SetProgressState(ProgressState::Normal);
-  const ZeroFillOutcome run = RunZeroFill(system, state, log, view, quick);
+  outcome.run = RunZeroFill(system, state, log, view, quick);
+  if (verify && outcome.run.ending == ZeroFillOutcome::Ending::Completed)
+    outcome.verification = RunVerification(system, state, log, view, quick, outcome.run.failedWrites);
   view.SetProgressState(ProgressState::Paused);
   controls.SetStopEnabled(false);
-  return run;
 }
 
 // Asks the system to read the drive's layout again; what it answers does not matter.
@@ -53,9 +55,11 @@ void RefreshDriveLayout(System& system, Handle drive) {
 
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls,
-                                   TaskDialogPresenter& dialogs) {
+                                   TaskDialogPresenter& dialogs, RunReporter* reporter) {
   FormatCommandOutcome outcome;
   const bool quick = controls.QuickWipeChecked();
+  outcome.quick = quick;
+  const bool verify = controls.VerifyChecked();
   if (!ConfirmDestruction(system, dialogs, state.DriveTitle)) return outcome;
   outcome.confirmed = true;
   SetCommandsEnabled(controls, false);
@@ -64,7 +68,9 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   LockedVolumes locks(system, log, state);
   outcome.locked = locks.Lock(static_cast<std::int64_t>(drive.DeviceNumber));
   if (outcome.locked) {
-    outcome.run = RunWithStop(system, state, log, view, controls, quick);
+    if (reporter != nullptr) outcome.started = system.GetLocalTime();
+    RunWithStop(system, state, log, view, controls, quick, verify, outcome);
+    if (reporter != nullptr) outcome.ended = system.GetLocalTime();
   } else {
     log.AddFormatLogLine(
         u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "
@@ -73,6 +79,7 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   RefreshDriveLayout(system, state.DriveHandle.Get());
   if (!outcome.locked || outcome.run.ending == ZeroFillOutcome::Ending::Refused) locks.GiveBack();
   locks.Release();
+  if (reporter != nullptr && outcome.TouchedDrive()) reporter->RunEnded(outcome);
   if (outcome.locked) {
     log.AddFormatLogLine(u"");
     log.AddFormatLogLine(u"Не забудьте создать новые разделы.");

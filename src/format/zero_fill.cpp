@@ -1,13 +1,10 @@
 #include "format/zero_fill.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "common/system_error_text.h"
+#include "format/aligned_block.h"
 #include "format/progress_text.h"
 #include "format/run_clock.h"
 #include "format/wipe_extents.h"
@@ -19,26 +16,10 @@ namespace trelvane {
 
 namespace {
 
-// The zero buffer is the largest block and the only data source of every write.
-constexpr std::int64_t BufferSize = 33'554'432;
-// Aligned for unbuffered device I/O, so a backend can hand the buffer to the device as it is.
-constexpr std::size_t BufferAlignment = 4096;
 constexpr std::int64_t FirstBlockSize = 65'536;
 // The block size is reconsidered on every tenth block and doubles when those ten took less than this.
 constexpr std::int64_t GrowthPeriod = 10;
 constexpr std::int64_t GrowthThresholdMs = 1'000;
-
-struct AlignedDeleter {
-  void operator()(std::uint8_t* bytes) const { ::operator delete(bytes, std::align_val_t{BufferAlignment}); }
-};
-using ZeroBuffer = std::unique_ptr<std::uint8_t, AlignedDeleter>;
-
-// Aligned operator new rather than aligned_alloc, which not every C runtime has.
-ZeroBuffer AllocateZeroBuffer() {
-  ZeroBuffer buffer(static_cast<std::uint8_t*>(::operator new(BufferSize, std::align_val_t{BufferAlignment})));
-  std::memset(buffer.get(), 0, BufferSize);
-  return buffer;
-}
 
 // One run: its working values, and the policy of what each block's outcome means. The I/O itself is
 // SeekDevice and WriteBlock.
@@ -56,6 +37,7 @@ class ZeroFillRun {
   void ShowProgress(std::int64_t length);
   bool WriteZeros(std::int64_t length);
   void LogWriteError(std::uint32_t code);
+  void NoteFailure(std::int64_t length, std::uint32_t code);
   void ShowSpeed();
   ZeroFillOutcome Finish();
   bool Flush();
@@ -65,7 +47,7 @@ class ZeroFillRun {
   const Handle drive_;  // the run writes through the drive's handle; it never replaces or closes it
   DiagnosticLog& log_;
   ProgressView& view_;
-  ZeroBuffer buffer_;
+  AlignedBlock buffer_;
   std::int64_t sectorSize_ = 0;
   std::int64_t sectorCount_ = 0;
   std::int64_t total_ = 0;     // bytes in all extents
@@ -78,10 +60,11 @@ class ZeroFillRun {
   std::int64_t lastCheckpoint_ = 0;
   bool aborted_ = false;
   bool refused_ = false;
+  std::vector<FailedWrite> failures_;
 };
 
 ZeroFillOutcome ZeroFillRun::Run(bool quick) {
-  buffer_ = AllocateZeroBuffer();
+  buffer_ = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
   view_.ProcessMessages();
   const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
   sectorSize_ = drive.SectorSize;
@@ -139,6 +122,7 @@ void ZeroFillRun::ShowProgress(std::int64_t length) {
 bool ZeroFillRun::WriteZeros(std::int64_t length) {
   if (SeekDevice(system_, drive_, position_) != position_) {
     log_.AddFormatLogLine(u"Ошибка поиска произошла по смещению " + GroupDigits(position_));
+    NoteFailure(length, system_.GetLastError());
     return true;
   }
   const std::span<const std::uint8_t> zeros(buffer_.get(), static_cast<std::size_t>(length));
@@ -153,6 +137,7 @@ bool ZeroFillRun::WriteZeros(std::int64_t length) {
     return false;
   }
   LogWriteError(code);
+  NoteFailure(length, code);
   const std::u16string ending = RunEndingLine(code);
   if (ending.empty()) return true;
   log_.AddFormatLogLine(ending);
@@ -165,6 +150,15 @@ void ZeroFillRun::LogWriteError(std::uint32_t code) {
   if (!text.empty()) text = u" - " + text;
   log_.AddFormatLogLine(u"Ошибка форматирования произошла по смещению " + GroupDigits(position_) +
                         u":   " + DecimalUnsigned(code) + text);
+}
+
+void ZeroFillRun::NoteFailure(std::int64_t length, std::uint32_t code) {
+  if (!failures_.empty() && failures_.back().code == code &&
+      failures_.back().offset + failures_.back().length == position_) {
+    failures_.back().length += length;
+    return;
+  }
+  failures_.push_back({position_, length, code});
 }
 
 void ZeroFillRun::ShowSpeed() {
@@ -189,10 +183,17 @@ bool ZeroFillRun::Flush() {
 
 ZeroFillOutcome ZeroFillRun::Finish() {
   buffer_.reset();
-  if (refused_) return {ZeroFillOutcome::Ending::Refused, total_};
+  if (refused_) {
+    ZeroFillOutcome refused;
+    refused.ending = ZeroFillOutcome::Ending::Refused;
+    refused.bytesNotWritten = total_;
+    return refused;
+  }
   log_.AddFormatLogLine(u"Средняя скорость: " + view_.SpeedCaption());
   ZeroFillOutcome outcome;
   outcome.bytesNotWritten = total_ - written_;
+  outcome.bytesWritten = written_;
+  outcome.failedWrites = failures_;
   const std::u16string where =
       GroupDigits(position_) + u"    LBA " + GroupDigits(SectorAt(position_, sectorSize_));
   if (aborted_) {

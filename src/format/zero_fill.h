@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
@@ -13,6 +14,17 @@
 #include "os/system.h"
 
 namespace trelvane {
+
+// The zero buffer is the largest block of a run, and the largest read of its verification.
+inline constexpr std::int64_t BufferSize = 33'554'432;
+
+// Blocks of a run that the device refused: [offset, offset + length) with the error code, contiguous
+// blocks of one code joined.
+struct FailedWrite {
+  std::int64_t offset = 0;
+  std::int64_t length = 0;
+  std::uint32_t code = 0;
+};
 
 struct ZeroFillOutcome {
   enum class Ending {
@@ -27,6 +39,8 @@ struct ZeroFillOutcome {
   std::int64_t bytesNotWritten = 0;
   // False when the closing flush failed: the device did not confirm that the blocks reached the medium.
   bool flushed = true;
+  std::int64_t bytesWritten = 0;  // bytes the device accepted
+  std::vector<FailedWrite> failedWrites;
 
   // Every byte written and confirmed: the only outcome that counts as a success.
   bool WholeAndFlushed() const { return ending == Ending::Completed && bytesNotWritten == 0 && flushed; }

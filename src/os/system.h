@@ -47,6 +47,17 @@ struct RegionalSettings {
   char16_t decimalSeparator = u',';
 };
 
+// Who and where the program runs, for the erasure report: the computer's name, the operating
+// system's name and version as its own tools show it, and the user who started the program (the real
+// user behind an elevation tool where the platform can tell).
+struct HostFacts {
+  std::u16string computerName;
+  std::u16string operatingSystem;
+  std::u16string userName;
+  // The local clock's distance from UTC now, in minutes east (Moscow: 180).
+  int utcOffsetMinutes = 0;
+};
+
 // What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
 enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
 
@@ -64,9 +75,26 @@ class System {
   // Synchronous write at the handle's current position; the position advances by what was written.
   virtual bool WriteFile(Handle handle, std::span<const std::uint8_t> data,
                          std::uint32_t& bytesWritten) = 0;
+  // Synchronous read into `buffer` at the handle's current position; the position advances by what was
+  // read. Used to read a wiped drive back, in blocks as large as the writes'.
+  virtual bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) = 0;
+  // An overlapped read (ReadFile with an OVERLAPPED offset): starts reading buffer.size() bytes at
+  // `offset` into `buffer` and may return before they are there, so the caller can work on the
+  // previous block meanwhile; `buffer` must stay untouched until EndReadFile. A backend that cannot
+  // read in the background reads at once. Every call is followed by exactly one EndReadFile on the
+  // same handle before the next; the handle's position is not used and afterwards undefined.
+  virtual void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) = 0;
+  // Waits for the read BeginReadFile started; false (then GetLastError) when it failed.
+  virtual bool EndReadFile(Handle handle, std::uint32_t& bytesRead) = 0;
   // Moves the handle's position to `offset` bytes from the beginning (FILE_BEGIN).
   virtual bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) = 0;
   virtual bool FlushFileBuffers(Handle handle) = 0;
+  // Committed, zeroed, page-aligned memory for the large blocks of device I/O (VirtualAlloc with
+  // MEM_COMMIT | MEM_RESERVE and PAGE_READWRITE); nullptr when there is not enough. A backend may back it
+  // with large pages, which makes pinning it for every unbuffered transfer much cheaper.
+  virtual std::uint8_t* VirtualAlloc(std::size_t bytes) = 0;
+  // Releases what VirtualAlloc gave, with the same size.
+  virtual void VirtualFree(std::uint8_t* memory, std::size_t bytes) = 0;
   // The result of a close is never examined.
   virtual void CloseHandle(Handle handle) = 0;
   // The calling thread's last error code; read at once after a failed call.
@@ -81,6 +109,7 @@ class System {
   virtual std::u16string FormatMessageW(std::uint32_t code) = 0;
 
   virtual OsVersion GetVersionExW() = 0;
+  virtual HostFacts GetHostFacts() = 0;
   virtual Wow64Answer IsWow64Process() = 0;
   // 32 or 64: the width of the running process itself.
   virtual int ProcessBits() = 0;

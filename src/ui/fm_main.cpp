@@ -14,6 +14,7 @@
 #include "app/main_window_flow.h"
 #include "common/product.h"
 #include "format/format_command.h"
+#include "format/report_files.h"
 #include "os/win_constants.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
@@ -21,6 +22,7 @@
 #include "ui/fm_debug.h"
 #include "ui/fm_choose.h"
 #include "ui/link_label.h"
+#include "ui/reports_folder.h"
 #include "ui/status_panels.h"
 
 namespace trelvane {
@@ -139,9 +141,15 @@ void TFmMain::keyPressEvent(QKeyEvent* event) {
 
 void TFmMain::btRunBenchmarksClick() {
   commandRunning_ = true;
-  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_); });
+  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, this); });
   commandRunning_ = false;
   if (closeAfterCommand_) close();
+}
+
+void TFmMain::RunEnded(const FormatCommandOutcome& outcome) {
+  const SavedReport saved = SaveRunReport(system_, state_, outcome, ReportsFolder());
+  if (saved.error) log_.AddFormatLogLine(u"Не удалось записать отчет о стирании: " + *saved.error);
+  else log_.AddFormatLogLine(u"Отчет о стирании: " + saved.json.u16string());
 }
 
 // Only reachable while a zero fill runs: the button is disabled at every other time.

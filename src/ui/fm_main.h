@@ -12,6 +12,7 @@
 #include "common/program_state.h"
 #include "common/views.h"
 #include "format/command_controls.h"
+#include "format/format_command.h"
 #include "platform/qt/memo_sink.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_task_dialog.h"
@@ -36,7 +37,8 @@ class TFmMain final : public QMainWindow,
                       public ProgressView,
                       public CommandControls,
                       public StartupWindows,
-                      public MainWindowShow {
+                      public MainWindowShow,
+                      public RunReporter {
   Q_OBJECT
 
  public:
@@ -70,6 +72,10 @@ class TFmMain final : public QMainWindow,
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
   bool QuickWipeChecked() const override;
+  bool VerifyChecked() const override;
+
+  // RunReporter: every run that touched the drive saves its report in the user's reports folder.
+  void RunEnded(const FormatCommandOutcome& outcome) override;
 
   // StartupWindows
   void ShowDebugWindowModeless() override;
@@ -141,6 +147,7 @@ class TFmMain final : public QMainWindow,
   QLabel* lbSpeed = nullptr;
   QLabel* lbCurrentPosition = nullptr;
   QCheckBox* cbQuickWipe = nullptr;
+  QCheckBox* cbVerify = nullptr;
   QPushButton* btStop = nullptr;
   QPushButton* btRunBenchmarks = nullptr;
   QPlainTextEdit* Log_Smart = nullptr;

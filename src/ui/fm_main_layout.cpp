@@ -136,7 +136,8 @@ QWidget* TFmMain::BuildFormatPage() {
 }
 
 // Rows from the top: the quick-wipe box at the right; the percent and speed captions; the sector
-// caption; Stop and the format button at the right. The box has a row to itself because with the
+// caption; the verification box at the left, Stop and the format button at the right (the box is short
+// enough to sit beside the buttons at the window's minimum width). The box has a row to itself because with the
 // wider faces of some desktops it would not fit beside the captions; the sector caption has one
 // because beside the buttons the largest sector number a drive can report would not fit at the
 // window's minimum width.
@@ -167,9 +168,13 @@ QWidget* TFmMain::BuildFormatControls() {
   btStop->setEnabled(false);
   btRunBenchmarks = MakeButton(QStringLiteral("btRunBenchmarks"), QStringLiteral("ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО"), 225);
   btRunBenchmarks->setDefault(true);
+  cbVerify = new QCheckBox(QStringLiteral("Проверить после записи"));
+  cbVerify->setObjectName(QStringLiteral("cbVerify"));
+  buttons->addWidget(cbVerify);
+  buttons->addStretch(1);
   buttons->addWidget(btStop);
   buttons->addWidget(btRunBenchmarks);
-  grid->addLayout(buttons, 3, 0, 1, 2, Qt::AlignRight | Qt::AlignVCenter);
+  grid->addLayout(buttons, 3, 0, 1, 2);
   return controls;
 }
 

@@ -42,10 +42,15 @@ void TFmMain::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TFmMain::SetRunBenchmarksEnabled(bool enabled) { btRunBenchmarks->setEnabled(enabled); }
 void TFmMain::SetGetSmartEnabled(bool enabled) { btGetSmart->setEnabled(enabled); }
-void TFmMain::SetQuickWipeEnabled(bool enabled) { cbQuickWipe->setEnabled(enabled); }
+// The verification box goes with the quick-wipe box: both are read when a run starts.
+void TFmMain::SetQuickWipeEnabled(bool enabled) {
+  cbQuickWipe->setEnabled(enabled);
+  cbVerify->setEnabled(enabled);
+}
 void TFmMain::SetStopEnabled(bool enabled) { btStop->setEnabled(enabled); }
 void TFmMain::FocusStop() { btStop->setFocus(); }
 bool TFmMain::QuickWipeChecked() const { return cbQuickWipe->isChecked(); }
+bool TFmMain::VerifyChecked() const { return cbVerify->isChecked(); }
 
 void TFmMain::ShowDebugWindowModeless() { debug_->show(); }
 void TFmMain::SetChooserCaption(const std::u16string& text) { chooser_->setWindowTitle(ToQString(text)); }

@@ -57,5 +57,31 @@ TEST(FormatCommandLine, ProgressLineOnlyOnATerminal) {
   EXPECT_EQ(result.err, "");
 }
 
+struct VerifyRun {
+  const char* arguments;
+  int exitCode;
+  const char* line;  // a line the format log must hold
+};
+
+TEST(FormatCommandLine, VerificationDecidesTheExitCodeAndReportsGoBesideTheLog) {
+  const TempDir reports;
+  const VerifyRun runs[] = {
+      {"format 0 --yes --verify", 0, "Проверено байт: 33,554,432, найдено ошибочных байт: 0"},
+      {"format 1 --yes --verify", 1, "Ошибка чтения: смещение 4,194,304, длина 8192 байт:   23 - "},
+      {"format 2 --yes --verify", 1, "Устройство было отключено, прерывание..."},
+  };
+  for (const VerifyRun& run : runs) {
+    const CliResult result = RunCli(Machine("cli/verify.json"), std::string(run.arguments) + " --report " +
+                                                                    reports.path().string());
+    EXPECT_EQ(result.exitCode, run.exitCode) << run.arguments << result.err;
+    EXPECT_NE(result.out.find(run.line), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Отчет"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("Отчет о стирании: " + reports.path().string()), std::string::npos) << result.err;
+  }
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(reports.path())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 6u);
+}
+
 }  // namespace
 }  // namespace trelvane::testing

@@ -147,6 +147,21 @@ TEST_F(CliOnLoopDevices, RefusedLockMountsBackWhatItUnmountedAndWritesNothing) {
   EXPECT_TRUE(AllBytesAre(sentinel.image(), 0, 8 * MiB, '\xFF'));
 }
 
+TEST_F(CliOnLoopDevices, FullFormatWithVerificationReadsEveryByteBackAsZero) {
+  LoopDisk disk(folder_, "verified", 48 * MiB);
+  LoopDisk sentinel(folder_, "sentinel", 8 * MiB);
+  if (!disk.attached() || !sentinel.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+  Fill(disk.image(), 48 * MiB, '\xAB');
+  Fill(sentinel.image(), 8 * MiB, '\xFF');
+
+  const CliRun run = RunCli({&sentinel, &disk}, "format 1 --yes --verify");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("Проверка записи..."), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Проверено байт: 50,331,648, найдено ошибочных байт: 0"), std::string::npos) << run.output;
+  EXPECT_TRUE(AllBytesAre(disk.image(), 0, 48 * MiB, '\0'));
+  EXPECT_TRUE(AllBytesAre(sentinel.image(), 0, 8 * MiB, '\xFF'));
+}
+
 // Holders the volume lock cannot see: the kernel refuses the whole-disk claim, nothing is written.
 TEST_F(CliOnLoopDevices, DiskHeldElsewhereIsRefusedAndWritesNothing) {
   struct Holder {

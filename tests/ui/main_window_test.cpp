@@ -118,6 +118,7 @@ TEST_F(MainWindow, IsCreatedHiddenWithEveryComponentAndTheDetailsPageActive) {
             QStringLiteral("Детали устройства|НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ|S.M.A.R.T."));
   EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
   EXPECT_FALSE(Get<QCheckBox>("cbQuickWipe").isChecked());
+  EXPECT_FALSE(Get<QCheckBox>("cbVerify").isChecked());
   auto& bar = Get<QProgressBar>("pbCurrentTask");
   EXPECT_EQ(bar.minimum(), 0);
   EXPECT_EQ(bar.maximum(), 100);
@@ -143,11 +144,13 @@ TEST_F(MainWindow, ShrinksToItsMinimumSizeWithoutClippingTheCommands) {
   ASSERT_TRUE(RunUntil([&] { return Main().size() == QSize(750, 450); }));
   Get<QTabWidget>("pages").setCurrentIndex(1);
   auto& page = *Get<QTabWidget>("pages").currentWidget();
-  for (const char* name : {"btRunBenchmarks", "btStop", "cbQuickWipe", "lbCurrentPosition"}) {
+  for (const char* name : {"btRunBenchmarks", "btStop", "cbQuickWipe", "cbVerify", "lbCurrentPosition"}) {
     auto& widget = Get<QWidget>(name);
     const QRect inPage(widget.mapTo(&page, QPoint(0, 0)), widget.size());
     EXPECT_TRUE(page.rect().contains(inPage)) << name;
   }
+  auto& verify = Get<QWidget>("cbVerify");
+  EXPECT_LE(verify.mapTo(&page, QPoint(verify.sizeHint().width(), 0)).x(), Get<QWidget>("btStop").mapTo(&page, QPoint(0, 0)).x());
   // The sector caption of the largest sector number a 48-bit address can reach shows whole.
   auto& position = Get<QLabel>("lbCurrentPosition");
   const QString widest = ToQString(PositionCaption(281474976710655));

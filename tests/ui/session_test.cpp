@@ -173,5 +173,31 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
   EXPECT_EQ(session_->State().DriveHandle.Get(), InvalidHandle);
 }
 
+TEST_F(Session, VerifiedQuickWipeReadsBothExtentsBackAndSavesAReport) {
+  ModalScript start;
+  start.Then(QStringLiteral("FmChoose"), [](QWidget& chooser) {
+    ClickRow(chooser, 1);
+    Click(Child<QPushButton>(chooser, QStringLiteral("btContinue")));
+  });
+  session_->Show();
+  ASSERT_TRUE(RunUntil([&] { return session_->FmMain().StartupFinished(); }));
+  Get<QTabWidget>("pages").setCurrentIndex(1);
+  Get<QCheckBox>("cbQuickWipe").setChecked(true);
+  Get<QCheckBox>("cbVerify").setChecked(true);
+  FormatConfirmed();
+  const QString log = Memo("Log_BenchMark");
+  EXPECT_TRUE(log.contains(QStringLiteral("   Проверка записи...\n"))) << log.toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("   Проверено байт: 11,288,576, найдено ошибочных байт: 0\n")));
+  EXPECT_TRUE(log.endsWith(QStringLiteral("   Не забудьте создать новые разделы.")));
+  const qsizetype at = log.indexOf(QStringLiteral("   Отчет о стирании: "));
+  ASSERT_GE(at, 0);
+  const QString path = log.mid(at + 21, log.indexOf(u'\n', at) - at - 21);
+  EXPECT_TRUE(std::filesystem::exists(path.toStdString())) << path.toStdString();
+  EXPECT_TRUE(ImageRangeIs(Image(1), 0, QuickHead, '\0'));
+  EXPECT_TRUE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, Pattern));
+  EXPECT_TRUE(ImageRangeIs(Image(1), DriveBytes - QuickTail, DriveBytes, '\0'));
+  Main().close();
+}
+
 }  // namespace
 }  // namespace trelvane

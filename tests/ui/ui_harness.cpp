@@ -45,6 +45,9 @@ const ::testing::Environment* const registered = ::testing::AddGlobalTestEnviron
 void EnsureApplication() {
   if (application != nullptr) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The windows save an erasure report after every run: into a folder of the tests, not the user's.
+  static const TempDir dataHome;
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.path().string()));
   application = new QApplication(applicationArgc, applicationArgv);
   QApplication::setQuitOnLastWindowClosed(false);
 }

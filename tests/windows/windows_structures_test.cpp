@@ -64,12 +64,18 @@ class HeaderBuiltDrive : public System {
   // Nothing else is asked of the drive.
   Handle CreateFileW(const std::u16string&, std::uint32_t, std::uint32_t) override { return DriveHandle; }
   bool WriteFile(Handle, std::span<const std::uint8_t>, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
+  bool ReadFile(Handle, std::span<std::uint8_t>, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
+  std::uint8_t* VirtualAlloc(std::size_t) override { return nullptr; }
+  void BeginReadFile(Handle, std::int64_t, std::span<std::uint8_t>) override {}
+  bool EndReadFile(Handle, std::uint32_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
+  void VirtualFree(std::uint8_t*, std::size_t) override {}
   bool SetFilePointerEx(Handle, std::int64_t, std::int64_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   bool FlushFileBuffers(Handle) override { return true; }
   void CloseHandle(Handle) override {}
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t>) override { return 0; }
   std::u16string FormatMessageW(std::uint32_t) override { return u"Ошибка.\r\n"; }
   OsVersion GetVersionExW() override { return {2, 10, 0, 19045, u""}; }
+  HostFacts GetHostFacts() override { return {}; }
   Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
   int ProcessBits() override { return 64; }
   std::u16string GetModuleFileNameW() override { return u"C:\\trelvane.exe"; }

@@ -168,7 +168,9 @@ void ParseBlocks(ObjectReader& drive, DriveConfig& config, const std::filesystem
 }
 
 // A fault is a write fault (from, to, write_error: overlapping writes fail, with 1117 unless
-// write_error says otherwise) or a seek fault (seek_error_at, with seek_error, default 87), or both.
+// write_error says otherwise), a read fault (from, to, read_error: overlapping reads fail with that
+// code; without write_error such a range fails reads only) or a seek fault (seek_error_at, with
+// seek_error, default 87), or a combination.
 void ParseFault(const Field& field, DriveConfig& config) {
   ObjectReader fault(field);
   const auto from = fault.OptionalInteger("from", 0, MaxI64);
@@ -176,12 +178,14 @@ void ParseFault(const Field& field, DriveConfig& config) {
   const auto writeError = fault.OptionalInteger("write_error", 0, MaxU32);
   const auto seekAt = fault.OptionalInteger("seek_error_at", 0, MaxI64);
   const auto seekError = fault.OptionalInteger("seek_error", 0, MaxU32);
+  const auto readError = fault.OptionalInteger("read_error", 0, MaxU32);
   fault.RejectUnknownFields();
   if (seekError && !seekAt) Refuse(fault.PathOf("seek_error"), "needs seek_error_at");
-  if (!from && !to && !writeError && !seekAt)
+  if (!from && !to && !writeError && !seekAt && !readError)
     Refuse(fault.Path(), "expected from, to or write_error (a write fault) or seek_error_at (a seek fault)");
   if (to && *to <= from.value_or(0)) Refuse(fault.PathOf("to"), "expected a position after from");
-  if (from || to || writeError)
+  if (readError) config.readFaults.push_back(ReadFault{from.value_or(0), to, U32(*readError)});
+  if (writeError || ((from || to) && !readError))
     config.writeFaults.push_back(WriteFault{from.value_or(0), to, U32(writeError.value_or(1117))});
   if (seekAt) config.seekFaults.push_back(SeekFault{*seekAt, U32(seekError.value_or(87))});
 }
@@ -196,6 +200,17 @@ void ParseImage(ObjectReader& drive, DriveConfig& config, const std::filesystem:
   std::error_code ignored;
   if (!folder.empty() && !std::filesystem::is_directory(folder, ignored))
     Refuse(drive.PathOf("image"), "the folder " + folder.string() + " does not exist");
+}
+
+void ParseLostWrites(ObjectReader& drive, DriveConfig& config) {
+  for (const Field& field : drive.Items("lost_writes")) {
+    ObjectReader range(field);
+    const std::int64_t from = range.Integer("from", 0, 0, MaxI64);
+    const auto to = range.OptionalInteger("to", 0, MaxI64);
+    range.RejectUnknownFields();
+    if (!to || *to <= from) Refuse(range.PathOf("to"), "expected a position after from");
+    config.lostWrites.push_back(LostWrites{from, *to});
+  }
 }
 
 }  // namespace
@@ -222,6 +237,8 @@ DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesys
   for (const Field& fault : drive.Items("faults")) ParseFault(fault, config);
   config.writeDelayUsPerMiB = drive.Integer("write_delay_us_per_mib", 0, 0, 1'000'000'000);
   config.claimError = U32(drive.Integer("claim_error", 0, 0, MaxU32));
+  ParseLostWrites(drive, config);
+  config.wrapsAt = drive.OptionalInteger("wraps_at", 1, MaxI64);
   drive.RejectUnknownFields();
   return config;
 }

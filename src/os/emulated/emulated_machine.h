@@ -32,14 +32,20 @@ class EmulatedMachine final : public EmulatedSystem {
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
+  bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+  void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override;
+  bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override;
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
   bool FlushFileBuffers(Handle handle) override;
+  std::uint8_t* VirtualAlloc(std::size_t bytes) override;
+  void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
   void CloseHandle(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
 
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
   std::u16string FormatMessageW(std::uint32_t code) override;
   OsVersion GetVersionExW() override { return config_.system.version; }
+  HostFacts GetHostFacts() override { return config_.system.host; }
   Wow64Answer IsWow64Process() override { return config_.system.wow64; }
   int ProcessBits() override { return config_.system.processBits; }
   std::u16string GetModuleFileNameW() override { return config_.system.programPath; }
@@ -66,6 +72,11 @@ class EmulatedMachine final : public EmulatedSystem {
   std::optional<DeviceRef> Resolve(const std::u16string& path) const;
   std::optional<std::uint32_t> OpenRefusal(const DeviceRef& device, std::uint32_t access, std::uint32_t share) const;
   std::optional<std::uint32_t> WriteRefusal(const OpenDevice& open, std::size_t sizeBytes) const;
+  std::optional<std::uint32_t> ReadRefusal(const OpenDevice& open, std::size_t sizeBytes) const;
+  // Stores `data` written at `offset` as the drive does: lost ranges keep nothing, a counterfeit
+  // drive's high offsets land at its start.
+  bool Store(std::size_t driveIndex, std::int64_t offset, std::span<const std::uint8_t> data);
+  bool Load(std::size_t driveIndex, std::int64_t offset, std::span<std::uint8_t> buffer);
   void Delay(const DriveConfig& drive, std::size_t sizeBytes) const;
   // Sets the last error, completes and keeps the record; returns `ok`.
   bool Finish(RecordedRequest& record, bool ok, std::uint32_t error);
@@ -78,6 +89,13 @@ class EmulatedMachine final : public EmulatedSystem {
   EmulatedClock clock_;
   ModuleTable modules_;
   std::uint32_t lastError_ = 0;
+  // The emulated machine reads at once; the overlapped read's result waits here for EndReadFile.
+  struct FinishedRead {
+    bool ok = false;
+    std::uint32_t bytes = 0;
+    std::uint32_t error = 0;
+  };
+  FinishedRead finishedRead_;
 };
 
 }  // namespace trelvane::emulated

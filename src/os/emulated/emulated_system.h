@@ -23,7 +23,7 @@ struct MachineFileError : std::runtime_error {
 
 // One platform call the machine answered, as the request log records it.
 struct RecordedRequest {
-  std::string call;            // "CreateFile", "DeviceIoControl", "WriteFile", "SetFilePointerEx",
+  std::string call;            // "CreateFile", "DeviceIoControl", "WriteFile", "ReadFile", "SetFilePointerEx",
                                // "FlushFileBuffers", "CloseHandle", "ShellExecute"
   std::u16string path;         // the device the handle was opened on (ShellExecute: the file opened)
   std::uint32_t code = 0;      // DeviceIoControl request code; ShellExecute show command
@@ -31,8 +31,8 @@ struct RecordedRequest {
   std::uint32_t outSize = 0;
   std::uint32_t access = 0;    // CreateFile
   std::uint32_t share = 0;     // CreateFile
-  std::int64_t offset = 0;     // WriteFile position, SetFilePointerEx target
-  std::int64_t size = 0;       // WriteFile byte count
+  std::int64_t offset = 0;     // WriteFile / ReadFile position, SetFilePointerEx target
+  std::int64_t size = 0;       // WriteFile / ReadFile byte count
   bool ok = false;
   std::uint32_t returned = 0;  // DeviceIoControl returned byte count; WriteFile bytes written
   std::uint32_t error = 0;     // last error after the call (0 on success)

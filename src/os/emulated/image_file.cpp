@@ -29,6 +29,16 @@ bool ImageFile::WriteAt(std::int64_t offsetBytes, std::span<const std::uint8_t> 
   return static_cast<bool>(stream_);
 }
 
+bool ImageFile::ReadAt(std::int64_t offsetBytes, std::span<std::uint8_t> buffer) {
+  if (!EnsureOpen()) return false;
+  stream_.clear();
+  // A read follows writes on the same stream: they must reach the file first.
+  stream_.flush();
+  stream_.seekg(offsetBytes);
+  stream_.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+  return static_cast<bool>(stream_);
+}
+
 bool ImageFile::Flush() {
   if (!EnsureOpen()) return false;
   stream_.clear();

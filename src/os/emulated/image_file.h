@@ -17,6 +17,7 @@ class ImageFile {
   ImageFile(std::filesystem::path path, std::int64_t lengthBytes);
 
   bool WriteAt(std::int64_t offsetBytes, std::span<const std::uint8_t> data);
+  bool ReadAt(std::int64_t offsetBytes, std::span<std::uint8_t> buffer);
   // Hands everything written to the operating system, so any reader of the file sees it.
   bool Flush();
   void Close();

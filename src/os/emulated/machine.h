@@ -38,6 +38,7 @@ struct SystemConfig {
   std::optional<std::uint32_t> driveStringsLength;
   std::optional<std::filesystem::path> requestLog;
   std::uint32_t ansiCodePage = 1251;
+  HostFacts host{u"DEMO-PC", u"Windows 10.0.19045", u"user", 180};
 };
 
 struct VolumeConfig {
@@ -68,6 +69,19 @@ struct WriteFault {
   std::int64_t from = 0;
   std::optional<std::int64_t> to;
   std::uint32_t error = 1117;
+};
+
+// A read that overlaps [from, to) fails with `error` and reads nothing; no `to` means to the end.
+struct ReadFault {
+  std::int64_t from = 0;
+  std::optional<std::int64_t> to;
+  std::uint32_t error = 23;
+};
+
+// A byte range [from, to) of a lying device: writes there report success and store nothing.
+struct LostWrites {
+  std::int64_t from = 0;
+  std::int64_t to = 0;
 };
 
 // A seek to exactly `at` fails with `error`.
@@ -120,6 +134,10 @@ struct DriveConfig {
   std::optional<std::filesystem::path> image;
   std::vector<WriteFault> writeFaults;
   std::vector<SeekFault> seekFaults;
+  std::vector<ReadFault> readFaults;
+  std::vector<LostWrites> lostWrites;
+  // A counterfeit drive: the bytes at offset >= wrapsAt are stored (and read) at offset % wrapsAt.
+  std::optional<std::int64_t> wrapsAt;
   std::int64_t writeDelayUsPerMiB = 0;
   // The answer to every write while another program holds the disk exclusively (0: nobody does).
   std::uint32_t claimError = 0;

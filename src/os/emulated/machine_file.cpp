@@ -104,6 +104,12 @@ SystemConfig ParseSystem(std::optional<ObjectReader> reader, const std::filesyst
     RequireRegularFile(reader->PathOf("request_log"), *system.requestLog, true);
   }
   system.ansiCodePage = U32(reader->Integer("ansi_code_page", 1251, 0, 65535));  // an addition of this backend
+  // Who and where the program runs, for the erasure report.
+  system.host.computerName = FromUtf8(reader->String("host_name", ToUtf8(system.host.computerName)));
+  system.host.operatingSystem = FromUtf8(reader->String("os_name", ToUtf8(system.host.operatingSystem)));
+  system.host.userName = FromUtf8(reader->String("user_name", ToUtf8(system.host.userName)));
+  system.host.utcOffsetMinutes =
+      static_cast<int>(reader->Integer("utc_offset_minutes", system.host.utcOffsetMinutes, -840, 840));
   reader->RejectUnknownFields();
   return system;
 }

@@ -53,8 +53,7 @@ bool EmulatedMachine::WriteFile(Handle handle, std::span<const std::uint8_t> dat
   record.offset = open->position;
   if (const auto refusal = WriteRefusal(*open, data.size())) return Finish(record, false, *refusal);
   DriveState& drive = drives_[open->device.index];
-  if (drive.image && !data.empty() && !drive.image->WriteAt(open->position, data))
-    return Finish(record, false, ErrorCode::IoDevice);
+  if (!Store(open->device.index, open->position, data)) return Finish(record, false, ErrorCode::IoDevice);
   Delay(config_.drives[open->device.index], data.size());
   open->position += static_cast<std::int64_t>(data.size());
   drive.writtenBytes += static_cast<std::int64_t>(data.size());

@@ -46,6 +46,11 @@ constexpr CallFields CallFieldTable[] = {
        line["offset"] = request.offset;
        line["size"] = request.size;
      }},
+    {"ReadFile",
+     [](nlohmann::ordered_json& line, const RecordedRequest& request) {
+       line["offset"] = request.offset;
+       line["size"] = request.size;
+     }},
     {"SetFilePointerEx",
      [](nlohmann::ordered_json& line, const RecordedRequest& request) { line["offset"] = request.offset; }},
     {"ShellExecute",

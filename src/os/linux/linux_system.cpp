@@ -10,7 +10,11 @@
 
 #include "os/linux/backend_state.h"
 #include "os/linux/device_path.h"
+#include "os/linux/disk_reader.h"
 #include "os/linux/disk_claim.h"
+#include "os/linux/host_facts.h"
+#include "os/linux/io_memory.h"
+#include "os/linux/overlapped_read.h"
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/module_catalog.h"
@@ -92,6 +96,39 @@ class LinuxSystem final : public System {
     return true;
   }
 
+  bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override {
+    bytesRead = 0;
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
+    const ReadOutcome outcome = ReadAllAt(device->fd.Get(), buffer, device->position, state_.bounce);
+    device->position += static_cast<std::int64_t>(outcome.read);
+    bytesRead = static_cast<std::uint32_t>(outcome.read);
+    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
+  void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override {
+    readHandle_ = handle;
+    readInBackground_ = false;
+    readNow_ = ReadOutcome{0, EBADF};
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr) return;
+    readInBackground_ = overlapped_.Start(device->fd.Get(), buffer, offset);
+    if (!readInBackground_) readNow_ = ReadAllAt(device->fd.Get(), buffer, offset, state_.bounce);
+  }
+
+  bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override {
+    const ReadOutcome outcome = readInBackground_ ? overlapped_.Wait(state_.bounce) : readNow_;
+    readInBackground_ = false;
+    bytesRead = static_cast<std::uint32_t>(outcome.read);
+    OpenDevice* device = state_.handles.Find(handle);
+    if (device == nullptr || handle != readHandle_) return Failed(ErrorCode::InvalidHandle);
+    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    lastError_ = ErrorCode::Success;
+    return true;
+  }
+
   // The position is the backend's own: Linux refuses lseek past the end of a block device, the
   // platform does not, and pwrite needs no file position anyway.
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override {
@@ -112,6 +149,9 @@ class LinuxSystem final : public System {
     lastError_ = ErrorCode::Success;
     return true;
   }
+
+  std::uint8_t* VirtualAlloc(std::size_t bytes) override { return MapIoMemory(bytes); }
+  void VirtualFree(std::uint8_t* memory, std::size_t bytes) override { UnmapIoMemory(memory, bytes); }
 
   void CloseHandle(Handle handle) override {
     auto device = state_.handles.Take(handle);
@@ -137,6 +177,7 @@ class LinuxSystem final : public System {
 
   std::u16string FormatMessageW(std::uint32_t code) override { return BuiltInSystemMessage(code); }
   OsVersion GetVersionExW() override { return ReadKernelVersion(); }
+  HostFacts GetHostFacts() override { return ReadHostFacts(); }
   Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
   int ProcessBits() override { return static_cast<int>(sizeof(void*) * 8); }
   std::u16string GetModuleFileNameW() override { return ReadProgramPath(argv0_); }
@@ -195,6 +236,10 @@ class LinuxSystem final : public System {
   BackendState state_;
   ModuleTable modules_{LinuxModuleCatalog()};
   std::uint32_t lastError_ = ErrorCode::Success;
+  OverlappedRead overlapped_;
+  Handle readHandle_ = InvalidHandle;
+  bool readInBackground_ = false;
+  ReadOutcome readNow_;
 };
 
 }  // namespace

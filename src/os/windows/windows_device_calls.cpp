@@ -61,6 +61,38 @@ bool WindowsSystem::WriteFile(Handle handle, std::span<const std::uint8_t> data,
   return ok != FALSE;
 }
 
+bool WindowsSystem::ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) {
+  bytesRead = 0;
+  if (!FitsDword(buffer.size())) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  DWORD read = 0;
+  const BOOL ok = ::ReadFile(ToHandle(handle), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
+  KeepLastError();
+  bytesRead = read;
+  return ok != FALSE;
+}
+
+void WindowsSystem::BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) {
+  std::int64_t position = 0;
+  readBytes_ = 0;
+  readOk_ = SetFilePointerEx(handle, offset, position) && ReadFile(handle, buffer, readBytes_);
+  readError_ = lastError_;
+}
+
+bool WindowsSystem::EndReadFile(Handle, std::uint32_t& bytesRead) {
+  bytesRead = readBytes_;
+  lastError_ = readError_;
+  return readOk_;
+}
+
+std::uint8_t* WindowsSystem::VirtualAlloc(std::size_t bytes) {
+  return static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+void WindowsSystem::VirtualFree(std::uint8_t* memory, std::size_t) { ::VirtualFree(memory, 0, MEM_RELEASE); }
+
 bool WindowsSystem::SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) {
   LARGE_INTEGER distance{};
   distance.QuadPart = offset;

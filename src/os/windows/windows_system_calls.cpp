@@ -62,6 +62,41 @@ OsVersion WindowsSystem::GetVersionExW() {
   return version;
 }
 
+namespace {
+
+std::u16string Digits(std::uint32_t value) {
+  const std::wstring text = std::to_wstring(value);
+  return FromWide(text);
+}
+
+// Minutes east of UTC: the platform counts its bias westwards, the daylight part only while it applies.
+int UtcOffsetMinutes() {
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD which = ::GetTimeZoneInformation(&zone);
+  LONG bias = zone.Bias;
+  if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+  else if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+  return static_cast<int>(-bias);
+}
+
+}  // namespace
+
+HostFacts WindowsSystem::GetHostFacts() {
+  HostFacts facts;
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD computerLength = std::size(computer);
+  if (::GetComputerNameW(computer, &computerLength) != FALSE) facts.computerName = FromWide(computer, computerLength);
+  // The program runs elevated as the same account that started it, so the account is the user's own.
+  wchar_t user[257] = {};
+  DWORD userLength = std::size(user);
+  if (::GetUserNameW(user, &userLength) != FALSE && userLength > 0) facts.userName = FromWide(user, userLength - 1);
+  const OsVersion version = GetVersionExW();
+  facts.operatingSystem = u"Windows " + Digits(version.major) + u"." + Digits(version.minor) + u"." +
+                          Digits(version.build);
+  facts.utcOffsetMinutes = UtcOffsetMinutes();
+  return facts;
+}
+
 Wow64Answer WindowsSystem::IsWow64Process() {
   // Looked up at run time: systems before the 64-bit era do not have the entry.
   const HMODULE kernel = ::GetModuleHandleW(L"kernel32");

@@ -15,14 +15,21 @@ class WindowsSystem final : public System {
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
+  bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+  // The program's handles are not opened for overlapped I/O: the read happens at once.
+  void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override;
+  bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override;
   bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
   bool FlushFileBuffers(Handle handle) override;
+  std::uint8_t* VirtualAlloc(std::size_t bytes) override;
+  void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
   void CloseHandle(Handle handle) override;
   std::uint32_t GetLastError() override;
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
   std::u16string FormatMessageW(std::uint32_t code) override;
 
   OsVersion GetVersionExW() override;
+  HostFacts GetHostFacts() override;
   Wow64Answer IsWow64Process() override;
   int ProcessBits() override;
   std::u16string GetModuleFileNameW() override;
@@ -40,6 +47,9 @@ class WindowsSystem final : public System {
   // does after the call (freeing its temporary wide string, for one) can change what is reported.
   std::uint32_t lastError_ = 0;
   void KeepLastError();
+  bool readOk_ = false;
+  std::uint32_t readBytes_ = 0;
+  std::uint32_t readError_ = 0;
 };
 
 }  // namespace trelvane

@@ -1,0 +1,128 @@
+#include "format/erasure_report.h"
+
+#include <array>
+#include <cstdio>
+
+#include "ata/ata_transport.h"
+#include "ata/identify_data.h"
+#include "ata/smart_report.h"
+#include "common/product.h"
+#include "common/system_error_text.h"
+#include "device/probe.h"
+#include "format/run_clock.h"
+#include "format/write_errors.h"
+#include "os/bytes.h"
+#include "text/u16.h"
+
+namespace trelvane {
+
+namespace {
+
+// IDENTIFY word 128, the security status: bit 0 supported, 1 enabled, 2 locked, 3 frozen.
+std::optional<IdentifyFacts> ReadIdentifyFacts(System& system, const ProgramState& state) {
+  const TIdentifyDeviceData& drive = state.SelectedEntry().IdentifyData;
+  std::array<std::uint8_t, 512> data{};
+  if (!IdentifyDevice(system, state.DriveHandle.Get(), drive.IsIDESlave, data)) return std::nullopt;
+  const T_IDE_PASSPORT passport = DecodeIdentifyData(data, system.GetACP());
+  const std::uint16_t security = Word(data, 128);
+  return IdentifyFacts{passport.lba48support, passport.securitysupport, Bit(security, 1), Bit(security, 2),
+                       Bit(security, 3),      passport.hpasupport};
+}
+
+// SMART READ DATA: 30 records of 12 bytes from byte 2; id at 0, the 6-byte raw value at 5.
+std::optional<std::vector<SmartRaw>> ReadSmartFacts(System& system, const ProgramState& state) {
+  std::array<std::uint8_t, 512> data{};
+  if (!ReadDriveSmartData(system, state, data)) return std::nullopt;
+  std::vector<SmartRaw> values;
+  for (const std::uint8_t id : ReportedSmartAttributes) {
+    SmartRaw value{id, std::nullopt};
+    for (std::size_t record = 2; record + 12 <= 2 + 30 * 12; record += 12) {
+      if (data[record] != id) continue;
+      value.raw = ReadU64LE(data, record + 3) >> 16;  // bytes 5-10 of the record
+      break;
+    }
+    values.push_back(value);
+  }
+  return values;
+}
+
+std::vector<ReportRange> VerificationRanges(System& system, const VerificationOutcome& verification) {
+  static constexpr const char* Kinds[] = {"not_zero", "unreadable", "wrapped"};
+  std::vector<ReportRange> ranges;
+  for (const WrongRange& range : verification.ranges) {
+    const std::u16string text = range.code != 0 ? SystemErrorText(system, range.code) : u"";
+    ranges.push_back({Kinds[static_cast<int>(range.kind)], range.from, range.to - range.from, range.code, text});
+  }
+  return ranges;
+}
+
+std::u16string Trimmed(const std::u16string& text) {
+  const std::size_t first = text.find_first_not_of(u' ');
+  if (first == std::u16string::npos) return {};
+  return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
+std::string OutcomeWord(const FormatCommandOutcome& run) {
+  using Ending = ZeroFillOutcome::Ending;
+  if (run.Succeeded()) return "erased";
+  if (run.run.ending == Ending::Stopped || (run.verification && run.verification->stopped)) return "stopped";
+  if (run.run.ending == Ending::Aborted || (run.verification && run.verification->aborted)) return "aborted";
+  return "incomplete";
+}
+
+}  // namespace
+
+ErasureReport CollectErasureReport(System& system, const ProgramState& state, const FormatCommandOutcome& run) {
+  const TDeviceTable& entry = state.SelectedEntry();
+  const TIdentifyDeviceData& drive = entry.IdentifyData;
+  ErasureReport report;
+  report.host = system.GetHostFacts();
+  report.driveNumber = entry.DeviceNumber;
+  report.bus = BusTypeName(drive.BusType);
+  report.busCode = drive.BusType;
+  report.model = Trimmed(drive.Model);
+  report.firmware = Trimmed(drive.FW);
+  report.serial = Trimmed(drive.SN);
+  report.sectorSize = drive.SectorSize;
+  report.sectorCount = drive.LBA;
+  report.identify = ReadIdentifyFacts(system, state);
+  report.smart = ReadSmartFacts(system, state);
+  report.quick = run.quick;
+  report.extents = PlanWipeExtents(drive.LBA * drive.SectorSize, run.quick);
+  report.started = run.started;
+  report.ended = run.ended;
+  report.bytesWritten = run.run.bytesWritten;
+  report.bytesNotWritten = run.run.bytesNotWritten;
+  for (const FailedWrite& failed : run.run.failedWrites)
+    report.failedWrites.push_back({"write_error", failed.offset, failed.length, failed.code, WriteErrorText(failed.code)});
+  const bool completed = run.run.ending == ZeroFillOutcome::Ending::Completed;
+  report.flush = !completed ? "not_reached" : run.run.flushed ? "ok" : "failed";
+  report.verification = run.verification;
+  if (run.verification) report.verificationRanges = VerificationRanges(system, *run.verification);
+  report.outcome = OutcomeWord(run);
+  return report;
+}
+
+std::string IsoTime(const SystemTime& time, int utcOffsetMinutes) {
+  const int offset = utcOffsetMinutes < 0 ? -utcOffsetMinutes : utcOffsetMinutes;
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second, utcOffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+  return text;
+}
+
+std::string ErasureReportName(const ErasureReport& report) {
+  std::string serial;
+  for (const char c : ToUtf8(report.serial)) {
+    const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.';
+    serial += plain ? c : '_';
+  }
+  const std::size_t first = serial.find_first_not_of("_.");
+  serial = first == std::string::npos ? "unknown" : serial.substr(first);
+  char stamp[24];
+  const SystemTime& t = report.started;
+  std::snprintf(stamp, sizeof stamp, "_%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return serial + stamp;
+}
+
+}  // namespace trelvane

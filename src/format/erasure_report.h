@@ -1,0 +1,80 @@
+#pragma once
+// The erasure report: what was erased, where, by whom, how and with what result, for the user to file.
+// Built once after a format run that touched the drive, then rendered as JSON (layout in
+// docs/report.md) and as plain Russian text, each closing with a SHA-256 digest of its own content.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/program_state.h"
+#include "format/format_command.h"
+#include "format/wipe_extents.h"
+#include "os/system.h"
+
+namespace trelvane {
+
+// From the drive's IDENTIFY data, where it answers.
+struct IdentifyFacts {
+  bool lba48 = false;
+  bool securitySupported = false;
+  bool securityEnabled = false;
+  bool securityLocked = false;
+  bool securityFrozen = false;
+  bool hpaFeatureSet = false;
+};
+
+// The raw values of the SMART attributes a reader of the report checks first.
+inline constexpr std::array<std::uint8_t, 5> ReportedSmartAttributes = {5, 9, 194, 197, 198};
+struct SmartRaw {
+  std::uint8_t id = 0;
+  std::optional<std::uint64_t> raw;  // nothing when the drive has no such attribute
+};
+
+struct ReportRange {
+  std::string kind;  // "write_error", "not_zero", "unreadable", "wrapped"
+  std::int64_t offset = 0;
+  std::int64_t length = 0;
+  std::uint32_t code = 0;
+  std::u16string text;  // the system's text of `code`, empty without a code
+};
+
+struct ErasureReport {
+  HostFacts host;
+  std::int64_t driveNumber = 0;
+  std::u16string bus;
+  std::int64_t busCode = 0;
+  std::u16string model, firmware, serial;
+  std::int64_t sectorSize = 0;
+  std::int64_t sectorCount = 0;
+  std::optional<IdentifyFacts> identify;
+  std::optional<std::vector<SmartRaw>> smart;
+  bool quick = false;
+  std::vector<WipeExtent> extents;
+  SystemTime started{};
+  SystemTime ended{};
+  std::int64_t bytesWritten = 0;
+  std::int64_t bytesNotWritten = 0;
+  std::vector<ReportRange> failedWrites;
+  std::string flush;  // "ok", "failed", "not_reached"
+  std::optional<VerificationOutcome> verification;
+  std::vector<ReportRange> verificationRanges;
+  std::string outcome;  // "erased", "incomplete", "stopped", "aborted"
+};
+
+// Gathers the report of `run` on the selected drive; asks the drive for IDENTIFY and SMART data.
+ErasureReport CollectErasureReport(System& system, const ProgramState& state, const FormatCommandOutcome& run);
+
+// The reports' texts (UTF-8), each ending with its digest line; see docs/report.md.
+std::string ErasureReportJson(const ErasureReport& report);
+std::string ErasureReportText(const ErasureReport& report);
+
+// "<serial>_<YYYYMMDD-HHMMSS>": the serial's letters, digits, '-' and '.' kept, the rest '_'.
+std::string ErasureReportName(const ErasureReport& report);
+
+// ISO 8601 with the UTC offset: "2026-12-07T10:15:30+03:00".
+std::string IsoTime(const SystemTime& time, int utcOffsetMinutes);
+
+}  // namespace trelvane

@@ -1,0 +1,275 @@
+#include "format/verification.h"
+
+#include <algorithm>
+#include <random>
+
+#include "common/system_error_text.h"
+#include "format/aligned_block.h"
+#include "format/position_stamp.h"
+#include "format/progress_text.h"
+#include "format/run_clock.h"
+#include "format/wipe_extents.h"
+#include "format/write_errors.h"
+#include "format/zero_check.h"
+#include "format/zero_fill.h"
+#include "text/number_text.h"
+#include "text/u16.h"
+
+namespace trelvane {
+
+namespace {
+
+class VerificationRun {
+ public:
+  VerificationRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
+      : system_(system), state_(state), drive_(state.DriveHandle.Get()), log_(log), view_(view), wrong_(system, log) {}
+
+  VerificationOutcome Run(bool quick, const std::vector<FailedWrite>& failed);
+
+ private:
+  std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
+  void WriteStamps(bool zeros);
+  bool CheckExtent(const WipeExtent& extent);
+  void BeginRead(std::int64_t from, std::int64_t length);
+  bool EndRead(std::int64_t length);
+  void CheckRange(std::int64_t from, std::int64_t length);
+  void Inspect(std::int64_t from, std::int64_t length, const std::uint8_t* block);
+  void InspectSectors(std::int64_t from, std::int64_t to, const std::uint8_t* bytes);
+  void AddWrappedRange();
+  void ShowProgress(std::int64_t position, std::int64_t length);
+  void ShowSpeed();
+  VerificationOutcome Finish();
+
+  System& system_;
+  ProgramState& state_;
+  const Handle drive_;
+  DiagnosticLog& log_;
+  ProgressView& view_;
+  WrongRangeList wrong_;
+  // Two blocks: the device reads into one while the other is checked.
+  AlignedBlock buffers_[2];
+  int reading_ = 0;  // the block BeginRead reads into
+  AlignedBlock sector_;
+  std::vector<WipeExtent> extents_;
+  std::vector<std::int64_t> stamps_;
+  std::vector<bool> stamped_;  // parallel to stamps_: the stamp was written
+  std::uint64_t nonce_ = 0;
+  std::int64_t sectorSize_ = 0;
+  std::int64_t deviceBytes_ = 0;
+  std::int64_t total_ = 0;
+  std::int64_t checked_ = 0;
+  std::int64_t position_ = 0;
+  std::int64_t startTime_ = 0;
+  std::int64_t wrapDistance_ = 0;  // the shortest distance a stamp was found away from its offset; 0: none
+  bool aborted_ = false;
+};
+
+VerificationOutcome VerificationRun::Run(bool quick, const std::vector<FailedWrite>& failed) {
+  const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
+  sectorSize_ = std::max<std::int64_t>(drive.SectorSize, 512);
+  deviceBytes_ = drive.LBA * drive.SectorSize;
+  extents_ = PlanWipeExtents(deviceBytes_, quick);
+  for (const WipeExtent& extent : extents_) total_ += extent.to - extent.from;
+  for (AlignedBlock& buffer : buffers_) buffer = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
+  sector_ = AlignedBlock(system_, static_cast<std::size_t>(sectorSize_));
+  stamps_ = PlanStamps(extents_, sectorSize_);
+  // A stamp inside a block the run could not write would split that block's range in the log.
+  std::erase_if(stamps_, [&](std::int64_t offset) {
+    return std::any_of(failed.begin(), failed.end(), [&](const FailedWrite& block) {
+      return offset + sectorSize_ > block.offset && offset < block.offset + block.length;
+    });
+  });
+  nonce_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) | std::random_device{}();
+  log_.AddFormatLogLine(u"Проверка записи...");
+  view_.ProcessMessages();
+  startTime_ = Now();
+  WriteStamps(false);
+  for (const WipeExtent& extent : extents_)
+    if (!CheckExtent(extent)) break;
+  wrong_.Close();
+  AddWrappedRange();
+  // The stamps go whatever the pass found, Stop included: the drive must be left holding zeros.
+  WriteStamps(true);
+  system_.FlushFileBuffers(drive_);
+  return Finish();
+}
+
+// Writes every stamp, or zeros over every stamp. A stamp that cannot be written is left out of the
+// check (the sector is then expected to be zero); a stamp that cannot be zeroed again is a wrong range.
+void VerificationRun::WriteStamps(bool zeros) {
+  const std::span<std::uint8_t> sector(sector_.get(), static_cast<std::size_t>(sectorSize_));
+  std::uint32_t code = 0;
+  stamped_.resize(stamps_.size());
+  for (std::size_t index = 0; index < stamps_.size(); ++index) {
+    const std::int64_t offset = stamps_[index];
+    if (zeros && !stamped_[index]) continue;
+    if (zeros) std::fill(sector.begin(), sector.end(), std::uint8_t{0});
+    else WriteStamp(sector, offset, nonce_);
+    const bool written = SeekDevice(system_, drive_, offset) == offset && WriteBlock(system_, drive_, sector, code);
+    if (!zeros) stamped_[index] = written;
+    if (!written && zeros) {
+      wrong_.Add({WrongRange::Kind::NotZero, offset, offset + sectorSize_, 0});
+      wrong_.Close();
+    }
+  }
+}
+
+void VerificationRun::BeginRead(std::int64_t from, std::int64_t length) {
+  system_.BeginReadFile(drive_, from, {buffers_[reading_].get(), static_cast<std::size_t>(length)});
+}
+
+bool VerificationRun::EndRead(std::int64_t length) {
+  std::uint32_t read = 0;
+  return system_.EndReadFile(drive_, read) && read == static_cast<std::uint64_t>(length);
+}
+
+// False when the pass must end here (stopped or the device gone). Each block is read while the one
+// before it is checked; a block that fails is read again in parts, with nothing in flight.
+bool VerificationRun::CheckExtent(const WipeExtent& extent) {
+  position_ = extent.from;
+  bool inFlight = false;
+  while (position_ < extent.to && !state_.StopRequested && !aborted_) {
+    const std::int64_t length = std::min(BufferSize, extent.to - position_);
+    if (!inFlight) BeginRead(position_, length);
+    ShowProgress(position_, length);
+    view_.ProcessMessages();
+    const bool read = EndRead(length);
+    inFlight = false;
+    if (state_.StopRequested) break;
+    const std::uint8_t* block = buffers_[reading_].get();
+    reading_ = 1 - reading_;
+    const std::int64_t next = position_ + length;
+    if (read && next < extent.to) {
+      BeginRead(next, std::min(BufferSize, extent.to - next));
+      inFlight = true;
+    }
+    if (read) Inspect(position_, length, block);
+    else CheckRange(position_, length);
+    position_ = next;
+    checked_ += length;
+    ShowSpeed();
+  }
+  if (inFlight) EndRead(0);
+  return !state_.StopRequested && !aborted_;
+}
+
+// Reads [from, from + length) and inspects it. A read that fails is split in halves down to single
+// sectors, so an unreadable stretch is found to the sector at the cost of a few reads per edge.
+void VerificationRun::CheckRange(std::int64_t from, std::int64_t length) {
+  if (aborted_) return;
+  std::uint32_t read = 0;
+  const std::span<std::uint8_t> bytes(buffers_[reading_].get(), static_cast<std::size_t>(length));
+  if (SeekDevice(system_, drive_, from) == from && system_.ReadFile(drive_, bytes, read) && read == bytes.size()) {
+    Inspect(from, length, bytes.data());
+    return;
+  }
+  const std::uint32_t code = system_.GetLastError();
+  if (length <= sectorSize_ || DeviceIsGone(code)) {
+    wrong_.Add({WrongRange::Kind::Unreadable, from, from + length, code});
+    if (DeviceIsGone(code)) aborted_ = true;
+    return;
+  }
+  const std::int64_t half = std::max(length / 2 / sectorSize_, std::int64_t{1}) * sectorSize_;
+  CheckRange(from, half);
+  CheckRange(from + half, length - half);
+}
+
+// The fast path checks whole stretches between stamps, the last first (the part of the block most
+// likely still in the caches); only a stretch that is not all zero, and the stamp sectors themselves,
+// are then looked at sector by sector, in order, so that ranges join as the drive runs.
+void VerificationRun::Inspect(std::int64_t from, std::int64_t length, const std::uint8_t* block) {
+  struct Stretch {
+    std::int64_t from, to;
+    bool look;  // a stamp sector, or a stretch found not all zero
+  };
+  std::vector<Stretch> stretches;
+  const std::int64_t to = from + length;
+  std::int64_t at = from;
+  for (auto stamp = std::lower_bound(stamps_.begin(), stamps_.end(), from); stamp != stamps_.end() && *stamp < to; ++stamp) {
+    if (*stamp > at) stretches.push_back({at, *stamp, false});
+    at = std::min(*stamp + sectorSize_, to);
+    stretches.push_back({*stamp, at, true});
+  }
+  if (at < to) stretches.push_back({at, to, false});
+  for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
+    if (!stretch->look)
+      stretch->look = !IsAllZero({block + (stretch->from - from), static_cast<std::size_t>(stretch->to - stretch->from)});
+  for (const Stretch& stretch : stretches)
+    if (stretch.look) InspectSectors(stretch.from, stretch.to, block + (stretch.from - from));
+}
+
+// A sector is right when it is zero or holds its own stamp; a stamp of this run found elsewhere is
+// the mark of a drive whose addresses wrap, counted once for the whole drive, not per sector.
+void VerificationRun::InspectSectors(std::int64_t from, std::int64_t to, const std::uint8_t* bytes) {
+  for (std::int64_t at = from; at < to; at += sectorSize_, bytes += sectorSize_) {
+    const std::span<const std::uint8_t> sector(bytes, static_cast<std::size_t>(std::min(sectorSize_, to - at)));
+    if (IsAllZero(sector)) continue;
+    const std::optional<std::int64_t> stamped = StampedOffset(sector, nonce_);
+    if (stamped && *stamped == at) continue;
+    if (stamped) {
+      const std::int64_t distance = *stamped > at ? *stamped - at : at - *stamped;
+      if (wrapDistance_ == 0 || distance < wrapDistance_) wrapDistance_ = distance;
+      continue;
+    }
+    wrong_.Add({WrongRange::Kind::NotZero, at, at + static_cast<std::int64_t>(sector.size()), 0});
+  }
+}
+
+// Everything of the extents at or past the wrap distance is not really stored: one range for it all.
+void VerificationRun::AddWrappedRange() {
+  if (wrapDistance_ == 0) return;
+  for (const WipeExtent& extent : extents_) {
+    const std::int64_t from = std::max(wrapDistance_, extent.from);
+    if (from >= extent.to) continue;
+    wrong_.Add({WrongRange::Kind::Wrapped, from, extent.to, 0});
+    wrong_.Close();
+  }
+}
+
+void VerificationRun::ShowProgress(std::int64_t position, std::int64_t length) {
+  const std::int64_t percent = PercentDone(checked_ + length, total_);
+  view_.SetProgressPosition(static_cast<int>(percent));
+  view_.SetPercentCaption(PercentCaption(percent));
+  view_.SetPositionCaption(PositionCaption(SectorAt(position + length, sectorSize_)));
+}
+
+void VerificationRun::ShowSpeed() {
+  const std::int64_t elapsed = Now() - startTime_;
+  if (elapsed <= 0) return;
+  const double megabytesPerSecond = static_cast<double>(checked_) / static_cast<double>(elapsed) / 1000.0;
+  view_.SetSpeedCaption(SpeedCaptionText(megabytesPerSecond, system_.GetRegionalSettings().decimalSeparator));
+}
+
+VerificationOutcome VerificationRun::Finish() {
+  for (AlignedBlock& buffer : buffers_) buffer.reset();
+  VerificationOutcome outcome;
+  outcome.aborted = aborted_;
+  outcome.stopped = state_.StopRequested;
+  outcome.bytesChecked = checked_;
+  outcome.ranges = wrong_.Ranges();
+  outcome.bytesWrong = wrong_.Bytes();
+  if (aborted_) {
+    log_.AddFormatLogLine(u"Проверка прекращена по смещению " + GroupDigits(position_));
+  } else if (outcome.stopped) {
+    log_.AddFormatLogLine(u"Проверка отменена по смещению " + GroupDigits(position_));
+    state_.StopRequested = false;
+  } else {
+    view_.SetProgressPosition(100);
+  }
+  log_.AddFormatLogLine(u"Проверено байт: " + GroupDigits(checked_) + u", найдено ошибочных байт: " +
+                        GroupDigits(outcome.bytesWrong));
+  // The pass's own duration, stamps included, to the millisecond: what a benchmark compares.
+  log_.AddDebugLogLine(u"Проверка записи: " + Decimal(checked_) + u" байт за " +
+                       Decimal(std::max<std::int64_t>(Now() - startTime_, 0)) + u" мс");
+  return outcome;
+}
+
+}  // namespace
+
+VerificationOutcome RunVerification(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
+                                    bool quick, const std::vector<FailedWrite>& failed) {
+  VerificationRun run(system, state, log, view);
+  return run.Run(quick, failed);
+}
+
+}  // namespace trelvane

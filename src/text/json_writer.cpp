@@ -1,0 +1,60 @@
+#include "text/json_writer.h"
+
+#include <cstdio>
+
+namespace trelvane {
+
+std::string JsonQuoted(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (c == '\n') {
+      quoted += "\\n";
+    } else if (byte < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+      quoted += escape;
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+JsonValue& JsonValue::Add(std::string name, JsonValue value) {
+  Members& members = std::get<Members>(value_);
+  members.emplace_back(std::move(name), std::move(value));
+  return members.back().second;
+}
+
+void JsonValue::Push(JsonValue value) { std::get<Items>(value_).push_back(std::move(value)); }
+
+std::string JsonValue::Text(int indent) const {
+  const std::string inner(static_cast<std::size_t>(2 * (indent + 1)), ' ');
+  const std::string outer(static_cast<std::size_t>(2 * indent), ' ');
+  if (std::holds_alternative<std::monostate>(value_)) return "null";
+  if (const bool* flag = std::get_if<bool>(&value_)) return *flag ? "true" : "false";
+  if (const std::int64_t* number = std::get_if<std::int64_t>(&value_)) return std::to_string(*number);
+  if (const double* real = std::get_if<double>(&value_)) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", *real);
+    return text;
+  }
+  if (const std::string* text = std::get_if<std::string>(&value_)) return JsonQuoted(*text);
+  std::string out;
+  if (const Members* members = std::get_if<Members>(&value_)) {
+    if (members->empty()) return "{}";
+    for (const auto& [name, member] : *members)
+      out += (out.empty() ? "{\n" : ",\n") + inner + JsonQuoted(name) + ": " + member.Text(indent + 1);
+    return out + "\n" + outer + "}";
+  }
+  const Items& items = std::get<Items>(value_);
+  if (items.empty()) return "[]";
+  for (const JsonValue& item : items) out += (out.empty() ? "[\n" : ",\n") + inner + item.Text(indent + 1);
+  return out + "\n" + outer + "]";
+}
+
+}  // namespace trelvane
