@@ -92,6 +92,7 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   report.started = run.started;
   report.ended = run.ended;
   report.bytesWritten = run.run.bytesWritten;
+  report.megabytesPerSecond = run.run.megabytesPerSecond;
   report.bytesNotWritten = run.run.bytesNotWritten;
   for (const FailedWrite& failed : run.run.failedWrites)
     report.failedWrites.push_back({"write_error", failed.offset, failed.length, failed.code, WriteErrorText(failed.code)});

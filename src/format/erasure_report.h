@@ -56,6 +56,7 @@ struct ErasureReport {
   SystemTime started{};
   SystemTime ended{};
   std::int64_t bytesWritten = 0;
+  double megabytesPerSecond = 0;  // of the zero fill alone
   std::int64_t bytesNotWritten = 0;
   std::vector<ReportRange> failedWrites;
   std::string flush;  // "ok", "failed", "not_reached"

@@ -22,12 +22,6 @@ std::int64_t DurationMs(const ErasureReport& report) {
   return ms > 0 ? ms : 0;
 }
 
-// Megabytes (10^6 bytes) per second of the bytes written; 0 for a run too short to time.
-double AverageSpeed(const ErasureReport& report) {
-  const std::int64_t ms = DurationMs(report);
-  return ms > 0 ? static_cast<double>(report.bytesWritten) / static_cast<double>(ms) / 1000.0 : 0.0;
-}
-
 std::string U8(const std::u16string& text) { return ToUtf8(text); }
 
 JsonValue RangesJson(const std::vector<ReportRange>& ranges) {
@@ -99,7 +93,7 @@ JsonValue RunJson(const ErasureReport& report) {
   run.Add("start", IsoTime(report.started, report.host.utcOffsetMinutes));
   run.Add("end", IsoTime(report.ended, report.host.utcOffsetMinutes));
   run.Add("duration_seconds", static_cast<double>(DurationMs(report)) / 1000.0);
-  run.Add("average_speed_mb_s", AverageSpeed(report));
+  run.Add("average_speed_mb_s", report.megabytesPerSecond);
   run.Add("bytes_written", report.bytesWritten);
   run.Add("bytes_not_written", report.bytesNotWritten);
   run.Add("failed_ranges", RangesJson(report.failedWrites));

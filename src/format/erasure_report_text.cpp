@@ -90,9 +90,8 @@ std::string RunSection(const ErasureReport& r) {
   const std::int64_t ms = std::max<std::int64_t>(RunClockMilliseconds(r.ended) - RunClockMilliseconds(r.started), 0);
   s += "  Начало: " + IsoTime(r.started, r.host.utcOffsetMinutes) + "\n  Окончание: " +
        IsoTime(r.ended, r.host.utcOffsetMinutes) + "\n";
-  s += "  Длительность: " + Fixed(static_cast<double>(ms) / 1000.0, 1) + " с\n";
-  const double speed = ms > 0 ? static_cast<double>(r.bytesWritten) / static_cast<double>(ms) / 1000.0 : 0.0;
-  s += "  Средняя скорость: " + Fixed(speed, 1) + " МБ/с\n";
+  s += "  Длительность: " + Fixed(static_cast<double>(ms) / 1000.0, 3) + " с\n";
+  s += "  Средняя скорость записи: " + Fixed(r.megabytesPerSecond, 1) + " МБ/с\n";
   s += "  Записано байт: " + Group(r.bytesWritten) + "\n  Не записано байт: " + Group(r.bytesNotWritten) + "\n";
   s += "  Ошибки записи: " + std::string(r.failedWrites.empty() ? "нет" : std::to_string(r.failedWrites.size())) + "\n";
   for (const ReportRange& range : r.failedWrites) s += RangeLine(range);

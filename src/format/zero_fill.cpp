@@ -61,6 +61,7 @@ class ZeroFillRun {
   bool aborted_ = false;
   bool refused_ = false;
   std::vector<FailedWrite> failures_;
+  double speed_ = 0;
 };
 
 ZeroFillOutcome ZeroFillRun::Run(bool quick) {
@@ -166,6 +167,7 @@ void ZeroFillRun::ShowSpeed() {
   if (elapsed <= 0) return;
   const double megabytesPerSecond =
       static_cast<double>(done_) / static_cast<double>(elapsed) / 1000.0;
+  speed_ = megabytesPerSecond;
   view_.SetSpeedCaption(SpeedCaptionText(megabytesPerSecond, system_.GetRegionalSettings().decimalSeparator));
 }
 
@@ -193,6 +195,7 @@ ZeroFillOutcome ZeroFillRun::Finish() {
   ZeroFillOutcome outcome;
   outcome.bytesNotWritten = total_ - written_;
   outcome.bytesWritten = written_;
+  outcome.megabytesPerSecond = speed_;
   outcome.failedWrites = failures_;
   const std::u16string where =
       GroupDigits(position_) + u"    LBA " + GroupDigits(SectorAt(position_, sectorSize_));

@@ -40,6 +40,7 @@ struct ZeroFillOutcome {
   // False when the closing flush failed: the device did not confirm that the blocks reached the medium.
   bool flushed = true;
   std::int64_t bytesWritten = 0;  // bytes the device accepted
+  double megabytesPerSecond = 0;  // the average speed the progress display last showed
   std::vector<FailedWrite> failedWrites;
 
   // Every byte written and confirmed: the only outcome that counts as a success.

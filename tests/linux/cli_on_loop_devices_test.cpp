@@ -154,8 +154,14 @@ TEST_F(CliOnLoopDevices, FullFormatWithVerificationReadsEveryByteBackAsZero) {
   Fill(disk.image(), 48 * MiB, '\xAB');
   Fill(sentinel.image(), 8 * MiB, '\xFF');
 
-  const CliRun run = RunCli({&sentinel, &disk}, "format 1 --yes --verify");
+  const std::filesystem::path reports = folder_.path() / "reports";
+  const CliRun run = RunCli({&sentinel, &disk}, "format 1 --yes --verify --report " + reports.string());
   EXPECT_EQ(run.status, 0) << run.output;
+  std::vector<std::string> reportTexts;
+  for (const auto& entry : std::filesystem::directory_iterator(reports)) reportTexts.push_back(testing::ReadTextFile(entry.path()));
+  ASSERT_EQ(reportTexts.size(), 2u);
+  for (const std::string& text : reportTexts)
+    EXPECT_TRUE(text.find("\"outcome\": \"erased\"") != std::string::npos || text.find("Итог: СТЕРТО") != std::string::npos) << text;
   EXPECT_NE(run.output.find("Проверка записи..."), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Проверено байт: 50,331,648, найдено ошибочных байт: 0"), std::string::npos) << run.output;
   EXPECT_TRUE(AllBytesAre(disk.image(), 0, 48 * MiB, '\0'));
