@@ -12,9 +12,9 @@
 
 #include "app/main_window_commands.h"
 #include "app/main_window_flow.h"
+#include "app/report_saving.h"
 #include "common/product.h"
 #include "format/format_command.h"
-#include "format/report_files.h"
 #include "os/win_constants.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/system_font.h"
@@ -147,9 +147,7 @@ void TFmMain::btRunBenchmarksClick() {
 }
 
 void TFmMain::RunEnded(const FormatCommandOutcome& outcome) {
-  const SavedReport saved = SaveRunReport(system_, state_, outcome, ReportsFolder());
-  if (saved.error) log_.AddFormatLogLine(u"Не удалось записать отчет о стирании: " + *saved.error);
-  else log_.AddFormatLogLine(u"Отчет о стирании: " + saved.json.u16string());
+  SaveReportAndSaySo(system_, state_, log_, outcome, ReportsFolder());
 }
 
 // Only reachable while a zero fill runs: the button is disabled at every other time.

@@ -21,6 +21,7 @@ inline constexpr int Log_Smart = 1013;
 inline constexpr int btGetSmart = 1014;
 inline constexpr int lbMakerLink = 1015;
 inline constexpr int StatusBar = 1016;
+inline constexpr int cbVerify = 1017;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

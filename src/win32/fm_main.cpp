@@ -1,12 +1,15 @@
 #include "win32/fm_main.h"
 
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
 
 #include "app/main_window_commands.h"
+#include "app/report_saving.h"
 #include "common/product.h"
 #include "format/format_command.h"
 #include "os/win_constants.h"
@@ -113,9 +116,16 @@ int TFmMain::PageDefaultButton() const {
 
 void TFmMain::btRunBenchmarksClick() {
   commandRunning_ = true;
-  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_); });
+  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, this); });
   commandRunning_ = false;
   if (closeAfterCommand_) PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+// %LOCALAPPDATA%\Trelvane\reports (the program's folder when the variable is missing).
+void TFmMain::RunEnded(const FormatCommandOutcome& outcome) {
+  const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
+  const std::filesystem::path base = localAppData != nullptr ? std::filesystem::path(localAppData) : std::filesystem::path(".");
+  SaveReportAndSaySo(system_, state_, log_, outcome, base / L"Trelvane" / L"reports");
 }
 
 // Only reachable while a zero fill runs: the button is disabled at every other time.

@@ -12,6 +12,7 @@
 #include "common/program_state.h"
 #include "common/views.h"
 #include "format/command_controls.h"
+#include "format/format_command.h"
 #include "os/system.h"
 #include "platform/win32/link_label.h"
 #include "platform/win32/memo_sink.h"
@@ -30,7 +31,8 @@ class TFmMain final : public WindowBase,
                       public ProgressView,
                       public CommandControls,
                       public StartupWindows,
-                      public MainWindowShow {
+                      public MainWindowShow,
+                      public RunReporter {
  public:
   TFmMain(System& system, ProgramState& state, DiagnosticLog& log, ProgramEnding& ending,
           std::u16string firstArgument);
@@ -63,6 +65,10 @@ class TFmMain final : public WindowBase,
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
   bool QuickWipeChecked() const override;
+  bool VerifyChecked() const override;
+
+  // RunReporter: every run that touched the drive saves its report in the user's reports folder.
+  void RunEnded(const FormatCommandOutcome& outcome) override;
 
   // StartupWindows
   void ShowDebugWindowModeless() override;
@@ -148,6 +154,7 @@ class TFmMain final : public WindowBase,
   HWND lbSpeed = nullptr;
   HWND lbCurrentPosition = nullptr;
   HWND cbQuickWipe = nullptr;
+  HWND cbVerify = nullptr;
   HWND btStop = nullptr;
   HWND btRunBenchmarks = nullptr;
   HWND Log_Smart = nullptr;

@@ -100,6 +100,8 @@ void TFmMain::BuildFormatPage() {
   cbQuickWipe = OnPage(1, L"BUTTON", u"Выполнить быструю очистку (просто удалить разделы и MBR)",
                        WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbQuickWipe,
                        RECT{322, 262, 716, 279}, Anchor::BottomRight);
+  cbVerify = OnPage(1, L"BUTTON", u"Проверить после записи", WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbVerify,
+                    RECT{22, 346, 322, 363}, Anchor::BottomLeft);
   btStop = OnPage(1, L"BUTTON", u"Остановить", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, ControlId::btStop,
                   RECT{346, 342, 440, 368}, Anchor::BottomRight);
   btRunBenchmarks = OnPage(1, L"BUTTON", u"ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО", WS_TABSTOP | BS_DEFPUSHBUTTON,

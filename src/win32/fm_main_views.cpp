@@ -28,10 +28,15 @@ void TFmMain::ProcessMessages() { ProcessPendingMessages(); }
 
 void TFmMain::SetRunBenchmarksEnabled(bool enabled) { EnableWindow(btRunBenchmarks, enabled); }
 void TFmMain::SetGetSmartEnabled(bool enabled) { EnableWindow(btGetSmart, enabled); }
-void TFmMain::SetQuickWipeEnabled(bool enabled) { EnableWindow(cbQuickWipe, enabled); }
+// The verification box goes with the quick-wipe box: both are read when a run starts.
+void TFmMain::SetQuickWipeEnabled(bool enabled) {
+  EnableWindow(cbQuickWipe, enabled);
+  EnableWindow(cbVerify, enabled);
+}
 void TFmMain::SetStopEnabled(bool enabled) { EnableWindow(btStop, enabled); }
 void TFmMain::FocusStop() { SetFocus(btStop); }
 bool TFmMain::QuickWipeChecked() const { return SendMessageW(cbQuickWipe, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TFmMain::VerifyChecked() const { return SendMessageW(cbVerify, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TFmMain::ShowDebugWindowModeless() { debug_->ShowModeless(); }
 void TFmMain::SetChooserCaption(const std::u16string& text) { SetWindowText(chooser_->Handle(), text); }

@@ -213,6 +213,9 @@ TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   EXPECT_TRUE(ImageRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
   EXPECT_TRUE(ImageRangeIs(Image(0), 0, 10240000, '\xA5'));
   EXPECT_EQ(Text(Get(ControlId::lbCurrentPercent)), u"100% завершено");
+  // Verification is off unless asked for; the run's report is saved and its path logged.
+  EXPECT_EQ(SendMessageW(Get(ControlId::cbVerify), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_NE(Text(Get(ControlId::Log_BenchMark)).find(u"Отчет о стирании: "), std::u16string::npos);
 
   Click(Get(ControlId::cbQuickWipe));
   harness_->Run({PressInTaskDialog(IDYES), StopWhenRunning()}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
