@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "app/guarded_command.h"
 #include "app/main_window_commands.h"
 #include "app/main_window_flow.h"
 #include "app/report_saving.h"
@@ -171,18 +172,7 @@ void TFmMain::lbMakerLinkMouseUp(Qt::MouseButton button) {
 
 template <typename Work>
 void TFmMain::Guarded(Work work) {
-  try {
-    work();
-  } catch (const ProgramTermination& termination) {
-    ending_.EndProgram(termination.exitCode);
-  } catch (const StartupError& error) {
-    // Start-up is cut short here; without a chosen drive the program has nothing left to do.
-    ShowStandardErrorBox(error.message);
-    ending_.EndProgram(3);
-  } catch (const std::exception& error) {
-    ShowStandardErrorBox(FromUtf8(error.what()));
-    ending_.EndProgram(3);
-  }
+  RunGuarded(work, ending_, [this](const std::u16string& message) { ShowStandardErrorBox(message); });
 }
 
 // The application's own error box: the message, the application's title, the error icon.

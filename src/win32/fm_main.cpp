@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include "app/guarded_command.h"
 #include "app/main_window_commands.h"
 #include "app/report_saving.h"
 #include "common/product.h"
@@ -229,18 +230,7 @@ LRESULT TFmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 template <typename Work>
 void TFmMain::Guarded(Work work) {
-  try {
-    work();
-  } catch (const ProgramTermination& termination) {
-    ending_.EndProgram(termination.exitCode);
-  } catch (const StartupError& error) {
-    // Start-up is cut short here; without a chosen drive the program has nothing left to do.
-    ShowStandardErrorBox(error.message);
-    ending_.EndProgram(3);
-  } catch (const std::exception& error) {
-    ShowStandardErrorBox(FromUtf8(error.what()));
-    ending_.EndProgram(3);
-  }
+  RunGuarded(work, ending_, [this](const std::u16string& message) { ShowStandardErrorBox(message); });
 }
 
 // The application's own error box: the message, the application's title, the error icon.
