@@ -20,6 +20,11 @@ constexpr std::int64_t FirstBlockSize = 65'536;
 // The block size is reconsidered on every tenth block and doubles when those ten took less than this.
 constexpr std::int64_t GrowthPeriod = 10;
 constexpr std::int64_t GrowthThresholdMs = 1'000;
+// A failed block is written again in halves, down to single sectors, so that only the sectors that
+// refuse stay unwritten. Once this many single sectors in a row have refused, failed blocks are skipped
+// whole again until a write succeeds: a disk that refuses every write costs at most about twice this
+// many writes more than one write per block.
+constexpr std::int64_t SplitGiveUpSectors = 256;
 
 // One run: its working values, and the policy of what each block's outcome means. The I/O itself is
 // SeekDevice and WriteBlock.
@@ -35,9 +40,14 @@ class ZeroFillRun {
   bool FillExtent(const WipeExtent& extent);
   void GrowBlockSize();
   void ShowProgress(std::int64_t length);
+  enum class Attempt { Written, Failed, Skipped, EndsRun };
   bool WriteZeros(std::int64_t length);
-  void LogWriteError(std::uint32_t code);
-  void NoteFailure(std::int64_t length, std::uint32_t code);
+  Attempt TryWrite(std::int64_t offset, std::int64_t length, std::uint32_t& code);
+  bool WriteHalves(std::int64_t offset, std::int64_t length);
+  bool MaySplit(std::int64_t length, std::uint32_t code) const;
+  void AddFailedRange(std::int64_t offset, std::int64_t length, std::uint32_t code);
+  void CloseFailedRange();
+  void NoteFailure(std::int64_t offset, std::int64_t length, std::uint32_t code);
   void ShowSpeed();
   ZeroFillOutcome Finish();
   bool Flush();
@@ -58,9 +68,11 @@ class ZeroFillRun {
   std::int64_t blockCounter_ = 0;
   std::int64_t startTime_ = 0;
   std::int64_t lastCheckpoint_ = 0;
+  std::int64_t sectorFailuresInRow_ = 0;  // single sectors refused since the last write that succeeded
   bool aborted_ = false;
   bool refused_ = false;
   std::vector<FailedWrite> failures_;
+  bool rangeOpen_ = false;  // failures_.back() is a write-error range whose log line is still to come
   double speed_ = 0;
 };
 
@@ -118,48 +130,113 @@ void ZeroFillRun::ShowProgress(std::int64_t length) {
   view_.SetPositionCaption(PositionCaption(sector));
 }
 
-// Seeks and writes one block of `length` zeros at position_. A block that fails is logged and
-// skipped (true); false when the device is gone or in use and the run must end at this block.
+// Writes one block of `length` zeros at position_. A block that fails is written again in smaller
+// pieces; what still fails is a failed range, skipped (true). False when the run must end in this
+// block: the device is gone or in use, or Stop was pressed while the block was being split.
 bool ZeroFillRun::WriteZeros(std::int64_t length) {
-  if (SeekDevice(system_, drive_, position_) != position_) {
-    log_.AddFormatLogLine(u"Ошибка поиска произошла по смещению " + GroupDigits(position_));
-    NoteFailure(length, system_.GetLastError());
-    return true;
+  std::uint32_t code = 0;
+  const Attempt attempt = TryWrite(position_, length, code);
+  if (attempt == Attempt::EndsRun) return false;
+  if (attempt != Attempt::Failed) return true;
+  if (MaySplit(length, code)) return WriteHalves(position_, length);
+  AddFailedRange(position_, length, code);
+  return true;
+}
+
+// Seeks and writes `length` zeros at `offset`. A failed seek is logged and the piece skipped; a write
+// that the device refuses is Failed with its `code`, unless the code ends the run.
+ZeroFillRun::Attempt ZeroFillRun::TryWrite(std::int64_t offset, std::int64_t length, std::uint32_t& code) {
+  if (SeekDevice(system_, drive_, offset) != offset) {
+    const std::uint32_t seekCode = system_.GetLastError();
+    CloseFailedRange();
+    log_.AddFormatLogLine(u"Ошибка поиска произошла по смещению " + GroupDigits(offset));
+    NoteFailure(offset, length, seekCode);
+    return Attempt::Skipped;
   }
   const std::span<const std::uint8_t> zeros(buffer_.get(), static_cast<std::size_t>(length));
-  std::uint32_t code = 0;
   if (WriteBlock(system_, drive_, zeros, code)) {
     written_ += length;
-    return true;
+    sectorFailuresInRow_ = 0;
+    CloseFailedRange();
+    return Attempt::Written;
   }
   if (written_ == 0 && DeviceIsInUse(code)) {
+    CloseFailedRange();
     log_.AddFormatLogLine(DeviceInUseLine);
     refused_ = true;
-    return false;
+    return Attempt::EndsRun;
   }
-  LogWriteError(code);
-  NoteFailure(length, code);
   const std::u16string ending = RunEndingLine(code);
-  if (ending.empty()) return true;
+  if (ending.empty()) return Attempt::Failed;
+  AddFailedRange(offset, length, code);
+  CloseFailedRange();
   log_.AddFormatLogLine(ending);
   aborted_ = true;
-  return false;
+  position_ = offset;
+  return Attempt::EndsRun;
 }
 
-void ZeroFillRun::LogWriteError(std::uint32_t code) {
-  std::u16string text = WriteErrorText(code);
-  if (!text.empty()) text = u" - " + text;
-  log_.AddFormatLogLine(u"Ошибка форматирования произошла по смещению " + GroupDigits(position_) +
-                        u":   " + DecimalUnsigned(code) + text);
+// Writes a failed piece again as two halves of whole sectors, each split further while it fails.
+// The window handles its messages before every piece, so Stop ends the run inside a long split.
+bool ZeroFillRun::WriteHalves(std::int64_t offset, std::int64_t length) {
+  const std::int64_t first = (length / sectorSize_ + 1) / 2 * sectorSize_;
+  const std::int64_t pieces[2][2] = {{offset, first}, {offset + first, length - first}};
+  for (const auto& [at, size] : pieces) {
+    if (size <= 0) continue;
+    view_.ProcessMessages();
+    if (state_.StopRequested) {
+      position_ = at;
+      return false;
+    }
+    std::uint32_t code = 0;
+    const Attempt attempt = TryWrite(at, size, code);
+    if (attempt == Attempt::EndsRun) return false;
+    if (attempt != Attempt::Failed) continue;
+    if (size <= sectorSize_) ++sectorFailuresInRow_;
+    if (!MaySplit(size, code)) {
+      AddFailedRange(at, size, code);
+    } else if (!WriteHalves(at, size)) {
+      return false;
+    }
+  }
+  return true;
 }
 
-void ZeroFillRun::NoteFailure(std::int64_t length, std::uint32_t code) {
+bool ZeroFillRun::MaySplit(std::int64_t length, std::uint32_t code) const {
+  return sectorSize_ > 0 && length > sectorSize_ && sectorFailuresInRow_ < SplitGiveUpSectors &&
+         !FailureConcernsWholeDevice(code);
+}
+
+// A range the device refused to write: it joins the open range when it goes on from it with the same
+// code, so that the log gets one line per contiguous range, written when the range closes.
+void ZeroFillRun::AddFailedRange(std::int64_t offset, std::int64_t length, std::uint32_t code) {
+  if (rangeOpen_) {
+    FailedWrite& last = failures_.back();
+    if (last.code == code && last.offset + last.length == offset) {
+      last.length += length;
+      return;
+    }
+    CloseFailedRange();
+  }
+  failures_.push_back({offset, length, code});
+  rangeOpen_ = true;
+}
+
+void ZeroFillRun::CloseFailedRange() {
+  if (!rangeOpen_) return;
+  rangeOpen_ = false;
+  const FailedWrite& range = failures_.back();
+  log_.AddFormatLogLine(WriteErrorLine(range.offset, range.length, range.code));
+}
+
+// A block skipped for a failed seek: in the outcome's list, with no line of its own beyond the seek's.
+void ZeroFillRun::NoteFailure(std::int64_t offset, std::int64_t length, std::uint32_t code) {
   if (!failures_.empty() && failures_.back().code == code &&
-      failures_.back().offset + failures_.back().length == position_) {
+      failures_.back().offset + failures_.back().length == offset) {
     failures_.back().length += length;
     return;
   }
-  failures_.push_back({position_, length, code});
+  failures_.push_back({offset, length, code});
 }
 
 void ZeroFillRun::ShowSpeed() {
@@ -185,6 +262,7 @@ bool ZeroFillRun::Flush() {
 
 ZeroFillOutcome ZeroFillRun::Finish() {
   buffer_.reset();
+  CloseFailedRange();
   if (refused_) {
     ZeroFillOutcome refused;
     refused.ending = ZeroFillOutcome::Ending::Refused;

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "format/zero_fill.h"
 #include "format/wipe_extents.h"
 #include "format/write_errors.h"
 #include "program_bench.h"
+#include "text/number_text.h"
 #include "text/u16.h"
 
 namespace trelvane::testing {
@@ -106,7 +110,9 @@ TEST(ZeroFill, EmptyDriveCompletesWithoutWriting) {
   EXPECT_EQ(bench.view.positions, (std::vector<int>{100}));
 }
 
-TEST(ZeroFill, WriteProtectedDriveLogsEveryBlockWalksToTheEndAndCountsItUnwritten) {
+// Write protection concerns the whole device: blocks are not split, and the contiguous refused blocks
+// are one line.
+TEST(ZeroFill, WriteProtectedDriveWalksToTheEndWithOneLineAndCountsItUnwritten) {
   const std::int64_t length = 3 * KiB64;
   ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 0, "write_error": 19}])");
   const ZeroFillOutcome outcome = Fill(bench);
@@ -114,12 +120,13 @@ TEST(ZeroFill, WriteProtectedDriveLogsEveryBlockWalksToTheEndAndCountsItUnwritte
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, length);
   EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 0:   19 - Носитель защищен от записи",
-                   u"Ошибка форматирования произошла по смещению 65,536:   19 - Носитель защищен от записи",
-                   u"Ошибка форматирования произошла по смещению 131,072:   19 - Носитель защищен от записи",
+            (Texts{u"Ошибка форматирования произошла по смещению 0, длина 196,608 байт:   19 - Носитель защищен от записи",
                    u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
                    u"Не записано байт: 196,608"}));
   ExpectImages(bench, length, {});
+  EXPECT_EQ(bench.Requests("WriteFile").size(), 3u);
+  ASSERT_EQ(outcome.failedWrites.size(), 1u);
+  EXPECT_EQ(outcome.failedWrites[0].length, length);
 }
 
 struct RunEnd {
@@ -139,7 +146,7 @@ TEST_P(ZeroFillEnd, EndsTheRunAtTheFailingBlock) {
   EXPECT_EQ(outcome.ending, Ending::Aborted);
   EXPECT_EQ(outcome.bytesNotWritten, length - 2 * KiB64);
   EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 131,072:   " + FromAscii(code) + u" - " +
+            (Texts{u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   " + FromAscii(code) + u" - " +
                        GetParam().text,
                    GetParam().line, u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 256"}));
   ExpectImages(bench, length, {{0, 2 * KiB64}});
@@ -168,7 +175,7 @@ TEST(ZeroFill, DiskInUseAtTheFirstWriteRefusesTheRunAndWritesNothing) {
 
   ProgramBench later = ImagedBench(length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 32}])");
   EXPECT_EQ(Fill(later).ending, Ending::Completed);
-  EXPECT_EQ(later.LogTexts().front(), u"Ошибка форматирования произошла по смещению 65,536:   32");
+  EXPECT_EQ(later.LogTexts().front(), u"Ошибка форматирования произошла по смещению 65,536, длина 65,536 байт:   32");
 }
 
 TEST(ZeroFill, FailedSeekSkipsTheBlockAndTheRunGoesOn) {
@@ -185,7 +192,7 @@ TEST(ZeroFill, FailedSeekSkipsTheBlockAndTheRunGoesOn) {
   EXPECT_EQ(Offsets(bench.Requests("WriteFile")), (std::vector<std::int64_t>{0, 2 * KiB64, 3 * KiB64}));
 }
 
-TEST(ZeroFill, WriteErrorSkipsTheBlockWithItsTextOrWithoutOneForAnUnknownCode) {
+TEST(ZeroFill, WriteErrorLeavesOnlyTheRefusedSectorsWithTheCodesTextOrWithoutOneForAnUnknownCode) {
   const std::int64_t length = 5 * KiB64;
   ProgramBench bench = ImagedBench(
       length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117},
@@ -193,13 +200,184 @@ TEST(ZeroFill, WriteErrorSkipsTheBlockWithItsTextOrWithoutOneForAnUnknownCode) {
   const ZeroFillOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
-  EXPECT_EQ(outcome.bytesNotWritten, 2 * KiB64);
+  EXPECT_EQ(outcome.bytesNotWritten, 512 + KiB64);
   EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 65,536:   1117 - Ошибка устройства ввода-вывода",
-                   u"Ошибка форматирования произошла по смещению 196,608:   27", u"Средняя скорость: ",
-                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 131,072"}));
-  ExpectImages(bench, length, {{0, KiB64}, {2 * KiB64, 3 * KiB64}, {4 * KiB64, length}});
+            (Texts{u"Ошибка форматирования произошла по смещению 65,536, длина 512 байт:   1117 - Ошибка устройства ввода-вывода",
+                   u"Ошибка форматирования произошла по смещению 196,608, длина 65,536 байт:   27", u"Средняя скорость: ",
+                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 66,048"}));
+  ExpectImages(bench, length, {{0, KiB64}, {KiB64 + 512, 3 * KiB64}, {4 * KiB64, length}});
 }
+
+// On a frozen clock block 100 is the first of 32 MiB: [335,478,784, 369,033,216).
+constexpr std::int64_t BigBlockAt = 335'478'784;
+constexpr std::int64_t MiB32 = 33'554'432;
+
+struct SectorFault {
+  std::int64_t sector;  // counted from the start of the 32 MiB block
+  std::int64_t sectors;
+  int code;
+};
+
+struct SplitCase {
+  std::int64_t sectorSize;
+  std::vector<SectorFault> faults;
+  Texts lines;  // the failed ranges' lines
+};
+
+class ZeroFillSplit : public ::testing::TestWithParam<SplitCase> {};
+
+// A block that fails is written again in halves down to single sectors: zeros reach right up to the
+// refused sectors, and only those keep their old data.
+TEST_P(ZeroFillSplit, OnlyTheRefusedSectorsOfA32MiBBlockStayUnwritten) {
+  const SplitCase& c = GetParam();
+  const std::int64_t length = BigBlockAt + MiB32;
+  std::string faults;
+  std::vector<WipeExtent> refused;
+  for (const SectorFault& fault : c.faults) {
+    const std::int64_t from = BigBlockAt + fault.sector * c.sectorSize;
+    refused.push_back({from, from + fault.sectors * c.sectorSize});
+    faults += std::string(faults.empty() ? "" : ", ") + R"({"from": )" + std::to_string(from) + R"(, "to": )" +
+              std::to_string(refused.back().to) + R"(, "write_error": )" + std::to_string(fault.code) + "}";
+  }
+  ProgramBench bench(MachineJson("[" + DriveJson(0, length, R"(, "sector_size": )" + std::to_string(c.sectorSize) +
+                                                                R"(, "image": "d0.img", "faults": [)" + faults + "]") +
+                                 "]"),
+                     SelectedDisk{length / c.sectorSize, c.sectorSize});
+  // Old data in the 32 MiB block only; the rest of the image stays sparse.
+  std::vector<char> old(static_cast<std::size_t>(MiB32));
+  for (std::int64_t i = 0; i < MiB32; ++i) old[static_cast<std::size_t>(i)] = static_cast<char>(PatternByte(BigBlockAt + i, 0));
+  {
+    std::ofstream image(bench.dir.path() / "d0.img", std::ios::binary);
+    image.seekp(BigBlockAt);
+    image.write(old.data(), MiB32);
+  }
+  const ZeroFillOutcome outcome = Fill(bench);
+
+  std::int64_t refusedBytes = 0;
+  for (const WipeExtent& range : refused) refusedBytes += range.to - range.from;
+  EXPECT_EQ(outcome.ending, Ending::Completed);
+  EXPECT_EQ(outcome.bytesNotWritten, refusedBytes);
+  Texts lines = c.lines;
+  for (const char16_t* line : {u"Средняя скорость: ", u"Низкоуровневое форматирование завершено."}) lines.push_back(line);
+  lines.push_back(u"Не записано байт: " + GroupDigits(refusedBytes));
+  EXPECT_EQ(bench.LogTexts(), lines);
+  ASSERT_EQ(outcome.failedWrites.size(), c.faults.size());
+  for (std::size_t i = 0; i < c.faults.size(); ++i) {
+    EXPECT_EQ(outcome.failedWrites[i].offset, refused[i].from);
+    EXPECT_EQ(outcome.failedWrites[i].offset + outcome.failedWrites[i].length, refused[i].to);
+    EXPECT_EQ(outcome.failedWrites[i].code, static_cast<std::uint32_t>(c.faults[i].code));
+  }
+  const auto writes = bench.Requests("WriteFile");
+  const auto big = std::find_if(writes.begin(), writes.end(), [](const RecordedRequest& w) { return w.size == MiB32; });
+  ASSERT_NE(big, writes.end());
+  EXPECT_EQ(big->offset, BigBlockAt);
+  // Halving finds each range in a few dozen writes, not one per sector.
+  EXPECT_LT(writes.end() - big, 40 * static_cast<std::ptrdiff_t>(c.faults.size()));
+
+  std::ifstream image(bench.dir.path() / "d0.img", std::ios::binary);
+  image.seekg(BigBlockAt);
+  ASSERT_TRUE(image.read(old.data(), MiB32));
+  std::int64_t at = BigBlockAt;
+  for (const WipeExtent& range : refused) {
+    for (std::int64_t i = at; i < range.to; ++i) {
+      const auto expected = i < range.from ? 0 : PatternByte(i, 0);
+      ASSERT_EQ(static_cast<unsigned char>(old[static_cast<std::size_t>(i - BigBlockAt)]), expected) << "byte " << i;
+    }
+    at = range.to;
+  }
+  for (std::int64_t i = at; i < length; ++i) ASSERT_EQ(old[static_cast<std::size_t>(i - BigBlockAt)], 0) << "byte " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SectorSizes, ZeroFillSplit,
+    ::testing::Values(
+        SplitCase{512,
+                  {{0, 1, 23}, {3000, 3, 1117}},
+                  {u"Ошибка форматирования произошла по смещению 335,478,784, длина 512 байт:   23",
+                   u"Ошибка форматирования произошла по смещению 337,014,784, длина 1536 байт:   1117 - "
+                   u"Ошибка устройства ввода-вывода"}},
+        // The last sector of the block is the drive's last.
+        SplitCase{4096,
+                  {{5001, 2, 27}, {8191, 1, 1117}},
+                  {u"Ошибка форматирования произошла по смещению 355,962,880, длина 8192 байта:   27",
+                   u"Ошибка форматирования произошла по смещению 369,029,120, длина 4096 байт:   1117 - "
+                   u"Ошибка устройства ввода-вывода"}}));
+
+// A disk that refuses every write: after 256 refused sectors in a row the blocks are skipped whole, so
+// the run costs a bounded number of writes more than one per block, and its log one line.
+TEST(ZeroFill, DiskRefusingEveryWriteEndsAfterABoundedNumberOfExtraWrites) {
+  const std::int64_t length = 256 * 1048576;
+  for (const std::int64_t sectorSize : {512, 4096}) {
+    const std::string drive = R"(, "sector_size": )" + std::to_string(sectorSize);
+    ProgramBench healthy(MachineJson("[" + DriveJson(0, length, drive) + "]"), SelectedDisk{length / sectorSize, sectorSize});
+    Fill(healthy);
+    const std::size_t blocks = healthy.Requests("WriteFile").size();
+    ProgramBench bench(MachineJson("[" + DriveJson(0, length, drive + R"(, "faults": [{"from": 0, "write_error": 1117}])") + "]"),
+                       SelectedDisk{length / sectorSize, sectorSize});
+    const ZeroFillOutcome outcome = Fill(bench);
+
+    EXPECT_EQ(outcome.ending, Ending::Completed);
+    EXPECT_EQ(outcome.bytesNotWritten, length);
+    ASSERT_EQ(outcome.failedWrites.size(), 1u);
+    EXPECT_EQ(outcome.failedWrites[0].length, length);
+    EXPECT_EQ(bench.LogTexts(),
+              (Texts{u"Ошибка форматирования произошла по смещению 0, длина 268,435,456 байт:   1117 - "
+                     u"Ошибка устройства ввода-вывода",
+                     u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
+                     u"Не записано байт: 268,435,456"}));
+    const std::size_t writes = bench.Requests("WriteFile").size();
+    EXPECT_GT(writes, blocks) << sectorSize;
+    EXPECT_LE(writes, blocks + 2 * 256) << sectorSize;
+  }
+}
+
+// Stop, a vanished device and a disk held elsewhere are honoured between the pieces of a split block.
+struct SplitEnd {
+  std::string faults;
+  Ending ending;
+  Texts lines;
+  std::int64_t zeroedTo;  // the drive holds zeros over [512, zeroedTo)
+};
+
+class ZeroFillSplitEnd : public ::testing::TestWithParam<SplitEnd> {};
+
+TEST_P(ZeroFillSplitEnd, EndsTheRunBetweenPieces) {
+  const std::int64_t length = 2 * KiB64;
+  ProgramBench bench = ImagedBench(length, R"(, "faults": [)" + GetParam().faults + "]");
+  // Call 1 is before the loop, 2 before block 1, 3 to 15 before the pieces of its first half (halved
+  // down to the refused sector 0, then its neighbours), 16 before its second half.
+  if (GetParam().ending == Ending::Stopped) {
+    bench.view.onProcessMessages = [&](int call) {
+      if (call == 16) bench.state.StopRequested = true;
+    };
+  }
+  const ZeroFillOutcome outcome = Fill(bench);
+  EXPECT_EQ(outcome.ending, GetParam().ending);
+  EXPECT_EQ(bench.LogTexts(), GetParam().lines);
+  ExpectImages(bench, length, GetParam().zeroedTo > 512 ? std::vector<WipeExtent>{{512, GetParam().zeroedTo}} : std::vector<WipeExtent>{});
+  EXPECT_FALSE(bench.state.StopRequested);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StopGoneInUse, ZeroFillSplitEnd,
+    ::testing::Values(
+        // Pieces [0, 32K) (its sector 0 refused, the rest written), then [32K, 64K): stopped before it.
+        SplitEnd{R"({"from": 0, "to": 512, "write_error": 1117})", Ending::Stopped,
+                 {u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - "
+                  u"Ошибка устройства ввода-вывода",
+                  u"Средняя скорость: ", u"Операция отменена по смещению 32,768    LBA 64"},
+                 32768},
+        SplitEnd{R"({"from": 0, "to": 512, "write_error": 1117}, {"from": 32768, "write_error": 55})",
+                 Ending::Aborted,
+                 {u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - "
+                  u"Ошибка устройства ввода-вывода",
+                  u"Ошибка форматирования произошла по смещению 32,768, длина 32,768 байт:   55 - Носитель был отключен",
+                  u"Устройство было отключено, прерывание...", u"Средняя скорость: ",
+                  u"Операция прекращена по смещению 32,768    LBA 64"},
+                 32768},
+        // Nothing written yet when the first piece meets the disk held elsewhere: the run is refused.
+        SplitEnd{R"({"from": 32768, "to": 33280, "write_error": 1117}, {"from": 0, "to": 512, "write_error": 32})",
+                 Ending::Refused, {DeviceInUseLine}, 0}));
 
 TEST(ZeroFill, StopEndsTheRunAfterTheCurrentBlockAndClearsTheFlag) {
   const std::int64_t length = 8 * KiB64;
@@ -261,7 +439,7 @@ TEST(ZeroFill, FailedFlushAfterSkippedBlocksKeepsTheirCount) {
 
   EXPECT_EQ(outcome.bytesNotWritten, KiB64);
   EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 0:   21 - Устройство не готово (тайм-аут)",
+            (Texts{u"Ошибка форматирования произошла по смещению 0, длина 65,536 байт:   21 - Устройство не готово (тайм-аут)",
                    u"Средняя скорость: ",
                    u"Устройство не подтвердило сохранение записанных данных на носителе:   21 - "
                    u"Устройство не готово",
@@ -320,15 +498,15 @@ TEST(ZeroFill, QuickWipeOfADriveSmallerThanBothExtentsWritesItWholeOnce) {
 }
 
 TEST(ZeroFill, QuickWipeErrorsInTheTailAreLoggedAtTheirDriveOffset) {
-  // The tail is one block of 1 MiB here (see above); a fault in its last 64 KiB fails all of it.
+  // The tail is one block of 1 MiB here (see above); a fault in its last 64 KiB leaves only those.
   ProgramBench bench = ImagedBench(LargeLength, R"(, "faults": [{"from": 16711680, "write_error": 1117}])");
   const ZeroFillOutcome outcome = Fill(bench, true);
-  EXPECT_EQ(outcome.bytesNotWritten, 1'048'576);
+  EXPECT_EQ(outcome.bytesNotWritten, KiB64);
   EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 15,728,640:   1117 - Ошибка устройства ввода-вывода",
+            (Texts{u"Ошибка форматирования произошла по смещению 16,711,680, длина 65,536 байт:   1117 - Ошибка устройства ввода-вывода",
                    u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
-                   u"Не записано байт: 1,048,576"}));
-  ExpectImages(bench, LargeLength, {{0, 10'240'000}});
+                   u"Не записано байт: 65,536"}));
+  ExpectImages(bench, LargeLength, {{0, 10'240'000}, {LargeLength - 1'048'576, LargeLength - KiB64}});
 }
 
 // A drive without an image: writes are counted and discarded, so large drives cost nothing.

@@ -93,13 +93,14 @@ expect_rc() {  # section code what
 zeros() { cmp -s -n "$3" <(tail -c +$(($2 + 1)) "$1") /dev/zero; }
 
 expect_rc error 1 "an error segment mid-disk: the run goes on and exits 1"
-expect_line error "Ошибка форматирования произошла по смещению 524,288:   1117" "the error is logged at its offset"
-expect_line error "Не записано байт: 65,536" "the unwritten count is reported"
-zeros "$images/disk0-sata.img" 0 524288 && zeros "$images/disk0-sata.img" 589824 $((64 * MiB - 589824)) &&
-  pass "every block around the error segment reads back zero" || fail "unwritten bytes around the error segment"
+expect_line error "Ошибка форматирования произошла по смещению 524,288, длина 32,768 байт:   1117" \
+  "the error segment is logged with its exact offset and length"
+expect_line error "Не записано байт: 32,768" "only the error segment is counted unwritten"
+zeros "$images/disk0-sata.img" 0 524288 && zeros "$images/disk0-sata.img" 557056 $((64 * MiB - 557056)) &&
+  pass "every sector around the error segment reads back zero" || fail "unwritten bytes around the error segment"
 
 expect_rc flakey 1 "a flakey disk: failed blocks, exit 1"
-expect_line flakey "Ошибка форматирования произошла по смещению 0:" "its failed blocks are logged"
+expect_line flakey "Ошибка форматирования произошла по смещению 0, длина " "its failed blocks are logged"
 
 for held in namespace excl; do
   expect_rc $held 2 "disk held ($held): refused"
