@@ -89,7 +89,8 @@ TEST(FormatCommandLine, ProgressRequestPrintsTheLineAndTheRunGoesOn) {
     _exit(127);
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (Count(ReadTextFile(out), "Форматирование... ") == 0 && std::chrono::steady_clock::now() < deadline)
+  const auto written = [&] { return std::filesystem::exists(out) ? ReadTextFile(out) : std::string(); };
+  while (Count(written(), "Форматирование... ") == 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_EQ(kill(child, SIGUSR1), 0);
