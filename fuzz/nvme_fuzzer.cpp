@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < space.size() && i < size; ++i) space[i] = data[size - 1 - i];
   std::copy_n(data, std::min(size, log.size()), log.begin());
   const auto lines = trelvane::NvmeDetailsBody(trelvane::DecodeIdentifyController(controller),
-                                               trelvane::DecodeIdentifyNamespace(space));
+                                               trelvane::DecodeIdentifyNamespace(space),
+                                               trelvane::CountActiveNamespaces(controller));
   const auto health = trelvane::NvmeHealthLines(log);
   static_cast<void>(lines);
   static_cast<void>(health);

@@ -9,6 +9,8 @@ install_packages() {
   echo "Installing: ${missing[*]}"
   local sudo_cmd=()
   [ "$(id -u)" = 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another installation running (unattended upgrades, a second set-up) is waited for, not failed on.
+  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    --no-install-recommends "${missing[@]}"
 }

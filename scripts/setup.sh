@@ -5,7 +5,13 @@ cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
 
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev
-          util-linux fdisk e2fsprogs xvfb xdotool x11-apps x11-utils imagemagick)
+          util-linux fdisk e2fsprogs python3 xvfb xdotool x11-apps x11-utils imagemagick)
+# The driver suites (tests/drivers) boot a QEMU guest made from the host's own kernel, static busybox,
+# hdparm and smartctl (tools/qemu-ata), and build their fixtures on the host with cc, mkfs.ext4 and
+# sfdisk. Without these packages the suites could only skip, and under CI=true they fail.
+if [ "${TRELVANE_WITH_DRIVERS:-1}" = 1 ]; then
+  packages+=(qemu-system-x86 busybox-static hdparm smartmontools cpio kmod linux-image-amd64 xz-utils gcc)
+fi
 if [ "${TRELVANE_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)
 fi

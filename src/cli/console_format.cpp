@@ -26,7 +26,17 @@ volatile std::sig_atomic_t stopPressed = 0;
 
 void PressStop() { stopPressed = 1; }
 
+volatile std::sig_atomic_t progressAsked = 0;
+
+extern "C" void AskForProgress(int) { progressAsked = 1; }
+
 }  // namespace
+
+void ListenForProgressRequests() {
+#ifdef SIGUSR1
+  std::signal(SIGUSR1, AskForProgress);
+#endif
+}
 
 ConsoleProgressView::ConsoleProgressView(ProgramState& state, ProgressLine& line) : state_(state), line_(line) {}
 
@@ -42,13 +52,27 @@ void ConsoleProgressView::SetSpeedCaption(const std::u16string& text) {
 
 void ConsoleProgressView::ProcessMessages() {
   Redraw();
+  AnswerProgressRequest();
   if (stopPressed != 0) {
     stopPressed = 0;
     state_.StopRequested = true;  // what the Stop button does
   }
 }
 
-void ConsoleProgressView::Redraw() { line_.Show(ToUtf8(percent_ + u"   " + position_ + u"   " + speed_)); }
+std::string ConsoleProgressView::Line() const { return ToUtf8(percent_ + u"   " + position_ + u"   " + speed_); }
+
+void ConsoleProgressView::Redraw() { line_.Show(Line()); }
+
+// A request that comes before the first block has set the captions waits for it.
+void ConsoleProgressView::AnswerProgressRequest() {
+  if (progressAsked == 0 || percent_.empty()) return;
+  progressAsked = 0;
+  line_.Hide();
+  const std::string line = Line() + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+  line_.Restore();
+}
 
 void ConsoleCommandControls::SetStopEnabled(bool enabled) {
   stopPressed = 0;

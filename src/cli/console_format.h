@@ -11,8 +11,14 @@
 
 namespace trelvane::cli {
 
+// SIGUSR1 asks a running wipe for its progress, as dd and other wipers taught: the handler only notes
+// the request, and the next block prints the progress line once on standard error, terminal or not.
+// Installed at start, so that the signal never ends the program; nothing where the signal does not exist.
+void ListenForProgressRequests();
+
 // Progress as one updating line on standard error, only when standard error is a terminal.
-// Ctrl+C, noticed where the window would handle its messages, presses Stop.
+// Ctrl+C, noticed where the window would handle its messages, presses Stop; a progress request
+// (SIGUSR1) is answered there too.
 class ConsoleProgressView : public ProgressView {
  public:
   ConsoleProgressView(ProgramState& state, ProgressLine& line);
@@ -26,7 +32,9 @@ class ConsoleProgressView : public ProgressView {
   void ProcessMessages() override;
 
  private:
+  std::string Line() const;
   void Redraw();
+  void AnswerProgressRequest();
 
   ProgramState& state_;
   ProgressLine& line_;

@@ -11,6 +11,7 @@
 #include "cli/access_notice.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/console_format.h"
 #include "cli/console_output.h"
 #include "cli/session.h"
 #include "text/u16.h"
@@ -38,6 +39,7 @@ int RunCommand(Session& session, const Arguments& arguments) {
 int main(int argc, char** argv) {
   PrepareConsoleForUtf8();
   IgnoreBrokenPipe();
+  ListenForProgressRequests();
   if (argc > 1)
     if (const auto text = InformationRequested(ProgramKind::CommandLine, FromUtf8(argv[1]))) {
       std::fputs(ToUtf8(*text).c_str(), stdout);

@@ -101,7 +101,8 @@ struct DeviceStrings {
   std::u16string serial;
 };
 
-DeviceStrings ParseDeviceStrings(DiagnosticLog& log, const Reply& reply) {
+// `nvme`: an NVMe controller reports its serial in reading order; the pair exchange is ATA's alone.
+DeviceStrings ParseDeviceStrings(DiagnosticLog& log, const Reply& reply, bool nvme) {
   log.AddDebugLogLine(u"Парсинг данных...");
   const std::uint32_t size = ReadU32LE(reply, 4);
   DeviceStrings strings;
@@ -111,7 +112,8 @@ DeviceStrings ParseDeviceStrings(DiagnosticLog& log, const Reply& reply) {
   log.AddDebugLogLine(u"Идентификатор продукта: " + strings.product);
   strings.revision = Trim(DescriptorString(reply, ReadU32LE(reply, 20), size));
   log.AddDebugLogLine(u"Ревизия продукта: " + strings.revision);
-  strings.serial = PairSwappedSerial(DescriptorString(reply, ReadU32LE(reply, 24), size));
+  const std::u16string serial = DescriptorString(reply, ReadU32LE(reply, 24), size);
+  strings.serial = nvme ? Trim(serial) : PairSwappedSerial(serial);
   log.AddDebugLogLine(u"Серийный номер: " + strings.serial);
   return strings;
 }
@@ -181,7 +183,8 @@ std::int64_t ProbeDevice(System& system, DiagnosticLog& log, MessageBoxes& boxes
   const auto adapter = ReadAdapter(system, log, handle);
   Reply device{};
   ReadDevice(system, log, boxes, handle, device);
-  const DeviceStrings strings = ParseDeviceStrings(log, device);
+  const bool nvme = adapter[24] == BusTypeNvme;
+  const DeviceStrings strings = ParseDeviceStrings(log, device, nvme);
 
   const std::int64_t sectors = sectorSize >= 512 ? length / sectorSize : 0;
   log.AddDebugLogLine(u"Сектора: " + Decimal(sectors));
@@ -203,7 +206,7 @@ std::int64_t ProbeDevice(System& system, DiagnosticLog& log, MessageBoxes& boxes
   probed.FW = strings.revision;
   if (Trim(probed.FW).empty()) probed.FW = u"0000";
   std::u16string serial = strings.serial;
-  if (serial.size() == 40) DecodeHexSerial(log, serial);
+  if (serial.size() == 40 && !nvme) DecodeHexSerial(log, serial);
   probed.SN = serial;
   if (Trim(probed.SN).empty()) probed.SN = u"000000";
 

@@ -20,7 +20,7 @@ namespace {
 //   112  Power Cycles, 128 Power On Hours, 144 Unsafe Shutdowns, 160 Media and Data Integrity
 //        Errors, 176 Number of Error Information Log Entries (u128 each)
 //   192  Warning Composite Temperature Time (u32, minutes)   196  Critical ... Time (u32, minutes)
-//   200  Temperature Sensors 1-8 (u16 each, kelvin; 0 = not reported)
+//   200  Temperature Sensors 1-8 (u16 each, kelvin; 0 = the sensor is not implemented)
 constexpr std::uint32_t DataUnitBytes = 512000;
 constexpr int KelvinAtZeroCelsius = 273;
 constexpr std::size_t FirstSensor = 200;
@@ -44,6 +44,12 @@ std::u16string Row(const std::u16string& name, const std::u16string& value, cons
 
 std::u16string Celsius(std::uint16_t kelvin) { return Decimal(std::int64_t{kelvin} - KelvinAtZeroCelsius) + u" °C"; }
 std::u16string Kelvin(std::uint16_t kelvin) { return Decimal(kelvin) + u" K"; }
+
+// 0 K is no reading and 65 535 K no temperature: such a value is named, never turned into °C.
+std::u16string TemperatureRow(const std::u16string& name, std::uint16_t kelvin) {
+  if (kelvin == 0 || kelvin == 0xFFFF) return Row(name, u"недопустимое значение (" + Decimal(kelvin) + u")");
+  return Row(name, Celsius(kelvin), Kelvin(kelvin));
+}
 
 constexpr std::array<const char16_t*, 6> WarningBits = {
     u"  запас ниже порога",
@@ -100,9 +106,8 @@ void AppendCounters(std::span<const std::uint8_t, 512> log, std::vector<std::u16
 void AppendSensors(std::span<const std::uint8_t, 512> log, std::vector<std::u16string>& lines) {
   for (std::size_t sensor = 0; sensor < SensorCount; ++sensor) {
     const std::uint16_t kelvin = ReadU16LE(log, FirstSensor + 2 * sensor);
-    if (kelvin == 0) continue;
-    lines.push_back(Row(u"Датчик температуры " + Decimal(static_cast<std::int64_t>(sensor + 1)), Celsius(kelvin),
-                        Kelvin(kelvin)));
+    if (kelvin == 0) continue;  // a sensor the controller does not have
+    lines.push_back(TemperatureRow(u"Датчик температуры " + Decimal(static_cast<std::int64_t>(sensor + 1)), kelvin));
   }
 }
 
@@ -113,7 +118,7 @@ std::vector<std::u16string> NvmeHealthLines(std::span<const std::uint8_t, 512> l
                                        std::u16string(RuleWidth, u'-')};
   AppendWarning(log, lines);
   const std::uint16_t composite = ReadU16LE(log, 1);
-  lines.push_back(Row(u"Температура (общая)", Celsius(composite), Kelvin(composite)));
+  lines.push_back(TemperatureRow(u"Температура (общая)", composite));
   for (const PercentField& field : PercentFields) lines.push_back(Row(field.name, Decimal(log[field.offset]) + u" %"));
   AppendCounters(log, lines);
   AppendSensors(log, lines);

@@ -20,7 +20,8 @@ using Lines = std::vector<std::u16string>;
 //    78  CNTLID (u16)     80  VER (u32)
 //   256  OACS (u16): bit 1 Format NVM
 //   328  SANICAP (u32): bit 0 crypto erase, bit 1 block erase, bit 2 overwrite
-//   516  NN (u32)         520  ONCS (u16): bit 2 Dataset Management, bit 3 Write Zeroes
+//   516  NN (u32): the highest namespace id allowed; how many exist, only the active list says
+//   520  ONCS (u16): bit 2 Dataset Management, bit 3 Write Zeroes
 //   524  FNA: bit 0 format, bit 1 secure erase apply to all namespaces, bit 2 crypto erase in format
 //   525  VWC: bit 0 a volatile write cache is present
 std::u16string AsciiField(std::span<const std::uint8_t> data, std::size_t offset, std::size_t length) {
@@ -36,6 +37,14 @@ std::u16string AsciiField(std::span<const std::uint8_t> data, std::size_t offset
 //   128  LBAF[0..63], 4 bytes each: MS (u16) metadata bytes, LBADS (log2 of the block), RP (bits 1-0)
 constexpr std::size_t FormatTable = 128;
 constexpr std::size_t MaximumFormats = 64;
+// A block of 512 bytes to 64 KiB; any other LBADS (0 included: a format not offered) is no size.
+constexpr unsigned SmallestBlockShift = 9;
+constexpr unsigned LargestBlockShift = 16;
+constexpr std::size_t NamespaceIdsInList = 1024;
+
+std::u16string InvalidValue(std::uint64_t value) { return u"недопустимое значение (" + DecimalUnsigned(value) + u")"; }
+
+bool ValidBlockShift(unsigned shift) { return shift >= SmallestBlockShift && shift <= LargestBlockShift; }
 
 const char16_t* Choose(bool condition, const char16_t* whenTrue, const char16_t* whenFalse) {
   return condition ? whenTrue : whenFalse;
@@ -62,41 +71,54 @@ std::u16string OuiText(std::uint32_t oui) {
          HexByte(static_cast<std::uint8_t>(oui));
 }
 
-void AppendIdentity(const NvmeController& controller, Lines& lines) {
+void AppendIdentity(const NvmeController& controller, std::optional<std::uint32_t> activeNamespaces, Lines& lines) {
   lines.push_back(u"Модель: " + controller.model);
   lines.push_back(u"Ревизия прошивки: " + controller.firmware);
   lines.push_back(u"Серийный номер: " + controller.serial);
   lines.push_back(u"Интерфейс: " + VersionText(controller.version));
   lines.push_back(u"IEEE OUI: " + OuiText(controller.ieeeOui));
   lines.push_back(u"Идентификатор контроллера: " + Decimal(controller.controllerId));
-  lines.push_back(u"Число пространств имён: " + Decimal(controller.namespaceCount));
+  if (activeNamespaces)
+    lines.push_back(u"Число пространств имён: " + DecimalUnsigned(*activeNamespaces));
+  else
+    lines.push_back(u"Наибольший номер пространства имён: " + DecimalUnsigned(controller.highestNamespaceId));
   lines.push_back(u" ");
 }
 
 constexpr std::array<const char16_t*, 4> PerformanceNames = {u"наилучшая", u"высокая", u"хорошая", u"сниженная"};
 
+std::u16string BlockSizeText(unsigned shift) {
+  return ValidBlockShift(shift) ? ShiftedDecimal(1, shift) + u" байт" : InvalidValue(shift);
+}
+
 std::u16string FormatLine(std::size_t index, const NvmeLbaFormat& format, bool inUse) {
   std::u16string line = u"  " + Decimal(static_cast<std::int64_t>(index)) + u": блок " +
-                        ShiftedDecimal(1, format.dataSizeShift) + u" байт, метаданные " +
+                        BlockSizeText(format.dataSizeShift) + u", метаданные " +
                         Decimal(format.metadataBytes) + u" байт, производительность " +
                         PerformanceNames[format.performance & 3];
   if (inUse) line += u" (используется)";
   return line;
 }
 
-std::u16string BlocksLine(const char16_t* label, std::uint64_t blocks, unsigned shift) {
-  return label + DecimalUnsigned(blocks) + u" (" + ShiftedDecimal(blocks, shift) + u" байт)";
+// The bytes only when the block's size is known.
+std::u16string BlocksLine(const char16_t* label, std::uint64_t blocks, const NvmeLbaFormat* inUse) {
+  std::u16string line = label + DecimalUnsigned(blocks);
+  if (inUse != nullptr && ValidBlockShift(inUse->dataSizeShift))
+    line += u" (" + ShiftedDecimal(blocks, inUse->dataSizeShift) + u" байт)";
+  return line;
 }
 
 void AppendNamespace(const NvmeNamespace& space, Lines& lines) {
-  NvmeLbaFormat inUse;
-  if (space.formatInUse < space.formats.size()) inUse = space.formats[space.formatInUse];
+  // FLBAS may name a format past the table: then neither the block nor the metadata size is known.
+  const NvmeLbaFormat* inUse = space.formatInUse < space.formats.size() ? &space.formats[space.formatInUse] : nullptr;
   lines.push_back(u"ПРОСТРАНСТВО ИМЁН:");
-  lines.push_back(BlocksLine(u"Размер, блоков: ", space.sizeBlocks, inUse.dataSizeShift));
-  lines.push_back(BlocksLine(u"Ёмкость, блоков: ", space.capacityBlocks, inUse.dataSizeShift));
-  lines.push_back(BlocksLine(u"Занято, блоков: ", space.utilizationBlocks, inUse.dataSizeShift));
-  lines.push_back(u"Размер блока: " + ShiftedDecimal(1, inUse.dataSizeShift) + u" байт");
-  lines.push_back(u"Размер метаданных: " + Decimal(inUse.metadataBytes) + u" байт");
+  lines.push_back(BlocksLine(u"Размер, блоков: ", space.sizeBlocks, inUse));
+  lines.push_back(BlocksLine(u"Ёмкость, блоков: ", space.capacityBlocks, inUse));
+  lines.push_back(BlocksLine(u"Занято, блоков: ", space.utilizationBlocks, inUse));
+  const std::u16string badIndex = InvalidValue(space.formatInUse);
+  lines.push_back(u"Размер блока: " + (inUse != nullptr ? BlockSizeText(inUse->dataSizeShift) : badIndex));
+  lines.push_back(u"Размер метаданных: " +
+                  (inUse != nullptr ? Decimal(inUse->metadataBytes) + u" байт" : badIndex));
   lines.push_back(u"Поддерживаемые форматы LBA:");
   for (std::size_t i = 0; i < space.formats.size(); ++i)
     lines.push_back(FormatLine(i, space.formats[i], i == space.formatInUse));
@@ -152,7 +174,7 @@ NvmeController DecodeIdentifyController(std::span<const std::uint8_t, 4096> data
   controller.version = ReadU32LE(data, 80);
   controller.adminCommands = ReadU16LE(data, 256);
   controller.sanitizeCapabilities = ReadU32LE(data, 328);
-  controller.namespaceCount = ReadU32LE(data, 516);
+  controller.highestNamespaceId = ReadU32LE(data, 516);
   controller.nvmCommands = ReadU16LE(data, 520);
   controller.formatAttributes = data[524];
   controller.volatileWriteCache = Bit(data[525], 0);
@@ -174,9 +196,16 @@ NvmeNamespace DecodeIdentifyNamespace(std::span<const std::uint8_t, 4096> data) 
   return space;
 }
 
-std::vector<std::u16string> NvmeDetailsBody(const NvmeController& controller, const NvmeNamespace& space) {
+std::uint32_t CountActiveNamespaces(std::span<const std::uint8_t, 4096> list) {
+  std::uint32_t count = 0;
+  while (count < NamespaceIdsInList && ReadU32LE(list, 4 * std::size_t{count}) != 0) ++count;
+  return count;
+}
+
+std::vector<std::u16string> NvmeDetailsBody(const NvmeController& controller, const NvmeNamespace& space,
+                                            std::optional<std::uint32_t> activeNamespaces) {
   Lines lines;
-  AppendIdentity(controller, lines);
+  AppendIdentity(controller, activeNamespaces, lines);
   AppendNamespace(space, lines);
   AppendCapabilities(controller, lines);
   return lines;

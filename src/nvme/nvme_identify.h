@@ -3,6 +3,7 @@
 // report's body made from them.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ struct NvmeController {
   std::uint32_t ieeeOui = 0;
   std::uint16_t controllerId = 0;
   std::uint32_t version = 0;          // major (bits 31-16), minor (15-8), tertiary (7-0); 0 = not reported
-  std::uint32_t namespaceCount = 0;
+  std::uint32_t highestNamespaceId = 0;  // NN: the largest id a namespace may have, not how many exist
   std::uint16_t adminCommands = 0;    // OACS
   std::uint8_t formatAttributes = 0;  // FNA
   std::uint16_t nvmCommands = 0;      // ONCS
@@ -40,8 +41,12 @@ struct NvmeNamespace {
 
 NvmeController DecodeIdentifyController(std::span<const std::uint8_t, 4096> data);
 NvmeNamespace DecodeIdentifyNamespace(std::span<const std::uint8_t, 4096> data);
+// The number of ids in an active namespace list (Identify CNS 02h): up to the first zero id.
+std::uint32_t CountActiveNamespaces(std::span<const std::uint8_t, 4096> list);
 
-// The report's body, from "Модель: " to the erase capabilities.
-std::vector<std::u16string> NvmeDetailsBody(const NvmeController& controller, const NvmeNamespace& space);
+// The report's body, from "Модель: " to the erase capabilities. `activeNamespaces` is how many
+// namespaces exist, when the drive gave its list; without it the report shows NN under its own name.
+std::vector<std::u16string> NvmeDetailsBody(const NvmeController& controller, const NvmeNamespace& space,
+                                            std::optional<std::uint32_t> activeNamespaces = std::nullopt);
 
 }  // namespace trelvane

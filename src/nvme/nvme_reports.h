@@ -10,7 +10,8 @@
 
 namespace trelvane {
 
-// Identify Controller, then Identify Namespace; both must answer.
+// Identify Controller, the active namespace list, then Identify Namespace; both Identify Controller and
+// Identify Namespace must answer.
 std::optional<std::vector<std::u16string>> ReadNvmeDetails(System& system, Handle handle);
 std::optional<std::vector<std::u16string>> ReadNvmeHealth(System& system, Handle handle);
 

@@ -61,6 +61,13 @@ bool ReadNvmeIdentifyController(System& system, Handle handle, std::span<std::ui
                           data);
 }
 
+bool ReadNvmeActiveNamespaces(System& system, Handle handle, std::span<std::uint8_t, 4096> data) {
+  return ReadProtocolData(system, handle,
+                          {StorageProperty::AdapterProtocolSpecific, StorageProtocol::NvmeDataIdentify,
+                           NvmeData::ActiveNamespaceList, 0},
+                          data);
+}
+
 bool ReadNvmeIdentifyNamespace(System& system, Handle handle, std::span<std::uint8_t, 4096> data) {
   return ReadProtocolData(system, handle,
                           {StorageProperty::DeviceProtocolSpecific, StorageProtocol::NvmeDataIdentify,

@@ -1,7 +1,7 @@
 #pragma once
 // The NVMe admin data the program reads, carried by the platform's protocol-specific storage query
-// (IOCTL_STORAGE_QUERY_PROPERTY with ProtocolTypeNvme): Identify Controller through the adapter
-// property, Identify Namespace and the SMART / Health log through the disk's own property. Each read
+// (IOCTL_STORAGE_QUERY_PROPERTY with ProtocolTypeNvme): Identify Controller and the active namespace
+// list through the adapter property, Identify Namespace and the SMART / Health log through the disk's own property. Each read
 // answers true and fills `data` only when the reply holds the whole structure.
 
 #include <cstdint>
@@ -16,6 +16,8 @@ namespace trelvane {
 inline constexpr std::uint32_t DiskNamespaceId = 1;
 
 bool ReadNvmeIdentifyController(System& system, Handle handle, std::span<std::uint8_t, 4096> data);
+// Identify CNS 02h: the ids of the controller's active namespaces, ascending, ended by a zero id.
+bool ReadNvmeActiveNamespaces(System& system, Handle handle, std::span<std::uint8_t, 4096> data);
 bool ReadNvmeIdentifyNamespace(System& system, Handle handle, std::span<std::uint8_t, 4096> data);
 bool ReadNvmeHealthLog(System& system, Handle handle, std::span<std::uint8_t, 512> data);
 

@@ -96,6 +96,7 @@ inline constexpr std::uint32_t DataDescriptorBytes = 48;  // sizeof(STORAGE_PROT
 namespace NvmeData {
 inline constexpr std::uint32_t IdentifyNamespace = 0;   // CNS 00h
 inline constexpr std::uint32_t IdentifyController = 1;  // CNS 01h
+inline constexpr std::uint32_t ActiveNamespaceList = 2; // CNS 02h: the active namespace ids, ascending
 inline constexpr std::uint32_t HealthLog = 2;           // SMART / Health Information, log 02h
 inline constexpr std::uint32_t IdentifyBytes = 4096;
 inline constexpr std::uint32_t HealthLogBytes = 512;

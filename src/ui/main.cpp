@@ -1,5 +1,6 @@
 // The windowed program's entry: one platform, one session, the application's message loop.
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -29,6 +30,11 @@ int RefuseBackend(const std::u16string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGUSR1
+  // kill -USR1 asks a command-line wipe for its progress; the windows show progress already, and the
+  // signal must not end a run in them.
+  std::signal(SIGUSR1, SIG_IGN);
+#endif
   // Only the first argument is the program's; it is read before Qt takes out the options it knows.
   const std::u16string firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdU16String() : u"";
   if (const auto text = trelvane::InformationRequested(trelvane::ProgramKind::Windowed, firstArgument)) {

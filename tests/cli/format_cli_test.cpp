@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 #include "cli_runner.h"
+#include "machine_json.h"
 #include "test_support.h"
 
 namespace trelvane::testing {
@@ -55,6 +62,48 @@ TEST(FormatCommandLine, FailedBlocksOrAVanishedDeviceExitOne) {
 TEST(FormatCommandLine, ProgressLineOnlyOnATerminal) {
   const CliResult result = RunCli(FormatMachine(), "format 0 --quick --yes");
   EXPECT_EQ(result.err, "");
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// kill -USR1 during a wipe prints the progress line once on standard error (not a terminal here) and
+// the run goes on to its end: exit 0, the whole log, the report.
+TEST(FormatCommandLine, ProgressRequestPrintsTheLineAndTheRunGoesOn) {
+  const TempDir folder;
+  const auto machine = folder.path() / "slow.json";
+  // 48 MiB at 40 ms per MiB: about two seconds of writing.
+  WriteTextFile(machine, MachineJson("[" + DriveJson(0, 48 << 20, ", \"write_delay_us_per_mib\": 40000") + "]", "[]", 10));
+  const auto out = folder.path() / "out";
+  const auto err = folder.path() / "err";
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string command = "exec env TRELVANE_MACHINE='" + machine.string() + "' '" + TRELVANE_CLI_PATH +
+                                "' format 0 --yes --report '" + folder.path().string() + "' </dev/null >'" +
+                                out.string() + "' 2>'" + err.string() + "'";
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto written = [&] { return std::filesystem::exists(out) ? ReadTextFile(out) : std::string(); };
+  while (Count(written(), "Форматирование... ") == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_EQ(kill(child, SIGUSR1), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::string errText = ReadTextFile(err);
+  EXPECT_EQ(Count(errText, "% завершено   Текущий сектор: "), 1u) << errText;
+  const std::string outText = ReadTextFile(out);
+  EXPECT_NE(outText.find("Низкоуровневое форматирование завершено."), std::string::npos) << outText;
+  EXPECT_NE(outText.find("Не забудьте создать новые разделы."), std::string::npos) << outText;
+  EXPECT_NE(errText.find("Отчет о стирании: "), std::string::npos) << errText;
 }
 
 struct VerifyRun {

@@ -88,6 +88,28 @@ TEST(ProbeDevice, ModelFirmwareAndSerialRules) {
   EXPECT_EQ(odd.description.SN, std::u16string(u"YX\0Z", 4));
 }
 
+// The byte-pair exchange and the hexadecimal decoding are ATA's; an NVMe controller's serial (bus 17)
+// is shown as it comes, whatever its length.
+TEST(ProbeDevice, NvmeSerialIsShownAsTheControllerReportsIt) {
+  struct Case {
+    int bus;
+    const char* serial;
+    std::u16string shown;
+  };
+  const Case cases[] = {
+      {17, "S4EWNX0R123456", u"S4EWNX0R123456"},
+      {17, "QNVME-4KB", u"QNVME-4KB"},
+      {17, "  PHM2913000QG280AGN ", u"PHM2913000QG280AGN"},
+      {17, "3253323354424a30593531353532332020202020", u"3253323354424a30593531353532332020202020"},
+      {11, "S4EWNX0R123456", u"4SWEXNR0214365"},
+  };
+  for (const Case& c : cases) {
+    const ProbeRun run = Probe(R"({"adapter": {"bus_type": )" + std::to_string(c.bus) +
+                               R"(}, "device": {"serial": ")" + c.serial + R"("}})");
+    EXPECT_EQ(run.description.SN, c.shown) << c.bus << " " << c.serial;
+  }
+}
+
 TEST(ProbeDevice, EmptyDescriptorGivesTheDefaultTexts) {
   const ProbeRun run = Probe(R"({"adapter": {"bus_type": 7}, "device_fails": true, "device_error": 0})");
   ASSERT_EQ(run.result, 0);

@@ -19,3 +19,14 @@ pass() { echo "ok: $*"; }
 work=$(mktemp -d "/tmp/trelvane-$3.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 fill() { head -c "$2" /dev/zero | tr '\0' '\377' > "$1"; }
+
+# A guest script that builds a precondition (a holder process, a partition, a run still going when the
+# disk is pulled) checks it and prints "PRECONDITION FAILED: what" when it does not hold. unmet
+# SECTION-TEXT says whether such a line is in it; preconditions fails once for every one in the output,
+# so that an unmet one is named instead of showing as a wrong result.
+unmet() { grep -q '^PRECONDITION FAILED: ' <<< "$1"; }
+preconditions() {
+  local line
+  while IFS= read -r line; do fail "precondition not met: ${line#PRECONDITION FAILED: }"; done \
+    < <(grep '^PRECONDITION FAILED: ' "$1")
+}

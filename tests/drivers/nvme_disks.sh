@@ -2,7 +2,8 @@
 # trelvane-cli on the kernel's real nvme driver: a guest with two QEMU NVMe controllers (512-byte
 # blocks with critical-warning byte 5, and 4096-byte blocks) runs list, details and smart of both,
 # a full format of the first and a quick one of the second. The reports are checked against what
-# the kernel itself says of the controllers and namespaces (sysfs), and the images are read back.
+# the kernel itself says of the controllers and namespaces (sysfs), the erasure reports carry the
+# serials as the controllers report them (file names included), and the images are read back.
 #
 #   nvme_disks.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
 set -u
@@ -18,6 +19,7 @@ truncate -s 320M "$work/images/disk1-nvme.img"
 cat > "$work/guest.sh" <<'GUEST'
 echo "@@list"; trelvane-cli list 2>/dev/null; echo "@@rc $?"
 for d in nvme0n1 nvme1n1; do
+  [ -e /sys/block/$d ] || echo "PRECONDITION FAILED: the guest has no $d"
   c=/sys/block/$d/device
   echo "@@sysfs $d"
   echo "$(cat $c/model | sed 's/ *$//')|$(cat $c/serial | sed 's/ *$//')|$(cat $c/firmware_rev | sed 's/ *$//')|$(cat $c/cntlid)|$(cat /sys/block/$d/size)|$(cat /sys/block/$d/queue/logical_block_size)"
@@ -26,8 +28,10 @@ for n in 0 1; do
   echo "@@details $n"; trelvane-cli details $n; echo "@@rc $?"
   echo "@@smart $n"; trelvane-cli smart $n; echo "@@rc $?"
 done
-echo "@@format"; trelvane-cli format 0 --yes </dev/null >/dev/null 2>&1; echo "@@rc $?"
-echo "@@quick"; trelvane-cli format 1 --quick --yes </dev/null >/dev/null 2>&1; echo "@@rc $?"
+mkdir /tmp/reports
+echo "@@format"; trelvane-cli format 0 --yes --report /tmp/reports </dev/null >/dev/null 2>&1; echo "@@rc $?"
+echo "@@quick"; trelvane-cli format 1 --quick --yes --report /tmp/reports </dev/null >/dev/null 2>&1; echo "@@rc $?"
+echo "@@reports"; ls /tmp/reports; grep -h '"serial"' /tmp/reports/*.json
 GUEST
 
 "$rig" -q --images-dir "$work/images" --bin "$cli" --script "$work/guest.sh" \
@@ -38,6 +42,7 @@ if [ $rc -eq 124 ] || [ $rc -eq 125 ]; then cat "$work/err" >&2; skip "the emula
 [ $rc -eq 0 ] || fail "guest script ended with $rc"
 
 section() { awk -v name="@@$1" '$0 == name {on = 1; next} /^@@/ {on = 0} on' "$work/out"; }
+preconditions "$work/out"
 section_rc() { awk -v name="@@$1" '$0 == name {on = 1; next} on && /^@@rc / {print $2; exit}' "$work/out"; }
 has() { grep -qxF -- "$2" <<< "$1"; }
 
@@ -57,6 +62,7 @@ check() {  # drive number, sysfs name, expected warning byte
   has "$details" "Модель: $model" && has "$details" "Серийный номер: $serial" && has "$details" "Ревизия прошивки: $fw" \
     && has "$details" "Идентификатор контроллера: $((cntlid))" && has "$details" "Размер блока: $lbs байт" \
     && has "$details" "Размер, блоков: $blocks ($((blocks * lbs)) байт)" && grep -q "(используется)" <<< "$details" \
+    && has "$details" "Число пространств имён: 1" \
     && pass "details $1: $model $serial, $blocks blocks of $lbs" || fail "details $1 (kernel: $model|$serial|$fw|$cntlid|$blocks|$lbs): $details"
   grep -qE "^ Критическое предупреждение +$3\$" <<< "$smart" && grep -qE "^ Температура \(общая\) +50 °C  323 K\$" <<< "$smart" \
     && pass "smart $1: warning $3, 323 K" || fail "smart $1: $smart"
@@ -66,6 +72,13 @@ check 0 nvme0n1 0x05
 check 1 nvme1n1 0x00
 grep -qxF "   запас ниже порога                                               да" <<< "$(section "smart 0")" \
   && pass "warning bit 0 decoded" || fail "warning bit 0 not decoded"
+
+# --- an NVMe serial is the controller's text, also in the reports and their file names ---------------
+reports=$(section reports)
+for serial in QNVME-512A QNVME-4KB; do
+  grep -q "^${serial}_[0-9]\{8\}-[0-9]\{6\}\.json\$" <<< "$reports" && grep -qF "\"serial\": \"$serial\"" <<< "$reports" \
+    && pass "report of $serial: file name and serial" || fail "reports for $serial: $reports"
+done
 
 # --- wipes read back -------------------------------------------------------------------------------
 [ "$(section_rc format)" = 0 ] && cmp -s -n $((64 << 20)) "$work/images/disk0-nvme.img" /dev/zero \

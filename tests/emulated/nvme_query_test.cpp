@@ -43,7 +43,8 @@ constexpr auto Log = StorageProtocol::NvmeDataLogPage;
 
 TEST(NvmeQuery, AnswersAndRefusalsPerDrive) {
   Machine machine(R"({"drives": [
-      {"number": 0, "nvme": {"identify_controller": {"4": "41"}, "smart_log": {"0": "1f"}}},
+      {"number": 0, "nvme": {"identify_controller": {"4": "41"}, "smart_log": {"0": "1f"},
+                             "active_namespaces": {"0": "01000000 03000000"}}},
       {"number": 1, "nvme": {"log_error": 21}},
       {"number": 2}]})");
   struct Case {
@@ -59,6 +60,9 @@ TEST(NvmeQuery, AnswersAndRefusalsPerDrive) {
       {0, Query(Device, Nvme, Log, 2, 512), 48 + 512, 0, 48, 0x1F},
       {0, Query(Device, Nvme, Identify, 0, 4096), 48 + 4096, 0, 48 + 4, 0x00},
       {0, Query(Device, Nvme, Identify, 1, 4096), 48 + 4096, ErrorCode::NotSupported, 0, 0},  // adapter only
+      {0, Query(Adapter, Nvme, Identify, 2, 4096), 48 + 4096, 0, 48 + 4, 0x03},
+      {0, Query(Device, Nvme, Identify, 2, 4096), 48 + 4096, ErrorCode::NotSupported, 0, 0},  // adapter only
+      {1, Query(Adapter, Nvme, Identify, 2, 4096), 48 + 4096, ErrorCode::NotSupported, 0, 0},  // no list given
       {0, Query(Device, Nvme, Log, 2, 512), 48 + 511, ErrorCode::InsufficientBuffer, 0, 0},
       {0, Query(Device, Nvme, Log, 2, 511), 48 + 512, ErrorCode::InvalidParameter, 0, 0},
       {0, Query(Device, Nvme, Log, 3, 512), 48 + 512, ErrorCode::NotSupported, 0, 0},
@@ -94,7 +98,8 @@ TEST(NvmeQuery, AnNvmeDriveRefusesAtaRequestsAndReportsTheNvmeBus) {
 TEST(NvmeQuery, MachineFileRefusesBadBlocks) {
   for (const char* nvme : {R"({"smart_log": {"510": "000000"}})", R"({"smart_log": {"x": "00"}})",
                            R"({"identify_namespace": {"0": "0g"}})", R"({"smart_log": {"0": "000"}})",
-                           R"({"identify_controller": "missing.bin"})", R"({"namespace": 1})"})
+                           R"({"identify_controller": "missing.bin"})",
+                           R"({"active_namespaces": {"4094": "000000"}})", R"({"namespace": 1})"})
     EXPECT_NE(testing::MachineError(std::string(R"({"drives": [{"nvme": )") + nvme + "}]}"), "") << nvme;
 }
 

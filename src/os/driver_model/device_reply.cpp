@@ -63,6 +63,9 @@ std::variant<NvmeRequest, DeviceReply> ReadNvmeRequest(const PropertyQuery& quer
       adapter) {
     nvme = {NvmeRequestKind::IdentifyController, 0, NvmeData::IdentifyBytes};
   } else if (request.dataType == StorageProtocol::NvmeDataIdentify &&
+             request.requestValue == NvmeData::ActiveNamespaceList && adapter) {
+    nvme = {NvmeRequestKind::ActiveNamespaceList, 0, NvmeData::IdentifyBytes};
+  } else if (request.dataType == StorageProtocol::NvmeDataIdentify &&
              request.requestValue == NvmeData::IdentifyNamespace) {
     nvme = {NvmeRequestKind::IdentifyNamespace, request.requestSubValue, NvmeData::IdentifyBytes};
   } else if (request.dataType == StorageProtocol::NvmeDataLogPage && request.requestValue == NvmeData::HealthLog) {

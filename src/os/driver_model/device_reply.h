@@ -59,7 +59,7 @@ struct PropertyQuery {
 std::variant<PropertyQuery, DeviceReply> ReadPropertyQuery(std::span<const std::uint8_t> in);
 
 // The NVMe data a protocol-specific query asks for.
-enum class NvmeRequestKind { IdentifyController, IdentifyNamespace, HealthLog };
+enum class NvmeRequestKind { IdentifyController, ActiveNamespaceList, IdentifyNamespace, HealthLog };
 struct NvmeRequest {
   NvmeRequestKind kind = NvmeRequestKind::IdentifyController;
   std::uint32_t namespaceId = 0;  // the Identify Namespace request's NSID

@@ -33,6 +33,12 @@ DeviceReply NvmeQuery(const DriveConfig& drive, const PropertyQuery& query, std:
     case NvmeRequestKind::IdentifyController:
       if (nvme.identify.Refuses()) return Refused(nvme.identify);
       return ProtocolDataReply(*query.protocol, nvme.identifyController, out);
+    case NvmeRequestKind::ActiveNamespaceList:
+      if (nvme.identify.Refuses()) return Refused(nvme.identify);
+      // A drive whose machine file gives no list refuses it, as a driver that passes only CNS 00h and
+      // 01h does.
+      if (!nvme.activeNamespaces) return DeviceReply::Failure(ErrorCode::NotSupported);
+      return ProtocolDataReply(*query.protocol, *nvme.activeNamespaces, out);
     case NvmeRequestKind::IdentifyNamespace:
       if (nvme.identify.Refuses()) return Refused(nvme.identify);
       return ProtocolDataReply(*query.protocol, nvme.identifyNamespace, out);

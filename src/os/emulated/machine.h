@@ -90,10 +90,12 @@ struct SeekFault {
   std::uint32_t error = 87;
 };
 
-// An NVMe drive's answers to the protocol-specific storage queries: Identify Controller and
-// Identify Namespace (4096 bytes each) and the SMART / Health Information log (512 bytes).
+// An NVMe drive's answers to the protocol-specific storage queries: Identify Controller, the active
+// namespace list and Identify Namespace (4096 bytes each) and the SMART / Health Information log
+// (512 bytes). Without a list the drive refuses that request.
 struct NvmeConfig {
   std::vector<std::uint8_t> identifyController;
+  std::optional<std::vector<std::uint8_t>> activeNamespaces;
   std::vector<std::uint8_t> identifyNamespace;
   std::vector<std::uint8_t> healthLog;
   RequestFault identify;  // refuses both Identify requests

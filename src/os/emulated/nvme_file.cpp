@@ -65,6 +65,8 @@ std::optional<NvmeConfig> ParseNvme(ObjectReader& drive, const std::filesystem::
   if (!nvme) return std::nullopt;
   NvmeConfig config;
   config.identifyController = ParseBlock(*nvme, "identify_controller", NvmeData::IdentifyBytes, baseDirectory);
+  if (nvme->Find("active_namespaces"))
+    config.activeNamespaces = ParseBlock(*nvme, "active_namespaces", NvmeData::IdentifyBytes, baseDirectory);
   config.identifyNamespace = ParseBlock(*nvme, "identify_namespace", NvmeData::IdentifyBytes, baseDirectory);
   config.healthLog = ParseBlock(*nvme, "smart_log", NvmeData::HealthLogBytes, baseDirectory);
   config.identify = ReadRequestFault(*nvme, "identify");

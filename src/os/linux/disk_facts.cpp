@@ -55,11 +55,12 @@ DeviceStrings ScsiStrings(const std::string& deviceDir) {
 }
 
 DeviceStrings NamedStrings(const std::string& deviceDir, const char* product, const char* revision,
-                           const std::string& serialPath) {
+                           const std::string& serialPath, bool pairSwapped = true) {
   DeviceStrings strings;
   strings.product = TrimBlanks(AttributeOrEmpty(deviceDir + "/" + product));
   strings.revision = TrimBlanks(AttributeOrEmpty(deviceDir + "/" + revision));
-  strings.serial = PreSwapSerial(TrimBlanks(AttributeOrEmpty(serialPath)));
+  strings.serial = TrimBlanks(AttributeOrEmpty(serialPath));
+  if (pairSwapped) strings.serial = PreSwapSerial(strings.serial);
   return strings;
 }
 
@@ -104,7 +105,8 @@ DeviceStrings ReadDeviceStrings(const BlockDevice& device, const DiskFacts& fact
       if (const auto identify = ReadIdentifyData(device, fd)) return AtaIdentityStrings(*identify);
       return ScsiStrings(deviceDir);
     case DeviceFamily::Nvme:
-      return NamedStrings(deviceDir, "model", "firmware_rev", deviceDir + "/serial");
+      // The program shows an NVMe serial (bus type 17) as it comes, without the ATA pair exchange.
+      return NamedStrings(deviceDir, "model", "firmware_rev", deviceDir + "/serial", false);
     case DeviceFamily::Mmc:
       return NamedStrings(deviceDir, "name", "fwrev", deviceDir + "/serial");
     case DeviceFamily::VirtioBlock:

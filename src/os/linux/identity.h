@@ -3,9 +3,10 @@
 // or from the texts the kernel keeps in sysfs. Pure functions.
 //
 // The program exchanges the two bytes of every pair of the serial it receives (ATA keeps strings as
-// big-endian words). So the serial is handed over in that swapped form: the raw IDENTIFY bytes for
-// ATA disks, and for every other device its text padded to an even length and pair-swapped, which
-// also keeps an odd-length serial from showing an embedded zero.
+// big-endian words), except on the NVMe bus. So the serial is handed over in that swapped form: the
+// raw IDENTIFY bytes for ATA disks, and for every other device but NVMe its text padded to an even
+// length and pair-swapped, which also keeps an odd-length serial from showing an embedded zero. An
+// NVMe serial goes as the controller reports it.
 
 #include <cstdint>
 #include <span>

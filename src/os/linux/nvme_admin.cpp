@@ -21,7 +21,7 @@ constexpr std::uint32_t AdminTimeoutMs = 10000;
 //   opcode    06h Identify / 02h Get Log Page
 //   nsid      the namespace; FFFFFFFFh asks for the controller-wide health log
 //   addr      the user buffer     data_len  its length
-//   cdw10     Identify: CNS (bits 7-0).
+//   cdw10     Identify: CNS (bits 7-0): 00h namespace, 01h controller, 02h active namespace list.
 //             Get Log Page: log id (bits 7-0), number of dwords minus one, low 16 bits (bits 31-16)
 // The ioctl answers 0 for success, a positive NVMe status for a command the controller failed,
 // or -1 with errno.
@@ -57,6 +57,10 @@ DeviceReply AnswerNvmeQuery(int fd, const PropertyQuery& query, std::span<std::u
   switch (request.kind) {
     case NvmeRequestKind::IdentifyController:
       result = RunAdmin(fd, OpcodeIdentify, 0, NvmeData::IdentifyController, data);
+      break;
+    case NvmeRequestKind::ActiveNamespaceList:
+      // NSID 0: every active namespace id above 0.
+      result = RunAdmin(fd, OpcodeIdentify, 0, NvmeData::ActiveNamespaceList, data);
       break;
     case NvmeRequestKind::IdentifyNamespace:
       result = RunAdmin(fd, OpcodeIdentify, NamespaceOf(fd, request.namespaceId), NvmeData::IdentifyNamespace, data);
