@@ -148,9 +148,10 @@ TEST_F(CliOnLoopDevices, ReportFolderOnTheErasedDiskIsRefusedBeforeTheLock) {
   const CliRun run =
       RunCliOn(disk.device(), "format 0 --quick --yes --report '" + reports.string() + "'", errors.string());
   ASSERT_EQ(run.status, 0) << run.output << testing::ReadTextFile(errors);
-  for (const auto& entry : std::filesystem::directory_iterator(reports))
-    if (entry.path().extension() == ".json")
-      EXPECT_NE(testing::ReadTextFile(entry.path()).find("\"node\": \"" + disk.device() + "\""), std::string::npos);
+  for (const auto& entry : std::filesystem::directory_iterator(reports)) {
+    if (entry.path().extension() != ".json") continue;
+    EXPECT_NE(testing::ReadTextFile(entry.path()).find("\"node\": \"" + disk.device() + "\""), std::string::npos);
+  }
 }
 
 // A refused lock gives back what it unmounted: the first volume is mounted again.
