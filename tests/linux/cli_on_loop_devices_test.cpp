@@ -183,6 +183,7 @@ TEST_F(CliOnLoopDevices, FullFormatWithVerificationReadsEveryByteBackAsZero) {
   Fill(sentinel.image(), 8 * MiB, '\xFF');
 
   const std::filesystem::path reports = folder_.path() / "reports";
+  std::filesystem::create_directories(reports);  // a report folder must exist before the run
   const CliRun run = RunCli({&sentinel, &disk}, "format 1 --yes --verify --report " + reports.string());
   EXPECT_EQ(run.status, 0) << run.output;
   std::vector<std::string> reportTexts;
