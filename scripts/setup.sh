@@ -16,6 +16,7 @@ if [ "${TRELVANE_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)
 fi
 install_packages "${packages[@]}"
+install_russian_locale
 
 cmake --preset default -DTRELVANE_BUILD_GUI=ON >/dev/null
 cmake --build --preset default

@@ -6,6 +6,7 @@
 
 #include "os/bytes.h"
 #include "text/ansi_code_page.h"
+#include "text/device_text.h"
 #include "text/u16.h"
 
 namespace trelvane {
@@ -32,11 +33,11 @@ void SwapWordBytes(IdentifyBlock& block, const TextField& field) {
 }
 
 // The field's bytes at the start of an 80-byte zero-filled buffer, all 80 converted, then the
-// blanks, control characters and zeros at both ends removed.
+// blanks, control characters and zeros at both ends removed; those inside escaped.
 std::u16string FieldText(const IdentifyBlock& block, const TextField& field, std::uint32_t codePage) {
   std::array<std::uint8_t, TextBufferBytes> buffer{};
   for (std::size_t i = 0; i < field.byteCount; ++i) buffer[i] = block[2 * field.firstWord + i];
-  return Trim(AnsiToText(buffer, codePage));
+  return ShownDeviceText(Trim(AnsiToText(buffer, codePage)));
 }
 
 std::uint64_t WordsValue(std::span<const std::uint8_t> data, std::size_t firstWord, std::size_t count) {

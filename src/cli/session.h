@@ -17,6 +17,7 @@ inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitIncomplete = 1;  // a block failed, the run was stopped or aborted
 inline constexpr int ExitRefused = 2;     // usage, drive not usable, declined, lock failed
 inline constexpr int ExitFatal = 3;       // a fatal message box of the program
+inline constexpr int ExitReportLost = 4;  // erased, but the report asked for could not be saved
 
 struct Session {
   explicit Session(std::unique_ptr<System> platform)

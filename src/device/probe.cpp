@@ -6,6 +6,7 @@
 #include "common/system_error_text.h"
 #include "os/bytes.h"
 #include "os/win_constants.h"
+#include "text/device_text.h"
 #include "text/u16.h"
 
 namespace trelvane {
@@ -106,14 +107,15 @@ DeviceStrings ParseDeviceStrings(DiagnosticLog& log, const Reply& reply, bool nv
   log.AddDebugLogLine(u"Парсинг данных...");
   const std::uint32_t size = ReadU32LE(reply, 4);
   DeviceStrings strings;
-  strings.vendor = Trim(DescriptorString(reply, ReadU32LE(reply, 12), size)) + u" ";
+  // Escaped as they are read: the log lines below already show them.
+  strings.vendor = ShownDeviceText(Trim(DescriptorString(reply, ReadU32LE(reply, 12), size))) + u" ";
   log.AddDebugLogLine(u"Идентификатор производителя: " + strings.vendor);
-  strings.product = Trim(DescriptorString(reply, ReadU32LE(reply, 16), size));
+  strings.product = ShownDeviceText(Trim(DescriptorString(reply, ReadU32LE(reply, 16), size)));
   log.AddDebugLogLine(u"Идентификатор продукта: " + strings.product);
-  strings.revision = Trim(DescriptorString(reply, ReadU32LE(reply, 20), size));
+  strings.revision = ShownDeviceText(Trim(DescriptorString(reply, ReadU32LE(reply, 20), size)));
   log.AddDebugLogLine(u"Ревизия продукта: " + strings.revision);
   const std::u16string serial = DescriptorString(reply, ReadU32LE(reply, 24), size);
-  strings.serial = nvme ? Trim(serial) : PairSwappedSerial(serial);
+  strings.serial = ShownDeviceText(nvme ? Trim(serial) : PairSwappedSerial(serial));
   log.AddDebugLogLine(u"Серийный номер: " + strings.serial);
   return strings;
 }
@@ -207,7 +209,7 @@ std::int64_t ProbeDevice(System& system, DiagnosticLog& log, MessageBoxes& boxes
   if (Trim(probed.FW).empty()) probed.FW = u"0000";
   std::u16string serial = strings.serial;
   if (serial.size() == 40 && !nvme) DecodeHexSerial(log, serial);
-  probed.SN = serial;
+  probed.SN = ShownDeviceText(serial);  // the hexadecimal decoding gives any byte
   if (Trim(probed.SN).empty()) probed.SN = u"000000";
 
   description = probed;

@@ -11,7 +11,9 @@
 #include "device/probe.h"
 #include "format/run_clock.h"
 #include "format/write_errors.h"
+#include "nvme/nvme_transport.h"
 #include "os/bytes.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane {
@@ -46,6 +48,27 @@ std::optional<std::vector<SmartRaw>> ReadSmartFacts(System& system, const Progra
   return values;
 }
 
+// SMART / Health Information log: Composite Temperature (u16, kelvin) at 1, Percentage Used at 5,
+// Power On Hours at 128 and Media and Data Integrity Errors at 160 (u128 each).
+std::int64_t CappedCounter(std::span<const std::uint8_t> log, std::size_t offset) {
+  constexpr std::uint64_t Largest = 0x7FFF'FFFF'FFFF'FFFFu;
+  const std::uint64_t low = ReadU64LE(log, offset);
+  return ReadU64LE(log, offset + 8) != 0 || low > Largest ? static_cast<std::int64_t>(Largest)
+                                                          : static_cast<std::int64_t>(low);
+}
+
+std::optional<NvmeHealthFacts> ReadNvmeHealthFacts(System& system, const ProgramState& state) {
+  std::array<std::uint8_t, 512> log{};
+  if (!ReadNvmeHealthLog(system, state.DriveHandle.Get(), log)) return std::nullopt;
+  NvmeHealthFacts facts;
+  const std::uint16_t kelvin = ReadU16LE(log, 1);
+  if (kelvin != 0 && kelvin != 0xFFFF) facts.temperatureCelsius = std::int64_t{kelvin} - 273;
+  facts.percentageUsed = log[5];
+  facts.powerOnHours = CappedCounter(log, 128);
+  facts.mediaErrors = CappedCounter(log, 160);
+  return facts;
+}
+
 std::vector<ReportRange> VerificationRanges(System& system, const VerificationOutcome& verification) {
   static constexpr const char* Kinds[] = {"not_zero", "unreadable", "wrapped"};
   std::vector<ReportRange> ranges;
@@ -78,6 +101,7 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   ErasureReport report;
   report.host = system.GetHostFacts();
   report.driveNumber = entry.DeviceNumber;
+  report.node = system.DriveNodeName(entry.DeviceNumber);
   report.bus = BusTypeName(drive.BusType);
   report.busCode = drive.BusType;
   report.model = Trimmed(drive.Model);
@@ -86,7 +110,9 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   report.sectorSize = drive.SectorSize;
   report.sectorCount = drive.LBA;
   report.identify = ReadIdentifyFacts(system, state);
-  report.smart = ReadSmartFacts(system, state);
+  // An NVMe drive is asked for its health log and sent no ATA SMART command while it answers.
+  if (drive.BusType == BusTypeNvme) report.nvmeHealth = ReadNvmeHealthFacts(system, state);
+  if (!report.nvmeHealth) report.smart = ReadSmartFacts(system, state);
   report.quick = run.quick;
   report.extents = PlanWipeExtents(drive.LBA * drive.SectorSize, run.quick);
   report.started = run.started;
@@ -101,6 +127,8 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   report.verification = run.verification;
   if (run.verification) report.verificationRanges = VerificationRanges(system, *run.verification);
   report.outcome = OutcomeWord(run);
+  report.verified = run.verification && !run.verification->stopped && !run.verification->aborted &&
+                    run.verification->Clean();
   return report;
 }
 

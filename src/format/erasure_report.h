@@ -33,6 +33,15 @@ struct SmartRaw {
   std::optional<std::uint64_t> raw;  // nothing when the drive has no such attribute
 };
 
+// The few fields of an NVMe drive's SMART / Health Information log a reader of the report checks
+// first. The log's 128-bit counters are capped at 2^63 - 1.
+struct NvmeHealthFacts {
+  std::optional<std::int64_t> temperatureCelsius;  // nothing for 0 K and 65,535 K, which are no reading
+  std::int64_t percentageUsed = 0;                 // may pass 100
+  std::int64_t mediaErrors = 0;
+  std::int64_t powerOnHours = 0;
+};
+
 struct ReportRange {
   std::string kind;  // "write_error", "not_zero", "unreadable", "wrapped"
   std::int64_t offset = 0;
@@ -44,6 +53,7 @@ struct ReportRange {
 struct ErasureReport {
   HostFacts host;
   std::int64_t driveNumber = 0;
+  std::u16string node;  // the operating system's name of the drive ("/dev/sdb"); empty where it has none
   std::u16string bus;
   std::int64_t busCode = 0;
   std::u16string model, firmware, serial;
@@ -51,6 +61,7 @@ struct ErasureReport {
   std::int64_t sectorCount = 0;
   std::optional<IdentifyFacts> identify;
   std::optional<std::vector<SmartRaw>> smart;
+  std::optional<NvmeHealthFacts> nvmeHealth;  // an NVMe drive that answered for its health log
   bool quick = false;
   std::vector<WipeExtent> extents;
   SystemTime started{};
@@ -63,6 +74,8 @@ struct ErasureReport {
   std::optional<VerificationOutcome> verification;
   std::vector<ReportRange> verificationRanges;
   std::string outcome;  // "erased", "incomplete", "stopped", "aborted"
+  // A verification read the run's whole extent back and found it right.
+  bool verified = false;
 };
 
 // Gathers the report of `run` on the selected drive; asks the drive for IDENTIFY and SMART data.

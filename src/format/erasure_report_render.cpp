@@ -1,8 +1,6 @@
 // The erasure report's two renderings: JSON for programs (layout in docs/report.md) and plain Russian
 // text for printing. Each ends with the SHA-256 digest of everything written before its digest line.
 
-#include <cstdio>
-
 #include "common/product.h"
 #include "format/erasure_report.h"
 #include "format/run_clock.h"
@@ -41,6 +39,7 @@ JsonValue RangesJson(const std::vector<ReportRange>& ranges) {
 JsonValue DriveJson(const ErasureReport& report) {
   JsonValue drive = JsonValue::Object();
   drive.Add("number", report.driveNumber);
+  drive.Add("node", report.node.empty() ? JsonValue() : JsonValue(U8(report.node)));
   drive.Add("bus", U8(report.bus));
   drive.Add("bus_code", report.busCode);
   drive.Add("model", U8(report.model));
@@ -65,6 +64,15 @@ JsonValue DriveJson(const ErasureReport& report) {
     smart = JsonValue::Object();
     for (const SmartRaw& value : *report.smart)
       smart.Add(std::to_string(value.id), value.raw ? JsonValue(static_cast<std::int64_t>(*value.raw)) : JsonValue());
+  }
+  JsonValue& health = drive.Add("nvme_health", JsonValue());
+  if (report.nvmeHealth) {
+    const NvmeHealthFacts& facts = *report.nvmeHealth;
+    health = JsonValue::Object();
+    health.Add("temperature_celsius", facts.temperatureCelsius ? JsonValue(*facts.temperatureCelsius) : JsonValue());
+    health.Add("percentage_used", facts.percentageUsed);
+    health.Add("media_errors", facts.mediaErrors);
+    health.Add("power_on_hours", facts.powerOnHours);
   }
   return drive;
 }
@@ -100,6 +108,8 @@ JsonValue RunJson(const ErasureReport& report) {
   run.Add("flush", report.flush);
   run.Add("verification", VerificationJson(report));
   run.Add("outcome", report.outcome);
+  run.Add("scope", report.quick ? "head_and_tail" : "whole_disk");
+  run.Add("verified", report.verified);
   return run;
 }
 

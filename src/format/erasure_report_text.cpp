@@ -1,10 +1,11 @@
 // The erasure report as plain Russian text for printing and filing.
 
-#include <cstdio>
+#include <algorithm>
 
 #include "common/product.h"
 #include "format/erasure_report.h"
 #include "format/run_clock.h"
+#include "text/json_writer.h"
 #include "text/number_text.h"
 #include "text/sha256.h"
 #include "text/u16.h"
@@ -14,15 +15,15 @@ namespace trelvane {
 namespace {
 
 std::string U8(const std::u16string& text) { return ToUtf8(text); }
-std::string Group(std::int64_t value) { return U8(GroupDigits(value)); }
+// Thin spaces (U+2009) between groups of three digits, which no reader takes for a decimal comma:
+// "67 108 864".
+std::string Group(std::int64_t value) { return U8(GroupDigits(value, u'\u2009')); }
 std::string YesNo(bool value) { return value ? "да" : "нет"; }
 
-// With a decimal comma, as Russian text writes it.
+// With a decimal comma, as Russian text writes it ("0,151"); never through the C library's locale.
 std::string Fixed(double value, int decimals) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string fixed = text;
-  if (const std::size_t dot = fixed.find('.'); dot != std::string::npos) fixed[dot] = ',';
+  std::string fixed = FixedDecimal(value, decimals);
+  std::replace(fixed.begin(), fixed.end(), '.', ',');
   return fixed;
 }
 
@@ -38,6 +39,16 @@ constexpr OutcomeName OutcomeNames[] = {{"erased", "СТЕРТО: все бай�
 constexpr std::pair<const char*, const char*> FlushNames[] = {
     {"ok", "подтвержден"}, {"failed", "не подтвержден"}, {"not_reached", "не выполнялся (запись не завершена)"}};
 
+// A quick wipe that went through says what it erased: only the extents, not the disk.
+std::string OutcomeText(const ErasureReport& r) {
+  if (r.outcome == "erased" && r.quick)
+    return "БЫСТРАЯ ОЧИСТКА: записаны нулями только начало и конец диска (" + Group(r.bytesWritten) + " из " +
+           Group(r.sectorSize * r.sectorCount) + " байт)";
+  for (const OutcomeName& name : OutcomeNames)
+    if (r.outcome == name.word) return name.text;
+  return r.outcome;
+}
+
 std::string RangeLine(const ReportRange& range) {
   std::string line = "    смещение " + Group(range.offset) + ", длина " + Group(range.length) + " байт";
   if (range.kind == "wrapped") line += " (за пределом настоящего объема устройства)";
@@ -46,9 +57,18 @@ std::string RangeLine(const ReportRange& range) {
   return line + "\n";
 }
 
+std::string NvmeHealthLine(const NvmeHealthFacts& health) {
+  const std::string temperature =
+      health.temperatureCelsius ? std::to_string(*health.temperatureCelsius) + " °C" : "не сообщается";
+  return "  Журнал состояния NVMe: температура " + temperature + "; израсходованный ресурс " +
+         std::to_string(health.percentageUsed) + " %; ошибки носителя и целостности данных " +
+         Group(health.mediaErrors) + "; часы работы " + Group(health.powerOnHours) + "\n";
+}
+
 std::string DriveSection(const ErasureReport& r) {
   std::string s = "Устройство\n";
-  s += "  Номер: \\\\.\\PhysicalDrive" + std::to_string(r.driveNumber) + "\n";
+  const std::string node = r.node.empty() ? "" : " (" + U8(r.node) + ")";
+  s += "  Номер: \\\\.\\PhysicalDrive" + std::to_string(r.driveNumber) + node + "\n";
   s += "  Шина: " + U8(r.bus) + " (" + std::to_string(r.busCode) + ")\n";
   s += "  Модель: " + U8(r.model) + "\n  Прошивка: " + U8(r.firmware) + "\n  Серийный номер: " + U8(r.serial) + "\n";
   s += "  Размер сектора: " + Group(r.sectorSize) + " байт\n  Число секторов: " + Group(r.sectorCount) + "\n";
@@ -63,6 +83,7 @@ std::string DriveSection(const ErasureReport& r) {
   } else {
     s += "  Данные IDENTIFY: недоступны\n";
   }
+  if (r.nvmeHealth) return s + NvmeHealthLine(*r.nvmeHealth);
   if (!r.smart) return s + "  SMART: недоступен\n";
   s += "  SMART (сырые значения):";
   for (const SmartRaw& value : *r.smart)
@@ -109,8 +130,8 @@ std::string ErasureReportText(const ErasureReport& r) {
   s += "Операционная система: " + U8(r.host.operatingSystem) + "\n";
   s += "Пользователь: " + U8(r.host.userName) + "\n\n";
   s += DriveSection(r) + "\n" + RunSection(r) + "\n";
-  for (const OutcomeName& name : OutcomeNames)
-    if (r.outcome == name.word) s += "Итог: " + std::string(name.text) + "\n";
+  s += "Итог: " + OutcomeText(r) + "\n";
+  if (!r.verification) s += "Результат не проверен: записанное не читалось обратно.\n";
   s += "\n";
   return s + "SHA-256 всего текста выше этой строки: " + Sha256Hex(s) + "\n";
 }

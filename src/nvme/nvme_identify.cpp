@@ -4,6 +4,7 @@
 #include <array>
 
 #include "os/bytes.h"
+#include "text/device_text.h"
 #include "text/u16.h"
 #include "text/wide_decimal.h"
 
@@ -27,7 +28,7 @@ using Lines = std::vector<std::u16string>;
 std::u16string AsciiField(std::span<const std::uint8_t> data, std::size_t offset, std::size_t length) {
   std::u16string text;
   for (std::size_t i = 0; i < length && data[offset + i] != 0; ++i) text += static_cast<char16_t>(data[offset + i]);
-  return Trim(text);
+  return ShownDeviceText(Trim(text));
 }
 
 // Identify Namespace (4096 bytes):

@@ -58,6 +58,10 @@ struct HostFacts {
   int utcOffsetMinutes = 0;
 };
 
+// Where a folder is stored, seen from one drive: on it (the whole disk or one of its partitions, also
+// through a volume manager), elsewhere, or not known (the platform could not tell).
+enum class FolderPlace { OnDrive, Elsewhere, Unknown };
+
 // What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
 enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
 
@@ -110,6 +114,12 @@ class System {
 
   virtual OsVersion GetVersionExW() = 0;
   virtual HostFacts GetHostFacts() = 0;
+  // The operating system's own name of \\.\PhysicalDriveN ("/dev/sdb", "/dev/nvme0n1"), for the
+  // erasure report; empty where the platform knows the drive by no other name.
+  virtual std::u16string DriveNodeName(std::int64_t driveNumber) = 0;
+  // Whether the existing folder `folder` is stored on drive N, so that a report written there would
+  // be written to the disk being erased.
+  virtual FolderPlace FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) = 0;
   virtual Wow64Answer IsWow64Process() = 0;
   // 32 or 64: the width of the running process itself.
   virtual int ProcessBits() = 0;

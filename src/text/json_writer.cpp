@@ -1,5 +1,7 @@
 #include "text/json_writer.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace trelvane {
@@ -24,6 +26,16 @@ std::string JsonQuoted(const std::string& text) {
   return quoted + "\"";
 }
 
+// Not through printf: the C library follows the process locale, which a windowed program sets to the
+// user's (a Russian one writes "0,256", which is no JSON number).
+std::string FixedDecimal(double value, int decimals) {
+  if (!std::isfinite(value)) value = 0;
+  char text[400];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  if (error != std::errc{}) return "0";
+  return std::string(text, end);
+}
+
 JsonValue& JsonValue::Add(std::string name, JsonValue value) {
   Members& members = std::get<Members>(value_);
   members.emplace_back(std::move(name), std::move(value));
@@ -38,11 +50,7 @@ std::string JsonValue::Text(int indent) const {
   if (std::holds_alternative<std::monostate>(value_)) return "null";
   if (const bool* flag = std::get_if<bool>(&value_)) return *flag ? "true" : "false";
   if (const std::int64_t* number = std::get_if<std::int64_t>(&value_)) return std::to_string(*number);
-  if (const double* real = std::get_if<double>(&value_)) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", *real);
-    return text;
-  }
+  if (const double* real = std::get_if<double>(&value_)) return FixedDecimal(*real, 3);
   if (const std::string* text = std::get_if<std::string>(&value_)) return JsonQuoted(*text);
   std::string out;
   if (const Members* members = std::get_if<Members>(&value_)) {

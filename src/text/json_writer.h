@@ -40,6 +40,9 @@ class JsonValue {
   std::variant<std::monostate, bool, std::int64_t, double, std::string, Members, Items> value_;
 };
 
+// `value` with exactly `decimals` digits after a point, whatever the process locale: "0.256".
+std::string FixedDecimal(double value, int decimals);
+
 // `text` (UTF-8) as a JSON string literal, quotes included.
 std::string JsonQuoted(const std::string& text);
 

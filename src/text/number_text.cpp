@@ -1,13 +1,15 @@
 #include "text/number_text.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 
 #include "text/u16.h"
 
 namespace trelvane {
 
-std::u16string GroupDigits(std::int64_t value) {
+std::u16string GroupDigits(std::int64_t value) { return GroupDigits(value, u','); }
+
+std::u16string GroupDigits(std::int64_t value, char16_t separator) {
   const std::u16string digits = Decimal(value);
   const bool grouped = digits.size() > 4;
   std::u16string result;
@@ -15,15 +17,18 @@ std::u16string GroupDigits(std::int64_t value) {
   for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
     result.insert(result.begin(), *it);
     ++taken;
-    if (grouped && taken % 3 == 0) result.insert(result.begin(), u',');
+    if (grouped && taken % 3 == 0) result.insert(result.begin(), separator);
   }
-  if (!result.empty() && result.front() == u',') result.erase(result.begin());
+  if (!result.empty() && result.front() == separator) result.erase(result.begin());
   return result;
 }
 
 std::u16string GeneralNumberText(double value, char16_t decimalSeparator) {
+  // "%.15g" of the C locale; printf itself would follow the process locale, which the Qt program sets.
   std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.15g", value);
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size() - 1, value,
+                                          std::chars_format::general, 15);
+  if (error == std::errc{}) *end = '\0';
   std::u16string text = FromAscii(buffer.data());
   for (auto& c : text)
     if (c == u'.') c = decimalSeparator;

@@ -113,11 +113,11 @@ TEST(DecodeIdentifyData, TextFieldsAreSwappedPerWordAndTrimmedAtBothEnds) {
   Block block{};
   SetAtaString(block, 27, "MODEL-1234", 40);            // ten characters and thirty blanks
   SetAtaString(block, 23, " 1.0", 8);                   // a leading blank
-  SetAtaString(block, 10, std::string("AB\0CD", 5), 20);  // a zero inside stays inside
+  SetAtaString(block, 10, std::string("AB\0CD", 5), 20);  // a zero inside stays inside, escaped
   const T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
   EXPECT_EQ(p.name, u"MODEL-1234");
   EXPECT_EQ(p.fw, u"1.0");
-  EXPECT_EQ(p.sn, std::u16string(u"AB\0CD", 5));
+  EXPECT_EQ(p.sn, u"AB\\x00CD");
 }
 
 TEST(DecodeIdentifyData, TextFieldsAreReadInTheAnsiCodePage) {

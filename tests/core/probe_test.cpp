@@ -85,7 +85,7 @@ TEST(ProbeDevice, ModelFirmwareAndSerialRules) {
   EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 7}, "device": {"product": "P"}})").description.Model, u" P");
   EXPECT_EQ(Probe(R"({"adapter": {"bus_type": 7}, "device": {"vendor": "V"}})").description.Model, u"V ");
   const ProbeRun odd = Probe(R"({"adapter": {"bus_type": 7}, "device": {"serial": "XYZ"}})");
-  EXPECT_EQ(odd.description.SN, std::u16string(u"YX\0Z", 4));
+  EXPECT_EQ(odd.description.SN, u"YX\\x00Z");  // the zero of the odd last pair, escaped
 }
 
 // The byte-pair exchange and the hexadecimal decoding are ATA's; an NVMe controller's serial (bus 17)
@@ -156,6 +156,7 @@ TEST(BusTypeName, TableNamesAndUnknownCodes) {
   EXPECT_EQ(BusTypeName(15), u"FBVIRTUAL");
   EXPECT_EQ(BusTypeName(200), u"IMAGE");
   EXPECT_EQ(BusTypeName(201), u"FLASH");
+  EXPECT_EQ(BusTypeName(17), u"NVMe");
   for (std::int64_t code : {0, 16, 199, 202}) EXPECT_EQ(BusTypeName(code), u"UNKNOWN") << code;
   EXPECT_EQ(BusTypeName((std::int64_t{1} << 32) | 11), u"SATA");
 }

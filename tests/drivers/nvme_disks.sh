@@ -46,10 +46,10 @@ preconditions "$work/out"
 section_rc() { awk -v name="@@$1" '$0 == name {on = 1; next} on && /^@@rc / {print $2; exit}' "$work/out"; }
 has() { grep -qxF -- "$2" <<< "$1"; }
 
-# --- list: the NVMe bus keeps the chooser's name "UNKNOWN" -------------------------------------------
+# --- list: the NVMe bus is named "NVMe" in the chooser's columns ------------------------------------
 list=$(section list)
 for serial in QNVME-512A QNVME-4KB; do
-  awk -F'\t' -v s="$serial" '$2 == "UNKNOWN" && $3 ~ /QEMU NVMe Ctrl/ && $5 == s' <<< "$list" | grep -q . \
+  awk -F'\t' -v s="$serial" '$2 == "NVMe" && $3 ~ /QEMU NVMe Ctrl/ && $5 == s' <<< "$list" | grep -q . \
     && pass "list: $serial" || fail "list has no NVMe line for $serial: $list"
 done
 

@@ -126,6 +126,34 @@ TEST_F(CliOnLoopDevices, QuickFormatUnmountsTheVolumeAndZerosTheStartOnly) {
   EXPECT_TRUE(AllBytesAre(disk.image(), 20 * MiB, 21 * MiB, '\xFF'));  // beyond the quick wipe
 }
 
+// The report folder's file system is on a partition of the disk to erase: refused before the lock
+// (the partition stays mounted); a folder elsewhere takes the report, which names the disk's node.
+TEST_F(CliOnLoopDevices, ReportFolderOnTheErasedDiskIsRefusedBeforeTheLock) {
+  LoopDisk disk(folder_, "holds-report", 64 * MiB);
+  if (!disk.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+  ASSERT_TRUE(disk.Partition({16, 0}));
+  const auto point = disk.FormatAndMount(1);
+  ASSERT_FALSE(point.empty());
+  std::filesystem::create_directories(point / "reports");
+  const auto errors = folder_.path() / "errors";
+  const std::string onDisk = "'" + (point / "reports").string() + "'";
+  const CliRun refused = RunCliOn(disk.device(), "format 0 --quick --yes --report " + onDisk, errors.string());
+  EXPECT_EQ(refused.status, 2) << refused.output;
+  EXPECT_EQ(testing::ReadTextFile(errors).rfind("Папка для отчета находится на стираемом диске: ", 0), 0u)
+      << testing::ReadTextFile(errors);
+  EXPECT_TRUE(IsMounted(point));
+
+  const auto reports = folder_.path() / "reports";
+  std::filesystem::create_directories(reports);
+  const CliRun run =
+      RunCliOn(disk.device(), "format 0 --quick --yes --report '" + reports.string() + "'", errors.string());
+  ASSERT_EQ(run.status, 0) << run.output << testing::ReadTextFile(errors);
+  for (const auto& entry : std::filesystem::directory_iterator(reports)) {
+    if (entry.path().extension() != ".json") continue;
+    EXPECT_NE(testing::ReadTextFile(entry.path()).find("\"node\": \"" + disk.device() + "\""), std::string::npos);
+  }
+}
+
 // A refused lock gives back what it unmounted: the first volume is mounted again.
 TEST_F(CliOnLoopDevices, RefusedLockMountsBackWhatItUnmountedAndWritesNothing) {
   LoopDisk disk(folder_, "busy", 64 * MiB);
@@ -155,6 +183,7 @@ TEST_F(CliOnLoopDevices, FullFormatWithVerificationReadsEveryByteBackAsZero) {
   Fill(sentinel.image(), 8 * MiB, '\xFF');
 
   const std::filesystem::path reports = folder_.path() / "reports";
+  std::filesystem::create_directories(reports);  // a report folder must exist before the run
   const CliRun run = RunCli({&sentinel, &disk}, "format 1 --yes --verify --report " + reports.string());
   EXPECT_EQ(run.status, 0) << run.output;
   std::vector<std::string> reportTexts;

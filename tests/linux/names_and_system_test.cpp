@@ -7,12 +7,22 @@
 
 #include "os/linux/device_path.h"
 #include "os/linux/drive_list.h"
+#include "os/linux/host_facts.h"
 #include "os/linux/module_catalog.h"
 #include "os/linux/shell_open.h"
 #include "os/linux/system_info.h"
 
 namespace trelvane::linux_platform {
 namespace {
+
+// The report's user is the login record's; the unset value and anything else fall back to the real UID.
+TEST(ParseLoginUid, NumbersBelowTheUnsetValueOnly) {
+  EXPECT_EQ(ParseLoginUid("1000"), 1000u);
+  EXPECT_EQ(ParseLoginUid("0\n"), 0u);
+  EXPECT_EQ(ParseLoginUid("4294967294"), 4294967294u);
+  for (const char* text : {"4294967295", "4294967296", "", "-1", "1000x", " 1000", "99999999999"})
+    EXPECT_FALSE(ParseLoginUid(text)) << text;
+}
 
 TEST(ParseDevicePath, PhysicalDrivesAnyCase) {
   const auto drive = ParseDevicePath(u"\\\\.\\PhysicalDrive12");

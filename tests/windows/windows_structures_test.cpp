@@ -76,6 +76,8 @@ class HeaderBuiltDrive : public System {
   std::u16string FormatMessageW(std::uint32_t) override { return u"Ошибка.\r\n"; }
   OsVersion GetVersionExW() override { return {2, 10, 0, 19045, u""}; }
   HostFacts GetHostFacts() override { return {}; }
+  std::u16string DriveNodeName(std::int64_t) override { return {}; }
+  FolderPlace FolderPlaceOfDrive(const std::u16string&, std::int64_t) override { return FolderPlace::Unknown; }
   Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
   int ProcessBits() override { return 64; }
   std::u16string GetModuleFileNameW() override { return u"C:\\trelvane.exe"; }

@@ -8,6 +8,7 @@
 #include "os/emulated/machine_file.h"
 #include "os/emulated/nvme_file.h"
 #include "os/win_constants.h"
+#include "text/u16.h"
 
 namespace trelvane::emulated {
 
@@ -219,6 +220,7 @@ DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesys
   ObjectReader drive(field);
   DriveConfig config;
   config.number = U32(drive.Integer("number", static_cast<std::int64_t>(index), 0, MaxU32));
+  config.node = FromUtf8(drive.String("node", ""));
   for (const auto& [name, member] : DriveFaults) config.*member = ReadRequestFault(drive, name);
   config.sectorSize = U32(drive.Integer("sector_size", config.sectorSize, 0, MaxU32));
   config.lengthBytes = drive.Integer("length", config.lengthBytes, 0, MaxI64);

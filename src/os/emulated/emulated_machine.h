@@ -46,6 +46,8 @@ class EmulatedMachine final : public EmulatedSystem {
   std::u16string FormatMessageW(std::uint32_t code) override;
   OsVersion GetVersionExW() override { return config_.system.version; }
   HostFacts GetHostFacts() override { return config_.system.host; }
+  std::u16string DriveNodeName(std::int64_t driveNumber) override;
+  FolderPlace FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) override;
   Wow64Answer IsWow64Process() override { return config_.system.wow64; }
   int ProcessBits() override { return config_.system.processBits; }
   std::u16string GetModuleFileNameW() override { return config_.system.programPath; }

@@ -53,6 +53,9 @@ struct VolumeConfig {
   std::uint32_t deviceType = 7;
   std::uint32_t deviceNumberValue = 0;
   std::uint32_t partition = 1;
+  // A folder of the computer running the program that stands for this volume's files: a report
+  // folder inside it is stored on the volume's drive.
+  std::optional<std::filesystem::path> hostFolder;
 };
 
 // The strings a drive reports, one byte per character, before any swap the program applies.
@@ -104,6 +107,7 @@ struct NvmeConfig {
 
 struct DriveConfig {
   std::uint32_t number = 0;
+  std::u16string node;  // the operating system's own name of the drive ("/dev/sdb"); empty: none
   RequestFault open;
   RequestFault exclusiveOpen;
   RequestFault geometry;

@@ -129,7 +129,7 @@ constexpr FaultField<VolumeConfig> VolumeFaults[] = {
     {"unlock", &VolumeConfig::unlock}};
 
 // Roots default to the letters in order, C:\ first.
-VolumeConfig ParseVolume(const Field& field, std::size_t index) {
+VolumeConfig ParseVolume(const Field& field, std::size_t index, const std::filesystem::path& baseDirectory) {
   ObjectReader reader(field);
   VolumeConfig volume;
   const std::string defaultRoot = index < 24 ? std::string(1, static_cast<char>('C' + index)) + ":\\" : "";
@@ -139,6 +139,10 @@ VolumeConfig ParseVolume(const Field& field, std::size_t index) {
   volume.deviceType = U32(reader.Integer("device_type", volume.deviceType, 0, MaxU32));
   volume.deviceNumberValue = U32(reader.Integer("device_number", volume.deviceNumberValue, 0, MaxU32));
   volume.partition = U32(reader.Integer("partition", volume.partition, 0, MaxU32));
+  if (const auto folder = reader.OptionalString("host_folder")) {
+    if (folder->empty()) Refuse(reader.PathOf("host_folder"), "expected a folder");
+    volume.hostFolder = ResolvePath(baseDirectory, *folder);
+  }
   reader.RejectUnknownFields();
   return volume;
 }
@@ -185,7 +189,7 @@ MachineConfig ParseMachine(const nlohmann::json& file, const std::filesystem::pa
   ObjectReader root(Field{&file, ""});
   machine.system = ParseSystem(root.Object("system"), baseDirectory);
   const std::vector<Field> volumes = root.Items("volumes");
-  for (std::size_t i = 0; i < volumes.size(); ++i) machine.volumes.push_back(ParseVolume(volumes[i], i));
+  for (std::size_t i = 0; i < volumes.size(); ++i) machine.volumes.push_back(ParseVolume(volumes[i], i, baseDirectory));
   const std::vector<Field> drives = root.Items("drives");
   for (std::size_t i = 0; i < drives.size(); ++i) machine.drives.push_back(ParseDrive(drives[i], i, baseDirectory));
   root.RejectUnknownFields();

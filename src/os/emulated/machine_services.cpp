@@ -25,6 +25,41 @@ std::uint32_t EmulatedMachine::GetLogicalDriveStringsW(std::span<char16_t> buffe
   return fits ? needed - 1 : needed;
 }
 
+std::u16string EmulatedMachine::DriveNodeName(std::int64_t driveNumber) {
+  for (const DriveConfig& drive : config_.drives)
+    if (drive.number == driveNumber) return drive.node;
+  return {};
+}
+
+namespace {
+
+// Whether `folder` is `base` or lies below it, both made absolute and free of "." and "..".
+bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& base) {
+  std::error_code ignored;
+  const std::filesystem::path inner = std::filesystem::weakly_canonical(folder, ignored);
+  const std::filesystem::path outer = std::filesystem::weakly_canonical(base, ignored);
+  auto at = inner.begin();
+  for (const auto& part : outer) {
+    if (part.empty()) continue;  // the empty last element of a path ending in a separator
+    if (at == inner.end() || *at != part) return false;
+    ++at;
+  }
+  return true;
+}
+
+}  // namespace
+
+// A volume of a disk (device type 7) with a host folder holds the report folders inside that folder;
+// every other folder is elsewhere, the machine's drives being images the host folder is not on.
+FolderPlace EmulatedMachine::FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) {
+  const std::filesystem::path path(folder);
+  for (const VolumeConfig& volume : config_.volumes)
+    if (volume.hostFolder && volume.deviceType == 7 && volume.deviceNumberValue == driveNumber &&
+        IsInside(path, *volume.hostFolder))
+      return FolderPlace::OnDrive;
+  return FolderPlace::Elsewhere;
+}
+
 std::u16string EmulatedMachine::FormatMessageW(std::uint32_t code) {
   const auto text = config_.system.errorTexts.find(code);
   return text != config_.system.errorTexts.end() ? text->second : BuiltInSystemMessage(code);

@@ -5,7 +5,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -21,16 +20,16 @@ std::string NameOfUid(uid_t uid) {
   return entry != nullptr ? entry->pw_name : std::to_string(uid);
 }
 
-// The program runs as root through sudo or pkexec; both say who asked for it. A value that is not a
-// plain number (PKEXEC_UID) is not trusted.
+// The program runs as root through sudo or pkexec. Who asked for it is the session's login record:
+// the audit login UID, which the kernel keeps for every process of a login, passes through sudo and
+// pkexec, and no unprivileged process can change. Environment variables (SUDO_USER, PKEXEC_UID) are
+// not asked: anyone can set them. Without a login record (a service, a container) the real UID.
 std::string RealUser() {
-  if (const char* sudoUser = std::getenv("SUDO_USER"); sudoUser != nullptr && *sudoUser != '\0') return sudoUser;
-  if (const char* pkexecUid = std::getenv("PKEXEC_UID"); pkexecUid != nullptr && *pkexecUid != '\0') {
-    char* end = nullptr;
-    const unsigned long uid = std::strtoul(pkexecUid, &end, 10);
-    if (end != nullptr && *end == '\0') return NameOfUid(static_cast<uid_t>(uid));
-  }
-  return NameOfUid(getuid());
+  const auto text = [] {
+    std::ifstream file("/proc/self/loginuid");
+    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  }();
+  return NameOfUid(ParseLoginUid(text).value_or(getuid()));
 }
 
 std::string OperatingSystem() {
@@ -50,6 +49,16 @@ int UtcOffsetMinutes() {
 }
 
 }  // namespace
+
+std::optional<uid_t> ParseLoginUid(const std::string& text) {
+  std::string digits = text;
+  while (!digits.empty() && (digits.back() == '\n' || digits.back() == ' ')) digits.pop_back();
+  if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  const unsigned long long uid = std::stoull(digits);
+  if (uid >= UnsetLoginUid) return std::nullopt;
+  return static_cast<uid_t>(uid);
+}
 
 std::optional<std::string> PrettyName(const std::string& osRelease) {
   std::istringstream lines(osRelease);

@@ -12,6 +12,7 @@
 #include "os/linux/device_path.h"
 #include "os/linux/disk_reader.h"
 #include "os/linux/disk_claim.h"
+#include "os/linux/folder_place.h"
 #include "os/linux/host_facts.h"
 #include "os/linux/io_memory.h"
 #include "os/linux/overlapped_read.h"
@@ -25,6 +26,7 @@
 #include "os/linux/system_info.h"
 #include "os/driver_model/system_messages.h"
 #include "os/win_constants.h"
+#include "text/u16.h"
 
 namespace trelvane {
 
@@ -178,6 +180,17 @@ class LinuxSystem final : public System {
   std::u16string FormatMessageW(std::uint32_t code) override { return BuiltInSystemMessage(code); }
   OsVersion GetVersionExW() override { return ReadKernelVersion(); }
   HostFacts GetHostFacts() override { return ReadHostFacts(); }
+  std::u16string DriveNodeName(std::int64_t driveNumber) override {
+    const DriveEntry* entry = FindDrive(driveNumber);
+    return entry != nullptr ? FromUtf8(entry->nodePath) : u"";
+  }
+  FolderPlace FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) override {
+    const DriveEntry* entry = FindDrive(driveNumber);
+    if (entry == nullptr || !entry->rdev) return FolderPlace::Unknown;
+    const auto onDisk = FolderOnDisk(ToUtf8(folder), *entry->rdev);
+    if (!onDisk) return FolderPlace::Unknown;
+    return *onDisk ? FolderPlace::OnDrive : FolderPlace::Elsewhere;
+  }
   Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
   int ProcessBits() override { return static_cast<int>(sizeof(void*) * 8); }
   std::u16string GetModuleFileNameW() override { return ReadProgramPath(argv0_); }
@@ -198,6 +211,10 @@ class LinuxSystem final : public System {
   std::uint32_t GetACP() override { return ReadAnsiCodePage(); }
 
  private:
+  const DriveEntry* FindDrive(std::int64_t driveNumber) {
+    if (driveNumber < 0 || driveNumber > 0xFFFFFFFF) return nullptr;
+    return state_.Drives().Find(static_cast<std::uint32_t>(driveNumber));
+  }
   Handle Fail(std::uint32_t code) {
     lastError_ = code;
     return InvalidHandle;

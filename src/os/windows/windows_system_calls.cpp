@@ -1,15 +1,18 @@
 // System information, module, shell, clock and locale calls of the Windows backend.
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "os/bytes.h"
 #include "os/windows/wide_text.h"
 #include "os/windows/windows_api.h"
 #include "os/windows/windows_system_impl.h"
 
 #include <shellapi.h>
+#include <winioctl.h>
 
 namespace trelvane {
 namespace {
@@ -87,6 +90,7 @@ HostFacts WindowsSystem::GetHostFacts() {
   DWORD computerLength = std::size(computer);
   if (::GetComputerNameW(computer, &computerLength) != FALSE) facts.computerName = FromWide(computer, computerLength);
   // The program runs elevated as the same account that started it, so the account is the user's own.
+  // GetUserNameW names the account of the thread's access token, never an environment variable.
   wchar_t user[257] = {};
   DWORD userLength = std::size(user);
   if (::GetUserNameW(user, &userLength) != FALSE && userLength > 0) facts.userName = FromWide(user, userLength - 1);
@@ -95,6 +99,39 @@ HostFacts WindowsSystem::GetHostFacts() {
                           Digits(version.build);
   facts.utcOffsetMinutes = UtcOffsetMinutes();
   return facts;
+}
+
+// \\.\PhysicalDriveN is the platform's own name of the drive.
+std::u16string WindowsSystem::DriveNodeName(std::int64_t) { return {}; }
+
+// The volume holding the folder, opened for queries only, and the disks its extents lie on.
+// VOLUME_DISK_EXTENTS: NumberOfDiskExtents (u32) at 0; from 8, DISK_EXTENT records of 24 bytes,
+// DiskNumber (u32) at 0 of each. A folder whose volume has no disk extents (a network share) is
+// elsewhere; one whose volume cannot be asked is unknown.
+FolderPlace WindowsSystem::FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) {
+  wchar_t mountPoint[MAX_PATH + 1] = {};
+  if (::GetVolumePathNameW(ToWide(folder).c_str(), mountPoint, std::size(mountPoint)) == FALSE)
+    return FolderPlace::Unknown;
+  wchar_t volume[MAX_PATH + 1] = {};
+  if (::GetVolumeNameForVolumeMountPointW(mountPoint, volume, std::size(volume)) == FALSE)
+    return FolderPlace::Elsewhere;
+  std::wstring device = volume;
+  if (!device.empty() && device.back() == L'\\') device.pop_back();
+  const HANDLE handle = ::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return FolderPlace::Unknown;
+  constexpr std::size_t ExtentBytes = 24;
+  constexpr std::size_t MaximumExtents = 64;
+  std::vector<std::uint8_t> reply(8 + ExtentBytes * MaximumExtents);
+  DWORD returned = 0;
+  const BOOL asked = ::DeviceIoControl(handle, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, reply.data(),
+                                       static_cast<DWORD>(reply.size()), &returned, nullptr);
+  ::CloseHandle(handle);
+  if (asked == FALSE || returned < 8) return FolderPlace::Unknown;
+  const std::size_t count = std::min<std::size_t>(ReadU32LE(reply, 0), (returned - 8) / ExtentBytes);
+  for (std::size_t i = 0; i < count; ++i)
+    if (static_cast<std::int64_t>(ReadU32LE(reply, 8 + ExtentBytes * i)) == driveNumber) return FolderPlace::OnDrive;
+  return FolderPlace::Elsewhere;
 }
 
 Wow64Answer WindowsSystem::IsWow64Process() {

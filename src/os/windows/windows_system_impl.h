@@ -30,6 +30,8 @@ class WindowsSystem final : public System {
 
   OsVersion GetVersionExW() override;
   HostFacts GetHostFacts() override;
+  std::u16string DriveNodeName(std::int64_t driveNumber) override;
+  FolderPlace FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) override;
   Wow64Answer IsWow64Process() override;
   int ProcessBits() override;
   std::u16string GetModuleFileNameW() override;
