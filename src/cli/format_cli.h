@@ -6,8 +6,8 @@
 namespace trelvane::cli {
 
 // Runs the format command on drive N exactly as the format button does. Exit codes: 0 the whole
-// extent written and flushed, 1 a block failed or the run was stopped or aborted, 2 declined or the
-// lock failed or the disk was in use elsewhere (nothing written).
+// extent written and flushed, 1 a block failed or the run was stopped or aborted, 2 nothing written:
+// declined, the lock failed, the disk was in use elsewhere or is write-protected.
 int FormatDriveCommand(Session& session, const Arguments& arguments);
 
 }  // namespace trelvane::cli

@@ -113,7 +113,15 @@ TEST(DriveReplies, BuffersTooSmallOrQueriesUnknownAreRefusedAsDriversDo) {
   EXPECT_EQ(Ask(*machine, drive, Ioctl::DiskGetDriveGeometry, {}, 23).error, ErrorCode::InsufficientBuffer);
   EXPECT_EQ(Ask(*machine, drive, Ioctl::StorageQueryProperty, PropertyQuery(2), 512).error, ErrorCode::NotSupported);
   EXPECT_EQ(Ask(*machine, drive, Ioctl::StorageQueryProperty, {1, 0, 0, 0}, 512).error, ErrorCode::InvalidParameter);
-  EXPECT_EQ(Ask(*machine, drive, 0x00070024, {}, 512).error, ErrorCode::InvalidFunction);
+  EXPECT_EQ(Ask(*machine, drive, 0x00074004, {}, 512).error, ErrorCode::InvalidFunction);
+}
+
+TEST(DriveReplies, WritableUnlessTheDriveIsReadOnly) {
+  Machine machine(R"({"drives": [{"read_only": true}, {"number": 1}]})");
+  EXPECT_EQ(Ask(*machine, OpenProbe(machine), Ioctl::DiskIsWritable, {}, 0).error, ErrorCode::WriteProtect);
+  const Answer writable = Ask(*machine, OpenProbe(machine, u"\\\\.\\PhysicalDrive1"), Ioctl::DiskIsWritable, {}, 0);
+  EXPECT_TRUE(writable.ok);
+  EXPECT_EQ(writable.returned, 0u);
 }
 
 TEST(DriveReplies, SmartVersionGivesTheDeviceMapOrIsRefused) {
