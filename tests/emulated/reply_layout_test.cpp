@@ -116,14 +116,6 @@ TEST(DriveReplies, BuffersTooSmallOrQueriesUnknownAreRefusedAsDriversDo) {
   EXPECT_EQ(Ask(*machine, drive, 0x00074004, {}, 512).error, ErrorCode::InvalidFunction);
 }
 
-TEST(DriveReplies, WritableUnlessTheDriveIsReadOnly) {
-  Machine machine(R"({"drives": [{"read_only": true}, {"number": 1}]})");
-  EXPECT_EQ(Ask(*machine, OpenProbe(machine), Ioctl::DiskIsWritable, {}, 0).error, ErrorCode::WriteProtect);
-  const Answer writable = Ask(*machine, OpenProbe(machine, u"\\\\.\\PhysicalDrive1"), Ioctl::DiskIsWritable, {}, 0);
-  EXPECT_TRUE(writable.ok);
-  EXPECT_EQ(writable.returned, 0u);
-}
-
 TEST(DriveReplies, SmartVersionGivesTheDeviceMapOrIsRefused) {
   Machine machine(R"({"drives": [{"smart_version": {"device_map": 2}}, {"smart_version": null}]})");
   const Answer answer = Ask(*machine, OpenProbe(machine), Ioctl::SmartGetVersion, {}, 28);

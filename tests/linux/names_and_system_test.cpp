@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/sysmacros.h>
 
-#include <algorithm>
 #include <map>
 
 #include "os/linux/device_path.h"
-#include "os/linux/disk_openers.h"
 #include "os/linux/drive_list.h"
 #include "os/linux/module_catalog.h"
 #include "os/linux/shell_open.h"
@@ -131,40 +129,3 @@ TEST(PlatformPathSyntax, SlashesBecomeBackslashes) {
 }  // namespace
 }  // namespace trelvane::linux_platform
 
-namespace trelvane::linux_platform {
-namespace {
-
-// Only probes get the grace, and only for about ten pauses; anyone else counts at once.
-TEST(OpenersAfterProbes, ProbesGetABriefRetryOthersCountAtOnce) {
-  const DiskOpener probe{u"(udev-worker)", 10};
-  const DiskOpener blkid{u"blkid", 11};
-  const DiskOpener dd{u"dd", 12};
-  struct Case {
-    std::vector<std::vector<DiskOpener>> answers;  // the last one repeats
-    int pauses;
-    std::vector<DiskOpener> left;
-  };
-  const std::vector<Case> cases{
-      {{{}}, 0, {}},
-      {{{dd}}, 0, {dd}},
-      {{{probe, dd}}, 0, {probe, dd}},
-      {{{probe}, {blkid}, {blkid}, {}}, 3, {}},
-      {{{probe}, {dd}}, 1, {dd}},
-      {{{blkid}}, 10, {blkid}},
-  };
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const Case& c = cases[i];
-    std::size_t asked = 0;
-    int pauses = 0;
-    const auto left = OpenersAfterProbes([&] { return c.answers[std::min(asked++, c.answers.size() - 1)]; },
-                                         [&] { ++pauses; });
-    EXPECT_EQ(pauses, c.pauses) << i;
-    ASSERT_EQ(left.size(), c.left.size()) << i;
-    for (std::size_t j = 0; j < left.size(); ++j) EXPECT_EQ(left[j].pid, c.left[j].pid) << i;
-  }
-  EXPECT_FALSE(IsProbe(u"udevd"));
-  EXPECT_TRUE(IsProbe(u"systemd-udevd"));
-}
-
-}  // namespace
-}  // namespace trelvane::linux_platform
