@@ -17,12 +17,12 @@ void TitleSelectedDrive(System& system, ProgramState& state) {
                                        system.GetRegionalSettings().decimalSeparator);
 }
 
-std::optional<std::u16string> OpenSelectedDrive(System& system, ProgramState& state) {
+std::optional<DriveOpenRefusal> OpenSelectedDrive(System& system, ProgramState& state) {
   state.DriveHandle = OpenOwned(system, state.SelectedEntry().DevicePath,
                                 Access::GenericRead | Access::GenericWrite, Share::None);
   const std::uint32_t code = system.GetLastError();
   if (state.DriveHandle.IsOpen() && code == ErrorCode::Success) return std::nullopt;
-  return DriveOpenErrorText(system, code);
+  return DriveOpenRefusal{code, DriveOpenErrorText(system, code)};
 }
 
 bool MainWindowFirstShow(System& system, ProgramState& state, DiagnosticLog& log, MessageBoxes& boxes,
@@ -34,7 +34,7 @@ bool MainWindowFirstShow(System& system, ProgramState& state, DiagnosticLog& log
   TitleSelectedDrive(system, state);
   window.SetDiskName(state.DriveTitle);
   if (const auto refusal = OpenSelectedDrive(system, state)) {
-    boxes.ShowMessageBox(*refusal, u"Ошибка", MessageIcon::Error);
+    boxes.ShowMessageBox(refusal->text, u"Ошибка", MessageIcon::Error);
     throw ProgramTermination{3};
   }
   windows.SetMainStatusPanel(1, state.DriveTitle);

@@ -35,9 +35,15 @@ std::u16string DriveOpenErrorText(System& system, std::uint32_t code);
 // Composes DriveTitle for the selected drive.
 void TitleSelectedDrive(System& system, ProgramState& state);
 
+// Why the selected drive did not open: the platform's error code and the message for it.
+struct DriveOpenRefusal {
+  std::uint32_t code = 0;
+  std::u16string text;
+};
+
 // Opens the selected drive for reading and writing, shared with nobody, into DriveHandle. Returns
-// the refusal text when another program holds it or it cannot be opened at all.
-std::optional<std::u16string> OpenSelectedDrive(System& system, ProgramState& state);
+// the refusal when another program holds it or it cannot be opened at all.
+std::optional<DriveOpenRefusal> OpenSelectedDrive(System& system, ProgramState& state);
 
 // Runs the whole first showing. Returns false when the chooser was left without a choice (the
 // program then ends normally). A refused open shows its error box and throws ProgramTermination;

@@ -3,6 +3,8 @@
 #include "app/chooser_model.h"
 #include "app/main_window_flow.h"
 #include "app/startup.h"
+#include "format/write_errors.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {
@@ -15,6 +17,9 @@ void RunCliStartup(Session& session, bool debug, bool printFormatLog) {
 }
 
 namespace {
+
+constexpr const char16_t* DriveBusyLine =
+    u"Устройство занято другой программой или другим запуском этой программы. Ничего не записано.";
 
 // The table index of drive N, or 0 when the enumeration did not keep it.
 std::int64_t TableIndexOf(const ProgramState& state, std::int64_t driveNumber) {
@@ -36,7 +41,17 @@ int OpenDriveForCommand(Session& session, std::int64_t driveNumber) {
   if (!ChooseDrive(state, index, session.boxes)) return ExitRefused;
   TitleSelectedDrive(*session.system, state);
   if (const auto refusal = OpenSelectedDrive(*session.system, state)) {
-    PrintLine(stderr, *refusal);
+    // Held by another run of this program (or another program that locks the disk the same way), or
+    // write-protected: the drive is refused with nothing written, like a failed lock.
+    if (refusal->code == ErrorCode::SharingViolation) {
+      PrintLine(stderr, DriveBusyLine);
+      return ExitRefused;
+    }
+    if (refusal->code == ErrorCode::WriteProtect) {
+      PrintLine(stderr, WriteProtectedLine);
+      return ExitRefused;
+    }
+    PrintLine(stderr, refusal->text);
     return ExitFatal;
   }
   return ExitSuccess;

@@ -1,7 +1,8 @@
 #pragma once
 // The format button's command: confirmation, header lines, locking the drive's volumes, the zero fill
 // (whole drive or quick wipe), the refresh of the system's view of the drive, the release of the
-// volumes and the reminder to create new partitions.
+// volumes and, after a run that wrote something, the reminder to create new partitions. A
+// write-protected disk is refused before its volumes are touched.
 
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
@@ -18,6 +19,7 @@ namespace trelvane {
 
 struct FormatCommandOutcome {
   bool confirmed = false;  // the user answered Yes
+  bool writeProtected = false;  // the disk refuses writes as a whole: refused before anything was locked
   bool locked = false;     // every volume of the drive was locked, so the run took place
   ZeroFillOutcome run{};   // meaningful only when locked
   // Present when the verification box was checked and the run completed.

@@ -36,4 +36,8 @@ inline constexpr const char16_t* DeviceInUseLine =
     u"Устройство используется другой программой или системой. Ничего не записано. Закройте программы, "
     u"использующие устройство, и повторите попытку.";
 
+// The format log's line for a format refused because the disk is write-protected.
+inline constexpr const char16_t* WriteProtectedLine =
+    u"Диск защищен от записи. Ничего не записано. Снимите защиту от записи и повторите попытку.";
+
 }  // namespace trelvane

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace trelvane {
 
@@ -62,6 +63,12 @@ struct HostFacts {
 // through a volume manager), elsewhere, or not known (the platform could not tell).
 enum class FolderPlace { OnDrive, Elsewhere, Unknown };
 
+// Another program that holds a disk open: its name as the system knows it, and its process ID.
+struct DiskOpener {
+  std::u16string program;
+  std::uint32_t pid = 0;
+};
+
 // What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
 enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
 
@@ -101,6 +108,10 @@ class System {
   virtual void VirtualFree(std::uint8_t* memory, std::size_t bytes) = 0;
   // The result of a close is never examined.
   virtual void CloseHandle(Handle handle) = 0;
+  // The other programs that held the drive's disk, or one of its partitions, open when a write on
+  // `drive` was last refused with code 32 before anything was written; empty when none were seen (a
+  // platform whose exclusive open keeps every other opener out never sees one).
+  virtual std::vector<DiskOpener> OtherOpeners(Handle drive) = 0;
   // The calling thread's last error code; read at once after a failed call.
   virtual std::uint32_t GetLastError() = 0;
 

@@ -36,6 +36,7 @@ inline constexpr std::uint32_t FsctlDismountVolume = 0x00090020;
 inline constexpr std::uint32_t FsctlUnlockVolume = 0x0009001C;
 inline constexpr std::uint32_t FsctlAllowExtendedDasdIo = 0x00090083;
 inline constexpr std::uint32_t DiskUpdateProperties = 0x00070140;
+inline constexpr std::uint32_t DiskIsWritable = 0x00070024;
 }  // namespace Ioctl
 
 // The platform's error codes that the program and its backends use.

@@ -43,11 +43,31 @@ TEST(FormatCommandLine, LockRefusalWritesNothingAndExitsTwo) {
   EXPECT_EQ(result.out.find("Форматирование... "), std::string::npos);
 }
 
-TEST(FormatCommandLine, DiskHeldElsewhereWritesNothingAndExitsTwo) {
-  const CliResult result = RunCli(FormatMachine(), "format 4 --yes");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.out.find("Устройство используется другой программой или системой."), std::string::npos);
-  EXPECT_EQ(result.out.find("Ошибка форматирования"), std::string::npos) << result.out;
+// Refused before anything is written: the disk in use (by another run through its exclusive open, or
+// by a program the claim names) or write-protected; each says why in one line, exits 2 and ends
+// without the partition reminder. An open refused for another reason stays fatal.
+TEST(FormatCommandLine, RefusalsBeforeTheFirstWriteExitTwoWithTheirReason) {
+  struct Refusal {
+    const char* arguments;
+    int exitCode;
+    const char* line;
+    bool onStandardError;
+  };
+  const Refusal refusals[] = {
+      {"format 4 --yes", 2, "Устройство используется другой программой или системой.", false},
+      {"format 6 --yes", 2, "Диск открыт другой программой: dd (PID 4321)", false},
+      {"format 5 --yes", 2, "Диск защищен от записи. Ничего не записано.", false},
+      {"format 7 --yes", 2, "Устройство занято другой программой или другим запуском этой программы.", true},
+      {"format 8 --yes", 3, "Ошибка открытия устройства: ", true},
+  };
+  for (const Refusal& refusal : refusals) {
+    const CliResult result = RunCli(FormatMachine(), refusal.arguments);
+    EXPECT_EQ(result.exitCode, refusal.exitCode) << refusal.arguments << result.err;
+    EXPECT_NE((refusal.onStandardError ? result.err : result.out).find(refusal.line), std::string::npos)
+        << refusal.arguments << result.out << result.err;
+    EXPECT_EQ(result.out.find("Не забудьте создать новые разделы."), std::string::npos) << refusal.arguments;
+    EXPECT_EQ(result.out.find("Ошибка форматирования"), std::string::npos) << result.out;
+  }
 }
 
 TEST(FormatCommandLine, FailedBlocksOrAVanishedDeviceExitOne) {

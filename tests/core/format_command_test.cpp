@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "format/format_command.h"
+#include "format/write_errors.h"
 #include "program_bench.h"
 #include "text/u16.h"
 #include "os/win_constants.h"
@@ -198,6 +199,60 @@ TEST(FormatCommand, ExceptionDuringTheRunReleasesTheLockedVolumes) {
     EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\E:"), FindReleaseOf(bench, u"\\\\.\\C:"));
     EXPECT_EQ(Find(bench, "CloseHandle", u"\\\\.\\PhysicalDrive0"), -1);
   }
+}
+
+// A disk that refuses the claim of the whole disk, with both volumes locked and dismounted: nothing is
+// written, both file systems come back before their handles close, the log names the programs the
+// system saw holding the disk, and no partition reminder follows.
+TEST(FormatCommand, RunRefusedAtTheClaimUnlocksTheVolumesAndNamesTheOpeners) {
+  struct Case {
+    const char* drive;  // added to drive 0
+    Texts named;        // the naming line, when there is one
+  };
+  const Case cases[] = {
+      {R"(, "claim_error": 32)", {}},
+      {R"(, "openers": [{"program": "dd", "pid": 1234}])", {u"Диск открыт другой программой: dd (PID 1234)"}},
+      {R"(, "openers": [{"program": "qemu-system-x86", "pid": 77}, {"program": "dd", "pid": 4000000000}])",
+       {u"Диск открыт другими программами: qemu-system-x86 (PID 77), dd (PID 4000000000)"}},
+  };
+  for (const Case& c : cases) {
+    const std::string drives = std::string(R"([{"number": 0, "length": 262144, "image": "d0.img")") + c.drive + "}]";
+    const std::string volumes = R"([{"root": "C:\\", "device_number": 0, "partition": 1},
+                                    {"root": "E:\\", "device_number": 0, "partition": 2}])";
+    ProgramBench bench(MachineJson(drives, volumes), SelectedDisk{Length / 512}, {{"d0.img", Length, 0}});
+    const FormatCommandOutcome outcome = Format(bench);
+    EXPECT_TRUE(outcome.locked) << c.drive;
+    EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Refused) << c.drive;
+    EXPECT_EQ(bench.LogTexts(), With(With(Header, {u"Форматирование... ", DeviceInUseLine}), c.named)) << c.drive;
+    EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1) << c.drive;
+    for (const std::u16string volume : {u"\\\\.\\C:", u"\\\\.\\E:"}) {
+      const auto unlock = Find(bench, "DeviceIoControl", volume, Ioctl::FsctlUnlockVolume);
+      EXPECT_GT(unlock, Find(bench, "WriteFile")) << c.drive;
+      EXPECT_LT(unlock, FindReleaseOf(bench, volume)) << c.drive;
+    }
+    EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  }
+}
+
+// A write-protected disk is refused before anything is locked, with one line instead of one per block.
+TEST(FormatCommand, WriteProtectedDiskIsRefusedBeforeTheLock) {
+  ProgramBench bench(MachineJson(R"([{"number": 0, "length": 262144, "image": "d0.img", "read_only": true}])",
+                                 R"([{"root": "C:\\", "device_number": 0, "partition": 1}])"),
+                     SelectedDisk{Length / 512}, {{"d0.img", Length, 0}});
+  const FormatCommandOutcome outcome = Format(bench);
+  EXPECT_TRUE(outcome.writeProtected);
+  EXPECT_FALSE(outcome.locked);
+  EXPECT_EQ(bench.LogTexts(), With(Header, {WriteProtectedLine}));
+  EXPECT_EQ(Find(bench, "DeviceIoControl", u"", Ioctl::FsctlLockVolume), -1);
+  EXPECT_EQ(Find(bench, "WriteFile"), -1);
+  EXPECT_EQ(bench.controls.events.back(), "QuickWipe 1");
+  EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
+
+  // Every write refused one by one (read-only since the run began): nothing written, no reminder.
+  ProgramBench later(MachineJson(R"([{"number": 0, "length": 262144, "faults": [{"from": 0, "write_error": 19}]}])"),
+                     SelectedDisk{Length / 512});
+  EXPECT_EQ(Format(later).run.ending, ZeroFillOutcome::Ending::Completed);
+  EXPECT_EQ(later.LogTexts().back(), u"Не записано байт: 262,144");
 }
 
 TEST(FormatCommand, StopDuringTheRunIsFollowedByTheCleanUpAndTheReminder) {

@@ -113,7 +113,7 @@ TEST(DriveReplies, BuffersTooSmallOrQueriesUnknownAreRefusedAsDriversDo) {
   EXPECT_EQ(Ask(*machine, drive, Ioctl::DiskGetDriveGeometry, {}, 23).error, ErrorCode::InsufficientBuffer);
   EXPECT_EQ(Ask(*machine, drive, Ioctl::StorageQueryProperty, PropertyQuery(2), 512).error, ErrorCode::NotSupported);
   EXPECT_EQ(Ask(*machine, drive, Ioctl::StorageQueryProperty, {1, 0, 0, 0}, 512).error, ErrorCode::InvalidParameter);
-  EXPECT_EQ(Ask(*machine, drive, 0x00070024, {}, 512).error, ErrorCode::InvalidFunction);
+  EXPECT_EQ(Ask(*machine, drive, 0x00074004, {}, 512).error, ErrorCode::InvalidFunction);
 }
 
 TEST(DriveReplies, SmartVersionGivesTheDeviceMapOrIsRefused) {

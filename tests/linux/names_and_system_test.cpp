@@ -138,3 +138,4 @@ TEST(PlatformPathSyntax, SlashesBecomeBackslashes) {
 
 }  // namespace
 }  // namespace trelvane::linux_platform
+

@@ -72,6 +72,7 @@ class HeaderBuiltDrive : public System {
   bool SetFilePointerEx(Handle, std::int64_t, std::int64_t&) override { return Fail(ERROR_NOT_SUPPORTED); }
   bool FlushFileBuffers(Handle) override { return true; }
   void CloseHandle(Handle) override {}
+  std::vector<DiskOpener> OtherOpeners(Handle) override { return {}; }
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t>) override { return 0; }
   std::u16string FormatMessageW(std::uint32_t) override { return u"Ошибка.\r\n"; }
   OsVersion GetVersionExW() override { return {2, 10, 0, 19045, u""}; }

@@ -87,6 +87,11 @@ DeviceReply UpdateProperties(RequestContext& request) {
   return DeviceReply::Success(0);
 }
 
+DeviceReply IsWritable(RequestContext& request) {
+  if (request.drive->readOnly) return DeviceReply::Failure(ErrorCode::WriteProtect);
+  return DeviceReply::Success(0);
+}
+
 DeviceReply VolumeNumber(RequestContext& request) {
   const VolumeConfig& volume = *request.volume->config;
   if (volume.deviceNumber.Refuses()) return Refused(volume.deviceNumber);
@@ -140,6 +145,7 @@ constexpr RequestRow Requests[] = {
     {Ioctl::ScsiMiniport, DeviceKind::Drive, AnswerMiniport, true},
     {Ioctl::StorageGetDeviceNumber, DeviceKind::Drive, DriveNumber},
     {Ioctl::DiskUpdateProperties, DeviceKind::Drive, UpdateProperties},
+    {Ioctl::DiskIsWritable, DeviceKind::Drive, IsWritable},
     {Ioctl::StorageGetDeviceNumber, DeviceKind::Volume, VolumeNumber},
     {Ioctl::FsctlLockVolume, DeviceKind::Volume, LockVolume},
     {Ioctl::FsctlDismountVolume, DeviceKind::Volume, DismountVolume},

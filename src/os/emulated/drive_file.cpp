@@ -214,6 +214,16 @@ void ParseLostWrites(ObjectReader& drive, DriveConfig& config) {
   }
 }
 
+void ParseOpeners(ObjectReader& drive, DriveConfig& config) {
+  for (const Field& field : drive.Items("openers")) {
+    ObjectReader opener(field);
+    const std::string program = opener.String("program", "");
+    const auto pid = static_cast<std::uint32_t>(opener.Integer("pid", 0, 1, MaxU32));
+    opener.RejectUnknownFields();
+    config.openers.push_back(DiskOpener{FromUtf8(program), pid});
+  }
+}
+
 }  // namespace
 
 DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesystem::path& baseDirectory) {
@@ -240,6 +250,8 @@ DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesys
   config.writeDelayUsPerMiB = drive.Integer("write_delay_us_per_mib", 0, 0, 1'000'000'000);
   config.claimError = U32(drive.Integer("claim_error", 0, 0, MaxU32));
   ParseLostWrites(drive, config);
+  ParseOpeners(drive, config);
+  config.readOnly = drive.Boolean("read_only", false);
   config.wrapsAt = drive.OptionalInteger("wraps_at", 1, MaxI64);
   drive.RejectUnknownFields();
   return config;

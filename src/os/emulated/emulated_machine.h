@@ -40,6 +40,7 @@ class EmulatedMachine final : public EmulatedSystem {
   std::uint8_t* VirtualAlloc(std::size_t bytes) override;
   void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
   void CloseHandle(Handle handle) override;
+  std::vector<DiskOpener> OtherOpeners(Handle drive) override;
   std::uint32_t GetLastError() override { return lastError_; }
 
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;

@@ -147,6 +147,11 @@ struct DriveConfig {
   std::int64_t writeDelayUsPerMiB = 0;
   // The answer to every write while another program holds the disk exclusively (0: nobody does).
   std::uint32_t claimError = 0;
+  // Other programs holding the disk open: while there are any, every write is refused with 32 and
+  // they are the answer to OtherOpeners, as the real backend's claim finds and names them.
+  std::vector<DiskOpener> openers;
+  // A write-protected drive: IOCTL_DISK_IS_WRITABLE and every write fail with 19.
+  bool readOnly = false;
 };
 
 struct MachineConfig {

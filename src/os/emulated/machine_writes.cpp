@@ -21,12 +21,15 @@ bool Overlaps(const WriteFault& fault, std::int64_t offset, std::int64_t size) {
 // Raw disk writes must cover whole sectors, as the platform's disk drivers require (sector sizes
 // below 512, which the program never trusts, are not enforced); a write reaching past the end of
 // the drive is refused whole, as the disk reports a sector that does not exist. A drive held by
-// another program (claim_error) refuses every write, as the real backend's claim of the disk does.
+// another program (claim_error, openers) refuses every write, as the real backend's claim of the disk
+// does; a write-protected one (read_only) refuses them with 19.
 std::optional<std::uint32_t> EmulatedMachine::WriteRefusal(const OpenDevice& open, std::size_t sizeBytes) const {
   if (!open.CanWrite() || open.device.kind != DeviceKind::Drive) return ErrorCode::AccessDenied;
   const DriveConfig& drive = config_.drives[open.device.index];
   const auto size = static_cast<std::int64_t>(sizeBytes);
   if (drive.claimError != 0) return drive.claimError;
+  if (!drive.openers.empty()) return ErrorCode::SharingViolation;
+  if (drive.readOnly) return ErrorCode::WriteProtect;
   const std::int64_t sector = drive.sectorSize;
   if (sector >= 512 && (open.position % sector != 0 || size % sector != 0)) return ErrorCode::InvalidParameter;
   if (open.position > drive.lengthBytes || size > drive.lengthBytes - open.position)
@@ -77,6 +80,19 @@ bool EmulatedMachine::SetFilePointerEx(Handle handle, std::int64_t offset, std::
   open->position = offset;
   newPosition = offset;
   return Finish(record, true, ErrorCode::Success);
+}
+
+std::vector<DiskOpener> EmulatedMachine::OtherOpeners(Handle drive) {
+  RecordedRequest record = NewRecord("OtherOpeners");
+  record.handle = drive;
+  const OpenDevice* open = handles_.Find(drive);
+  if (open == nullptr || open->device.kind != DeviceKind::Drive) {
+    Finish(record, false, ErrorCode::InvalidHandle);
+    return {};
+  }
+  record.path = open->path;
+  Finish(record, true, ErrorCode::Success);
+  return config_.drives[open->device.index].openers;
 }
 
 bool EmulatedMachine::FlushFileBuffers(Handle handle) {

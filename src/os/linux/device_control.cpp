@@ -14,7 +14,7 @@ struct Request {
   RequestHandler handler;
 };
 
-constexpr std::array<Request, 14> Requests{{
+constexpr std::array<Request, 15> Requests{{
     {Ioctl::DiskGetDriveGeometry, GetDriveGeometry},
     {Ioctl::DiskGetLengthInfo, GetLengthInfo},
     {Ioctl::StorageQueryProperty, QueryProperty},
@@ -30,6 +30,7 @@ constexpr std::array<Request, 14> Requests{{
     {Ioctl::FsctlAllowExtendedDasdIo, NothingToDo},
     {Ioctl::FsctlUnlockVolume, UnlockVolumeRequest},
     {Ioctl::DiskUpdateProperties, UpdateProperties},
+    {Ioctl::DiskIsWritable, IsWritable},
 }};
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <utility>
 
+#include "os/linux/disk_openers.h"
 #include "os/linux/sysfs.h"
+#include "os/linux/system_info.h"
 #include "os/win_constants.h"
 
 namespace trelvane::linux_platform {
@@ -30,21 +32,34 @@ bool IsDisk(int fd, dev_t diskRdev) {
   return fstat(fd, &info) == 0 && S_ISBLK(info.st_mode) && info.st_rdev == diskRdev;
 }
 
+std::vector<DiskOpener> OtherOpenersOf(dev_t diskRdev, bool allowProbes) {
+  const std::vector<dev_t> devices = DiskAndPartitions(diskRdev);
+  const auto find = [&] { return FindOtherOpeners(devices); };
+  if (!allowProbes) return find();
+  return OpenersAfterProbes(find, [] { SleepMilliseconds(100); });
+}
+
 }  // namespace
 
 std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
   if (drive.claimFd.IsOpen()) return ErrorCode::Success;
   const std::vector<OpenDevice*> locks = handles.LocksOnDisk(drive.diskRdev);
   for (OpenDevice* lock : locks) lock->lockFd.Close();
+  drive.otherOpeners.clear();
   FileDescriptor claim = OpenExclusive(drive.diskNode);
   const int error = errno;
-  if (!claim.IsOpen() || !IsDisk(claim.Get(), drive.diskRdev)) {
-    const bool otherDevice = claim.IsOpen();
+  const bool claimed = claim.IsOpen() && IsDisk(claim.Get(), drive.diskRdev);
+  // Checked with the claim held, so no new O_EXCL opener can appear meanwhile. A refused claim is
+  // checked too, once, to name a program that holds the disk O_EXCL.
+  if (claimed || error == EBUSY) drive.otherOpeners = OtherOpenersOf(drive.diskRdev, claimed);
+  if (!claimed || !drive.otherOpeners.empty()) {
+    const bool otherDevice = claim.IsOpen() && !claimed;
     claim.Close();
     // The locks go back to what they held; a volume mounted meanwhile makes its lock fail quietly.
     for (OpenDevice* lock : locks) lock->lockFd = OpenExclusive(lock->nodePath);
     if (otherDevice) return ErrorCode::FileNotFound;
-    return error == EBUSY ? ErrorCode::SharingViolation : ErrorFromErrno(error);
+    if (claimed || error == EBUSY) return ErrorCode::SharingViolation;
+    return ErrorFromErrno(error);
   }
   drive.claimedSizeBytes = DeviceSize(claim.Get()).value_or(0);
   for (OpenDevice* lock : locks) {

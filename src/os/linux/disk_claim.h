@@ -17,8 +17,9 @@
 
 namespace trelvane::linux_platform {
 
-// Claims the disk of `drive` (a no-op once claimed). 0, or 32 when the disk is in use elsewhere, or
-// the error of the open.
+// Claims the disk of `drive` (a no-op once claimed). 0, or 32 when the disk is in use elsewhere (held
+// O_EXCL, or open in another process: those processes are then in drive.otherOpeners), or the error
+// of the open.
 std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive);
 
 // Lets the drive's own share of the claim go: the run has ended.

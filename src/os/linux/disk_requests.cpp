@@ -78,6 +78,15 @@ DeviceReply QueryProperty(BackendState&, OpenDevice& device, std::span<const std
   return Descriptor(DeviceDescriptorReply(strings, facts.device), out);
 }
 
+// Fails with 19 when the kernel treats the device as read-only: `blockdev --setro`, a loop device
+// attached read-only, a disk that reports write protection. A partition answers for itself (BLKROGET
+// also sees a read-only disk under it).
+DeviceReply IsWritable(BackendState&, OpenDevice& device, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+  int readOnly = 0;
+  if (ioctl(device.fd.Get(), BLKROGET, &readOnly) != 0) return ErrnoFailure(device, errno);
+  return readOnly != 0 ? DeviceReply::Failure(ErrorCode::WriteProtect) : DeviceReply::Success();
+}
+
 // {7, the drive number of its disk, its partition number (0 for a whole disk)}. A device on a disk
 // outside the drive list has no drive number and fails, so it can never be taken for a listed drive.
 DeviceReply GetDeviceNumber(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,

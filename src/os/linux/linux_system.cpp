@@ -43,6 +43,18 @@ int OpenFlags(std::uint32_t access) {
   return O_RDONLY | O_NONBLOCK | O_CLOEXEC;
 }
 
+// The drive's advisory lock. udev takes a shared one while it probes a disk (after every change, the
+// close of an earlier run's handle included), so a lock refused for about a second is someone else's:
+// another run of this program, or a partitioning tool that honours the same convention.
+bool LockExclusive(int fd) {
+  constexpr int Retries = 10;
+  for (int attempt = 0;; ++attempt) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK || attempt == Retries) return false;
+    SleepMilliseconds(100);
+  }
+}
+
 class LinuxSystem final : public System {
  public:
   explicit LinuxSystem(std::string argv0) : argv0_(std::move(argv0)) {}
@@ -168,6 +180,11 @@ class LinuxSystem final : public System {
     lastError_ = ErrorCode::Success;
   }
 
+  std::vector<DiskOpener> OtherOpeners(Handle handle) override {
+    const OpenDevice* device = state_.handles.Find(handle);
+    return device != nullptr ? device->otherOpeners : std::vector<DiskOpener>{};
+  }
+
   std::uint32_t GetLastError() override { return lastError_; }
 
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override {
@@ -236,7 +253,7 @@ class LinuxSystem final : public System {
     struct stat info {};
     if (fstat(fd.Get(), &info) != 0 || !S_ISBLK(info.st_mode) || (expected && info.st_rdev != *expected))
       return ErrorCode::FileNotFound;
-    if (exclusive && flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+    if (exclusive && !LockExclusive(fd.Get()))
       return errno == EWOULDBLOCK ? ErrorCode::SharingViolation : ErrorFromErrno(errno);
     device.fd = std::move(fd);
     device.rdev = info.st_rdev;

@@ -28,6 +28,7 @@ DeviceReply ScsiMiniport(BackendState&, OpenDevice&, std::span<const std::uint8_
 DeviceReply LockVolumeRequest(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply UnlockVolumeRequest(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
+DeviceReply IsWritable(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply UpdateProperties(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 
 // After a locked volume's handle was closed: the deferred re-read of its disk, once no lock is left.

@@ -24,6 +24,8 @@ class WindowsSystem final : public System {
   std::uint8_t* VirtualAlloc(std::size_t bytes) override;
   void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
   void CloseHandle(Handle handle) override;
+  // The drive's exclusive open (no sharing) already keeps every other opener out.
+  std::vector<DiskOpener> OtherOpeners(Handle) override { return {}; }
   std::uint32_t GetLastError() override;
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
   std::u16string FormatMessageW(std::uint32_t code) override;
