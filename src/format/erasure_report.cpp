@@ -47,7 +47,7 @@ std::optional<std::vector<SmartRaw>> ReadSmartFacts(System& system, const Progra
 }
 
 std::vector<ReportRange> VerificationRanges(System& system, const VerificationOutcome& verification) {
-  static constexpr const char* Kinds[] = {"not_zero", "unreadable", "wrapped"};
+  static constexpr const char* Kinds[] = {"not_zero", "unreadable", "wrapped", "lost_write"};
   std::vector<ReportRange> ranges;
   for (const WrongRange& range : verification.ranges) {
     const std::u16string text = range.code != 0 ? SystemErrorText(system, range.code) : u"";
