@@ -65,8 +65,23 @@ struct VerifyRun {
   std::vector<const char*> lines;  // lines the format log must hold
 };
 
+// Drives that keep what they are given (an image each): one sound, one with a read error, one
+// unplugged during the fill and one unplugged during the read-back.
+constexpr const char* VerifyMachine = R"({
+  "system": { "clock": "2026-12-07T10:15:30.250", "clock_step_ms": 10 },
+  "drives": [
+    { "number": 0, "length": 33554432, "image": "d0.img" },
+    { "number": 1, "length": 33554432, "image": "d1.img",
+      "faults": [ { "from": 4194304, "to": 4202496, "read_error": 23 } ] },
+    { "number": 2, "length": 33554432, "image": "d2.img", "faults": [ { "from": 8388608, "write_error": 55 } ] },
+    { "number": 3, "length": 50331648, "image": "d3.img", "faults": [ { "from": 33554432, "read_error": 55 } ] }
+  ]
+})";
+
 TEST(FormatCommandLine, VerificationDecidesTheExitCodeAndReportsGoBesideTheLog) {
   const TempDir reports;
+  const TempDir machine;
+  WriteTextFile(machine.path() / "verify.json", VerifyMachine);
   const VerifyRun runs[] = {
       {"format 0 --yes --verify", 0,
        {"Средняя скорость записи: ", "Средняя скорость проверки: ", "Проверено байт: 33,554,432, найдено ошибочных байт: 0"}},
@@ -78,7 +93,7 @@ TEST(FormatCommandLine, VerificationDecidesTheExitCodeAndReportsGoBesideTheLog) 
         "Проверено байт: 33,554,432, найдено ошибочных байт: 0"}},
   };
   for (const VerifyRun& run : runs) {
-    const CliResult result = RunCli(Machine("cli/verify.json"), std::string(run.arguments) + " --report " +
+    const CliResult result = RunCli(machine.path() / "verify.json", std::string(run.arguments) + " --report " +
                                                                     reports.path().string());
     EXPECT_EQ(result.exitCode, run.exitCode) << run.arguments << result.err;
     for (const char* line : run.lines) EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
