@@ -70,7 +70,7 @@ std::optional<NvmeHealthFacts> ReadNvmeHealthFacts(System& system, const Program
 }
 
 std::vector<ReportRange> VerificationRanges(System& system, const VerificationOutcome& verification) {
-  static constexpr const char* Kinds[] = {"not_zero", "unreadable", "wrapped"};
+  static constexpr const char* Kinds[] = {"not_zero", "unreadable", "wrapped", "lost_write"};
   std::vector<ReportRange> ranges;
   for (const WrongRange& range : verification.ranges) {
     const std::u16string text = range.code != 0 ? SystemErrorText(system, range.code) : u"";

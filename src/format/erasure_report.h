@@ -43,7 +43,7 @@ struct NvmeHealthFacts {
 };
 
 struct ReportRange {
-  std::string kind;  // "write_error", "not_zero", "unreadable", "wrapped"
+  std::string kind;  // "write_error", "not_zero", "unreadable", "wrapped", "lost_write"
   std::int64_t offset = 0;
   std::int64_t length = 0;
   std::uint32_t code = 0;

@@ -53,6 +53,7 @@ std::string RangeLine(const ReportRange& range) {
   std::string line = "    смещение " + Group(range.offset) + ", длина " + Group(range.length) + " байт";
   if (range.kind == "wrapped") line += " (за пределом настоящего объема устройства)";
   if (range.kind == "not_zero") line += " (не нули)";
+  if (range.kind == "lost_write") line += " (запись не сохранена)";
   if (range.code != 0) line += ": код " + std::to_string(range.code) + (range.text.empty() ? "" : " - " + U8(range.text));
   return line + "\n";
 }

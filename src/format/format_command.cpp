@@ -41,7 +41,7 @@ void RunWithStop(System& system, ProgramState& state, DiagnosticLog& log, Progre
   controls.FocusStop();
   log.AddFormatLogLine(u"Форматирование... ");
   view.SetProgressState(ProgressState::Normal);
-  outcome.run = RunZeroFill(system, state, log, view, quick);
+  outcome.run = RunZeroFill(system, state, log, view, quick, verify);
   if (verify && outcome.run.ending == ZeroFillOutcome::Ending::Completed)
     outcome.verification = RunVerification(system, state, log, view, quick, outcome.run.failedWrites);
   view.SetProgressState(ProgressState::Paused);

@@ -1,5 +1,7 @@
 #include "format/wrong_ranges.h"
 
+#include <algorithm>
+
 #include "common/system_error_text.h"
 #include "text/number_text.h"
 #include "text/u16.h"
@@ -26,6 +28,8 @@ std::u16string WrongRangeLine(System& system, const WrongRange& range) {
     case WrongRange::Kind::Wrapped:
       return u"Устройство меньше, чем сообщает: записанное дальше " + GroupDigits(range.from) +
              u" байт попадает в его начало: " + Where(range);
+    case WrongRange::Kind::LostWrite:
+      return u"Устройство не сохранило записанные данные: " + Where(range);
   }
   return {};
 }
@@ -50,8 +54,15 @@ void WrongRangeList::Close() {
 }
 
 std::int64_t WrongRangeList::Bytes() const {
+  std::vector<WrongRange> sorted = ranges_;
+  std::sort(sorted.begin(), sorted.end(), [](const WrongRange& a, const WrongRange& b) { return a.from < b.from; });
   std::int64_t bytes = 0;
-  for (const WrongRange& range : ranges_) bytes += range.to - range.from;
+  std::int64_t reached = 0;  // the end of the bytes counted so far
+  for (const WrongRange& range : sorted) {
+    const std::int64_t from = std::max(range.from, reached);
+    if (range.to > from) bytes += range.to - from;
+    reached = std::max(reached, range.to);
+  }
   return bytes;
 }
 

@@ -16,6 +16,7 @@ struct WrongRange {
     NotZero,     // read back, but not zero: the device did not store the zeros
     Unreadable,  // the device refused to read it back; `code` says why
     Wrapped,     // past the device's real size: its writes land at its start
+    LostWrite,   // a position stamp read back as something else (zeros too): the device dropped the write
   };
   Kind kind = Kind::NotZero;
   std::int64_t from = 0;
@@ -37,6 +38,7 @@ class WrongRangeList {
   // Logs and keeps the open range, if any.
   void Close();
   const std::vector<WrongRange>& Ranges() const { return ranges_; }
+  // The bytes the ranges cover, each byte once: a wrapped range may cover sectors found wrong before.
   std::int64_t Bytes() const;
 
  private:

@@ -33,7 +33,7 @@ class ZeroFillRun {
   ZeroFillRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
       : system_(system), state_(state), drive_(state.DriveHandle.Get()), log_(log), view_(view) {}
 
-  ZeroFillOutcome Run(bool quick);
+  ZeroFillOutcome Run(bool quick, bool verifyAfter);
 
  private:
   std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
@@ -71,12 +71,14 @@ class ZeroFillRun {
   std::int64_t sectorFailuresInRow_ = 0;  // single sectors refused since the last write that succeeded
   bool aborted_ = false;
   bool refused_ = false;
+  bool verifyAfter_ = false;
   std::vector<FailedWrite> failures_;
   bool rangeOpen_ = false;  // failures_.back() is a write-error range whose log line is still to come
   double speed_ = 0;
 };
 
-ZeroFillOutcome ZeroFillRun::Run(bool quick) {
+ZeroFillOutcome ZeroFillRun::Run(bool quick, bool verifyAfter) {
+  verifyAfter_ = verifyAfter;
   buffer_ = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
   view_.ProcessMessages();
   const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
@@ -269,7 +271,7 @@ ZeroFillOutcome ZeroFillRun::Finish() {
     refused.bytesNotWritten = total_;
     return refused;
   }
-  log_.AddFormatLogLine(u"Средняя скорость: " + view_.SpeedCaption());
+  log_.AddFormatLogLine((verifyAfter_ ? u"Средняя скорость записи: " : u"Средняя скорость: ") + view_.SpeedCaption());
   ZeroFillOutcome outcome;
   outcome.bytesNotWritten = total_ - written_;
   outcome.bytesWritten = written_;
@@ -312,9 +314,9 @@ bool WriteBlock(System& system, Handle handle, std::span<const std::uint8_t> dat
 }
 
 ZeroFillOutcome RunZeroFill(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                            bool quick) {
+                            bool quick, bool verifyAfter) {
   ZeroFillRun run(system, state, log, view);
-  return run.Run(quick);
+  return run.Run(quick, verifyAfter);
 }
 
 }  // namespace trelvane

@@ -57,8 +57,9 @@ bool WriteBlock(System& system, Handle handle, std::span<const std::uint8_t> dat
 
 // Zero-fills the drive of state.SelectedEntry() through state.DriveHandle: the whole drive, or with
 // `quick` its first 10,240,000 bytes and its last 1,048,576 bytes. Clears StopRequested when it
-// ends stopped.
+// ends stopped. With `verifyAfter` (a verification pass is to read the drive back) the speed line
+// says it is the write speed, since the pass logs a read speed of its own.
 ZeroFillOutcome RunZeroFill(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                            bool quick);
+                            bool quick, bool verifyAfter = false);
 
 }  // namespace trelvane

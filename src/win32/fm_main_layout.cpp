@@ -89,7 +89,8 @@ void TFmMain::BuildFormatPage() {
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
   lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
                             RECT{22, 282, 210, 308}, Anchor::BottomLeft);
-  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 282, 480, 308},
+  // Wide enough for the labelled read-back speed of a verification ("Проверка: 1234,5 МБ/с").
+  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 282, 560, 308},
                    Anchor::BottomLeft);
   // The sector caption has a row of its own as wide as the page: a 48-bit sector count in the large
   // face must show whole at the minimum window size. The buttons take the row below it.

@@ -2,7 +2,11 @@
 # trelvane-cli against faults of real block devices in the ATA test machine (tools/qemu-ata): a
 # device-mapper error segment mid-disk, a flakey disk, a SATA disk unplugged mid-run, a disk mounted
 # in another mount namespace or held O_EXCL by another process (refused), and a partition named in
-# TRELVANE_DRIVES (left out). A sentinel disk of 0xFF bytes must come out byte-identical.
+# TRELVANE_DRIVES (left out); during the verification pass a SATA disk unplugged and a device-mapper
+# disk shrunk (both end the pass at once; the time they take is printed), and a segment that acts as
+# device-mapper's `zero` target (which the test machine lacks): dm-flakey dropping every write over
+# never-written sectors, so it keeps no write and reads zeros (its stamps are lost writes). A sentinel
+# disk of 0xFF bytes must come out byte-identical.
 #
 #   disk_faults.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
 set -u
@@ -22,6 +26,9 @@ mkfs.ext4 -q -F "$images/disk3-sata.img"
 fill "$images/disk4-sata.img" $((32 * MiB))     # partitioned
 echo 'start=2048, size=16384, type=83' | sfdisk -q "$images/disk4-sata.img" >/dev/null
 fill "$images/disk5-sata.img" $((16 * MiB))     # sentinel
+truncate -s 512M "$images/disk6-sata.img"       # unplugged during the verification
+truncate -s 512M "$images/disk7-sata.img"       # shrunk during the verification (dm table swap)
+truncate -s 32M "$images/disk8-sata.img"        # under a segment that drops writes and reads zeros
 for n in 3 4 5; do cp "$images/disk$n-sata.img" "$work/disk$n.orig"; done
 
 cat > "$work/hold_excl.c" <<'C'
@@ -33,8 +40,26 @@ cc -O2 -o "$work/hold_excl" "$work/hold_excl.c" || skip "cannot build the O_EXCL
 
 cat > "$work/guest.sh" <<'GUEST'
 modprobe dm-mod; modprobe dm-flakey; modprobe ext4
-for n in 0 1 2 3 4 5; do eval "d$n=\$(readlink -f \$QATA_DISK$n)"; done
+for n in 0 1 2 3 4 5 6 7 8; do eval "d$n=\$(readlink -f \$QATA_DISK$n)"; done
 format() { TRELVANE_DRIVES=$1 trelvane-cli format 0 --yes </dev/null 2>&1; echo "@@rc $?"; }
+dm_node() { echo /dev/dm-$(dmsetup info -c --noheadings -o minor $1 | tr -d ' '); }
+# verify_until_read DEVICE SECTORS EVENT: a verified run on DEVICE; once it has read SECTORS (field 3
+# of the stat file: the fill reads nothing) EVENT runs, and the seconds from EVENT to the run's end
+# are printed.
+verify_until_read() {
+  TRELVANE_DRIVES=$1 trelvane-cli format 0 --yes --verify </dev/null > /tmp/verify.out 2>&1 &
+  pid=$!
+  stat=/sys/block/${1#/dev/}/stat
+  while kill -0 $pid 2>/dev/null && [ "$(awk '{print $3}' $stat)" -lt $2 ]; do sleep 0.02; done
+  t0=$(cut -d' ' -f1 /proc/uptime)
+  eval "$3"
+  wait $pid
+  rc=$?
+  t1=$(cut -d' ' -f1 /proc/uptime)
+  cat /tmp/verify.out
+  echo "@@rc $rc"
+  echo "@@seconds $(awk "BEGIN { print $t1 - $t0 }")"
+}
 
 echo "@@error"
 S=$(blockdev --getsz $d0)
@@ -66,6 +91,23 @@ echo "@@partition"
 TRELVANE_DRIVES=${d4}1,$d5 trelvane-cli list </dev/null 2>&1
 echo "@@rc $?"
 
+echo "@@zero"
+S=$(blockdev --getsz $d8)
+printf "0 8192 linear $d8 0\n8192 4096 flakey $d8 8192 0 1 1 drop_writes\n12288 $((S - 12288)) linear $d8 12288\n" |
+  dmsetup create --noudevsync zeropart
+TRELVANE_DRIVES=$(dm_node zeropart) trelvane-cli format 0 --yes --verify </dev/null 2>&1
+echo "@@rc $?"
+dmsetup remove --noudevsync zeropart
+
+echo "@@vanish"
+verify_until_read $d6 131072 "echo 1 > /sys/block/${d6#/dev/}/device/delete"
+
+echo "@@shrink"
+echo "0 $(blockdev --getsz $d7) linear $d7 0" | dmsetup create --noudevsync shrinking
+verify_until_read $(dm_node shrinking) 131072 \
+  "echo '0 2048 linear $d7 0' | dmsetup load shrinking && dmsetup resume --noudevsync shrinking"
+dmsetup remove --noudevsync shrinking
+
 echo "@@unplug"
 format $d2 > /tmp/unplug.out &
 run=$!
@@ -82,7 +124,8 @@ GUEST
 
 "$rig" -q --timeout 150 --images-dir "$images" --bin "$cli" --bin "$work/hold_excl" \
   --disk sata,size=64M --disk sata,size=32M --disk sata,size=1G --disk sata,size=32M \
-  --disk sata,size=32M --disk sata,size=16M --script "$work/guest.sh" > "$work/out" 2> "$work/err"
+  --disk sata,size=32M --disk sata,size=16M --disk sata,size=512M --disk sata,size=512M \
+  --disk sata,size=32M --script "$work/guest.sh" > "$work/out" 2> "$work/err"
 rc=$?
 if [ $rc -eq 124 ] || [ $rc -eq 125 ]; then
   cat "$work/err" >&2
@@ -128,6 +171,18 @@ if ! unmet "$(section unplug)"; then
   expect_line unplug "Устройство было отключено, прерывание..." "the unplug is recognised"
   expect_line unplug "Операция прекращена по смещению" "the abort line follows"
 fi
+
+expect_rc zero 1 "a segment that keeps no write and reads zeros: the verification fails"
+expect_line zero "Устройство не сохранило записанные данные: смещение 4,194,304, длина 512 байт" \
+  "a stamp that reads back as zeros is a lost write"
+for gone in vanish:отключено shrink:изменился; do
+  name=${gone%%:*}
+  expect_rc $name 1 "$name during the verification: exit 1"
+  expect_line $name "${gone#*:}" "$name during the verification: the fill's reason line"
+  expect_line $name "Проверка прекращена по смещению" "$name during the verification: the pass is aborted"
+  if section $name | grep -qF "Ошибка чтения"; then fail "$name: blocks were split after the device went"; fi
+  echo "measured: $name during the verification: the run ended $(section $name | awk '/^@@seconds / {print $2}') s later"
+done
 
 cmp -s "$images/disk5-sata.img" "$work/disk5.orig" && pass "the sentinel disk is byte-identical" || fail "the sentinel disk changed"
 

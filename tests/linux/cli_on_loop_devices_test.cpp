@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -260,6 +261,70 @@ TEST_F(CliOnLoopDevices, FullFormatWithVerificationReadsEveryByteBackAsZero) {
   EXPECT_NE(run.output.find("Проверено байт: 50,331,648, найдено ошибочных байт: 0"), std::string::npos) << run.output;
   EXPECT_TRUE(AllBytesAre(disk.image(), 0, 48 * MiB, '\0'));
   EXPECT_TRUE(AllBytesAre(sentinel.image(), 0, 8 * MiB, '\xFF'));
+}
+
+// Waits up to `seconds` for `done` to say true; false on time-out.
+template <typename Done>
+bool WaitFor(Done done, int seconds) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < limit) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+// Sectors read from the device since it was attached (field 3 of its stat file).
+long long SectorsRead(const LoopDisk& disk) {
+  std::istringstream stat(testing::ReadTextFile("/sys/block/" + disk.kernelName() + "/stat"));
+  long long reads = 0, merged = 0, sectors = 0;
+  stat >> reads >> merged >> sectors;
+  return sectors;
+}
+
+// A disk that goes away during the read-back (its loop device shrunk to nothing, or to 1 MiB, behind
+// the program's back once the pass has read 64 MiB) ends the pass at once: aborted, exit 1. Between
+// the truncation of the backing file and `losetup -c` the device is still there and its reads fail
+// with EIO, so a few sectors may be found unreadable first; splitting every block left to sectors
+// would take seconds per GiB.
+TEST_F(CliOnLoopDevices, DiskThatShrinksDuringVerificationEndsThePassAtOnce) {
+  struct Shrink {
+    const char* name;
+    long long sizeAfter;
+    int sectorSize;
+    const char* line;
+  };
+  const Shrink cases[] = {
+      {"shrunk to nothing", 0, 512, "Устройство было отключено, прерывание..."},
+      {"shrunk to 1 MiB", MiB, 4096, "Размер устройства изменился во время форматирования, прерывание..."},
+  };
+  for (const Shrink& test : cases) {
+    LoopDisk disk(folder_, "shrinking", 1024 * MiB, test.sectorSize);
+    if (!disk.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+    const auto out = folder_.path() / "shrink.out";
+    const auto status = folder_.path() / "shrink.status";
+    std::filesystem::remove(out);
+    std::filesystem::remove(status);
+    const long long readBefore = SectorsRead(disk);  // a loop device keeps its counts from earlier uses
+    testing::RunQuietly("(env -u TRELVANE_MACHINE TRELVANE_DRIVES=" + disk.device() + " '" TRELVANE_CLI_PATH
+                        "' format 0 --yes --verify </dev/null >" + out.string() + " 2>/dev/null; echo $? >" +
+                        status.string() + ".part; mv " + status.string() + ".part " + status.string() + ") &");
+    const bool ended = !WaitFor([&] { return SectorsRead(disk) - readBefore >= 64 * MiB / 512 || std::filesystem::exists(status); }, 120);
+    ASSERT_FALSE(ended || std::filesystem::exists(status)) << test.name << ": the pass was over before the disk shrank";
+    const auto shrunk = std::chrono::steady_clock::now();
+    ASSERT_EQ(testing::RunQuietly("truncate -s " + std::to_string(test.sizeAfter) + " " + disk.image().string() +
+                                  " && losetup -c " + disk.device()),
+              0)
+        << test.name << ": the loop device could not be shrunk";
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(status); }, 120)) << test.name << ": the run did not end";
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - shrunk);
+    std::cout << "[ measured ] " << test.name << ": the run ended " << ms.count() << " ms after the disk shrank\n";
+    const std::string output = testing::ReadTextFile(out);
+    EXPECT_EQ(testing::ReadTextFile(status), "1\n") << test.name << output;
+    EXPECT_NE(output.find(test.line), std::string::npos) << test.name << output;
+    EXPECT_NE(output.find("Проверка прекращена по смещению "), std::string::npos) << test.name << output;
+    EXPECT_LT(ms.count(), 3000) << test.name;
+  }
 }
 
 // Holders the volume lock cannot see: the kernel refuses the whole-disk claim, nothing is written.

@@ -25,8 +25,8 @@ std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive);
 // Lets the drive's own share of the claim go: the run has ended.
 void ReleaseClaim(OpenDevice& drive);
 
-// What a failed write on a claimed drive tells about the disk: gone (no sysfs entry or node, a
-// device that is not running, or a size of 0), or no longer the size it was claimed at.
+// What a failed write (or read-back) on a claimed drive tells about the disk: gone (no sysfs entry or
+// node, a device that is not running, or a size of 0), or no longer the size it was claimed at.
 ErrnoFacts WriteFailureFacts(const OpenDevice& drive, int error);
 
 // The facts of a disk whose size is now `sizeBytes` (nullopt: it cannot be read).

@@ -117,7 +117,7 @@ class LinuxSystem final : public System {
     const ReadOutcome outcome = ReadAllAt(device->fd.Get(), buffer, device->position, state_.bounce);
     device->position += static_cast<std::int64_t>(outcome.read);
     bytesRead = static_cast<std::uint32_t>(outcome.read);
-    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    if (outcome.error != 0) return Failed(ReadErrorCode(*device, outcome.error));
     lastError_ = ErrorCode::Success;
     return true;
   }
@@ -138,7 +138,7 @@ class LinuxSystem final : public System {
     bytesRead = static_cast<std::uint32_t>(outcome.read);
     OpenDevice* device = state_.handles.Find(handle);
     if (device == nullptr || handle != readHandle_) return Failed(ErrorCode::InvalidHandle);
-    if (outcome.error != 0) return Failed(ErrnoCode(*device, outcome.error));
+    if (outcome.error != 0) return Failed(ReadErrorCode(*device, outcome.error));
     lastError_ = ErrorCode::Success;
     return true;
   }
@@ -243,6 +243,13 @@ class LinuxSystem final : public System {
 
   static std::uint32_t ErrnoCode(const OpenDevice& device, int error) {
     return ErrorFromErrno(error, GatherErrnoFacts(device.fd.Get(), device.rdev, error));
+  }
+
+  // A read of a disk being wiped is judged as its writes are: a disk that was unplugged, detached or
+  // has shrunk reads past its new end as 0 bytes (ENOSPC here) or EIO, which only the node, sysfs and
+  // the size tell from a bad sector; the read-back must end at once, not split every block to sectors.
+  static std::uint32_t ReadErrorCode(const OpenDevice& device, int error) {
+    return ErrorFromErrno(error, WriteFailureFacts(device, error));
   }
 
   // Opens the node as a block device (and, for `expected`, the same one the drive list saw).
