@@ -37,20 +37,13 @@ const WriteError* Find(std::uint32_t code) {
   return nullptr;
 }
 
-// "байт" agrees with the number: 2, 3 and 4 (but not 12 to 14) take "байта".
-const char16_t* BytesWord(std::int64_t count) {
-  const std::int64_t lastTwo = count % 100;
-  const std::int64_t last = count % 10;
-  return last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? u"байта" : u"байт";
-}
-
 }  // namespace
 
 std::u16string WriteErrorLine(std::int64_t offset, std::int64_t length, std::uint32_t code) {
   std::u16string text = WriteErrorText(code);
   if (!text.empty()) text = u" - " + text;
   return u"Ошибка форматирования произошла по смещению " + GroupDigits(offset) + u", длина " +
-         GroupDigits(length) + u" " + BytesWord(length) + u":   " + DecimalUnsigned(code) + text;
+         GroupDigits(length) + u" байт:   " + DecimalUnsigned(code) + text;
 }
 
 bool FailureConcernsWholeDevice(std::uint32_t code) {
