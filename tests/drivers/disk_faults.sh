@@ -35,30 +35,44 @@ cat > "$work/guest.sh" <<'GUEST'
 modprobe dm-mod; modprobe dm-flakey; modprobe ext4
 for n in 0 1 2 3 4 5; do eval "d$n=\$(readlink -f \$QATA_DISK$n)"; done
 format() { TRELVANE_DRIVES=$1 trelvane-cli format 0 --yes </dev/null 2>&1; echo "@@rc $?"; }
+# A case whose set-up failed says so on a "@@missing" line instead of running: the host fails it by name.
+missing() { echo "@@missing $*"; }
+# dm_target NAME TABLE: the node of a new device-mapper device, or nothing when it could not be made.
+dm_target() {
+  command -v dmsetup >/dev/null || { missing "dmsetup is not in the guest (install the host's dmsetup package)"; return 1; }
+  printf "$2" | dmsetup create --noudevsync "$1" || { missing "dmsetup create $1 failed"; return 1; }
+  local node=/dev/dm-$(dmsetup info -c --noheadings -o minor "$1" | tr -d ' ')
+  [ -b "$node" ] || { missing "device-mapper target $1: no block device $node"; return 1; }
+  echo "$node"
+}
 
 echo "@@error"
 S=$(blockdev --getsz $d0)
-printf "0 1024 linear $d0 0\n1024 64 error\n1088 $((S - 1088)) linear $d0 1088\n" | dmsetup create --noudevsync errdisk
-format /dev/dm-0
-dmsetup remove --noudevsync errdisk
+if node=$(dm_target errdisk "0 1024 linear $d0 0\n1024 64 error\n1088 $((S - 1088)) linear $d0 1088\n"); then
+  format $node
+  dmsetup remove --noudevsync errdisk
+else echo "$node"; fi
 
 echo "@@flakey"
-echo "0 $(blockdev --getsz $d1) flakey $d1 0 0 1" | dmsetup create --noudevsync flakey
-format /dev/dm-$(dmsetup info -c --noheadings -o minor flakey | tr -d ' ')
-dmsetup remove --noudevsync flakey
+if node=$(dm_target flakey "0 $(blockdev --getsz $d1) flakey $d1 0 0 1\n"); then
+  format $node
+  dmsetup remove --noudevsync flakey
+else echo "$node"; fi
 
 echo "@@namespace"
 mkdir -p /mnt/elsewhere
 unshare -m sh -c "mount -o ro -t ext4 $d3 /mnt/elsewhere && sleep 60" &
 sleep 1
-format $d3
+if grep -q " /mnt/elsewhere " /proc/$!/mountinfo 2>/dev/null; then format $d3
+else missing "mount of $d3 in another mount namespace (unshare -m)"; fi
 kill $! 2>/dev/null; sleep 1
 
 echo "@@excl"
 hold_excl $d3 &
 sleep 1
-format $d3
-kill $!; wait $! 2>/dev/null
+if kill -0 $! 2>/dev/null; then format $d3
+else missing "a process holding $d3 with O_EXCL"; fi
+kill $! 2>/dev/null; wait $! 2>/dev/null
 
 echo "@@partition"
 TRELVANE_DRIVES=${d4}1,$d5 trelvane-cli list </dev/null 2>&1
@@ -84,10 +98,14 @@ fi
 
 section() { awk -v name="@@$1" '$0 == name {on = 1; next} /^@@[a-z]+$/ {on = 0} on' "$work/out"; }
 section_rc() { section "$1" | awk '/^@@rc / {print $2}' | tail -1; }
+# The precondition a section could not build, when it could not (its checks then fail naming it).
+precondition() { section "$1" | sed -n 's/^@@missing //p' | head -1; }
 expect_line() {  # section text what
+  [ -z "$(precondition "$1")" ] || { fail "$3: precondition missing: $(precondition "$1")"; return; }
   if section "$1" | grep -qF -- "$2"; then pass "$3"; else fail "$3: no '$2' in: $(section "$1")"; fi
 }
 expect_rc() {  # section code what
+  [ -z "$(precondition "$1")" ] || { fail "$3: precondition missing: $(precondition "$1")"; return; }
   if [ "$(section_rc "$1")" = "$2" ]; then pass "$3"; else fail "$3: exit $(section_rc "$1"), not $2"; fi
 }
 zeros() { cmp -s -n "$3" <(tail -c +$(($2 + 1)) "$1") /dev/zero; }
@@ -95,7 +113,7 @@ zeros() { cmp -s -n "$3" <(tail -c +$(($2 + 1)) "$1") /dev/zero; }
 expect_rc error 1 "an error segment mid-disk: the run goes on and exits 1"
 expect_line error "Ошибка форматирования произошла по смещению 524,288:   1117" "the error is logged at its offset"
 expect_line error "Не записано байт: 65,536" "the unwritten count is reported"
-zeros "$images/disk0-sata.img" 0 524288 && zeros "$images/disk0-sata.img" 589824 $((64 * MiB - 589824)) &&
+[ -z "$(precondition error)" ] && zeros "$images/disk0-sata.img" 0 524288 && zeros "$images/disk0-sata.img" 589824 $((64 * MiB - 589824)) &&
   pass "every block around the error segment reads back zero" || fail "unwritten bytes around the error segment"
 
 expect_rc flakey 1 "a flakey disk: failed blocks, exit 1"

@@ -1,4 +1,5 @@
-// mountinfo and swaps lines, the order of unmounts and of the logical drive strings.
+// mountinfo and swaps lines, the order of unmounts and of the logical drive strings, how mounts are
+// put back, and which disk identifiers name one storage.
 
 #include "os/linux/mountinfo.h"
 
@@ -6,6 +7,8 @@
 #include <sys/sysmacros.h>
 
 #include "os/linux/logical_drives.h"
+#include "os/linux/remount.h"
+#include "os/linux/storage_names.h"
 #include "os/linux/volume_lock.h"
 
 namespace trelvane::linux_platform {
@@ -93,6 +96,63 @@ TEST(OrderForLocking, NestedVolumesBeforeTheirParentsThenByName) {
   std::vector<std::string> names;
   for (const InUseVolume& volume : volumes) names.push_back(volume.name);
   EXPECT_EQ(names, (std::vector<std::string>{"sdb2", "sdb1", "sdb3", "sdc1"}));
+}
+
+MountEntry Mounted(std::string root, std::string point, std::string type = "ext4", std::string own = "rw,relatime",
+                   std::string super = "rw", std::string user = {}) {
+  MountEntry entry;
+  entry.root = std::move(root);
+  entry.mountPoint = std::move(point);
+  entry.fsType = std::move(type);
+  entry.mountOptions = std::move(own);
+  entry.superOptions = std::move(super);
+  entry.userOptions = std::move(user);
+  return entry;
+}
+
+TEST(MountAgain, OptionsAndTypeAsMountWouldGiveThem) {
+  const MountEntry udisks = Mounted("/", "/media/u/stick", "vfat", "rw,nosuid,nodev,relatime",
+                                    "rw,fmask=0022,dmask=0022,errors=remount-ro", "uhelper=udisks2");
+  EXPECT_EQ(MountOptionsFor(udisks), "rw,nosuid,nodev,relatime,fmask=0022,dmask=0022,errors=remount-ro,uhelper=udisks2");
+  EXPECT_EQ(MountTypeFor(udisks), "vfat");
+  // ntfs-3g's connection options are not its file system's: the helper, found from the probed type, makes them.
+  const MountEntry fuse = Mounted("/", "/mnt/win", "fuseblk", "ro,nosuid,nodev,relatime",
+                                  "rw,user_id=0,group_id=0,allow_other,blksize=4096");
+  EXPECT_EQ(MountOptionsFor(fuse), "ro,nosuid,nodev,relatime");
+  EXPECT_EQ(MountTypeFor(fuse), std::nullopt);
+}
+
+TEST(MountAgain, FolderOfABindMountSeenThroughAnotherMount) {
+  struct Case {
+    MountEntry from;
+    const char* root;
+    std::optional<std::string> path;
+  };
+  const std::vector<Case> cases{
+      {Mounted("/", "/mnt/a"), "/sub/x", "/mnt/a/sub/x"},
+      {Mounted("/", "/mnt/a"), "/", "/mnt/a"},
+      {Mounted("/", "/"), "/srv", "/srv"},
+      {Mounted("/sub", "/b"), "/sub/x", "/b/x"},
+      {Mounted("/sub", "/b"), "/sub", "/b"},
+      {Mounted("/sub", "/b"), "/subway", std::nullopt},
+      {Mounted("/sub", "/b"), "/", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PathInside(c.from, c.root), c.path) << c.from.root << " " << c.root;
+}
+
+TEST(WorldWideName, OnlyNonZeroWorldWideDesignatorsNameAStorage) {
+  const std::vector<std::pair<const char*, std::optional<std::string>>> cases{
+      {"naa.5000C500A1B2C3D4\n", "naa.5000c500a1b2c3d4"},
+      {"eui.0025388b71b12345", "eui.0025388b71b12345"},
+      {"uuid.8f3e1c2a-0b6d-4c1e-9a7b-2d5f6e7a8b9c", "uuid.8f3e1c2a-0b6d-4c1e-9a7b-2d5f6e7a8b9c"},
+      {"naa.0000000000000000", std::nullopt},
+      {"eui.00000000-0000", std::nullopt},
+      {"t10.ATA     QEMU HARDDISK                           QM00001", std::nullopt},  // vendor, model, serial
+      {"nvme.1b36-6465616462656566-51454d55204e564d65-00000001", std::nullopt},
+      {"naa.5000c500zz", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [wwid, name] : cases) EXPECT_EQ(WorldWideName(wwid), name) << wwid;
 }
 
 TEST(WriteDriveStrings, RootsWithBackslashZeroTerminatedAndAFinalZero) {

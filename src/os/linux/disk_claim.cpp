@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "os/linux/storage_names.h"
 #include "os/linux/sysfs.h"
 #include "os/win_constants.h"
 
@@ -38,14 +39,19 @@ std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
   for (OpenDevice* lock : locks) lock->lockFd.Close();
   FileDescriptor claim = OpenExclusive(drive.diskNode);
   const int error = errno;
-  if (!claim.IsOpen() || !IsDisk(claim.Get(), drive.diskRdev)) {
-    const bool otherDevice = claim.IsOpen();
+  const bool isDisk = claim.IsOpen() && IsDisk(claim.Get(), drive.diskRdev);
+  // The same storage under other names (a second loop device over the file, a second port) is the disk.
+  auto otherNames = isDisk ? ClaimOtherNames(drive.diskRdev) : std::nullopt;
+  if (!isDisk || !otherNames) {
+    const bool otherDevice = claim.IsOpen() && !isDisk;
     claim.Close();
     // The locks go back to what they held; a volume mounted meanwhile makes its lock fail quietly.
     for (OpenDevice* lock : locks) lock->lockFd = OpenExclusive(lock->nodePath);
     if (otherDevice) return ErrorCode::FileNotFound;
+    if (isDisk) return ErrorCode::SharingViolation;
     return error == EBUSY ? ErrorCode::SharingViolation : ErrorFromErrno(error);
   }
+  drive.otherNameClaims = std::move(*otherNames);
   drive.claimedSizeBytes = DeviceSize(claim.Get()).value_or(0);
   for (OpenDevice* lock : locks) {
     lock->lockFd = FileDescriptor(fcntl(claim.Get(), F_DUPFD_CLOEXEC, 0));
@@ -55,7 +61,10 @@ std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
   return ErrorCode::Success;
 }
 
-void ReleaseClaim(OpenDevice& drive) { drive.claimFd.Close(); }
+void ReleaseClaim(OpenDevice& drive) {
+  drive.claimFd.Close();
+  drive.otherNameClaims.clear();
+}
 
 ErrnoFacts SizeFacts(std::uint64_t claimedSizeBytes, std::optional<std::uint64_t> sizeBytes) {
   ErrnoFacts facts;
