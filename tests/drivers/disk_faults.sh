@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # trelvane-cli against faults of real block devices in the ATA test machine (tools/qemu-ata): a
 # device-mapper error segment mid-disk, a flakey disk, a SATA disk unplugged mid-run, a disk mounted
-# in another mount namespace or held O_EXCL by another process (refused), and a partition named in
-# TRELVANE_DRIVES (left out). A sentinel disk of 0xFF bytes must come out byte-identical.
+# in another mount namespace or held O_EXCL by another process (refused), a disk seen through two
+# ports (one WWN: marked, and refused while mounted through the other), and a partition named in
+# TRELVANE_DRIVES (left out). A case whose device-mapper target, namespace or holder could not be
+# made fails naming it. A sentinel disk of 0xFF bytes must come out byte-identical.
 #
 #   disk_faults.sh TRELVANE-CLI SHARED-FOLDER      exit 0 passed, 1 failed, 77 skipped
 set -u
@@ -22,6 +24,9 @@ mkfs.ext4 -q -F "$images/disk3-sata.img"
 fill "$images/disk4-sata.img" $((32 * MiB))     # partitioned
 echo 'start=2048, size=16384, type=83' | sfdisk -q "$images/disk4-sata.img" >/dev/null
 fill "$images/disk5-sata.img" $((16 * MiB))     # sentinel
+fill "$images/disk6-sata.img" $((32 * MiB))     # first port of a disk with two names (one WWN)
+fill "$images/disk7-sata.img" $((32 * MiB))     # its second port: the same WWN, mounted
+mkfs.ext4 -q -F "$images/disk7-sata.img"
 for n in 3 4 5; do cp "$images/disk$n-sata.img" "$work/disk$n.orig"; done
 
 cat > "$work/hold_excl.c" <<'C'
@@ -33,7 +38,7 @@ cc -O2 -o "$work/hold_excl" "$work/hold_excl.c" || skip "cannot build the O_EXCL
 
 cat > "$work/guest.sh" <<'GUEST'
 modprobe dm-mod; modprobe dm-flakey; modprobe ext4
-for n in 0 1 2 3 4 5; do eval "d$n=\$(readlink -f \$QATA_DISK$n)"; done
+for n in 0 1 2 3 4 5 6 7; do eval "d$n=\$(readlink -f \$QATA_DISK$n)"; done
 format() { TRELVANE_DRIVES=$1 trelvane-cli format 0 --yes </dev/null 2>&1; echo "@@rc $?"; }
 # A case whose set-up failed says so on a "@@missing" line instead of running: the host fails it by name.
 missing() { echo "@@missing $*"; }
@@ -74,6 +79,17 @@ if kill -0 $! 2>/dev/null; then format $d3
 else missing "a process holding $d3 with O_EXCL"; fi
 kill $! 2>/dev/null; wait $! 2>/dev/null
 
+echo "@@wwn"
+# disk6 and disk7 report one WWN: a disk seen through two ports. (Serial numbers never count; the
+# rig cannot repeat one, so the unit tests of the WWID designators cover that.)
+if mkdir -p /mnt/port2 && mount -t ext4 $d7 /mnt/port2; then
+  before=$(md5sum < $d6)
+  TRELVANE_DRIVES=$d5,$d6,$d7 trelvane-cli list </dev/null 2>/dev/null | grep "^[0-9]	"
+  format $d6
+  [ "$(md5sum < $d6)" = "$before" ] && echo "first port untouched"
+  umount /mnt/port2
+else missing "ext4 mounted through the second port $d7"; fi
+
 echo "@@partition"
 TRELVANE_DRIVES=${d4}1,$d5 trelvane-cli list </dev/null 2>&1
 echo "@@rc $?"
@@ -89,7 +105,9 @@ GUEST
 
 "$rig" -q --timeout 150 --images-dir "$images" --bin "$cli" --bin "$work/hold_excl" \
   --disk sata,size=64M --disk sata,size=32M --disk sata,size=1G --disk sata,size=32M \
-  --disk sata,size=32M --disk sata,size=16M --script "$work/guest.sh" > "$work/out" 2> "$work/err"
+  --disk sata,size=32M --disk sata,size=16M \
+  --disk sata,size=32M,serial=DUALPORT-A,wwn=0x5000c500a1b2c3d4 \
+  --disk sata,size=32M,serial=DUALPORT-B,wwn=0x5000c500a1b2c3d4 --script "$work/guest.sh" > "$work/out" 2> "$work/err"
 rc=$?
 if [ $rc -eq 124 ] || [ $rc -eq 125 ]; then
   cat "$work/err" >&2
@@ -124,6 +142,12 @@ for held in namespace excl; do
   expect_line $held "Устройство используется другой программой или системой." "disk held ($held): the in-use line"
 done
 cmp -s "$images/disk3-sata.img" "$work/disk3.orig" && pass "the held disk is untouched" || fail "the held disk was written"
+
+expect_rc wwn 2 "a disk mounted through its second port: the first is refused"
+expect_line wwn "first port untouched" "a disk mounted through its second port: nothing written"
+if section wwn | grep -q "^2	.*(второе имя диска sd[a-z]*)	" && ! section wwn | grep "^[01]	" | grep -q "второе имя"; then
+  pass "the second port alone is marked in the list"
+else fail "the list does not mark the second port alone: $(section wwn | grep '^[0-9]	')"; fi
 
 expect_rc partition 0 "a partition entry: list still runs"
 expect_line partition "пропущен: это раздел, а не весь диск" "a partition entry is left out with a warning"

@@ -67,14 +67,15 @@ std::uint32_t RunMount(const MountCall& call) {
 }
 
 // The file system of `mount` mounted at `target`; options it refuses (some are shown, never
-// accepted) are dropped for its defaults.
-std::uint32_t MountFileSystem(const MountEntry& mount, const std::string& target, bool record) {
+// accepted) are dropped for its defaults. A mount that is not recorded is a passing one: it gets no
+// user-space options, which are the recorded mount's.
+std::uint32_t MountFileSystem(MountEntry mount, const std::string& target, bool record) {
+  if (!record) mount.userOptions.clear();
   MountCall call{mount.source, target, MountTypeFor(mount), MountOptionsFor(mount), record};
-  if (!record) call.options = mount.mountOptions;
   const std::uint32_t error = RunMount(call);
   if (error != ErrorFromErrno(EINVAL) || !call.type) return error;
   call.options = mount.mountOptions;
-  if (record) Append(call.options, mount.userOptions);
+  Append(call.options, mount.userOptions);
   return RunMount(call);
 }
 
