@@ -264,7 +264,9 @@ TEST_F(CliOnLoopDevices, SecondNameOfAMountedDiskIsMarkedAndRefused) {
       const std::string names[] = {disk.device(), second};
       ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + names[mountedThrough]), 0);
       const auto point = folder_.path() / "through";
-      ASSERT_TRUE(scratch.Mount(names[mountedThrough], point)) << "precondition: mount through " << names[mountedThrough];
+      // Read-only: a file system mounted for writing writes to itself now and then (lazy initialisation,
+      // journal checkpoints), which would hide whether the program wrote.
+      ASSERT_TRUE(scratch.Mount(names[mountedThrough], point, "-o ro")) << "precondition: mount through " << names[mountedThrough];
       const std::string before = testing::CaptureOutput("md5sum < " + disk.image().string());
 
       const CliRun list = RunCliOn(names[0] + "," + names[1], "list");
@@ -282,9 +284,9 @@ TEST_F(CliOnLoopDevices, SecondNameOfAMountedDiskIsMarkedAndRefused) {
   }
 }
 
-// A refused format mounts back what it took down: an ntfs-3g volume through its FUSE helper, and a
-// bind mount of a subfolder, from its file system's own mount, which was busy and stayed, or, when
-// the file system has no other mount here, through a passing mount of its own.
+// A refused format mounts back what it took down: an ntfs-3g volume through its FUSE helper, a volume
+// mounted inside it, and a bind mount of a subfolder, from its file system's own mount, which was
+// busy and stayed, or, when the file system has no other mount here, through a passing mount.
 TEST_F(CliOnLoopDevices, RefusedFormatMountsBackFuseVolumesAndBindMountsOfSubfolders) {
   if (testing::RunQuietly("command -v mkntfs && command -v ntfs-3g") != 0) TRELVANE_SKIP_OR_FAIL("needs ntfs-3g (mkntfs)");
   for (const bool ownMountStays : {true, false}) {
@@ -310,6 +312,9 @@ TEST_F(CliOnLoopDevices, RefusedFormatMountsBackFuseVolumesAndBindMountsOfSubfol
     std::unique_ptr<std::ofstream> busy;
     if (ownMountStays) {
       busy = std::make_unique<std::ofstream>(own / "busy.txt");
+      // A volume mounted inside the NTFS one: locked first, given back first, it waits for NTFS.
+      ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + disk.PartitionNode(3)), 0);
+      ASSERT_TRUE(scratch.Mount(disk.PartitionNode(3), ntfs / "inner"));
     } else {
       ASSERT_EQ(testing::RunQuietly("umount '" + own.string() + "'"), 0);
       ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + disk.PartitionNode(3)), 0);
@@ -327,6 +332,7 @@ TEST_F(CliOnLoopDevices, RefusedFormatMountsBackFuseVolumesAndBindMountsOfSubfol
     EXPECT_EQ(testing::CaptureOutput("cat '" + (ntfs / "kept.txt").string() + "'"), "ntfs");
     EXPECT_TRUE(IsMounted(bind));
     EXPECT_EQ(testing::CaptureOutput("cat '" + (bind / "kept.txt").string() + "'"), "sub");
+    EXPECT_EQ(IsMounted(ntfs / "inner"), ownMountStays);
     EXPECT_EQ(testing::CaptureOutput("head -c 512 " + disk.image().string() + " | od -An -tx1"), table);
     EXPECT_EQ(testing::CaptureOutput("ls -d /run/trelvane-remount.* /tmp/trelvane-remount.*"), "");
   }

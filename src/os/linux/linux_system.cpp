@@ -163,7 +163,7 @@ class LinuxSystem final : public System {
     }
     const bool wasLocked = device->lockFd.IsOpen();
     CloseDevice(*device);
-    const std::vector<UnrestoredMountPoint> failed = MountAgain(device->unmounted);
+    const std::vector<UnrestoredMountPoint> failed = state_.remounts.Restore(device->unmounted);
     state_.unrestoredMounts.insert(state_.unrestoredMounts.end(), failed.begin(), failed.end());
     if (wasLocked) RescanIfUnlocked(state_, *device);
     lastError_ = ErrorCode::Success;
@@ -206,6 +206,8 @@ class LinuxSystem final : public System {
 
   std::vector<UnrestoredMount> TakeUnrestoredMounts() override {
     std::vector<UnrestoredMount> mounts;
+    const std::vector<UnrestoredMountPoint> waited = state_.remounts.Finish();
+    state_.unrestoredMounts.insert(state_.unrestoredMounts.end(), waited.begin(), waited.end());
     for (const UnrestoredMountPoint& mount : state_.unrestoredMounts)
       mounts.push_back({FromUtf8(mount.mountPoint), mount.error});
     state_.unrestoredMounts.clear();

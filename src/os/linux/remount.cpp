@@ -173,4 +173,29 @@ std::vector<UnrestoredMountPoint> MountAgain(const std::vector<MountEntry>& unmo
   return failed;
 }
 
+std::vector<UnrestoredMountPoint> PendingRemounts::Restore(const std::vector<MountEntry>& unmounted) {
+  std::vector<UnrestoredMountPoint> failed;
+  waiting_.insert(waiting_.end(), unmounted.rbegin(), unmounted.rend());
+  for (bool progress = true; progress;) {
+    progress = false;
+    for (auto mount = waiting_.begin(); mount != waiting_.end();) {
+      const std::uint32_t error = MountBack(*mount);
+      if (error == ErrorCode::FileNotFound || error == ErrorCode::PathNotFound) {
+        ++mount;  // its mount point may lie in a volume still to come back
+        continue;
+      }
+      if (error == ErrorCode::Success) progress = true;
+      else failed.push_back({mount->mountPoint, error});
+      mount = waiting_.erase(mount);
+    }
+  }
+  return failed;
+}
+
+std::vector<UnrestoredMountPoint> PendingRemounts::Finish() {
+  std::vector<UnrestoredMountPoint> failed = MountAgain({waiting_.rbegin(), waiting_.rend()});
+  waiting_.clear();
+  return failed;
+}
+
 }  // namespace trelvane::linux_platform

@@ -46,4 +46,19 @@ struct UnrestoredMountPoint {
 // Returns the mounts that could not be restored.
 std::vector<UnrestoredMountPoint> MountAgain(const std::vector<MountEntry>& unmounted);
 
+// The mounts of volumes given back one after another. The volumes of a disk are locked deepest
+// mount first and given back in that order, so a mount inside a file system of a volume that comes
+// back later finds no mount point yet: it waits, and is tried again after each later volume.
+class PendingRemounts {
+ public:
+  // Mounts `unmounted` again, then whatever waits; returns what failed for another reason than a
+  // missing mount point.
+  std::vector<UnrestoredMountPoint> Restore(const std::vector<MountEntry>& unmounted);
+  // A last try of what still waits; what fails then is unrestored.
+  std::vector<UnrestoredMountPoint> Finish();
+
+ private:
+  std::vector<MountEntry> waiting_;
+};
+
 }  // namespace trelvane::linux_platform

@@ -46,7 +46,7 @@ DeviceReply UnlockVolumeRequest(BackendState& state, OpenDevice& device, std::sp
   if (!device.lockFd.IsOpen()) return DeviceReply::Failure(ErrorCode::NotLocked);
   device.lockFd.Close();
   RescanIfUnlocked(state, device);
-  const std::vector<UnrestoredMountPoint> failed = MountAgain(device.unmounted);
+  const std::vector<UnrestoredMountPoint> failed = state.remounts.Restore(device.unmounted);
   device.unmounted.clear();
   if (failed.empty()) return DeviceReply::Success();
   state.unrestoredMounts.insert(state.unrestoredMounts.end(), failed.begin(), failed.end());
