@@ -247,10 +247,6 @@ class Scratch {
   std::vector<std::string> loops_;
 };
 
-std::string MountTypeAt(const std::filesystem::path& point) {
-  return testing::CaptureOutput("findmnt -n -o FSTYPE --mountpoint '" + point.string() + "'");
-}
-
 // A file system mounted through one of two loop devices over the same file: formatting the other is
 // refused before anything is written, and the list marks the second name.
 TEST_F(CliOnLoopDevices, SecondNameOfAMountedDiskIsMarkedAndRefused) {
@@ -328,7 +324,7 @@ TEST_F(CliOnLoopDevices, RefusedFormatMountsBackFuseVolumesAndBindMountsOfSubfol
     busy.reset();
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_EQ(run.output.find("Не удалось снова смонтировать"), std::string::npos) << run.output;
-    EXPECT_EQ(MountTypeAt(ntfs), "fuseblk");
+    EXPECT_EQ(testing::CaptureOutput("findmnt -n -o FSTYPE --mountpoint '" + ntfs.string() + "'"), "fuseblk");
     EXPECT_EQ(testing::CaptureOutput("cat '" + (ntfs / "kept.txt").string() + "'"), "ntfs");
     EXPECT_TRUE(IsMounted(bind));
     EXPECT_EQ(testing::CaptureOutput("cat '" + (bind / "kept.txt").string() + "'"), "sub");

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/sysmacros.h>
 
+#include <tuple>
+
 #include "os/linux/logical_drives.h"
 #include "os/linux/remount.h"
 #include "os/linux/storage_names.h"
@@ -98,46 +100,29 @@ TEST(OrderForLocking, NestedVolumesBeforeTheirParentsThenByName) {
   EXPECT_EQ(names, (std::vector<std::string>{"sdb2", "sdb1", "sdb3", "sdc1"}));
 }
 
-MountEntry Mounted(std::string root, std::string point, std::string type = "ext4", std::string own = "rw,relatime",
-                   std::string super = "rw", std::string user = {}) {
-  MountEntry entry;
-  entry.root = std::move(root);
-  entry.mountPoint = std::move(point);
-  entry.fsType = std::move(type);
-  entry.mountOptions = std::move(own);
-  entry.superOptions = std::move(super);
-  entry.userOptions = std::move(user);
-  return entry;
+// A mount entry from its fields in mountinfo's order (root, mount point, own options, type, source,
+// file-system options), and mount(8)'s user-space options.
+MountEntry Entry(std::string root, std::string point, std::string own = {}, std::string type = {},
+                 std::string super = {}, std::string user = {}) {
+  return {0, 0, 0, 0, std::move(root), std::move(point), std::move(own), std::move(type), {}, std::move(super), std::move(user)};
 }
 
 TEST(MountAgain, OptionsAndTypeAsMountWouldGiveThem) {
-  const MountEntry udisks = Mounted("/", "/media/u/stick", "vfat", "rw,nosuid,nodev,relatime",
-                                    "rw,fmask=0022,dmask=0022,errors=remount-ro", "uhelper=udisks2");
-  EXPECT_EQ(MountOptionsFor(udisks), "rw,nosuid,nodev,relatime,fmask=0022,dmask=0022,errors=remount-ro,uhelper=udisks2");
+  const MountEntry udisks = Entry("/", "/media/u", "rw,nosuid,relatime", "vfat", "rw,fmask=0022,errors=remount-ro", "uhelper=udisks2");
+  EXPECT_EQ(MountOptionsFor(udisks), "rw,nosuid,relatime,fmask=0022,errors=remount-ro,uhelper=udisks2");
   EXPECT_EQ(MountTypeFor(udisks), "vfat");
   // ntfs-3g's connection options are not its file system's: the helper, found from the probed type, makes them.
-  const MountEntry fuse = Mounted("/", "/mnt/win", "fuseblk", "ro,nosuid,nodev,relatime",
-                                  "rw,user_id=0,group_id=0,allow_other,blksize=4096");
-  EXPECT_EQ(MountOptionsFor(fuse), "ro,nosuid,nodev,relatime");
+  const MountEntry fuse = Entry("/", "/mnt/win", "ro,nodev", "fuseblk", "rw,user_id=0,allow_other");
+  EXPECT_EQ(MountOptionsFor(fuse), "ro,nodev");
   EXPECT_EQ(MountTypeFor(fuse), std::nullopt);
 }
 
 TEST(MountAgain, FolderOfABindMountSeenThroughAnotherMount) {
-  struct Case {
-    MountEntry from;
-    const char* root;
-    std::optional<std::string> path;
-  };
-  const std::vector<Case> cases{
-      {Mounted("/", "/mnt/a"), "/sub/x", "/mnt/a/sub/x"},
-      {Mounted("/", "/mnt/a"), "/", "/mnt/a"},
-      {Mounted("/", "/"), "/srv", "/srv"},
-      {Mounted("/sub", "/b"), "/sub/x", "/b/x"},
-      {Mounted("/sub", "/b"), "/sub", "/b"},
-      {Mounted("/sub", "/b"), "/subway", std::nullopt},
-      {Mounted("/sub", "/b"), "/", std::nullopt},
-  };
-  for (const Case& c : cases) EXPECT_EQ(PathInside(c.from, c.root), c.path) << c.from.root << " " << c.root;
+  const MountEntry whole = Entry("/", "/mnt/a"), sub = Entry("/sub", "/b");
+  const std::vector<std::tuple<MountEntry, const char*, std::optional<std::string>>> cases{
+      {whole, "/sub/x", "/mnt/a/sub/x"}, {whole, "/", "/mnt/a"},        {sub, "/sub/x", "/b/x"},
+      {sub, "/sub", "/b"},               {sub, "/subway", std::nullopt}, {sub, "/", std::nullopt}};
+  for (const auto& [from, root, path] : cases) EXPECT_EQ(PathInside(from, root), path) << from.root << " " << root;
 }
 
 TEST(WorldWideName, OnlyNonZeroWorldWideDesignatorsNameAStorage) {
