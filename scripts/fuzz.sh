@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
-install_packages cmake ninja-build clang-14 libclang-rt-14-dev nlohmann-json3-dev
+install_packages cmake ninja-build clang-14 libclang-rt-14-dev nlohmann-json3-dev libmount-dev pkgconf
 
 seconds=${1:-5}
 shift || true

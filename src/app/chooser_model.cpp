@@ -25,6 +25,7 @@ ChooserRowTexts ChooserRow(const TDeviceTable& entry, char16_t decimalSeparator)
   const TIdentifyDeviceData& data = entry.IdentifyData;
   std::u16string model = Trim(data.Model);
   if (!entry.AssociatedPartitions.empty()) model += u" (" + entry.AssociatedPartitions + u")";
+  if (!entry.FirstNameOfStorage.empty()) model += u" (второе имя диска " + entry.FirstNameOfStorage + u")";
   return {BusTypeName(data.BusType), model, data.FW, data.SN, Decimal(data.LBA),
           SizeText(CapacityBytes(data), decimalSeparator)};
 }

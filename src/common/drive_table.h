@@ -32,6 +32,7 @@ struct TDeviceTable {
   bool IsCompressed = false;
   std::u16string FileVersion;
   std::u16string AssociatedPartitions;  // volume names separated by one blank
+  std::u16string FirstNameOfStorage;    // set when the drive is a second name of an earlier drive's storage
 };
 
 // Sixteen entries indexed 1 to 16; the enumeration fills at most 15.

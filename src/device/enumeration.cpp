@@ -40,6 +40,7 @@ void VisitDrive(System& system, DiagnosticLog& log, MessageBoxes& boxes, Program
     entry.DeviceNumber = static_cast<std::uint32_t>(number);
     entry.IdentifyData = description;
     entry.AssociatedPartitions = volumes;
+    entry.FirstNameOfStorage = system.FirstNameOfSameStorage(static_cast<std::uint32_t>(number));
   }
 }
 

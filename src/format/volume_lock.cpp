@@ -75,6 +75,15 @@ void UnlockLockedVolumes(System& system, DiagnosticLog& log, ProgramState& state
   }
 }
 
+void LogUnrestoredMounts(System& system, DiagnosticLog& log) {
+  for (const UnrestoredMount& mount : system.TakeUnrestoredMounts()) {
+    std::u16string text = SystemErrorText(system, mount.error);
+    if (!text.empty()) text = u" - " + text;
+    log.AddFormatLogLine(u"Не удалось снова смонтировать файловую систему в " + mount.mountPoint + u":   " +
+                         DecimalUnsigned(mount.error) + text + u".");
+  }
+}
+
 LockedVolumes::LockedVolumes(System& system, DiagnosticLog& log, ProgramState& state)
     : system_(system), log_(log), state_(state) {}
 
@@ -86,6 +95,9 @@ bool LockedVolumes::Lock(std::int64_t driveNumber) {
 
 void LockedVolumes::GiveBack() { UnlockLockedVolumes(system_, log_, state_); }
 
-void LockedVolumes::Release() { ReleaseLockedVolumes(state_); }
+void LockedVolumes::Release() {
+  ReleaseLockedVolumes(state_);
+  LogUnrestoredMounts(system_, log_);
+}
 
 }  // namespace trelvane

@@ -26,6 +26,10 @@ void ReleaseLockedVolumes(ProgramState& state);
 // did not.
 void UnlockLockedVolumes(System& system, DiagnosticLog& log, ProgramState& state);
 
+// One format-log line for each mount the system could not restore when volumes were given back or
+// a refused lock mounted back what it had unmounted.
+void LogUnrestoredMounts(System& system, DiagnosticLog& log);
+
 // The locks of one format run. Whatever Lock took is released by Release or, when the run is left by
 // an exception (a fatal box, a failing platform), when the guard goes out of scope: a volume left
 // locked would stay dismounted and unusable until the program ends.
@@ -40,7 +44,7 @@ class LockedVolumes {
   bool Lock(std::int64_t driveNumber);
   // UnlockLockedVolumes: the disk stays as it was, its file systems come back.
   void GiveBack();
-  // ReleaseLockedVolumes; nothing happens when it has already run.
+  // ReleaseLockedVolumes, then LogUnrestoredMounts; nothing happens when it has already run.
   void Release();
 
  private:

@@ -69,6 +69,12 @@ struct DiskOpener {
   std::uint32_t pid = 0;
 };
 
+// A mount that giving back a refused format's volumes could not restore, and why (an error code).
+struct UnrestoredMount {
+  std::u16string mountPoint;
+  std::uint32_t error = 0;
+};
+
 // What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
 enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
 
@@ -153,6 +159,17 @@ class System {
   virtual RegionalSettings GetRegionalSettings() = 0;
   // The ANSI code page that single-byte device texts are read in (1251 on a Russian desktop).
   virtual std::uint32_t GetACP() = 0;
+
+  // The name of an earlier drive of the list that is the same storage as drive `driveNumber` (two
+  // loop devices over one file, one disk seen through two ports), as the system names it ("loop3");
+  // empty when there is none. Systems that show every storage once keep the default.
+  virtual std::u16string FirstNameOfSameStorage(std::uint32_t driveNumber) {
+    static_cast<void>(driveNumber);
+    return {};
+  }
+  // The mounts that volumes given back since the last call could not restore; each is reported once.
+  // Systems whose volumes come back whole or not at all keep the default.
+  virtual std::vector<UnrestoredMount> TakeUnrestoredMounts() { return {}; }
 };
 
 }  // namespace trelvane

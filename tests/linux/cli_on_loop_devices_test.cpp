@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -489,6 +490,120 @@ TEST_F(CliOnLoopDevices, PartitionsAliasesAndOtherFilesAreLeftOutWithAWarning) {
   const std::string warnings = testing::ReadTextFile(errors);
   for (const std::string& left : {disk.PartitionNode(1), alias.string(), file.string()})
     EXPECT_NE(warnings.find("TRELVANE_DRIVES: " + left + " пропущен: "), std::string::npos) << warnings;
+}
+
+// Mounts made by a test, taken down (lazily, in reverse) when it ends; a second loop device too.
+class Scratch {
+ public:
+  ~Scratch() {
+    for (auto point = points_.rbegin(); point != points_.rend(); ++point) testing::RunQuietly("umount -l '" + *point + "'");
+    for (const std::string& loop : loops_) testing::RunQuietly("losetup --detach " + loop);
+  }
+  bool Mount(const std::string& what, const std::filesystem::path& point, const std::string& options = {}) {
+    std::filesystem::create_directories(point);
+    if (testing::RunQuietly("mount " + options + " " + what + " '" + point.string() + "'") != 0) return false;
+    points_.push_back(point.string());
+    return true;
+  }
+  // Another loop device over `image`: a second name of the same storage.
+  std::string SecondLoop(const std::filesystem::path& image, int sectorSize) {
+    const std::string loop = testing::CaptureOutput("losetup --find --show --sector-size " + std::to_string(sectorSize) +
+                                                    " '" + image.string() + "'");
+    if (loop.rfind("/dev/loop", 0) != 0) return {};
+    loops_.push_back(loop);
+    return loop;
+  }
+
+ private:
+  std::vector<std::string> points_;
+  std::vector<std::string> loops_;
+};
+
+// A file system mounted through one of two loop devices over the same file: formatting the other is
+// refused before anything is written, and the list marks the second name.
+TEST_F(CliOnLoopDevices, SecondNameOfAMountedDiskIsMarkedAndRefused) {
+  for (const int sectorSize : {512, 4096}) {
+    for (const int mountedThrough : {0, 1}) {
+      SCOPED_TRACE("sector size " + std::to_string(sectorSize) + ", mounted through drive " + std::to_string(mountedThrough));
+      LoopDisk disk(folder_, "shared", 65536LL * sectorSize, sectorSize);  // the smallest disk the program takes
+      Scratch scratch;
+      const std::string second = disk.attached() ? scratch.SecondLoop(disk.image(), sectorSize) : std::string();
+      if (second.empty()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+      const std::string names[] = {disk.device(), second};
+      ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + names[mountedThrough]), 0);
+      const auto point = folder_.path() / "through";
+      // Read-only: a file system mounted for writing writes to itself now and then (lazy initialisation,
+      // journal checkpoints), which would hide whether the program wrote.
+      ASSERT_TRUE(scratch.Mount(names[mountedThrough], point, "-o ro")) << "precondition: mount through " << names[mountedThrough];
+      const std::string before = testing::CaptureOutput("md5sum < " + disk.image().string());
+
+      const CliRun list = RunCliOn(names[0] + "," + names[1], "list");
+      const std::vector<std::string> lines = DriveLines(list.output);
+      ASSERT_EQ(lines.size(), 2u) << list.output;
+      EXPECT_EQ(lines[0].find("второе имя"), std::string::npos) << lines[0];
+      EXPECT_NE(lines[1].find("(второе имя диска " + disk.kernelName() + ")\t"), std::string::npos) << lines[1];
+
+      const int other = 1 - mountedThrough;
+      const CliRun run = RunCliOn(names[0] + "," + names[1], "format " + std::to_string(other) + " --quick --yes");
+      EXPECT_EQ(run.status, 2) << run.output;
+      EXPECT_EQ(testing::CaptureOutput("md5sum < " + disk.image().string()), before) << "wrote to the mounted storage";
+      EXPECT_TRUE(IsMounted(point));
+    }
+  }
+}
+
+// A refused format mounts back what it took down: an ntfs-3g volume through its FUSE helper, a volume
+// mounted inside it, and a bind mount of a subfolder, from its file system's own mount, which was
+// busy and stayed, or, when the file system has no other mount here, through a passing mount.
+TEST_F(CliOnLoopDevices, RefusedFormatMountsBackFuseVolumesAndBindMountsOfSubfolders) {
+  if (testing::RunQuietly("command -v mkntfs && command -v ntfs-3g") != 0) TRELVANE_SKIP_OR_FAIL("needs ntfs-3g (mkntfs)");
+  for (const bool ownMountStays : {true, false}) {
+    SCOPED_TRACE(ownMountStays ? "the file system's own mount is busy" : "only the bind mount is here");
+    LoopDisk disk(folder_, "mounts", 64 * MiB);
+    if (!disk.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
+    ASSERT_TRUE(disk.Partition({16, 16, 0}));
+    Scratch scratch;
+    const auto base = folder_.path() / "m";
+    // Locked deepest first: the NTFS volume (unmounted), then the ext4 one with the bind mount, busy.
+    const auto ntfs = base / "a" / "b" / "c" / "ntfs";
+    const auto own = base / "own";
+    const auto bind = base / "a" / "bind";
+    const auto busyPoint = base / "busy";
+    ASSERT_EQ(testing::RunQuietly("mkntfs -Q -F " + disk.PartitionNode(2)), 0);
+    ASSERT_TRUE(scratch.Mount(disk.PartitionNode(2), ntfs, "-t ntfs-3g")) << "precondition: ntfs-3g mount";
+    std::ofstream(ntfs / "kept.txt") << "ntfs";
+    ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + disk.PartitionNode(1)), 0);
+    ASSERT_TRUE(scratch.Mount(disk.PartitionNode(1), own));
+    std::filesystem::create_directories(own / "sub");
+    std::ofstream(own / "sub" / "kept.txt") << "sub";
+    ASSERT_TRUE(scratch.Mount("--bind '" + (own / "sub").string() + "'", bind));
+    std::unique_ptr<std::ofstream> busy;
+    if (ownMountStays) {
+      busy = std::make_unique<std::ofstream>(own / "busy.txt");
+      // A volume mounted inside the NTFS one: locked first, given back first, it waits for NTFS.
+      ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + disk.PartitionNode(3)), 0);
+      ASSERT_TRUE(scratch.Mount(disk.PartitionNode(3), ntfs / "inner"));
+    } else {
+      ASSERT_EQ(testing::RunQuietly("umount '" + own.string() + "'"), 0);
+      ASSERT_EQ(testing::RunQuietly("mkfs.ext4 -q -F " + disk.PartitionNode(3)), 0);
+      ASSERT_TRUE(scratch.Mount(disk.PartitionNode(3), busyPoint));
+      busy = std::make_unique<std::ofstream>(busyPoint / "busy.txt");
+    }
+    ASSERT_TRUE(busy->good()) << "precondition: an open file that keeps a mount busy";
+    const std::string table = testing::CaptureOutput("head -c 512 " + disk.image().string() + " | od -An -tx1");
+
+    const CliRun run = RunCli({&disk}, "format 0 --yes");
+    busy.reset();
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_EQ(run.output.find("Не удалось снова смонтировать"), std::string::npos) << run.output;
+    EXPECT_EQ(testing::CaptureOutput("findmnt -n -o FSTYPE --mountpoint '" + ntfs.string() + "'"), "fuseblk");
+    EXPECT_EQ(testing::CaptureOutput("cat '" + (ntfs / "kept.txt").string() + "'"), "ntfs");
+    EXPECT_TRUE(IsMounted(bind));
+    EXPECT_EQ(testing::CaptureOutput("cat '" + (bind / "kept.txt").string() + "'"), "sub");
+    EXPECT_EQ(IsMounted(ntfs / "inner"), ownMountStays);
+    EXPECT_EQ(testing::CaptureOutput("head -c 512 " + disk.image().string() + " | od -An -tx1"), table);
+    EXPECT_EQ(testing::CaptureOutput("ls -d /run/trelvane-remount.* /tmp/trelvane-remount.*"), "");
+  }
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
-// mountinfo and swaps lines, the order of unmounts and of the logical drive strings.
+// mountinfo and swaps lines, the order of unmounts and of the logical drive strings, how mounts are
+// put back, and which disk identifiers name one storage.
 
 #include "os/linux/mountinfo.h"
 
 #include <gtest/gtest.h>
 #include <sys/sysmacros.h>
 
+#include <tuple>
+
 #include "os/linux/logical_drives.h"
+#include "os/linux/remount.h"
+#include "os/linux/storage_names.h"
 #include "os/linux/volume_lock.h"
 
 namespace trelvane::linux_platform {
@@ -93,6 +98,46 @@ TEST(OrderForLocking, NestedVolumesBeforeTheirParentsThenByName) {
   std::vector<std::string> names;
   for (const InUseVolume& volume : volumes) names.push_back(volume.name);
   EXPECT_EQ(names, (std::vector<std::string>{"sdb2", "sdb1", "sdb3", "sdc1"}));
+}
+
+// A mount entry from its fields in mountinfo's order (root, mount point, own options, type, source,
+// file-system options), and mount(8)'s user-space options.
+MountEntry Entry(std::string root, std::string point, std::string own = {}, std::string type = {},
+                 std::string super = {}, std::string user = {}) {
+  return {0, 0, 0, 0, std::move(root), std::move(point), std::move(own), std::move(type), {}, std::move(super), std::move(user)};
+}
+
+TEST(MountAgain, OptionsAndTypeAsMountWouldGiveThem) {
+  const MountEntry udisks = Entry("/", "/media/u", "rw,nosuid,relatime", "vfat", "rw,fmask=0022,errors=remount-ro", "uhelper=udisks2");
+  EXPECT_EQ(MountOptionsFor(udisks), "rw,nosuid,relatime,fmask=0022,errors=remount-ro,uhelper=udisks2");
+  EXPECT_EQ(MountTypeFor(udisks), "vfat");
+  // ntfs-3g's connection options are not its file system's: the helper, found from the probed type, makes them.
+  const MountEntry fuse = Entry("/", "/mnt/win", "ro,nodev", "fuseblk", "rw,user_id=0,allow_other");
+  EXPECT_EQ(MountOptionsFor(fuse), "ro,nodev");
+  EXPECT_EQ(MountTypeFor(fuse), std::nullopt);
+}
+
+TEST(MountAgain, FolderOfABindMountSeenThroughAnotherMount) {
+  const MountEntry whole = Entry("/", "/mnt/a"), sub = Entry("/sub", "/b");
+  const std::vector<std::tuple<MountEntry, const char*, std::optional<std::string>>> cases{
+      {whole, "/sub/x", "/mnt/a/sub/x"}, {whole, "/", "/mnt/a"},        {sub, "/sub/x", "/b/x"},
+      {sub, "/sub", "/b"},               {sub, "/subway", std::nullopt}, {sub, "/", std::nullopt}};
+  for (const auto& [from, root, path] : cases) EXPECT_EQ(PathInside(from, root), path) << from.root << " " << root;
+}
+
+TEST(WorldWideName, OnlyNonZeroWorldWideDesignatorsNameAStorage) {
+  const std::vector<std::pair<const char*, std::optional<std::string>>> cases{
+      {"naa.5000C500A1B2C3D4\n", "naa.5000c500a1b2c3d4"},
+      {"eui.0025388b71b12345", "eui.0025388b71b12345"},
+      {"uuid.8f3e1c2a-0b6d-4c1e-9a7b-2d5f6e7a8b9c", "uuid.8f3e1c2a-0b6d-4c1e-9a7b-2d5f6e7a8b9c"},
+      {"naa.0000000000000000", std::nullopt},
+      {"eui.00000000-0000", std::nullopt},
+      {"t10.ATA     QEMU HARDDISK                           QM00001", std::nullopt},  // vendor, model, serial
+      {"nvme.1b36-6465616462656566-51454d55204e564d65-00000001", std::nullopt},
+      {"naa.5000c500zz", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [wwid, name] : cases) EXPECT_EQ(WorldWideName(wwid), name) << wwid;
 }
 
 TEST(WriteDriveStrings, RootsWithBackslashZeroTerminatedAndAFinalZero) {

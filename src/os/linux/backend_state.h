@@ -10,6 +10,7 @@
 #include "os/linux/disk_writer.h"
 #include "os/linux/drive_list.h"
 #include "os/linux/handle_table.h"
+#include "os/linux/remount.h"
 
 namespace trelvane::linux_platform {
 
@@ -17,6 +18,8 @@ struct BackendState {
   HandleTable handles;
   std::set<dev_t> pendingRescans;  // disks to re-read once their last volume lock is released
   AlignedBuffer bounce;
+  PendingRemounts remounts;                            // mounts of given-back volumes still to come back
+  std::vector<UnrestoredMountPoint> unrestoredMounts;  // not yet taken by the program
 
   // Made at first use and kept for the run: a drive attached later is not seen, as on the platform.
   const DriveList& Drives() {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "os/linux/disk_openers.h"
+#include "os/linux/storage_names.h"
 #include "os/linux/sysfs.h"
 #include "os/linux/system_info.h"
 #include "os/win_constants.h"
@@ -33,7 +34,12 @@ bool IsDisk(int fd, dev_t diskRdev) {
 }
 
 std::vector<DiskOpener> OtherOpenersOf(dev_t diskRdev, bool allowProbes) {
-  const std::vector<dev_t> devices = DiskAndPartitions(diskRdev);
+  // Every name of the storage counts: a program with the second loop device open writes the disk too.
+  std::vector<dev_t> devices = DiskAndPartitions(diskRdev);
+  for (const StorageName& name : OtherNamesOf(diskRdev)) {
+    const std::vector<dev_t> more = DiskAndPartitions(name.rdev);
+    devices.insert(devices.end(), more.begin(), more.end());
+  }
   const auto find = [&] { return FindOtherOpeners(devices); };
   if (!allowProbes) return find();
   return OpenersAfterProbes(find, [] { SleepMilliseconds(100); });
@@ -48,19 +54,23 @@ std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
   drive.otherOpeners.clear();
   FileDescriptor claim = OpenExclusive(drive.diskNode);
   const int error = errno;
-  const bool claimed = claim.IsOpen() && IsDisk(claim.Get(), drive.diskRdev);
-  // Checked with the claim held, so no new O_EXCL opener can appear meanwhile. A refused claim is
+  const bool isDisk = claim.IsOpen() && IsDisk(claim.Get(), drive.diskRdev);
+  // The same storage under other names (a second loop device over the file, a second port) is the disk.
+  auto otherNames = isDisk ? ClaimOtherNames(drive.diskRdev) : std::nullopt;
+  const bool claimed = isDisk && otherNames.has_value();
+  // Checked with the claims held, so no new O_EXCL opener can appear meanwhile. A refused claim is
   // checked too, once, to name a program that holds the disk O_EXCL.
   if (claimed || error == EBUSY) drive.otherOpeners = OtherOpenersOf(drive.diskRdev, claimed);
   if (!claimed || !drive.otherOpeners.empty()) {
-    const bool otherDevice = claim.IsOpen() && !claimed;
+    const bool otherDevice = claim.IsOpen() && !isDisk;
     claim.Close();
     // The locks go back to what they held; a volume mounted meanwhile makes its lock fail quietly.
     for (OpenDevice* lock : locks) lock->lockFd = OpenExclusive(lock->nodePath);
     if (otherDevice) return ErrorCode::FileNotFound;
-    if (claimed || error == EBUSY) return ErrorCode::SharingViolation;
+    if (isDisk || error == EBUSY) return ErrorCode::SharingViolation;
     return ErrorFromErrno(error);
   }
+  drive.otherNameClaims = std::move(*otherNames);
   drive.claimedSizeBytes = DeviceSize(claim.Get()).value_or(0);
   for (OpenDevice* lock : locks) {
     lock->lockFd = FileDescriptor(fcntl(claim.Get(), F_DUPFD_CLOEXEC, 0));
@@ -70,7 +80,10 @@ std::uint32_t ClaimWholeDisk(HandleTable& handles, OpenDevice& drive) {
   return ErrorCode::Success;
 }
 
-void ReleaseClaim(OpenDevice& drive) { drive.claimFd.Close(); }
+void ReleaseClaim(OpenDevice& drive) {
+  drive.claimFd.Close();
+  drive.otherNameClaims.clear();
+}
 
 ErrnoFacts SizeFacts(std::uint64_t claimedSizeBytes, std::optional<std::uint64_t> sizeBytes) {
   ErrnoFacts facts;

@@ -7,7 +7,8 @@
 // of a whole disk while the disk or any of its partitions is claimed (a mount claims it), and once
 // granted the claim keeps the partitions from being mounted. The program's own volume locks are
 // such claims too, so the whole-disk claim takes their place: each lock then holds a duplicate of
-// the claim, which lasts until the drive and every lock have let it go.
+// the claim, which lasts until the drive and every lock have let it go. Other names of the same
+// storage (storage_names.h) are claimed beside the disk, and one in use refuses the claim with 32.
 
 #include <cstdint>
 #include <optional>

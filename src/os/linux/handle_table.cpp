@@ -41,6 +41,7 @@ std::vector<OpenDevice*> HandleTable::LocksOnDisk(dev_t diskRdev) {
 
 void CloseDevice(OpenDevice& device) {
   device.claimFd.Close();
+  device.otherNameClaims.clear();
   device.lockFd.Close();
   device.fd.Close();
 }

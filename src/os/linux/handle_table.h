@@ -31,6 +31,7 @@ struct OpenDevice {
   FileDescriptor lockFd;      // held O_EXCL after FSCTL_LOCK_VOLUME
   std::vector<MountEntry> unmounted;   // what the lock unmounted, given back if the disk stays unwritten
   FileDescriptor claimFd;              // a drive's O_EXCL claim of the whole disk, from its first write
+  std::vector<FileDescriptor> otherNameClaims;  // with it, the claims of the storage's other names
   std::uint64_t claimedSizeBytes = 0;  // the disk's size when it was claimed
   std::vector<DiskOpener> otherOpeners;  // the processes that kept the last claim from being made
 };

@@ -22,6 +22,7 @@
 #include "os/linux/remount.h"
 #include "os/linux/requests.h"
 #include "os/linux/shell_open.h"
+#include "os/linux/storage_names.h"
 #include "os/linux/sysfs.h"
 #include "os/linux/system_info.h"
 #include "os/driver_model/system_messages.h"
@@ -175,7 +176,8 @@ class LinuxSystem final : public System {
     }
     const bool wasLocked = device->lockFd.IsOpen();
     CloseDevice(*device);
-    MountAgain(device->unmounted);
+    const std::vector<UnrestoredMountPoint> failed = state_.remounts.Restore(device->unmounted);
+    state_.unrestoredMounts.insert(state_.unrestoredMounts.end(), failed.begin(), failed.end());
     if (wasLocked) RescanIfUnlocked(state_, *device);
     lastError_ = ErrorCode::Success;
   }
@@ -226,6 +228,20 @@ class LinuxSystem final : public System {
   SystemTime GetLocalTime() override { return ReadLocalTime(); }
   RegionalSettings GetRegionalSettings() override { return ReadRegionalSettings(); }
   std::uint32_t GetACP() override { return ReadAnsiCodePage(); }
+
+  std::u16string FirstNameOfSameStorage(std::uint32_t driveNumber) override {
+    return FromUtf8(FirstNameInList(state_.Drives(), driveNumber));
+  }
+
+  std::vector<UnrestoredMount> TakeUnrestoredMounts() override {
+    std::vector<UnrestoredMount> mounts;
+    const std::vector<UnrestoredMountPoint> waited = state_.remounts.Finish();
+    state_.unrestoredMounts.insert(state_.unrestoredMounts.end(), waited.begin(), waited.end());
+    for (const UnrestoredMountPoint& mount : state_.unrestoredMounts)
+      mounts.push_back({FromUtf8(mount.mountPoint), mount.error});
+    state_.unrestoredMounts.clear();
+    return mounts;
+  }
 
  private:
   const DriveEntry* FindDrive(std::int64_t driveNumber) {

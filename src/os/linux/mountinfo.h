@@ -20,6 +20,7 @@ struct MountEntry {
   std::string fsType;
   std::string source;        // the field after the fs type, unescaped ("/dev/sdb1", "tmpfs")
   std::string superOptions;  // the file system's: "rw,errors=remount-ro"
+  std::string userOptions;   // mount(8)'s user-space ones ("uhelper=udisks2"); not in mountinfo
 };
 
 // One line: "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw,errors=continue".

@@ -10,6 +10,8 @@
 #include "os/linux/errno_map.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/remount.h"
+#include "os/linux/storage_names.h"
+#include "os/linux/sysfs.h"
 #include "os/win_constants.h"
 
 namespace trelvane::linux_platform {
@@ -40,8 +42,10 @@ std::uint32_t UnmountAll(dev_t rdev, std::vector<MountEntry>& unmounted) {
     const UnmountChoice choice = ChooseNextUnmount(ReadResolvedMounts(), rdev);
     if (choice.step == UnmountStep::Done) return ErrorCode::Success;
     if (choice.step == UnmountStep::Covered) return ErrorCode::AccessDenied;
+    MountEntry mount = choice.mount;
+    mount.userOptions = UserOptionsOf(mount.mountId);
     if (umount2(choice.mountPoint.c_str(), UMOUNT_NOFOLLOW) == 0) {
-      unmounted.push_back(choice.mount);
+      unmounted.push_back(std::move(mount));
       continue;
     }
     const int error = errno;
@@ -73,13 +77,20 @@ UnmountChoice ChooseNextUnmount(const std::vector<ResolvedMount>& mounts, dev_t 
 
 LockOutcome LockVolume(dev_t rdev, const std::string& nodePath) {
   LockOutcome outcome;
+  // A volume of storage that is in use through another of its names is in use: refused before
+  // anything is unmounted.
+  const auto device = DescribeBlockDevice(rdev);
+  if (device && AnyInUse(OtherNamesOf(device->diskRdev))) {
+    outcome.error = ErrorCode::AccessDenied;
+    return outcome;
+  }
   outcome.error = UnmountAll(rdev, outcome.unmounted);
   if (outcome.error == ErrorCode::Success) {
     outcome.heldFd = OpenFile(nodePath, O_RDONLY | O_EXCL | O_CLOEXEC);
     // Still claimed: swap, a volume manager, or a file system that was detached elsewhere.
     if (!outcome.heldFd.IsOpen()) outcome.error = errno == EBUSY ? ErrorCode::AccessDenied : ErrorFromErrno(errno);
   }
-  if (!outcome.heldFd.IsOpen()) MountAgain(outcome.unmounted);
+  if (!outcome.heldFd.IsOpen()) outcome.unrestored = MountAgain(outcome.unmounted);
   return outcome;
 }
 

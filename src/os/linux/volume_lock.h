@@ -2,7 +2,8 @@
 // Taking a volume off line for FSCTL_LOCK_VOLUME: unmount every mount of the device, deepest first
 // (never detached, never forced), then hold the device open with O_EXCL so that nothing mounts it
 // again until the handle is closed. A volume in use gives 5, as the platform answers a lock of a
-// volume with open files, and whatever the failed lock had unmounted is mounted again.
+// volume with open files, and whatever the failed lock had unmounted is mounted again. A volume whose
+// storage is in use through another name (storage_names.h) is refused before anything is unmounted.
 
 #include <sys/types.h>
 
@@ -13,6 +14,7 @@
 
 #include "os/linux/file_descriptor.h"
 #include "os/linux/mountinfo.h"
+#include "os/linux/remount.h"
 
 namespace trelvane::linux_platform {
 
@@ -38,6 +40,7 @@ struct LockOutcome {
   FileDescriptor heldFd;  // open when the volume is locked
   std::uint32_t error = 0;
   std::vector<MountEntry> unmounted;  // in the order they were unmounted
+  std::vector<UnrestoredMountPoint> unrestored;  // what a failed lock could not mount back
 };
 
 LockOutcome LockVolume(dev_t rdev, const std::string& nodePath);

@@ -28,10 +28,11 @@ DeviceReply RereadPartitions(int fd) {
 
 }  // namespace
 
-DeviceReply LockVolumeRequest(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+DeviceReply LockVolumeRequest(BackendState& state, OpenDevice& device, std::span<const std::uint8_t>,
                            std::span<std::uint8_t>) {
   if (device.lockFd.IsOpen()) return DeviceReply::Success();
   LockOutcome outcome = LockVolume(device.rdev, device.nodePath);
+  state.unrestoredMounts.insert(state.unrestoredMounts.end(), outcome.unrestored.begin(), outcome.unrestored.end());
   if (!outcome.heldFd.IsOpen()) return DeviceReply::Failure(outcome.error);
   device.lockFd = std::move(outcome.heldFd);
   device.unmounted = outcome.unmounted;
@@ -45,11 +46,11 @@ DeviceReply UnlockVolumeRequest(BackendState& state, OpenDevice& device, std::sp
   if (!device.lockFd.IsOpen()) return DeviceReply::Failure(ErrorCode::NotLocked);
   device.lockFd.Close();
   RescanIfUnlocked(state, device);
-  const std::vector<std::string> failed = MountAgain(device.unmounted);
-  const int error = errno;
+  const std::vector<UnrestoredMountPoint> failed = state.remounts.Restore(device.unmounted);
   device.unmounted.clear();
   if (failed.empty()) return DeviceReply::Success();
-  return DeviceReply::Failure(ErrorFromErrno(error));
+  state.unrestoredMounts.insert(state.unrestoredMounts.end(), failed.begin(), failed.end());
+  return DeviceReply::Failure(failed.front().error);
 }
 
 DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
