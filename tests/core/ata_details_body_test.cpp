@@ -25,37 +25,6 @@ Lines Section(const Lines& lines, const std::u16string& heading) {
   return section;
 }
 
-TEST(DeviceDetailsBody, AllZeroIdentifyGivesTheFullReportWithNothingSupported) {
-  T_IDE_PASSPORT passport;
-  passport.sectorsize = 512;
-  const Lines expected = {
-      u"Модель: ",
-      u"Ревизия прошивки: ",
-      u"Серийный номер: ",
-      u" ",
-      u"ФИЗИЧЕСКИЕ ПАРАМЕТРЫ:",
-      u"Режим LBA не поддерживается",
-      u"Режим LBA-48 не поддерживается",
-      u"Сектора, доступные с командами LBA: 0",
-      u"Сектора, доступные с командами LBA-48: 0",
-      u"Полная емкость устройства: 0 байт",
-      u" ",
-      u"БЕЗОПАСНОСТЬ:",
-      u"Средства защиты не поддерживаются",
-      u"Устройство в данное время не заблокировано",
-      u" ",
-      u"ХАРАКТЕРИСТИКИ:",
-      u"SMART не поддерживается",
-      u"HPA (защищенная узлом область) не поддерживается",
-      u"AAM (автоматическое акустическое управление) не поддерживается",
-      u"Набор потоковых характеристик не поддерживается",
-      u" ",
-      u"ОРГАНИЗАЦИЯ ОЧЕРЕДЕЙ:",
-      u"Организация очередей команд не поддерживается устройством",
-  };
-  EXPECT_EQ(DeviceDetailsBody(passport, u','), expected);
-}
-
 TEST(DeviceDetailsBody, CountsAreGroupedAndCapacityUses512ByteSectors) {
   T_IDE_PASSPORT passport;
   passport.lba28support = passport.lba48support = true;
@@ -85,21 +54,6 @@ TEST(DeviceDetailsBody, LockedDriveShowsItsSecurityLevel) {
             (Lines{u"БЕЗОПАСНОСТЬ:", u"Средства защиты поддерживаются", u"Диск в данное время ЗАБЛОКИРОВАН",
                    u"Уровень безопасности: Высокий",
                    u"Устройству нужен пароль ПОЛЬЗОВАТЕЛЯ или МАСТЕРА для разблокировки."}));
-}
-
-TEST(DeviceDetailsBody, FeatureLinesFollowTheirFlagsAndQueueDepthAddsOne) {
-  T_IDE_PASSPORT passport;
-  passport.smartsupport = passport.aamsupport = true;
-  passport.QueueSupported = true;
-  passport.QueueDepth = 31;
-  const Lines lines = DeviceDetailsBody(passport, u',');
-  EXPECT_EQ(Section(lines, u"ХАРАКТЕРИСТИКИ:"),
-            (Lines{u"ХАРАКТЕРИСТИКИ:", u"SMART поддерживается", u"HPA (защищенная узлом область) не поддерживается",
-                   u"AAM (автоматическое акустическое управление) поддерживается",
-                   u"Набор потоковых характеристик не поддерживается"}));
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], u"Организация очередей команд поддерживается устройством");
-  EXPECT_EQ(lines.back(), u"Максимальная глубина очереди: 32");
 }
 
 }  // namespace

@@ -25,27 +25,6 @@ struct Enumeration : testing::ProgramBench {
   bool ended = false;
 };
 
-TEST(EnumerateDrives, KeepsFoundDrivesInOrderOfTheirNumbers) {
-  Enumeration run(R"({"drives": [{"number": 0}, {"number": 2}, {"number": 40}, {"number": 5, "geometry_error": 1}]})");
-  ASSERT_EQ(run.state.DriveCount, 3);
-  EXPECT_EQ(run.state.DriveTable[1].DevicePath, u"\\\\.\\PhysicalDrive0");
-  EXPECT_EQ(run.state.DriveTable[2].DevicePath, u"\\\\.\\PhysicalDrive2");
-  EXPECT_EQ(run.state.DriveTable[2].DeviceNumber, 2u);
-  EXPECT_EQ(run.state.DriveTable[3].DeviceNumber, 40u);
-  EXPECT_EQ(run.windows.events.back(), u"chooser status: Найдено дисков: 3");
-  EXPECT_EQ(run.OpenedPaths().size(), 256u);
-}
-
-TEST(EnumerateDrives, StopsAfterFifteenDrivesAndTriesNoFurtherName) {
-  std::string drives;
-  for (int n = 0; n < 20; ++n) drives += (n ? "," : "") + std::string(R"({"number": )") + std::to_string(n) + "}";
-  Enumeration run(R"({"drives": [)" + drives + "]}");
-  EXPECT_EQ(run.state.DriveCount, 15);
-  EXPECT_EQ(run.state.DriveTable[15].DeviceNumber, 14u);
-  EXPECT_TRUE(run.state.DriveTable[16].DevicePath.empty());
-  EXPECT_EQ(run.OpenedPaths().back(), u"\\\\.\\PhysicalDrive14");
-}
-
 // Also when the probe of drive 1 ends the program: its handle is the last request, a close.
 TEST(EnumerateDrives, EveryOpenedDriveIsClosed) {
   struct Case {

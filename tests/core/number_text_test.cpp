@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_support.h"
 #include "common/drive_title.h"
 #include "text/number_text.h"
@@ -19,25 +21,15 @@ TEST(GroupDigits, FourDigitsStayPlainLongerOnesGroupInThrees) {
   EXPECT_EQ(GroupDigits(500107862016), u"500,107,862,016");
 }
 
-TEST(SizeText, BoundsAreRunsOfNinesAndValuesAreTruncated) {
-  EXPECT_EQ(SizeText(0, u','), u"0 байт");
-  EXPECT_EQ(SizeText(512, u','), u"512 байт");
-  EXPECT_EQ(SizeText(99998, u','), u"99998 байт");
-  EXPECT_EQ(SizeText(99999, u','), u"99,99 КБ");
-  EXPECT_EQ(SizeText(999999, u','), u"999,99 КБ");
-  EXPECT_EQ(SizeText(8388608, u','), u"8388,6 КБ");
-  EXPECT_EQ(SizeText(9999998, u','), u"9999,99 КБ");
-  EXPECT_EQ(SizeText(9999999, u','), u"9,99 МБ");
-  EXPECT_EQ(SizeText(1000000000, u','), u"1000 МБ");
-  EXPECT_EQ(SizeText(9999999999, u','), u"9,99 ГБ");
-  EXPECT_EQ(SizeText(500107862016, u','), u"500,1 ГБ");
-  EXPECT_EQ(SizeText(2000398934016, u','), u"2000,39 ГБ");
-  EXPECT_EQ(SizeText(1000000000000, u','), u"1000 ГБ");
-}
-
-TEST(SizeText, DecimalSeparatorFollowsTheRegionalSettings) {
-  EXPECT_EQ(SizeText(500107862016, u'.'), u"500.1 ГБ");
-  EXPECT_EQ(SizeText(99999, u'.'), u"99.99 КБ");
+// Bounds are runs of nines, values are truncated, the separator follows the regional settings.
+TEST(SizeText, BoundsValuesAndSeparator) {
+  const std::tuple<std::int64_t, char16_t, const char16_t*> cases[] = {
+      {0, u',', u"0 байт"},           {512, u',', u"512 байт"},           {99998, u',', u"99998 байт"},
+      {99999, u',', u"99,99 КБ"},     {999999, u',', u"999,99 КБ"},       {8388608, u',', u"8388,6 КБ"},
+      {9999998, u',', u"9999,99 КБ"}, {9999999, u',', u"9,99 МБ"},        {1000000000, u',', u"1000 МБ"},
+      {9999999999, u',', u"9,99 ГБ"}, {500107862016, u',', u"500,1 ГБ"},  {2000398934016, u',', u"2000,39 ГБ"},
+      {1000000000000, u',', u"1000 ГБ"}, {500107862016, u'.', u"500.1 ГБ"}, {99999, u'.', u"99.99 КБ"}};
+  for (const auto& [bytes, separator, text] : cases) EXPECT_EQ(SizeText(bytes, separator), text) << bytes;
 }
 
 TEST(ComposeDriveTitle, FixedSeparatorsAndTrimmedTexts) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 #include "os/emulated/emulated_system.h"
 #include "platform/setup_api.h"
@@ -8,28 +8,6 @@
 
 namespace trelvane {
 namespace {
-
-TEST(SetupApiSlotNames, ThreeHundredNinetySixSlotsOfTwoHundredSeventyOneNames) {
-  const auto& names = SetupApiSlotNames();
-  ASSERT_EQ(names.size(), 396u);
-  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 271u);
-  EXPECT_EQ(names.front(), "SetupGetInfInformationA");
-  EXPECT_EQ(names[1], "SetupGetInfInformationW");
-  EXPECT_EQ(names[2], "SetupGetInfInformationW");  // the generic name, bound to the wide entry
-  EXPECT_EQ(names.back(), "SetupDiGetActualSectionToInstallW");
-}
-
-TEST(SetupApiSlotNames, DeviceInterfaceFunctionsAreLookedUpTwice) {
-  const auto& names = SetupApiSlotNames();
-  const auto at = std::find(names.begin(), names.end(), "SetupDiCreateDeviceInterfaceA");
-  ASSERT_NE(at, names.end());
-  const std::vector<std::string> slots(at, at + 6);
-  EXPECT_EQ(slots, (std::vector<std::string>{"SetupDiCreateDeviceInterfaceA", "SetupDiCreateDeviceInterfaceA",
-                                             "SetupDiCreateDeviceInterfaceW", "SetupDiCreateDeviceInterfaceW",
-                                             "SetupDiCreateDeviceInterfaceW", "SetupDiCreateDeviceInterfaceW"}));
-  EXPECT_EQ(std::count(names.begin(), names.end(), "SetupDiEnumDeviceInterfaces"), 2);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "SetupDiEnumDeviceInfo"), 1);
-}
 
 TEST(LoadSetupApi, BindsEveryEntryAndASecondLoadOnlyCounts) {
   auto system = EmulatedMachineFromJson("{}", ".");
