@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "machine_fixture.h"
@@ -15,68 +16,47 @@
 namespace trelvane {
 namespace {
 
-using testing::Machine;
-
-TEST(WindowsNvmeDevice, EachCommandBecomesItsPropertyQuery) {
-  Machine machine(R"({"drives": [{"nvme": {"identify_controller": {"4": "41"}, "identify_namespace": {"0": "4e"},
-                                            "active_namespaces": {"0": "02000000"}, "smart_log": {"0": "1f"}}}]})");
+TEST(WindowsNvmeDevice, EachCommandBecomesItsPropertyQueryAndRefusalsLeaveTheData) {
+  testing::Machine machine(R"({"drives": [{"nvme": {"identify_controller": {"4": "41"}, "smart_log": {"0": "1f"},
+                                                    "identify_namespace": {"0": "4e"}}},
+                                          {"nvme": {"log_error": 21}}]})");
+  NvmeCommand unknown;
+  unknown.opcode = 0x80;
   struct Case {
+    std::u16string drive;
     NvmeCommand command;
-    std::uint32_t size;
-    std::uint32_t property;   // 49 adapter, 50 device
-    std::uint32_t dataType;   // 1 Identify, 2 log page
-    std::uint32_t value;      // CNS or log id
-    std::uint32_t subValue;   // the namespace of Identify Namespace
-    std::size_t dataOffset;
-    std::uint8_t dataByte;
+    std::uint32_t size, property, dataType, value, subValue;  // the query: 49 adapter / 50 device
+    std::uint32_t error;                                      // 0: answered, its first data byte `first`
+    std::uint8_t first;
   };
+  const std::u16string one = u"\\\\.\\PhysicalDrive1";
   const Case cases[] = {
-      {IdentifyControllerCommand(), 4096, 49, 1, 1, 0, 4, 0x41},
-      {ActiveNamespaceListCommand(), 4096, 49, 1, 2, 0, 0, 0x02},
-      {IdentifyNamespaceCommand(), 4096, 50, 1, 0, 1, 0, 0x4E},
-      {HealthLogCommand(), 512, 50, 2, 2, 0, 0, 0x1F},
+      {testing::Drive0, IdentifyControllerCommand(), 4096, 49, 1, 1, 0, 0, 0},
+      {testing::Drive0, IdentifyNamespaceCommand(), 4096, 50, 1, 0, 1, 0, 0x4E},
+      {testing::Drive0, HealthLogCommand(), 512, 50, 2, 2, 0, 0, 0x1F},
+      {testing::Drive0, ActiveNamespaceListCommand(), 4096, 49, 1, 2, 0, 50, 0},  // no list in the file
+      {one, HealthLogCommand(), 512, 50, 2, 2, 0, 21, 0},
+      {one, unknown, 512, 0, 0, 0, 0, 50, 0},  // not carried: no request
   };
-  const Handle handle = machine->CreateFileW(testing::Drive0, testing::ReadWrite, Share::ReadWrite);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.value);
+    SCOPED_TRACE(&c - cases);
+    const Handle handle = machine->CreateFileW(c.drive, testing::ReadWrite, Share::ReadWrite);
     machine->ClearRequests();
     std::vector<std::uint8_t> data(c.size, 0xEE);
     NvmeCompletion completion;
-    ASSERT_TRUE(machine->NvmeDeviceOf(handle)->Admin(c.command, data, completion));
-    EXPECT_EQ(data[c.dataOffset], c.dataByte);
-    ASSERT_EQ(machine->Requests().size(), 1u);
-    const RecordedRequest& request = machine->Requests()[0];
-    EXPECT_EQ(request.code, Ioctl::StorageQueryProperty);
-    EXPECT_EQ(request.outSize, 48 + c.size);
-    std::vector<std::uint8_t> expected(48 + c.size, 0);
-    for (const auto& [offset, value] : std::array<std::pair<std::size_t, std::uint32_t>, 7>{
-             {{0, c.property}, {8, 3}, {12, c.dataType}, {16, c.value}, {20, c.subValue}, {24, 40}, {28, c.size}}})
-      WriteU32LE(expected, offset, value);
-    EXPECT_EQ(request.in, expected);
-  }
-}
-
-TEST(WindowsNvmeDevice, RefusalsLeaveTheDataAndNameTheError) {
-  Machine machine(R"({"drives": [{"nvme": {"log_error": 21}}]})");
-  const Handle handle = machine->CreateFileW(testing::Drive0, testing::ReadWrite, Share::ReadWrite);
-  NvmeCommand format;
-  format.opcode = 0x80;
-  struct Case {
-    NvmeCommand command;
-    std::uint32_t systemError;
-    std::size_t requests;
-  };
-  // The driver's refusal; the list the machine file does not give; a command the query cannot carry.
-  for (const Case& c : {Case{HealthLogCommand(), 21, 1}, Case{ActiveNamespaceListCommand(), 50, 1},
-                        Case{format, 50, 0}}) {
-    machine->ClearRequests();
-    std::vector<std::uint8_t> data(c.command.opcode == NvmeOpcode::GetLogPage ? 512 : 4096, 0xEE);
-    const std::vector<std::uint8_t> before = data;
-    NvmeCompletion completion;
-    EXPECT_FALSE(machine->NvmeDeviceOf(handle)->Admin(c.command, data, completion));
-    EXPECT_EQ(completion.systemError, c.systemError);
-    EXPECT_EQ(machine->Requests().size(), c.requests);
-    EXPECT_EQ(data, before);
+    EXPECT_EQ(machine->NvmeDeviceOf(handle)->Admin(c.command, data, completion), c.error == 0);
+    EXPECT_EQ(completion.systemError, c.error);
+    EXPECT_EQ(data[0], c.error == 0 ? c.first : 0xEE);
+    std::vector<std::uint8_t> query(48 + c.size, 0);
+    using Field = std::pair<std::size_t, std::uint32_t>;
+    for (const auto& [offset, value] : std::initializer_list<Field>{
+             {0, c.property}, {8, 3}, {12, c.dataType}, {16, c.value}, {20, c.subValue}, {24, 40}, {28, c.size}})
+      WriteU32LE(query, offset, value);
+    ASSERT_EQ(machine->Requests().size(), c.property == 0 ? 0u : 1u);
+    if (c.property != 0) {
+      EXPECT_EQ(machine->Requests()[0].in, query);
+    }
+    machine->CloseHandle(handle);
   }
 }
 
