@@ -7,9 +7,12 @@
 // Abstract so it can be replaced in tests: the emulated machine records every request it answers.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "os/nvme_device.h"
 
 namespace trelvane {
 
@@ -89,6 +92,9 @@ class System {
   // output length offered. `bytesReturned` is always written.
   virtual bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                                std::span<std::uint8_t> out, std::uint32_t& bytesReturned) = 0;
+  // The NVMe admin pass-through of an open drive handle (the handle stays the caller's), never null:
+  // a platform without one answers every command false.
+  virtual std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) = 0;
   // Synchronous write at the handle's current position; the position advances by what was written.
   virtual bool WriteFile(Handle handle, std::span<const std::uint8_t> data,
                          std::uint32_t& bytesWritten) = 0;

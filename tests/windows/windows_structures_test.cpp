@@ -24,6 +24,7 @@
 #include "device/probe.h"
 #include "os/system.h"
 #include "os/win_constants.h"
+#include "os/windows_encoding/windows_nvme_device.h"
 
 namespace trelvane {
 namespace {
@@ -78,6 +79,9 @@ class HeaderBuiltDrive : public System {
   OsVersion GetVersionExW() override { return {2, 10, 0, 19045, u""}; }
   HostFacts GetHostFacts() override { return {}; }
   std::u16string DriveNodeName(std::int64_t) override { return {}; }
+  std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle handle) override {
+    return std::make_unique<WindowsNvmeDevice>(*this, handle);
+  }
   FolderPlace FolderPlaceOfDrive(const std::u16string&, std::int64_t) override { return FolderPlace::Unknown; }
   Wow64Answer IsWow64Process() override { return Wow64Answer::No; }
   int ProcessBits() override { return 64; }

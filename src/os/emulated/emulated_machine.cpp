@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "os/driver_model/access_rights.h"
+#include "os/windows_encoding/windows_nvme_device.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
 
@@ -135,6 +136,10 @@ bool EmulatedMachine::DeviceIoControl(Handle handle, std::uint32_t code, std::sp
   bytesReturned = reply.returned;
   record.returned = reply.returned;
   return Finish(record, reply.ok, reply.error);
+}
+
+std::unique_ptr<NvmeDevice> EmulatedMachine::NvmeDeviceOf(Handle drive) {
+  return std::make_unique<WindowsNvmeDevice>(*this, drive);
 }
 
 void EmulatedMachine::CloseHandle(Handle handle) {

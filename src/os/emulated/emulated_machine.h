@@ -31,6 +31,9 @@ class EmulatedMachine final : public EmulatedSystem {
   Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override;
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
+  // The machine models the Windows storage stack: NVMe commands arrive as its protocol-specific
+  // queries, through DeviceIoControl and the request log.
+  std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
   bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
   void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override;

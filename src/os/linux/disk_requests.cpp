@@ -8,7 +8,6 @@
 #include "os/bytes.h"
 #include "os/linux/disk_facts.h"
 #include "os/linux/identity.h"
-#include "os/linux/nvme_admin.h"
 #include "os/linux/requests.h"
 
 namespace trelvane::linux_platform {
@@ -65,14 +64,12 @@ DeviceReply QueryProperty(BackendState&, OpenDevice& device, std::span<const std
   if (const auto* refused = std::get_if<DeviceReply>(&read)) return *refused;
   const PropertyQuery query = std::get<PropertyQuery>(read);
   if (query.existsOnly) return DeviceReply::Success();
+  // NVMe commands reach this backend as themselves (System::NvmeDeviceOf), never as the
+  // protocol-specific property.
+  if (query.protocol) return DeviceReply::Failure(ErrorCode::NotSupported);
   const auto described = DescribeBlockDevice(device.rdev);
   if (!described) return DeviceReply::Failure(ErrorCode::DevNotExist);
   const DiskFacts facts = ReadDiskFacts(*described);
-  if (query.protocol) {
-    // Only an NVMe disk has a protocol-specific answer; no other disk is sent an NVMe command.
-    if (facts.family != DeviceFamily::Nvme) return DeviceReply::Failure(ErrorCode::NotSupported);
-    return AnswerNvmeQuery(device.fd.Get(), query, out);
-  }
   if (query.property == StorageProperty::Adapter) return Descriptor(AdapterDescriptorReply(facts.adapter), out);
   const DeviceStrings strings = ReadDeviceStrings(*described, facts, device.fd.Get());
   return Descriptor(DeviceDescriptorReply(strings, facts.device), out);

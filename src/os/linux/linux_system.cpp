@@ -19,6 +19,7 @@
 #include "os/linux/locale_formats.h"
 #include "os/linux/logical_drives.h"
 #include "os/linux/module_catalog.h"
+#include "os/linux/nvme_admin.h"
 #include "os/linux/remount.h"
 #include "os/linux/requests.h"
 #include "os/linux/shell_open.h"
@@ -92,6 +93,8 @@ class LinuxSystem final : public System {
     lastError_ = result.ok ? ErrorCode::Success : result.error;
     return result.ok;
   }
+
+  std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override { return MakeNvmeAdminDevice(state_.handles, drive); }
 
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override {
     bytesWritten = 0;

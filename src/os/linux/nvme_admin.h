@@ -1,16 +1,16 @@
 #pragma once
-// The protocol-specific storage query of an NVMe disk answered through the kernel's NVMe admin
-// command pass-through, in the platform's reply layout.
+// NVMe admin commands through the kernel's admin pass-through (NVME_IOCTL_ADMIN_CMD) on the node of
+// an open handle: a namespace's block device takes its controller's admin commands as well.
 
-#include <cstdint>
-#include <span>
+#include <memory>
 
-#include "os/driver_model/device_reply.h"
+#include "os/linux/handle_table.h"
+#include "os/nvme_device.h"
 
 namespace trelvane::linux_platform {
 
-// `fd` is the namespace's block device, which takes the controller's admin commands as well. The
-// device property's Identify Namespace speaks for that namespace, as a platform disk is one namespace.
-DeviceReply AnswerNvmeQuery(int fd, const PropertyQuery& query, std::span<std::uint8_t> out);
+// The handle is looked up at each command, so a closed one fails with 6 rather than reaching
+// another device's descriptor.
+std::unique_ptr<NvmeDevice> MakeNvmeAdminDevice(HandleTable& handles, Handle handle);
 
 }  // namespace trelvane::linux_platform

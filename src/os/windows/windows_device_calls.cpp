@@ -7,6 +7,7 @@
 #include "os/windows/wide_text.h"
 #include "os/windows/windows_api.h"
 #include "os/windows/windows_system_impl.h"
+#include "os/windows_encoding/windows_nvme_device.h"
 
 namespace trelvane {
 namespace {
@@ -29,6 +30,10 @@ Handle WindowsSystem::CreateFileW(const std::u16string& path, std::uint32_t desi
       ::CreateFileW(widePath.c_str(), desiredAccess, shareMode, nullptr, OPEN_EXISTING, 0, nullptr);
   KeepLastError();
   return reinterpret_cast<Handle>(handle);
+}
+
+std::unique_ptr<NvmeDevice> WindowsSystem::NvmeDeviceOf(Handle drive) {
+  return std::make_unique<WindowsNvmeDevice>(*this, drive);
 }
 
 bool WindowsSystem::DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,

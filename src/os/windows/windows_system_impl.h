@@ -4,6 +4,7 @@
 // (windows_system_calls.cpp).
 
 #include <cstdint>
+#include <memory>
 
 #include "os/system.h"
 
@@ -14,6 +15,8 @@ class WindowsSystem final : public System {
   Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override;
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
+  // NVMe admin commands travel as the storage stack's protocol-specific queries (os/windows_encoding).
+  std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
   bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
   // The program's handles are not opened for overlapped I/O: the read happens at once.
