@@ -7,9 +7,12 @@
 // Abstract so it can be replaced in tests: the emulated machine records every request it answers.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "os/ata_device.h"
 
 namespace trelvane {
 
@@ -114,6 +117,9 @@ class System {
   virtual std::vector<DiskOpener> OtherOpeners(Handle drive) = 0;
   // The calling thread's last error code; read at once after a failed call.
   virtual std::uint32_t GetLastError() = 0;
+  // The ATA pass-through of an open drive handle (the handle stays the caller's), never null: a
+  // platform without one answers every command false.
+  virtual std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) = 0;
 
   // Writes the logical drive root strings ("C:\" zero-terminated, ..., then an empty string) into
   // `buffer` and returns their length in characters without the final zero. A length of

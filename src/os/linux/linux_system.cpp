@@ -21,6 +21,7 @@
 #include "os/linux/module_catalog.h"
 #include "os/linux/remount.h"
 #include "os/linux/requests.h"
+#include "os/linux/sg_io.h"
 #include "os/linux/shell_open.h"
 #include "os/linux/sysfs.h"
 #include "os/linux/system_info.h"
@@ -186,6 +187,9 @@ class LinuxSystem final : public System {
   }
 
   std::uint32_t GetLastError() override { return lastError_; }
+  std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
+    return std::make_unique<SgAtaDevice>(state_.handles, drive);
+  }
 
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override {
     std::vector<std::string> names;
