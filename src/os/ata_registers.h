@@ -18,10 +18,10 @@ struct AtaRegisters {
 };
 
 // ATA command and SMART sub-command codes (ACS-3).
-namespace AtaCommand {
+namespace AtaOpcode {
 inline constexpr std::uint8_t IdentifyDevice = 0xEC;
 inline constexpr std::uint8_t Smart = 0xB0;
-}  // namespace AtaCommand
+}  // namespace AtaOpcode
 
 namespace SmartFeature {
 inline constexpr std::uint8_t ReadData = 0xD0;

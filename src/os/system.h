@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "os/ata_device.h"
 #include "os/nvme_device.h"
 
 namespace trelvane {
@@ -126,6 +127,9 @@ class System {
   virtual std::vector<DiskOpener> OtherOpeners(Handle drive) = 0;
   // The calling thread's last error code; read at once after a failed call.
   virtual std::uint32_t GetLastError() = 0;
+  // The ATA pass-through of an open drive handle (the handle stays the caller's), never null: a
+  // platform without one answers every command false.
+  virtual std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) = 0;
 
   // Writes the logical drive root strings ("C:\" zero-terminated, ..., then an empty string) into
   // `buffer` and returns their length in characters without the final zero. A length of

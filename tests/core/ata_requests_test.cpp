@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ata/ata_commands.h"
 #include "ata/ata_transport.h"
 #include "ata/device_details.h"
 #include "ata/smart_report.h"
@@ -265,6 +266,32 @@ TEST(ShowSmartData, EachCallAppendsACompleteReport) {
   ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
   ASSERT_EQ(machine.sink.lines.size(), 2 * first.size());
   EXPECT_TRUE(std::equal(first.begin(), first.end(), machine.sink.lines.begin() + static_cast<std::ptrdiff_t>(first.size())));
+}
+
+// The storage stack's SMART requests carry 28-bit IDENTIFY and SMART commands only; anything else is
+// refused before a request is made, and a failed request hands back the machine's error code.
+TEST(WindowsAtaDevice, CommandsTheSmartRequestsCannotCarrySendNothing) {
+  ProgramBench machine = OneDrive(R"(, "smart_enable_error": 21)");
+  machine.SelectDrive(0, 3, 0);
+  const auto device = machine.system->AtaDeviceOf(machine.state.DriveHandle.Get());
+  Block data{};
+  AtaCommand extended = SmartReadDataCommand(0);
+  extended.extended = true;
+  AtaCommand write = SmartReadDataCommand(0);
+  write.direction = AtaDirection::Out;
+  AtaCommand readSectors = IdentifyDeviceCommand(0);
+  readSectors.command = 0x20;
+  AtaResult result;
+  for (const AtaCommand& command : {extended, write, readSectors}) {
+    EXPECT_FALSE(device->PassThrough(command, data, result));
+    EXPECT_EQ(result.systemError, ErrorCode::InvalidFunction);
+  }
+  EXPECT_FALSE(device->PassThrough(IdentifyDeviceCommand(0), std::span<std::uint8_t>(data).first(511), result));
+  EXPECT_EQ(result.systemError, ErrorCode::InvalidParameter);
+  EXPECT_TRUE(machine.Controls().empty());
+  EXPECT_FALSE(device->PassThrough(SmartEnableOperationsCommand(0), {}, result));
+  EXPECT_EQ(result.systemError, 21u);
+  EXPECT_FALSE(result.registersValid);
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 // TRELVANE_ATA_GUEST=1); skipped everywhere else. The guest's disks are described by
 // /run/qata-disks: "diskN sdX sata|pata SERIAL SYSFS-PATH".
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "ata/ata_commands.h"
 #include "os/bytes.h"
 #include "os/linux/linux_system.h"
 #include "os/win_constants.h"
@@ -54,15 +57,6 @@ Reply Request(System& system, Handle handle, std::uint32_t code, const Bytes& in
   return reply;
 }
 
-// SENDCMDINPARAMS of 33 bytes with the given registers.
-Bytes SendCmdIn(std::uint32_t bufferSize, std::array<std::uint8_t, 7> regs, std::uint8_t driveNumber) {
-  Bytes in(33, 0);
-  WriteU32LE(in, 0, bufferSize);
-  std::copy(regs.begin(), regs.end(), in.begin() + 4);
-  in[12] = driveNumber;
-  return in;
-}
-
 std::string AtaText(const Bytes& block, std::size_t offset, std::size_t words) {
   std::string text;
   for (std::size_t i = 0; i < words; ++i) {
@@ -107,10 +101,6 @@ TEST_F(AtaGuest, BusTypeAndSlavePositionOfEveryDisk) {
     const Reply adapter = Request(*system_, handle, Ioctl::StorageQueryProperty, query, 512);
     ASSERT_TRUE(adapter.ok);
     EXPECT_EQ(adapter.out[24], disks_[i].sata ? 11 : 3);
-    const Reply version = Request(*system_, handle, Ioctl::SmartGetVersion, {}, 28);
-    ASSERT_TRUE(version.ok);
-    EXPECT_EQ(version.returned, 24u);
-    EXPECT_EQ(version.out[3], disks_[i].slave ? 0x02 : 0x01);
     const Reply inquiry = Request(*system_, handle, Ioctl::ScsiGetInquiryData, {}, 512);
     ASSERT_TRUE(inquiry.ok);
     EXPECT_EQ(inquiry.out[13], disks_[i].slave ? 1 : 0);
@@ -140,29 +130,15 @@ TEST_F(AtaGuest, DevicePropertyHasTheWholeModelAndThePreSwappedSerial) {
   }
 }
 
-TEST_F(AtaGuest, IdentifyThroughSmartReceiveAndTheMiniport) {
+TEST_F(AtaGuest, IdentifyThroughThePassThroughOfEveryDisk) {
   for (std::size_t i = 0; i < disks_.size(); ++i) {
     SCOPED_TRACE(disks_[i].kernelName);
     const Handle handle = Open(i, true);
     ASSERT_NE(handle, InvalidHandle);
-    const std::uint8_t head = disks_[i].slave ? 0xB0 : 0xA0;
-    const Reply identify = Request(*system_, handle, Ioctl::SmartRcvDriveData, SendCmdIn(512, {0, 1, 1, 0, 0, head, 0xEC}, 0), 528);
-    ASSERT_TRUE(identify.ok);
-    EXPECT_EQ(identify.returned, 528u);
-    EXPECT_EQ(AtaText(identify.out, 16 + 20, 10), disks_[i].serial);
-
-    Bytes miniport(572, 0);
-    WriteU32LE(miniport, 0, 28);
-    std::copy_n("SCSIDISK", 8, miniport.begin() + 4);
-    WriteU32LE(miniport, 12, 120);
-    WriteU32LE(miniport, 16, Ioctl::ScsiMiniportIdentify);
-    WriteU32LE(miniport, 24, 544);
-    const Bytes in = SendCmdIn(512, {0, 1, 1, 0, 0, head, 0xEC}, disks_[i].slave ? 1 : 0);
-    std::copy(in.begin(), in.end(), miniport.begin() + 28);
-    std::uint32_t returned = 0;
-    ASSERT_TRUE(system_->DeviceIoControl(handle, Ioctl::ScsiMiniport, miniport, miniport, returned));
-    EXPECT_EQ(returned, 556u);
-    EXPECT_EQ(AtaText(miniport, 44 + 20, 10), disks_[i].serial);
+    Bytes identify(512, 0);
+    AtaResult result;
+    ASSERT_TRUE(system_->AtaDeviceOf(handle)->PassThrough(IdentifyDeviceCommand(disks_[i].slave ? 1 : 0), identify, result));
+    EXPECT_EQ(AtaText(identify, 20, 10), disks_[i].serial);
     system_->CloseHandle(handle);
   }
 }
@@ -172,32 +148,74 @@ TEST_F(AtaGuest, SmartEnableReadStatusAndDisable) {
     SCOPED_TRACE(disks_[i].kernelName);
     const Handle handle = Open(i, true);
     ASSERT_NE(handle, InvalidHandle);
-    const std::uint8_t head = disks_[i].slave ? 0xB0 : 0xA0;
     const std::uint8_t selector = disks_[i].slave ? 1 : 0;
-    const auto smart = [&](std::uint8_t feature, std::uint32_t code, std::uint32_t bufferSize, std::size_t outSize) {
-      return Request(*system_, handle, code, SendCmdIn(bufferSize, {feature, 1, 1, 0x4F, 0xC2, head, 0xB0}, selector),
-                     outSize);
-    };
-    EXPECT_TRUE(smart(0xD8, Ioctl::SmartSendDriveCommand, 0, 527).ok);
-    const Reply data = smart(0xD0, Ioctl::SmartRcvDriveData, 512, 1039);
-    ASSERT_TRUE(data.ok);
-    EXPECT_EQ(data.returned, 528u);
-    EXPECT_EQ(data.out[16 + 2], 1);  // the first attribute: raw read error rate
-    const Reply status = smart(0xDA, Ioctl::SmartSendDriveCommand, 0, 527);
-    ASSERT_TRUE(status.ok);
-    EXPECT_EQ(status.returned, 24u);
-    EXPECT_EQ(status.out[16 + 3], 0x4F);  // a healthy drive keeps the signature
-    EXPECT_EQ(status.out[16 + 4], 0xC2);
-    EXPECT_EQ(smart(0xD0, Ioctl::SmartSendDriveCommand, 512, 1039).error, 87u);
-    EXPECT_TRUE(smart(0xD9, Ioctl::SmartSendDriveCommand, 0, 527).ok);
-    // With SMART off the drive aborts READ DATA; libata reports that in fixed-format sense data.
-    const Reply disabled = smart(0xD0, Ioctl::SmartRcvDriveData, 512, 1039);
-    EXPECT_FALSE(disabled.ok);
-    EXPECT_EQ(disabled.error, 1117u);
-    EXPECT_EQ(disabled.out[4], 1);     // bDriverError: SMART_IDE_ERROR
-    EXPECT_EQ(disabled.out[5], 0x04);  // bIDEError: ABRT
+    const auto device = system_->AtaDeviceOf(handle);
+    AtaResult result;
+    EXPECT_TRUE(device->PassThrough(SmartEnableOperationsCommand(selector), {}, result));
+    Bytes data(512, 0);
+    ASSERT_TRUE(device->PassThrough(SmartReadDataCommand(selector), data, result));
+    EXPECT_EQ(data[2], 1);  // the first attribute: raw read error rate
+    // SMART RETURN STATUS: a non-data command whose answer is its registers.
+    AtaCommand status = SmartEnableOperationsCommand(selector);
+    status.features = 0xDA;
+    ASSERT_TRUE(device->PassThrough(status, {}, result));
+    ASSERT_TRUE(result.registersValid);
+    EXPECT_EQ(result.lba >> 8 & 0xFFFF, 0xC24Fu);  // a healthy drive keeps the signature
+    EXPECT_EQ(result.status & 0x01, 0);
+    EXPECT_TRUE(device->PassThrough(SmartDisableOperationsCommand(selector), {}, result));
+    // With SMART off the drive aborts READ DATA; libata reports that in fixed-format sense data. The
+    // buffer keeps what it had.
+    Bytes untouched(512, 0x5A);
+    EXPECT_FALSE(device->PassThrough(SmartReadDataCommand(selector), untouched, result));
+    EXPECT_EQ(result.systemError, 1117u);
+    EXPECT_TRUE(result.registersValid);
+    EXPECT_EQ(result.error, 0x04);  // ABRT
+    EXPECT_EQ(untouched, Bytes(512, 0x5A));
     system_->CloseHandle(handle);
   }
+}
+
+// 48-bit PIO both ways on the PATA master (which the driver suite formats afterwards): WRITE SECTORS
+// EXT puts two sectors past the 28-bit boundary's low bytes, READ SECTORS EXT and the block device
+// read them back.
+TEST_F(AtaGuest, FortyEightBitDataOutAndIn) {
+  std::size_t master = disks_.size();
+  for (std::size_t i = 0; i < disks_.size(); ++i)
+    if (!disks_[i].sata && !disks_[i].slave) master = i;
+  ASSERT_LT(master, disks_.size()) << "no PATA master in /run/qata-disks";
+  const Handle handle = Open(master, true);
+  ASSERT_NE(handle, InvalidHandle);
+  const auto device = system_->AtaDeviceOf(handle);
+  AtaCommand write;
+  write.count = 2;
+  write.lba = 0x1'0203;  // bytes in LBA 7:0, 15:8 and 23:16
+  write.device = 0x40;   // LBA addressing
+  write.command = 0x34;  // WRITE SECTORS EXT
+  write.extended = true;
+  write.direction = AtaDirection::Out;
+  Bytes sectors(1024);
+  for (std::size_t k = 0; k < sectors.size(); ++k) sectors[k] = static_cast<std::uint8_t>(k * 13 + 1);
+  AtaResult result;
+  ASSERT_TRUE(device->PassThrough(write, sectors, result)) << result.systemError;
+  AtaCommand read = write;
+  read.command = 0x24;  // READ SECTORS EXT
+  read.direction = AtaDirection::In;
+  Bytes back(1024, 0);
+  ASSERT_TRUE(device->PassThrough(read, back, result)) << result.systemError;
+  EXPECT_EQ(back, sectors);
+  AtaCommand wrongLength = read;
+  EXPECT_FALSE(device->PassThrough(wrongLength, std::span<std::uint8_t>(back).first(100), result));
+  EXPECT_EQ(result.systemError, 87u);
+  system_->CloseHandle(handle);
+
+  // The page cache is dropped first: it may hold what the disk had before.
+  const int node = open(("/dev/" + disks_[master].kernelName).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(node, 0);
+  posix_fadvise(node, 0, 0, POSIX_FADV_DONTNEED);
+  Bytes onDisk(1024, 0);
+  EXPECT_EQ(pread(node, onDisk.data(), onDisk.size(), static_cast<off_t>(write.lba * 512)), 1024);
+  close(node);
+  EXPECT_EQ(onDisk, sectors);
 }
 
 }  // namespace

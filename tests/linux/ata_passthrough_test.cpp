@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "ata/ata_commands.h"
 #include "os/win_constants.h"
 
 namespace trelvane::linux_platform {
@@ -13,31 +14,38 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Cdb(const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition = false) {
-  const PassThroughCdb cdb = BuildPassThrough16(regs, phase, checkCondition);
+Bytes Cdb(const AtaCommand& command) {
+  const PassThroughCdb cdb = BuildPassThrough16(command);
   return Bytes(cdb.begin(), cdb.end());
 }
 
-TEST(BuildPassThrough16, IdentifyDeviceIsPioDataInOfOneBlock) {
-  EXPECT_EQ(Cdb({0, 1, 1, 0, 0, 0xA0, 0xEC}, AtaDataPhase::In512),
-            (Bytes{0x85, 0x08, 0x0E, 0, 0, 0, 0x01, 0, 0x01, 0, 0, 0, 0, 0xA0, 0xEC, 0}));
+// The program's own commands as SAT-4 carries them: PIO data-in of one block counted in COUNT, or
+// non-data asking for the registers back (CK_COND); bit 4 of DEVICE selects the slave.
+TEST(BuildPassThrough16, TheProgramsCommands) {
+  EXPECT_EQ(Cdb(IdentifyDeviceCommand(0)), (Bytes{0x85, 0x08, 0x0E, 0, 0, 0, 0x01, 0, 0x01, 0, 0, 0, 0, 0xA0, 0xEC, 0}));
+  EXPECT_EQ(Cdb(SmartReadDataCommand(1)),
+            (Bytes{0x85, 0x08, 0x0E, 0, 0xD0, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xB0, 0xB0, 0}));
+  EXPECT_EQ(Cdb(SmartEnableOperationsCommand(0)),
+            (Bytes{0x85, 0x06, 0x20, 0, 0xD8, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
+  EXPECT_EQ(Cdb(SmartDisableOperationsCommand(0))[4], 0xD9);
 }
 
-TEST(BuildPassThrough16, SmartReadDataCarriesTheSmartSignatureAndTheSlaveSelector) {
-  EXPECT_EQ(Cdb({0xD0, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, AtaDataPhase::In512),
-            (Bytes{0x85, 0x08, 0x0E, 0, 0xD0, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
-  EXPECT_EQ(Cdb({0xD0, 1, 1, 0x4F, 0xC2, 0xB0, 0xB0}, AtaDataPhase::In512)[13], 0xB0);
-}
-
-TEST(BuildPassThrough16, SmartEnableAndDisableAreNonData) {
-  EXPECT_EQ(Cdb({0xD8, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, AtaDataPhase::None),
-            (Bytes{0x85, 0x06, 0x00, 0, 0xD8, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
-  EXPECT_EQ(Cdb({0xD9, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, AtaDataPhase::None),
-            (Bytes{0x85, 0x06, 0x00, 0, 0xD9, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
-}
-
-TEST(BuildPassThrough16, CheckConditionSetsOnlyCkCond) {
-  EXPECT_EQ(Cdb({0xDA, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0}, AtaDataPhase::None, true)[2], 0x20);
+// A 48-bit command fills the upper bytes and EXTEND; a 28-bit one carries LBA 27:24 in DEVICE and
+// drops everything above; data-out is PIO protocol 5 without T_DIR.
+TEST(BuildPassThrough16, FortyEightAndTwentyEightBitRegisters) {
+  AtaCommand write;
+  write.features = 0x0102;
+  write.count = 0x0304;
+  write.lba = 0x0000'A1B2'C3D4'E5F6;
+  write.device = 0x40;
+  write.command = 0x34;
+  write.extended = true;
+  write.direction = AtaDirection::Out;
+  EXPECT_EQ(Cdb(write), (Bytes{0x85, 0x0B, 0x06, 0x01, 0x02, 0x03, 0x04, 0xC3, 0xF6, 0xB2, 0xE5, 0xA1, 0xD4, 0x40, 0x34, 0}));
+  write.extended = false;
+  write.lba = 0x0ABC'DEF1;
+  write.direction = AtaDirection::In;
+  EXPECT_EQ(Cdb(write), (Bytes{0x85, 0x08, 0x0E, 0, 0x02, 0, 0x04, 0, 0xF1, 0, 0xDE, 0, 0xBC, 0x4A, 0x34, 0}));
 }
 
 // An aborted command as libata 6.1 reports it: fixed format, key ABORTED COMMAND, the registers at
@@ -84,6 +92,18 @@ TEST(ParseSense, DescriptorFormatFindsTheAtaStatusReturnDescriptor) {
   EXPECT_EQ(sense->registers->lbaHigh, 0xC2);
   EXPECT_EQ(sense->registers->device, 0xA0);
   EXPECT_EQ(sense->registers->status, 0x50);
+
+  Bytes extended = CheckConditionSuccess;  // count 15:8 and LBA 31:24, 39:32, 47:40 of a 48-bit command
+  extended[12] = 0x11;
+  extended[14] = 0x22;
+  extended[16] = 0x33;
+  extended[18] = 0x44;
+  const auto upper = ParseSense(extended);
+  ASSERT_TRUE(upper && upper->registers);
+  EXPECT_EQ(upper->registers->countHigh, 0x11);
+  EXPECT_EQ(upper->registers->lbaLowHigh, 0x22);
+  EXPECT_EQ(upper->registers->lbaMidHigh, 0x33);
+  EXPECT_EQ(upper->registers->lbaHighHigh, 0x44);
 }
 
 TEST(ParseSense, DescriptorFormatSkipsOtherDescriptorsAndStopsAtTheStatedLength) {

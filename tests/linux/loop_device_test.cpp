@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 
+#include "ata/ata_commands.h"
 #include "loop_disk.h"
 #include "os/bytes.h"
 #include "os/linux/linux_system.h"
@@ -117,16 +118,24 @@ TEST_F(RealBackend, GeometryLengthAndPropertiesOfLoopDevices) {
   EXPECT_EQ(ReadU32LE(device.out, 4), 40u);  // a loop device reports no strings
   EXPECT_EQ(ReadU32LE(device.out, 16), 0u);
 
-  // No ATA path: the SMART and inquiry requests are refused as the platform's drivers refuse them.
-  EXPECT_EQ(Request(*system, first, Ioctl::SmartGetVersion, {}, 28).error, 1u);
+  // No SCSI path: the inquiry request is refused as the platform's drivers refuse it; the SMART
+  // requests are not this backend's at all.
   EXPECT_EQ(Request(*system, first, Ioctl::ScsiGetInquiryData).error, 1u);
-  // SMART_RCV_DRIVE_DATA needs read and write access, which a probe handle lacks.
-  EXPECT_EQ(Request(*system, first, Ioctl::SmartRcvDriveData, Bytes(33, 0), 528).error, 5u);
+  EXPECT_EQ(Request(*system, first, Ioctl::SmartGetVersion, {}, 28).error, 1u);
+  // An ATA command needs read and write access, which a probe handle lacks; with both, a loop device
+  // still has no ATA path. The buffer stays as it was.
+  Bytes block(512, 0x5A);
+  AtaResult result;
+  EXPECT_FALSE(system->AtaDeviceOf(first)->PassThrough(IdentifyDeviceCommand(0), block, result));
+  EXPECT_EQ(result.systemError, 5u);
   system->CloseHandle(first);
 
-  const Handle second = system->CreateFileW(Drive(1), Access::GenericRead, Share::ReadWrite);
+  const Handle second = system->CreateFileW(Drive(1), Access::GenericRead | Access::GenericWrite, Share::ReadWrite);
   ASSERT_NE(second, InvalidHandle);
   EXPECT_EQ(ReadU32LE(Request(*system, second, Ioctl::DiskGetDriveGeometry).out, 20), 4096u);
+  EXPECT_FALSE(system->AtaDeviceOf(second)->PassThrough(SmartReadDataCommand(0), block, result));
+  EXPECT_EQ(result.systemError, 1u);
+  EXPECT_EQ(block, Bytes(512, 0x5A));
   system->CloseHandle(second);
 
   EXPECT_EQ(system->CreateFileW(Drive(2), Access::GenericRead, Share::ReadWrite), InvalidHandle);

@@ -67,14 +67,6 @@ TEST(AdapterDescriptorReply, MaximumTransferAt8AndBusTypeAt24) {
   EXPECT_EQ(reply[25], 0);
 }
 
-TEST(SmartVersionReply, DeviceMapAtByte3) {
-  const auto reply = SmartVersionReply(0x02);
-  EXPECT_EQ(reply[0], 1);
-  EXPECT_EQ(reply[1], 1);
-  EXPECT_EQ(reply[3], 0x02);
-  EXPECT_EQ(ReadU32LE(reply, 4), 5u);
-}
-
 TEST(InquiryDataReply, TheFirstRecordsTargetIdIsByte13) {
   std::vector<std::uint8_t> inquiry(36, 0x20);
   inquiry[0] = 0;

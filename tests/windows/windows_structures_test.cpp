@@ -24,6 +24,7 @@
 #include "device/probe.h"
 #include "os/system.h"
 #include "os/win_constants.h"
+#include "os/windows_encoding/windows_ata_device.h"
 #include "os/windows_encoding/windows_nvme_device.h"
 
 namespace trelvane {
@@ -74,6 +75,7 @@ class HeaderBuiltDrive : public System {
   bool FlushFileBuffers(Handle) override { return true; }
   void CloseHandle(Handle) override {}
   std::vector<DiskOpener> OtherOpeners(Handle) override { return {}; }
+  std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override { return std::make_unique<WindowsAtaDevice>(*this, drive); }
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t>) override { return 0; }
   std::u16string FormatMessageW(std::uint32_t) override { return u"Ошибка.\r\n"; }
   OsVersion GetVersionExW() override { return {2, 10, 0, 19045, u""}; }

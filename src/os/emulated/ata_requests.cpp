@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t DataAnswerSize = SendCmdOutHeaderBytes + 512;
 
 bool IsSmart(const AtaRegisters& registers, std::uint8_t feature) {
-  return registers.Command == AtaCommand::Smart && registers.Features == feature && HasSmartSignature(registers);
+  return registers.Command == AtaOpcode::Smart && registers.Features == feature && HasSmartSignature(registers);
 }
 
 void PutBytes(std::span<std::uint8_t> out, std::size_t offset, std::span<const std::uint8_t> bytes) {
@@ -61,7 +61,7 @@ DeviceReply AnswerSmartReceive(RequestContext& request) {
   if (!block) return DeviceReply::Failure(ErrorCode::InvalidParameter);
   if (request.out.size() < DataAnswerSize) return DeviceReply::Failure(ErrorCode::InsufficientBuffer);
   const AtaRegisters& registers = block->registers;
-  if (registers.Command == AtaCommand::IdentifyDevice) {
+  if (registers.Command == AtaOpcode::IdentifyDevice) {
     if (const auto refusal = Refusal(drive.identifyRcv, drive.identify)) return *refusal;
     return DataAnswer(request.out, *drive.identify, DataAnswerSize);
   }
@@ -96,7 +96,7 @@ DeviceReply AnswerMiniport(RequestContext& request) {
   const auto block = ReadSendCmdIn(in, SrbIoControlBytes);
   if (!block) return DeviceReply::Failure(ErrorCode::InvalidParameter);
   if (!IsMiniportIdentify(in)) return DeviceReply::Failure(ErrorCode::InvalidFunction);
-  if (block->registers.Command != AtaCommand::IdentifyDevice)
+  if (block->registers.Command != AtaOpcode::IdentifyDevice)
     return DeviceReply::Failure(ErrorCode::InvalidParameter);
   if (const auto refusal = Refusal(drive.miniport, drive.identify)) return *refusal;
   std::array<std::uint8_t, SrbIoControlBytes> srb{};

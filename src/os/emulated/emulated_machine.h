@@ -18,6 +18,7 @@
 #include "os/emulated/machine.h"
 #include "os/driver_model/module_table.h"
 #include "os/emulated/request_log.h"
+#include "os/windows_encoding/windows_ata_device.h"
 
 namespace trelvane::emulated {
 
@@ -45,6 +46,11 @@ class EmulatedMachine final : public EmulatedSystem {
   void CloseHandle(Handle handle) override;
   std::vector<DiskOpener> OtherOpeners(Handle drive) override;
   std::uint32_t GetLastError() override { return lastError_; }
+  // The machine models the Windows storage stack: ATA commands reach it as its SMART and miniport
+  // requests, and are answered and logged as those.
+  std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
+    return std::make_unique<WindowsAtaDevice>(*this, drive);
+  }
 
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
   std::u16string FormatMessageW(std::uint32_t code) override;

@@ -11,11 +11,14 @@ constexpr std::uint8_t AtaPassThrough16 = 0x85;
 // Byte 1 carries the protocol in bits 1-4 (SAT-4 table 140).
 constexpr std::uint8_t ProtocolNonData = 3;
 constexpr std::uint8_t ProtocolPioDataIn = 4;
+constexpr std::uint8_t ProtocolPioDataOut = 5;
+constexpr std::uint8_t Extend = 0x01;
 
 // Byte 2: CK_COND (bit 5), T_DIR (bit 3, from the device), BYT_BLOK (bit 2, count in blocks),
 // T_LENGTH (bits 0-1, 2 = the length is in the sector count field).
 constexpr std::uint8_t CheckCondition = 0x20;
-constexpr std::uint8_t DataInBlocksFromCount = 0x0E;
+constexpr std::uint8_t FromDevice = 0x08;
+constexpr std::uint8_t BlocksFromCount = 0x06;
 
 constexpr std::uint8_t SenseKeyRecoveredError = 0x01;
 constexpr std::uint8_t AscqAtaInformationAvailable = 0x1D;  // ASC 00h, ASCQ 1Dh
@@ -41,7 +44,7 @@ std::optional<AtaReturnRegisters> FindStatusReturnDescriptor(std::span<const std
     const std::size_t length = 2 + static_cast<std::size_t>(sense[at + 1]);
     if (sense[at] == DescriptorAtaStatusReturn && at + 14 <= end) {
       const auto d = sense.subspan(at, 14);
-      return AtaReturnRegisters{d[3], d[5], d[7], d[9], d[11], d[12], d[13]};
+      return AtaReturnRegisters{d[3], d[5], d[7], d[9], d[11], d[12], d[13], d[4], d[6], d[8], d[10]};
     }
     at += length;
   }
@@ -56,9 +59,9 @@ AtaReturnRegisters FixedFormatRegisters(std::span<const std::uint8_t> sense) {
   const bool olderLibata = sense[3] == 0 && sense[4] == 0 && sense[5] == 0 && sense[6] == 0;
   if (olderLibata) {
     const auto at = [&](std::size_t i) -> std::uint8_t { return i < sense.size() ? sense[i] : 0; };
-    return AtaReturnRegisters{sense[8], sense[11], at(17), at(18), at(19), sense[10], sense[9]};
+    return AtaReturnRegisters{sense[8], sense[11], at(17), at(18), at(19), sense[10], sense[9], 0, 0, 0, 0};
   }
-  return AtaReturnRegisters{sense[3], sense[6], sense[9], sense[10], sense[11], sense[5], sense[4]};
+  return AtaReturnRegisters{sense[3], sense[6], sense[9], sense[10], sense[11], sense[5], sense[4], 0, 0, 0, 0};
 }
 
 std::uint32_t HostStatusError(std::uint16_t hostStatus) {
@@ -70,22 +73,41 @@ std::uint32_t HostStatusError(std::uint16_t hostStatus) {
 }  // namespace
 
 // ATA PASS-THROUGH(16), SAT-4 table 139:
-//   0 opcode 85h | 1 protocol << 1 (EXTEND 0) | 2 flags | 3-4 FEATURES (15:8, 7:0)
+//   0 opcode 85h | 1 protocol << 1, EXTEND | 2 flags | 3-4 FEATURES (15:8, 7:0)
 //   5-6 COUNT (15:8, 7:0) | 7-8 LBA (31:24, 7:0) | 9-10 LBA (39:32, 15:8) | 11-12 LBA (47:40, 23:16)
 //   13 DEVICE | 14 COMMAND | 15 CONTROL
-PassThroughCdb BuildPassThrough16(const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition) {
+// A 28-bit command leaves the upper bytes zero and carries LBA 27:24 in DEVICE bits 3:0.
+PassThroughCdb BuildPassThrough16(const AtaCommand& command) {
+  const auto byte = [](std::uint64_t value, int shift) { return static_cast<std::uint8_t>(value >> shift); };
   PassThroughCdb cdb{};
   cdb[0] = AtaPassThrough16;
-  const bool dataIn = phase == AtaDataPhase::In512;
-  cdb[1] = static_cast<std::uint8_t>((dataIn ? ProtocolPioDataIn : ProtocolNonData) << 1);
-  cdb[2] = static_cast<std::uint8_t>((dataIn ? DataInBlocksFromCount : 0) | (checkCondition ? CheckCondition : 0));
-  cdb[4] = regs.Features;
-  cdb[6] = regs.SectorCount;
-  cdb[8] = regs.SectorNumber;
-  cdb[10] = regs.CylinderLow;
-  cdb[12] = regs.CylinderHigh;
-  cdb[13] = regs.DriveHead;
-  cdb[14] = regs.Command;
+  std::uint8_t protocol = ProtocolNonData;
+  std::uint8_t flags = CheckCondition;
+  if (command.direction == AtaDirection::In) {
+    protocol = ProtocolPioDataIn;
+    flags = FromDevice | BlocksFromCount;
+  } else if (command.direction == AtaDirection::Out) {
+    protocol = ProtocolPioDataOut;
+    flags = BlocksFromCount;
+  }
+  cdb[1] = static_cast<std::uint8_t>(protocol << 1 | (command.extended ? Extend : 0));
+  cdb[2] = flags;
+  cdb[4] = byte(command.features, 0);
+  cdb[6] = byte(command.count, 0);
+  cdb[8] = byte(command.lba, 0);
+  cdb[10] = byte(command.lba, 8);
+  cdb[12] = byte(command.lba, 16);
+  cdb[13] = command.device;
+  if (command.extended) {
+    cdb[3] = byte(command.features, 8);
+    cdb[5] = byte(command.count, 8);
+    cdb[7] = byte(command.lba, 24);
+    cdb[9] = byte(command.lba, 32);
+    cdb[11] = byte(command.lba, 40);
+  } else {
+    cdb[13] = static_cast<std::uint8_t>(command.device | (byte(command.lba, 24) & 0x0F));
+  }
+  cdb[14] = command.command;
   return cdb;
 }
 

@@ -8,17 +8,16 @@
 #include <optional>
 #include <span>
 
-#include "os/ata_registers.h"
+#include "os/ata_device.h"
 
 namespace trelvane::linux_platform {
 
-enum class AtaDataPhase { None, In512 };
-
 using PassThroughCdb = std::array<std::uint8_t, 16>;
 
-// The ATA PASS-THROUGH(16) block for `regs`. `checkCondition` asks the device to return its registers
-// in the sense data even on success (needed to read SMART RETURN STATUS).
-PassThroughCdb BuildPassThrough16(const AtaRegisters& regs, AtaDataPhase phase, bool checkCondition);
+// The ATA PASS-THROUGH(16) block for `command`: PIO for a data phase, its length counted in the
+// command's count field. A non-data command asks for its registers back in the sense data (CK_COND),
+// since they are its answer (SMART RETURN STATUS, for one).
+PassThroughCdb BuildPassThrough16(const AtaCommand& command);
 
 // The ATA registers a device returned (ATA Status Return descriptor, or the fixed-format fields).
 struct AtaReturnRegisters {
@@ -29,6 +28,12 @@ struct AtaReturnRegisters {
   std::uint8_t lbaHigh = 0;
   std::uint8_t device = 0;
   std::uint8_t status = 0;
+  // The upper bytes of a 48-bit command's registers (descriptor sense data only): count 15:8, LBA
+  // 31:24, 39:32 and 47:40.
+  std::uint8_t countHigh = 0;
+  std::uint8_t lbaLowHigh = 0;
+  std::uint8_t lbaMidHigh = 0;
+  std::uint8_t lbaHighHigh = 0;
 };
 
 struct SenseData {

@@ -14,16 +14,12 @@ struct Request {
   RequestHandler handler;
 };
 
-constexpr std::array<Request, 15> Requests{{
+constexpr std::array<Request, 11> Requests{{
     {Ioctl::DiskGetDriveGeometry, GetDriveGeometry},
     {Ioctl::DiskGetLengthInfo, GetLengthInfo},
     {Ioctl::StorageQueryProperty, QueryProperty},
     {Ioctl::StorageGetDeviceNumber, GetDeviceNumber},
-    {Ioctl::SmartGetVersion, SmartGetVersion},
     {Ioctl::ScsiGetInquiryData, ScsiGetInquiryData},
-    {Ioctl::SmartRcvDriveData, SmartReceiveData},
-    {Ioctl::SmartSendDriveCommand, SmartSendCommand},
-    {Ioctl::ScsiMiniport, ScsiMiniport},
     {Ioctl::FsctlLockVolume, LockVolumeRequest},
     // The lock already unmounted the volume; extended I/O has no meaning on a block device.
     {Ioctl::FsctlDismountVolume, NothingToDo},

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "os/linux/identity.h"
+#include "os/ata_registers.h"
 #include "os/linux/sg_io.h"
 
 namespace trelvane::linux_platform {
@@ -81,10 +82,6 @@ DiskFacts ReadDiskFacts(const BlockDevice& device) {
   return facts;
 }
 
-std::uint8_t IdeDeviceMap(const DiskFacts& facts) {
-  return facts.scsiAddress && facts.scsiAddress->target == 1 ? 0x02 : 0x01;
-}
-
 std::optional<IdentifyBlock> ReadIdentifyData(const BlockDevice& device, int fd) {
   IdentifyBlock identify{};
   const std::vector<std::uint8_t> page = AttributeBytes(device.diskSysfsDir + "/device/vpd_pg89");
@@ -92,8 +89,14 @@ std::optional<IdentifyBlock> ReadIdentifyData(const BlockDevice& device, int fd)
     std::copy_n(page.begin() + VpdPage89IdentifyOffset, identify.size(), identify.begin());
     return identify;
   }
-  const AtaRegisters regs{0, 1, 1, 0, 0, 0xA0, 0xEC};
-  if (fd >= 0 && RunAtaCommand(fd, regs, AtaDataPhase::In512, false, identify).ok) return identify;
+  AtaCommand command;
+  command.count = 1;
+  command.lba = 1;
+  command.device = 0xA0;
+  command.command = AtaOpcode::IdentifyDevice;
+  command.direction = AtaDirection::In;
+  AtaResult result;
+  if (fd >= 0 && RunAtaCommand(fd, command, identify, result)) return identify;
   return std::nullopt;
 }
 

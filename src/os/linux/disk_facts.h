@@ -1,6 +1,6 @@
 #pragma once
 // What sysfs (and, for ATA disks, IDENTIFY DEVICE) says about the disk behind a handle: the facts
-// the property, SMART and inquiry replies are made of.
+// the property and inquiry replies are made of.
 
 #include <array>
 #include <cstdint>
@@ -21,13 +21,6 @@ struct DiskFacts {
 };
 
 DiskFacts ReadDiskFacts(const BlockDevice& device);
-
-// Only libata disks carry ATA commands; NVMe, virtio, mmc and loop devices have no ATA path.
-inline bool HasAtaPath(const DiskFacts& facts) { return facts.family == DeviceFamily::Ata; }
-
-// The IDE device map of SMART_GET_VERSION: 0x01, or 0x02 for a PATA slave, which libata exposes as
-// SCSI target 1 (H:0:1:0). IDENTIFY cannot tell a slave: word 93 reads the same on both.
-std::uint8_t IdeDeviceMap(const DiskFacts& facts);
 
 using IdentifyBlock = std::array<std::uint8_t, 512>;
 

@@ -1,4 +1,4 @@
-// Geometry, length, storage properties and device number.
+// Geometry, length, storage properties, device number and SCSI inquiry data.
 
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -96,6 +96,17 @@ DeviceReply GetDeviceNumber(BackendState& state, OpenDevice& device, std::span<c
   if (!number) return DeviceReply::Failure(ErrorCode::InvalidFunction);
   const std::uint32_t partition = underlying->isPartition ? underlying->partitionNumber : 0;
   return CopyReply(DeviceNumberReply(FileDeviceDisk, *number, partition), out);
+}
+
+// The SCSI address and standard inquiry data; refused with 1 where the kernel keeps neither.
+DeviceReply ScsiGetInquiryData(BackendState&, OpenDevice& device, std::span<const std::uint8_t>,
+                               std::span<std::uint8_t> out) {
+  const auto described = DescribeBlockDevice(device.rdev);
+  if (!described) return DeviceReply::Failure(ErrorCode::InvalidFunction);
+  const auto address = ScsiAddressFromPath(described->diskSysfsDir);
+  const auto inquiry = ReadInquiryData(*described);
+  if (!address || !inquiry) return DeviceReply::Failure(ErrorCode::InvalidFunction);
+  return CopyReply(InquiryDataReply(*address, *inquiry), out);
 }
 
 }  // namespace trelvane::linux_platform

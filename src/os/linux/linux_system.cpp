@@ -22,6 +22,7 @@
 #include "os/linux/nvme_admin.h"
 #include "os/linux/remount.h"
 #include "os/linux/requests.h"
+#include "os/linux/sg_io.h"
 #include "os/linux/shell_open.h"
 #include "os/linux/storage_names.h"
 #include "os/linux/sysfs.h"
@@ -191,6 +192,9 @@ class LinuxSystem final : public System {
   }
 
   std::uint32_t GetLastError() override { return lastError_; }
+  std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
+    return std::make_unique<SgAtaDevice>(state_.handles, drive);
+  }
 
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override {
     std::vector<std::string> names;

@@ -1,6 +1,7 @@
 #pragma once
 // DeviceIoControl for the Linux backend: the access check of the request code, and one handler per
-// request code (disk_requests.cpp, ata_requests.cpp, volume_requests.cpp).
+// request code (disk_requests.cpp, volume_requests.cpp). ATA commands do not come this way: they go
+// through the drive's AtaDevice (sg_io.h).
 
 #include <cstdint>
 #include <span>
@@ -20,11 +21,7 @@ DeviceReply GetDriveGeometry(BackendState&, OpenDevice&, std::span<const std::ui
 DeviceReply GetLengthInfo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply QueryProperty(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply GetDeviceNumber(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
-DeviceReply SmartGetVersion(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply ScsiGetInquiryData(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
-DeviceReply SmartReceiveData(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
-DeviceReply SmartSendCommand(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
-DeviceReply ScsiMiniport(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply LockVolumeRequest(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply UnlockVolumeRequest(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);
 DeviceReply NothingToDo(BackendState&, OpenDevice&, std::span<const std::uint8_t>, std::span<std::uint8_t>);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "os/system.h"
+#include "os/windows_encoding/windows_ata_device.h"
 
 namespace trelvane {
 
@@ -30,6 +31,10 @@ class WindowsSystem final : public System {
   // The drive's exclusive open (no sharing) already keeps every other opener out.
   std::vector<DiskOpener> OtherOpeners(Handle) override { return {}; }
   std::uint32_t GetLastError() override;
+  // ATA commands go down as the storage stack's SMART and miniport requests.
+  std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
+    return std::make_unique<WindowsAtaDevice>(*this, drive);
+  }
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
   std::u16string FormatMessageW(std::uint32_t code) override;
 
