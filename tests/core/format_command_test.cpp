@@ -287,6 +287,46 @@ TEST(FormatCommand, QuickWipeRequestWritesOnlyTheHeadAndTheTail) {
   EXPECT_EQ(bench.LogTexts().size(), 11u);
 }
 
+// A method that writes nothing and notes what it was asked, on which drive and through which handle.
+class NotingMethod final : public EraseMethod {
+ public:
+  explicit NotingMethod(EraseRunOutcome::Ending ending) { outcome_.ending = ending; }
+  std::vector<WipeExtent> Extents(std::int64_t deviceBytes) const override { return {{0, deviceBytes}}; }
+  EraseRunOutcome Run(System&, EraseJob& job, DiagnosticLog&, ProgressView&) const override {
+    calls.push_back("run " + std::to_string(job.drive.DeviceNumber) + " " + std::to_string(job.lockedVolumes.size()) +
+                    (job.handle.IsOpen() ? " open" : " closed"));
+    return outcome_;
+  }
+  VerificationOutcome Verify(System&, EraseJob&, DiagnosticLog&, ProgressView&, const EraseRunOutcome&) const override {
+    calls.push_back("verify");
+    return {};
+  }
+  EraseMethodNames Names() const override { return {"noting", "none", "", "", false}; }
+  mutable std::vector<std::string> calls;
+
+ private:
+  EraseRunOutcome outcome_;
+};
+
+// The command hands the run and its verification to the requested method alone, with the job of the
+// selected drive holding its handle and its two locked volumes; only a completed run is verified.
+TEST(FormatCommand, RunsAndVerifiesThroughTheRequestedMethod) {
+  using Ending = EraseRunOutcome::Ending;
+  for (const Ending ending : {Ending::Completed, Ending::Stopped, Ending::Aborted})
+    for (const bool verify : {false, true}) {
+      ProgramBench bench = CommandBench();
+      const NotingMethod method(ending);
+      const FormatCommandOutcome outcome = Format(bench, {&method, verify, std::nullopt});
+      std::vector<std::string> expected{"run 0 2 open"};
+      if (verify && ending == Ending::Completed) expected.push_back("verify");
+      EXPECT_EQ(method.calls, expected) << static_cast<int>(ending);
+      EXPECT_EQ(outcome.method, &method);
+      EXPECT_EQ(outcome.verification.has_value(), verify && ending == Ending::Completed);
+      EXPECT_EQ(Find(bench, "WriteFile"), -1);
+      EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
+    }
+}
+
 TEST(FormatCommand, TwoCommandsInARowGiveTwoHeaderBlocks) {
   ProgramBench bench = CommandBench();
   Format(bench);
