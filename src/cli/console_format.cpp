@@ -38,7 +38,8 @@ void ListenForProgressRequests() {
 #endif
 }
 
-ConsoleProgressView::ConsoleProgressView(ProgramState& state, ProgressLine& line) : state_(state), line_(line) {}
+ConsoleProgressView::ConsoleProgressView(bool& stopRequested, ProgressLine& line)
+    : stopRequested_(stopRequested), line_(line) {}
 
 ConsoleProgressView::~ConsoleProgressView() { line_.End(); }
 
@@ -55,7 +56,7 @@ void ConsoleProgressView::ProcessMessages() {
   AnswerProgressRequest();
   if (stopPressed != 0) {
     stopPressed = 0;
-    state_.StopRequested = true;  // what the Stop button does
+    stopRequested_ = true;  // what the Stop button does
   }
 }
 

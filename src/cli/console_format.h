@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "common/program_state.h"
 #include "common/views.h"
 #include "cli/console_output.h"
 #include "format/command_controls.h"
@@ -21,7 +20,8 @@ void ListenForProgressRequests();
 // (SIGUSR1) is answered there too.
 class ConsoleProgressView : public ProgressView {
  public:
-  ConsoleProgressView(ProgramState& state, ProgressLine& line);
+  // Ctrl+C sets `stopRequested`, the flag the run's Stop watches.
+  ConsoleProgressView(bool& stopRequested, ProgressLine& line);
   ~ConsoleProgressView() override;
   void SetProgressPosition(int) override {}
   void SetProgressState(ProgressState) override {}
@@ -36,7 +36,7 @@ class ConsoleProgressView : public ProgressView {
   void Redraw();
   void AnswerProgressRequest();
 
-  ProgramState& state_;
+  bool& stopRequested_;
   ProgressLine& line_;
   std::u16string percent_;
   std::u16string position_;
@@ -44,20 +44,14 @@ class ConsoleProgressView : public ProgressView {
 };
 
 // The command buttons as the terminal knows them: Stop is Ctrl+C, armed only while Stop is enabled.
+// The erase options are arguments, read before the command starts.
 class ConsoleCommandControls : public CommandControls {
  public:
-  ConsoleCommandControls(bool quickWipe, bool verify) : quickWipe_(quickWipe), verify_(verify) {}
   void SetRunBenchmarksEnabled(bool) override {}
   void SetGetSmartEnabled(bool) override {}
   void SetQuickWipeEnabled(bool) override {}
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override {}
-  bool QuickWipeChecked() const override { return quickWipe_; }
-  bool VerifyChecked() const override { return verify_; }
-
- private:
-  bool quickWipe_;
-  bool verify_;
 };
 
 // Asks the confirmation on the terminal; only "да" or "yes" confirm. With `assumeYes` it answers Yes

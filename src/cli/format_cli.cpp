@@ -1,8 +1,7 @@
 #include "cli/format_cli.h"
 
+#include <filesystem>
 #include <optional>
-#include <string>
-#include <utility>
 
 #include "cli/console_format.h"
 #include "cli/console_output.h"
@@ -18,9 +17,7 @@ namespace {
 // said on standard error. A report asked for and not written turns a success into ExitReportLost.
 class CliReporter : public RunReporter {
  public:
-  CliReporter(Session& session, std::string folder) : session_(session), folder_(std::move(folder)) {}
-  void RunEnded(const FormatCommandOutcome& outcome) override {
-    const SavedReport saved = SaveRunReport(*session_.system, session_.state, outcome, folder_);
+  void ReportSaved(const SavedReport& saved) override {
     lost_ = saved.error.has_value();
     if (saved.error) PrintLine(stderr, u"Не удалось записать отчет о стирании: " + *saved.error);
     else PrintLine(stderr, u"Отчет о стирании: " + FromUtf8(saved.json.string()));
@@ -28,14 +25,19 @@ class CliReporter : public RunReporter {
   bool Lost() const { return lost_; }
 
  private:
-  Session& session_;
-  std::string folder_;
   bool lost_ = false;
 };
 
+// The erase options of the command line, as the windows' boxes would give them.
+EraseRequest RequestOf(const Arguments& arguments) {
+  EraseRequest request{arguments.quick ? &QuickWipe() : &WholeDiskZeroFill(), arguments.verify, std::nullopt};
+  if (arguments.reportDirectory) request.reportFolder = std::filesystem::path(*arguments.reportDirectory);
+  return request;
+}
+
 int ExitCodeOf(const FormatCommandOutcome& outcome) {
   if (!outcome.confirmed || !outcome.locked) return ExitRefused;
-  if (outcome.run.ending == ZeroFillOutcome::Ending::Refused) return ExitRefused;
+  if (outcome.run.ending == EraseRunOutcome::Ending::Refused) return ExitRefused;
   return outcome.Succeeded() ? ExitSuccess : ExitIncomplete;
 }
 
@@ -50,16 +52,16 @@ int FormatDriveCommand(Session& session, const Arguments& arguments) {
     }
   const int opened = OpenDriveForCommand(session, *arguments.drive);
   if (opened != ExitSuccess) return opened;
-  ConsoleProgressView progress(session.state, session.progressLine);
-  ConsoleCommandControls controls(arguments.quick, arguments.verify);
+  bool stopRequested = false;
+  ConsoleProgressView progress(stopRequested, session.progressLine);
+  ConsoleCommandControls controls;
   ConsolePrompt prompt(arguments.yes);
-  std::optional<CliReporter> reporter;
-  if (arguments.reportDirectory) reporter.emplace(session, *arguments.reportDirectory);
+  CliReporter reporter;
   const FormatCommandOutcome outcome = FormatCommand(*session.system, session.state, session.log, progress, controls,
-                                                     prompt, reporter ? &*reporter : nullptr);
+                                                     prompt, RequestOf(arguments), StopToken(stopRequested), &reporter);
   if (!outcome.confirmed) PrintLine(stderr, u"Форматирование не подтверждено: на диск ничего не записано.");
   const int exitCode = ExitCodeOf(outcome);
-  return exitCode == ExitSuccess && reporter && reporter->Lost() ? ExitReportLost : exitCode;
+  return exitCode == ExitSuccess && reporter.Lost() ? ExitReportLost : exitCode;
 }
 
 }  // namespace trelvane::cli

@@ -1,11 +1,11 @@
 #pragma once
-// The process-wide values of one program run. The program creates one ProgramState and passes it
-// by reference; tests create their own. Nothing else in the program is global.
+// The process-wide values of one program run: the drive inventory, the selection and the values of
+// the whole program. The program creates one ProgramState and passes it by reference; tests create
+// their own. Nothing else in the program is global. What one erase run needs is its EraseJob.
 
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "common/drive_table.h"
 #include "os/owned_handle.h"
@@ -31,15 +31,10 @@ struct ProgramState {
   std::int64_t SelectedDrive = -1;  // 1-based index into DriveTable; -1 until the chooser sets it
   bool DriveChosen = false;
   // The exclusive read-write open of the selected drive, the one handle the program writes through.
-  // Only the front end that opens the drive replaces or closes it; the reports and the format run
-  // are handed its value.
+  // Only the front end that opens the drive replaces or closes it; the reports are handed its value,
+  // and a format run holds it for the run's length.
   OwnedHandle DriveHandle;
   std::u16string DriveTitle;
-  bool StopRequested = false;
-  // The volumes of the drive held locked during a format run, first locked first.
-  std::vector<OwnedHandle> LockedVolumeHandles;
-  // Their names ("C:", "sdb1"), in the same order, for the lines of a refused format.
-  std::vector<std::u16string> LockedVolumeNames;
   SetupApiBinding SetupApi;
 
   TDeviceTable& SelectedEntry() { return DriveTable[SelectedDrive]; }

@@ -1,7 +1,8 @@
 #pragma once
 // The controls that start and stop a drive command: the format button, the SMART button, the
-// quick-wipe box and the Stop button. The main window implements them with its components; the
-// command line and tests implement them without windows.
+// erase options and the Stop button. The core only enables and disables them; what the options say
+// reaches it as the EraseRequest the front end reads from them. The main window implements them with
+// its components; the command line and tests implement them without windows.
 
 namespace trelvane {
 
@@ -10,12 +11,9 @@ class CommandControls {
   virtual ~CommandControls() = default;
   virtual void SetRunBenchmarksEnabled(bool enabled) = 0;  // btRunBenchmarks, the format button
   virtual void SetGetSmartEnabled(bool enabled) = 0;       // btGetSmart
-  virtual void SetQuickWipeEnabled(bool enabled) = 0;      // cbQuickWipe
+  virtual void SetQuickWipeEnabled(bool enabled) = 0;      // cbQuickWipe and the other erase options
   virtual void SetStopEnabled(bool enabled) = 0;           // btStop
   virtual void FocusStop() = 0;
-  virtual bool QuickWipeChecked() const = 0;
-  // The box asking for a verification pass after the zero fill; a front end without it never verifies.
-  virtual bool VerifyChecked() const { return false; }
 };
 
 // Enables or disables the three controls that can start a command, in the order btRunBenchmarks,

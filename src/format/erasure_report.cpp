@@ -86,7 +86,7 @@ std::u16string Trimmed(const std::u16string& text) {
 }
 
 std::string OutcomeWord(const FormatCommandOutcome& run) {
-  using Ending = ZeroFillOutcome::Ending;
+  using Ending = EraseRunOutcome::Ending;
   if (run.Succeeded()) return "erased";
   if (run.run.ending == Ending::Stopped || (run.verification && run.verification->stopped)) return "stopped";
   if (run.run.ending == Ending::Aborted || (run.verification && run.verification->aborted)) return "aborted";
@@ -113,8 +113,8 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   // An NVMe drive is asked for its health log and sent no ATA SMART command while it answers.
   if (drive.BusType == BusTypeNvme) report.nvmeHealth = ReadNvmeHealthFacts(system, state);
   if (!report.nvmeHealth) report.smart = ReadSmartFacts(system, state);
-  report.quick = run.quick;
-  report.extents = PlanWipeExtents(drive.LBA * drive.SectorSize, run.quick);
+  report.method = run.method->Names();
+  report.extents = run.method->Extents(drive.LBA * drive.SectorSize);
   report.started = run.started;
   report.ended = run.ended;
   report.bytesWritten = run.run.bytesWritten;
@@ -122,7 +122,7 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   report.bytesNotWritten = run.run.bytesNotWritten;
   for (const FailedWrite& failed : run.run.failedWrites)
     report.failedWrites.push_back({"write_error", failed.offset, failed.length, failed.code, WriteErrorText(failed.code)});
-  const bool completed = run.run.ending == ZeroFillOutcome::Ending::Completed;
+  const bool completed = run.run.ending == EraseRunOutcome::Ending::Completed;
   report.flush = !completed ? "not_reached" : run.run.flushed ? "ok" : "failed";
   report.verification = run.verification;
   if (run.verification) report.verificationRanges = VerificationRanges(system, *run.verification);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/program_state.h"
+#include "format/erase_method.h"
 #include "format/format_command.h"
 #include "format/wipe_extents.h"
 #include "os/system.h"
@@ -62,7 +63,7 @@ struct ErasureReport {
   std::optional<IdentifyFacts> identify;
   std::optional<std::vector<SmartRaw>> smart;
   std::optional<NvmeHealthFacts> nvmeHealth;  // an NVMe drive that answered for its health log
-  bool quick = false;
+  EraseMethodNames method = WholeDiskZeroFill().Names();
   std::vector<WipeExtent> extents;
   SystemTime started{};
   SystemTime ended{};

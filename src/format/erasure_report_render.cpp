@@ -90,7 +90,7 @@ JsonValue VerificationJson(const ErasureReport& report) {
 
 JsonValue RunJson(const ErasureReport& report) {
   JsonValue run = JsonValue::Object();
-  run.Add("method", report.quick ? "quick_wipe" : "full_zero_fill");
+  run.Add("method", report.method.key);
   JsonValue& extents = run.Add("extents", JsonValue::Array());
   for (const WipeExtent& extent : report.extents) {
     JsonValue item = JsonValue::Object();
@@ -108,7 +108,7 @@ JsonValue RunJson(const ErasureReport& report) {
   run.Add("flush", report.flush);
   run.Add("verification", VerificationJson(report));
   run.Add("outcome", report.outcome);
-  run.Add("scope", report.quick ? "head_and_tail" : "whole_disk");
+  run.Add("scope", report.method.scope);
   run.Add("verified", report.verified);
   return run;
 }

@@ -31,19 +31,20 @@ struct OutcomeName {
   const char* word;
   const char* text;
 };
-constexpr OutcomeName OutcomeNames[] = {{"erased", "СТЕРТО: все байты записаны нулями"},
-                                        {"incomplete", "НЕ ПОЛНОСТЬЮ: часть байтов не стерта или не подтверждена"},
+constexpr OutcomeName OutcomeNames[] = {{"incomplete", "НЕ ПОЛНОСТЬЮ: часть байтов не стерта или не подтверждена"},
                                         {"stopped", "ОСТАНОВЛЕНО пользователем"},
                                         {"aborted", "ПРЕРВАНО: устройство отключено или заменено"}};
 
 constexpr std::pair<const char*, const char*> FlushNames[] = {
     {"ok", "подтвержден"}, {"failed", "не подтвержден"}, {"not_reached", "не выполнялся (запись не завершена)"}};
 
-// A quick wipe that went through says what it erased: only the extents, not the disk.
+// A run that went through says it in its method's words; a method that erases only part of the disk
+// says how much of it: only the extents, not the disk.
 std::string OutcomeText(const ErasureReport& r) {
-  if (r.outcome == "erased" && r.quick)
-    return "БЫСТРАЯ ОЧИСТКА: записаны нулями только начало и конец диска (" + Group(r.bytesWritten) + " из " +
-           Group(r.sectorSize * r.sectorCount) + " байт)";
+  if (r.outcome == "erased" && r.method.erasedShowsShare)
+    return std::string(r.method.erased) + " (" + Group(r.bytesWritten) + " из " + Group(r.sectorSize * r.sectorCount) +
+           " байт)";
+  if (r.outcome == "erased") return r.method.erased;
   for (const OutcomeName& name : OutcomeNames)
     if (r.outcome == name.word) return name.text;
   return r.outcome;
@@ -105,8 +106,7 @@ std::string VerificationSection(const ErasureReport& r) {
 
 std::string RunSection(const ErasureReport& r) {
   std::string s = "Стирание\n  Способ: ";
-  if (!r.quick) s += "полное заполнение нулями\n";
-  else s += "быстрая очистка (начало и конец устройства)\n";
+  s += std::string(r.method.text) + "\n";
   for (const WipeExtent& extent : r.extents)
     s += "    смещение " + Group(extent.from) + ", длина " + Group(extent.to - extent.from) + " байт\n";
   const std::int64_t ms = std::max<std::int64_t>(RunClockMilliseconds(r.ended) - RunClockMilliseconds(r.started), 0);

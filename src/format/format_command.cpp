@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/product.h"
+#include "format/report_files.h"
 #include "format/volume_lock.h"
 #include "format/write_errors.h"
 #include "os/win_constants.h"
@@ -34,16 +35,17 @@ void LogHeader(DiagnosticLog& log, const ProgramState& state, const TDeviceTable
   log.AddFormatLogLine(u"Блокировка устройства... ");
 }
 
-// The zero fill and, when asked and the fill completed, its verification, both under one Stop.
-void RunWithStop(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                 CommandControls& controls, bool quick, bool verify, FormatCommandOutcome& outcome) {
+// The method's run and, when asked and the run completed, its verification, both under one Stop.
+void RunWithStop(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view, CommandControls& controls,
+                 FormatCommandOutcome& outcome) {
   controls.SetStopEnabled(true);
   controls.FocusStop();
   log.AddFormatLogLine(u"Форматирование... ");
   view.SetProgressState(ProgressState::Normal);
-  outcome.run = RunZeroFill(system, state, log, view, quick, verify);
-  if (verify && outcome.run.ending == ZeroFillOutcome::Ending::Completed)
-    outcome.verification = RunVerification(system, state, log, view, quick, outcome.run.failedWrites);
+  const EraseMethod& method = *job.request.method;
+  outcome.run = method.Run(system, job, log, view);
+  if (job.request.verify && outcome.run.ending == EraseRunOutcome::Ending::Completed)
+    outcome.verification = method.Verify(system, job, log, view, outcome.run);
   view.SetProgressState(ProgressState::Paused);
   controls.SetStopEnabled(false);
 }
@@ -73,43 +75,53 @@ void RefreshDriveLayout(System& system, Handle drive) {
   system.DeviceIoControl(drive, Ioctl::DiskUpdateProperties, {}, {}, returned);
 }
 
+// Locks the drive's volumes, runs the job and gives back, refreshes and releases what the run leaves.
+// The job holds the drive's handle until it returns.
+void RunLockedJob(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
+                  CommandControls& controls, const EraseRequest& request, StopToken stop,
+                  FormatCommandOutcome& outcome) {
+  SelectedDriveJob selected(state, stop, request);
+  EraseJob& job = selected.job;
+  LockedVolumes locks(system, log, job);
+  outcome.locked = locks.Lock();
+  if (outcome.locked) {
+    const bool timed = request.reportFolder.has_value();
+    if (timed) outcome.started = system.GetLocalTime();
+    RunWithStop(system, job, log, view, controls, outcome);
+    if (timed) outcome.ended = system.GetLocalTime();
+    if (outcome.run.ending == EraseRunOutcome::Ending::Refused) LogOtherOpeners(system, log, job.handle.Get());
+  } else {
+    log.AddFormatLogLine(
+        u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "
+        u"устройстве и повторите попытку. ");
+  }
+  RefreshDriveLayout(system, job.handle.Get());
+  if (!outcome.locked || outcome.run.ending == EraseRunOutcome::Ending::Refused) locks.GiveBack();
+  locks.Release();
+}
+
 }  // namespace
 
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
-                                   ProgressView& view, CommandControls& controls,
-                                   TaskDialogPresenter& dialogs, RunReporter* reporter) {
+                                   ProgressView& view, CommandControls& controls, TaskDialogPresenter& dialogs,
+                                   const EraseRequest& request, StopToken stop, RunReporter* reporter) {
   FormatCommandOutcome outcome;
-  const bool quick = controls.QuickWipeChecked();
-  outcome.quick = quick;
-  const bool verify = controls.VerifyChecked();
+  outcome.method = request.method;
   if (!ConfirmDestruction(system, dialogs, state.DriveTitle)) return outcome;
   outcome.confirmed = true;
   SetCommandsEnabled(controls, false);
-  const TDeviceTable& drive = state.SelectedEntry();
-  LogHeader(log, state, drive);
+  LogHeader(log, state, state.SelectedEntry());
   if (WriteProtected(system, state.DriveHandle.Get())) {
     log.AddFormatLogLine(WriteProtectedLine);
     outcome.writeProtected = true;
     SetCommandsEnabled(controls, true);
     return outcome;
   }
-  LockedVolumes locks(system, log, state);
-  outcome.locked = locks.Lock(static_cast<std::int64_t>(drive.DeviceNumber));
-  if (outcome.locked) {
-    if (reporter != nullptr) outcome.started = system.GetLocalTime();
-    RunWithStop(system, state, log, view, controls, quick, verify, outcome);
-    if (reporter != nullptr) outcome.ended = system.GetLocalTime();
-    if (outcome.run.ending == ZeroFillOutcome::Ending::Refused)
-      LogOtherOpeners(system, log, state.DriveHandle.Get());
-  } else {
-    log.AddFormatLogLine(
-        u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на этом "
-        u"устройстве и повторите попытку. ");
+  RunLockedJob(system, state, log, view, controls, request, stop, outcome);
+  if (request.reportFolder && outcome.TouchedDrive()) {
+    const SavedReport saved = SaveRunReport(system, state, outcome, *request.reportFolder);
+    if (reporter != nullptr) reporter->ReportSaved(saved);
   }
-  RefreshDriveLayout(system, state.DriveHandle.Get());
-  if (!outcome.locked || outcome.run.ending == ZeroFillOutcome::Ending::Refused) locks.GiveBack();
-  locks.Release();
-  if (reporter != nullptr && outcome.TouchedDrive()) reporter->RunEnded(outcome);
   // New partitions are worth a thought only on a disk that was written to.
   if (outcome.TouchedDrive() && outcome.run.bytesWritten > 0) {
     log.AddFormatLogLine(u"");

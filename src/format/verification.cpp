@@ -30,10 +30,10 @@ struct ReadResult {
 
 class VerificationRun {
  public:
-  VerificationRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
-      : system_(system), state_(state), drive_(state.DriveHandle.Get()), log_(log), view_(view), wrong_(system, log) {}
+  VerificationRun(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view)
+      : system_(system), job_(job), drive_(job.handle.Get()), log_(log), view_(view), wrong_(system, log) {}
 
-  VerificationOutcome Run(bool quick, const std::vector<FailedWrite>& failed);
+  VerificationOutcome Run(const std::vector<FailedWrite>& failed);
 
  private:
   std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
@@ -54,7 +54,7 @@ class VerificationRun {
   VerificationOutcome Finish();
 
   System& system_;
-  ProgramState& state_;
+  EraseJob& job_;
   const Handle drive_;
   DiagnosticLog& log_;
   ProgressView& view_;
@@ -80,11 +80,11 @@ class VerificationRun {
   std::u16string speed_;  // the last speed figure shown, without its label
 };
 
-VerificationOutcome VerificationRun::Run(bool quick, const std::vector<FailedWrite>& failed) {
-  const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
+VerificationOutcome VerificationRun::Run(const std::vector<FailedWrite>& failed) {
+  const TIdentifyDeviceData& drive = job_.drive.IdentifyData;
   sectorSize_ = std::max<std::int64_t>(drive.SectorSize, 512);
   deviceBytes_ = drive.LBA * drive.SectorSize;
-  extents_ = PlanWipeExtents(deviceBytes_, quick);
+  extents_ = job_.request.method->Extents(deviceBytes_);
   for (const WipeExtent& extent : extents_) total_ += extent.to - extent.from;
   for (AlignedBlock& buffer : buffers_) buffer = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
   sector_ = AlignedBlock(system_, static_cast<std::size_t>(sectorSize_));
@@ -156,14 +156,14 @@ ReadResult VerificationRun::EndRead(std::int64_t length) {
 bool VerificationRun::CheckExtent(const WipeExtent& extent) {
   position_ = extent.from;
   bool inFlight = false;
-  while (position_ < extent.to && !state_.StopRequested && !aborted_) {
+  while (position_ < extent.to && !job_.stop.Requested() && !aborted_) {
     const std::int64_t length = std::min(BufferSize, extent.to - position_);
     if (!inFlight) BeginRead(position_, length);
     ShowProgress(position_, length);
     view_.ProcessMessages();
     const ReadResult read = EndRead(length);
     inFlight = false;
-    if (state_.StopRequested) break;
+    if (job_.stop.Requested()) break;
     const std::uint8_t* block = buffers_[reading_].get();
     reading_ = 1 - reading_;
     const std::int64_t next = position_ + length;
@@ -182,7 +182,7 @@ bool VerificationRun::CheckExtent(const WipeExtent& extent) {
   }
   if (inFlight) EndRead(0);
   checkedParts_.push_back({extent.from, position_});
-  return !state_.StopRequested && !aborted_;
+  return !job_.stop.Requested() && !aborted_;
 }
 
 // Reads [from, from + length) and inspects it.
@@ -317,7 +317,7 @@ VerificationOutcome VerificationRun::Finish() {
   for (AlignedBlock& buffer : buffers_) buffer.reset();
   VerificationOutcome outcome;
   outcome.aborted = aborted_;
-  outcome.stopped = state_.StopRequested;
+  outcome.stopped = job_.stop.Requested();
   outcome.bytesChecked = checked_;
   outcome.ranges = wrong_.Ranges();
   outcome.bytesWrong = wrong_.Bytes();
@@ -326,7 +326,7 @@ VerificationOutcome VerificationRun::Finish() {
     log_.AddFormatLogLine(u"Проверка прекращена по смещению " + GroupDigits(abortedAt_));
   } else if (outcome.stopped) {
     log_.AddFormatLogLine(u"Проверка отменена по смещению " + GroupDigits(position_));
-    state_.StopRequested = false;
+    job_.stop.Clear();
   } else {
     view_.SetProgressPosition(100);
   }
@@ -340,10 +340,10 @@ VerificationOutcome VerificationRun::Finish() {
 
 }  // namespace
 
-VerificationOutcome RunVerification(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                                    bool quick, const std::vector<FailedWrite>& failed) {
-  VerificationRun run(system, state, log, view);
-  return run.Run(quick, failed);
+VerificationOutcome RunVerification(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view,
+                                    const std::vector<FailedWrite>& failed) {
+  VerificationRun run(system, job, log, view);
+  return run.Run(failed);
 }
 
 }  // namespace trelvane

@@ -19,8 +19,8 @@ bool SendBare(System& system, Handle handle, std::uint32_t code) {
   return system.DeviceIoControl(handle, code, {}, {}, returned);
 }
 
-// Locks one volume of the drive; on success its open handle joins LockedVolumeHandles.
-bool LockVolume(System& system, DiagnosticLog& log, ProgramState& state, const std::u16string& name) {
+// Locks one volume of the drive; on success it joins the job's lockedVolumes.
+bool LockVolume(System& system, DiagnosticLog& log, EraseJob& job, const std::u16string& name) {
   log.AddFormatLogLineInDebugMode(u"Блокировка \\\\.\\" + name);
   // Closed here at once when the lock or the dismount is refused.
   OwnedHandle volume = OpenOwned(system, u"\\\\.\\" + name, Access::GenericRead, Share::ReadWrite);
@@ -40,30 +40,29 @@ bool LockVolume(System& system, DiagnosticLog& log, ProgramState& state, const s
   // write, so the request's own outcome does not matter.
   SendBare(system, volume.Get(), Ioctl::FsctlAllowExtendedDasdIo);
   log.AddFormatLogLineInDebugMode(u"Готово.");
-  state.LockedVolumeHandles.push_back(std::move(volume));
-  state.LockedVolumeNames.push_back(name);
+  job.lockedVolumes.push_back({std::move(volume), name});
   return true;
 }
 
 }  // namespace
 
-bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, std::int64_t driveNumber) {
+bool LockDriveVolumes(System& system, DiagnosticLog& log, EraseJob& job) {
+  const std::int64_t driveNumber = job.drive.DeviceNumber;
   return ScanVolumes(system, log, [&](const std::u16string& name, const VolumeDeviceNumber& number) {
     log.AddFormatLogLineInDebugMode(VolumeLine(u"Найденный раздел ", name, number));
-    return !IsVolumeOfDrive(number, driveNumber) || LockVolume(system, log, state, name);
+    return !IsVolumeOfDrive(number, driveNumber) || LockVolume(system, log, job, name);
   });
 }
 
-void ReleaseLockedVolumes(ProgramState& state) {
-  for (OwnedHandle& volume : state.LockedVolumeHandles) volume.Close();
-  state.LockedVolumeHandles.clear();
-  state.LockedVolumeNames.clear();
+void ReleaseLockedVolumes(EraseJob& job) {
+  for (LockedVolume& volume : job.lockedVolumes) volume.handle.Close();
+  job.lockedVolumes.clear();
 }
 
-void UnlockLockedVolumes(System& system, DiagnosticLog& log, ProgramState& state) {
-  for (std::size_t i = 0; i < state.LockedVolumeHandles.size(); ++i) {
-    const std::u16string volume = u"\\\\.\\" + state.LockedVolumeNames[i];
-    if (SendBare(system, state.LockedVolumeHandles[i].Get(), Ioctl::FsctlUnlockVolume)) {
+void UnlockLockedVolumes(System& system, DiagnosticLog& log, EraseJob& job) {
+  for (const LockedVolume& locked : job.lockedVolumes) {
+    const std::u16string volume = u"\\\\.\\" + locked.name;
+    if (SendBare(system, locked.handle.Get(), Ioctl::FsctlUnlockVolume)) {
       log.AddDebugLogLine(u"Том " + volume + u" снова подключен.");
       continue;
     }
@@ -84,19 +83,17 @@ void LogUnrestoredMounts(System& system, DiagnosticLog& log) {
   }
 }
 
-LockedVolumes::LockedVolumes(System& system, DiagnosticLog& log, ProgramState& state)
-    : system_(system), log_(log), state_(state) {}
+LockedVolumes::LockedVolumes(System& system, DiagnosticLog& log, EraseJob& job)
+    : system_(system), log_(log), job_(job) {}
 
 LockedVolumes::~LockedVolumes() { Release(); }
 
-bool LockedVolumes::Lock(std::int64_t driveNumber) {
-  return LockDriveVolumes(system_, log_, state_, driveNumber);
-}
+bool LockedVolumes::Lock() { return LockDriveVolumes(system_, log_, job_); }
 
-void LockedVolumes::GiveBack() { UnlockLockedVolumes(system_, log_, state_); }
+void LockedVolumes::GiveBack() { UnlockLockedVolumes(system_, log_, job_); }
 
 void LockedVolumes::Release() {
-  ReleaseLockedVolumes(state_);
+  ReleaseLockedVolumes(job_);
   LogUnrestoredMounts(system_, log_);
 }
 

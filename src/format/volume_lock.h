@@ -1,30 +1,28 @@
 #pragma once
 // Takes the mounted volumes of one physical drive off line for a format run and lets them go again.
 // Each volume of the drive is opened, locked, dismounted and allowed extended raw I/O; its handle
-// stays open in ProgramState::LockedVolumeHandles for the whole run, so no file system can write to
+// stays open in the job's lockedVolumes for the whole run, so no file system can write to
 // or remount it while the drive is being zero-filled. Closing the handles releases the locks.
 
-#include <cstdint>
-
 #include "common/diagnostic_log.h"
-#include "common/program_state.h"
+#include "format/erase_job.h"
 #include "os/system.h"
 
 namespace trelvane {
 
-// Locks and dismounts every volume on drive `driveNumber`, appending each handle to
-// LockedVolumeHandles in order. True when all were locked (also when the drive has none); false at
-// the first volume that cannot be opened, locked or dismounted, leaving the handles of the volumes
-// locked before it in the list. Call ReleaseLockedVolumes after every attempt.
-bool LockDriveVolumes(System& system, DiagnosticLog& log, ProgramState& state, std::int64_t driveNumber);
+// Locks and dismounts every volume on the job's drive, appending each to the job's lockedVolumes in
+// order. True when all were locked (also when the drive has none); false at the first volume that
+// cannot be opened, locked or dismounted, leaving the volumes locked before it in the list. Call
+// ReleaseLockedVolumes after every attempt.
+bool LockDriveVolumes(System& system, DiagnosticLog& log, EraseJob& job);
 
-// Closes every handle in LockedVolumeHandles, first locked first, and empties the list.
-void ReleaseLockedVolumes(ProgramState& state);
+// Closes every handle in the job's lockedVolumes, first locked first, and empties the list.
+void ReleaseLockedVolumes(EraseJob& job);
 
-// Unlocks every volume in LockedVolumeHandles so that its file system comes back, for a format that
-// was refused before anything was written: the debug log says which came back, the format log which
-// did not.
-void UnlockLockedVolumes(System& system, DiagnosticLog& log, ProgramState& state);
+// Unlocks every volume in the job's lockedVolumes so that its file system comes back, for a format
+// that was refused before anything was written: the debug log says which came back, the format log
+// which did not.
+void UnlockLockedVolumes(System& system, DiagnosticLog& log, EraseJob& job);
 
 // One format-log line for each mount the system could not restore when volumes were given back or
 // a refused lock mounted back what it had unmounted.
@@ -35,13 +33,13 @@ void LogUnrestoredMounts(System& system, DiagnosticLog& log);
 // locked would stay dismounted and unusable until the program ends.
 class LockedVolumes {
  public:
-  LockedVolumes(System& system, DiagnosticLog& log, ProgramState& state);
+  LockedVolumes(System& system, DiagnosticLog& log, EraseJob& job);
   ~LockedVolumes();
   LockedVolumes(const LockedVolumes&) = delete;
   LockedVolumes& operator=(const LockedVolumes&) = delete;
 
-  // LockDriveVolumes for drive `driveNumber`.
-  bool Lock(std::int64_t driveNumber);
+  // LockDriveVolumes.
+  bool Lock();
   // UnlockLockedVolumes: the disk stays as it was, its file systems come back.
   void GiveBack();
   // ReleaseLockedVolumes, then LogUnrestoredMounts; nothing happens when it has already run.
@@ -50,7 +48,7 @@ class LockedVolumes {
  private:
   System& system_;
   DiagnosticLog& log_;
-  ProgramState& state_;
+  EraseJob& job_;
 };
 
 }  // namespace trelvane

@@ -1,8 +1,7 @@
 #pragma once
-// Which byte ranges of a drive a format run zero-fills.
+// The byte ranges of a drive that an erase method covers, and those of the quick wipe.
 
 #include <cstdint>
-#include <vector>
 
 namespace trelvane {
 
@@ -20,10 +19,5 @@ struct WipeExtent {
   std::int64_t to = 0;
   friend bool operator==(const WipeExtent&, const WipeExtent&) = default;
 };
-
-// The extents of a run over a drive of `deviceBytes`, in increasing order, none empty and none
-// touching another: the whole drive; or, for a quick wipe, the first QuickWipeLimit bytes and the
-// last QuickWipeTailBytes. A drive smaller than both together is one extent over the whole drive.
-std::vector<WipeExtent> PlanWipeExtents(std::int64_t deviceBytes, bool quick);
 
 }  // namespace trelvane

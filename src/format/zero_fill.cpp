@@ -30,10 +30,10 @@ constexpr std::int64_t SplitGiveUpSectors = 256;
 // SeekDevice and WriteBlock.
 class ZeroFillRun {
  public:
-  ZeroFillRun(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view)
-      : system_(system), state_(state), drive_(state.DriveHandle.Get()), log_(log), view_(view) {}
+  ZeroFillRun(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view)
+      : system_(system), job_(job), drive_(job.handle.Get()), log_(log), view_(view) {}
 
-  ZeroFillOutcome Run(bool quick, bool verifyAfter);
+  EraseRunOutcome Run();
 
  private:
   std::int64_t Now() { return RunClockMilliseconds(system_.GetLocalTime()); }
@@ -49,11 +49,11 @@ class ZeroFillRun {
   void CloseFailedRange();
   void NoteFailure(std::int64_t offset, std::int64_t length, std::uint32_t code);
   void ShowSpeed();
-  ZeroFillOutcome Finish();
+  EraseRunOutcome Finish();
   bool Flush();
 
   System& system_;
-  ProgramState& state_;
+  EraseJob& job_;
   const Handle drive_;  // the run writes through the drive's handle; it never replaces or closes it
   DiagnosticLog& log_;
   ProgressView& view_;
@@ -71,20 +71,18 @@ class ZeroFillRun {
   std::int64_t sectorFailuresInRow_ = 0;  // single sectors refused since the last write that succeeded
   bool aborted_ = false;
   bool refused_ = false;
-  bool verifyAfter_ = false;
   std::vector<FailedWrite> failures_;
   bool rangeOpen_ = false;  // failures_.back() is a write-error range whose log line is still to come
   double speed_ = 0;
 };
 
-ZeroFillOutcome ZeroFillRun::Run(bool quick, bool verifyAfter) {
-  verifyAfter_ = verifyAfter;
+EraseRunOutcome ZeroFillRun::Run() {
   buffer_ = AlignedBlock(system_, static_cast<std::size_t>(BufferSize));
   view_.ProcessMessages();
-  const TIdentifyDeviceData& drive = state_.SelectedEntry().IdentifyData;
+  const TIdentifyDeviceData& drive = job_.drive.IdentifyData;
   sectorSize_ = drive.SectorSize;
   sectorCount_ = drive.LBA;
-  const std::vector<WipeExtent> extents = PlanWipeExtents(sectorCount_ * sectorSize_, quick);
+  const std::vector<WipeExtent> extents = job_.request.method->Extents(sectorCount_ * sectorSize_);
   for (const WipeExtent& extent : extents) total_ += extent.to - extent.from;
   startTime_ = Now();
   for (const WipeExtent& extent : extents) {
@@ -96,7 +94,7 @@ ZeroFillOutcome ZeroFillRun::Run(bool quick, bool verifyAfter) {
 // False when the run must not go on to a further extent (stopped or aborted).
 bool ZeroFillRun::FillExtent(const WipeExtent& extent) {
   position_ = extent.from;
-  while (position_ < extent.to && !state_.StopRequested) {
+  while (position_ < extent.to && !job_.stop.Requested()) {
     GrowBlockSize();
     // Only this block is trimmed to end at the extent's end; a further extent goes on at blockSize_.
     const std::int64_t length = std::min(blockSize_, extent.to - position_);
@@ -107,7 +105,7 @@ bool ZeroFillRun::FillExtent(const WipeExtent& extent) {
     done_ += length;
     ShowSpeed();
   }
-  return !state_.StopRequested;
+  return !job_.stop.Requested();
 }
 
 void ZeroFillRun::GrowBlockSize() {
@@ -186,7 +184,7 @@ bool ZeroFillRun::WriteHalves(std::int64_t offset, std::int64_t length) {
   for (const auto& [at, size] : pieces) {
     if (size <= 0) continue;
     view_.ProcessMessages();
-    if (state_.StopRequested) {
+    if (job_.stop.Requested()) {
       position_ = at;
       return false;
     }
@@ -262,17 +260,17 @@ bool ZeroFillRun::Flush() {
   return false;
 }
 
-ZeroFillOutcome ZeroFillRun::Finish() {
+EraseRunOutcome ZeroFillRun::Finish() {
   buffer_.reset();
   CloseFailedRange();
   if (refused_) {
-    ZeroFillOutcome refused;
-    refused.ending = ZeroFillOutcome::Ending::Refused;
+    EraseRunOutcome refused;
+    refused.ending = EraseRunOutcome::Ending::Refused;
     refused.bytesNotWritten = total_;
     return refused;
   }
-  log_.AddFormatLogLine((verifyAfter_ ? u"Средняя скорость записи: " : u"Средняя скорость: ") + view_.SpeedCaption());
-  ZeroFillOutcome outcome;
+  log_.AddFormatLogLine((job_.request.verify ? u"Средняя скорость записи: " : u"Средняя скорость: ") + view_.SpeedCaption());
+  EraseRunOutcome outcome;
   outcome.bytesNotWritten = total_ - written_;
   outcome.bytesWritten = written_;
   outcome.megabytesPerSecond = speed_;
@@ -281,11 +279,11 @@ ZeroFillOutcome ZeroFillRun::Finish() {
       GroupDigits(position_) + u"    LBA " + GroupDigits(SectorAt(position_, sectorSize_));
   if (aborted_) {
     log_.AddFormatLogLine(u"Операция прекращена по смещению " + where);
-    outcome.ending = ZeroFillOutcome::Ending::Aborted;
-  } else if (state_.StopRequested) {
+    outcome.ending = EraseRunOutcome::Ending::Aborted;
+  } else if (job_.stop.Requested()) {
     log_.AddFormatLogLine(u"Операция отменена по смещению " + where);
-    state_.StopRequested = false;
-    outcome.ending = ZeroFillOutcome::Ending::Stopped;
+    job_.stop.Clear();
+    outcome.ending = EraseRunOutcome::Ending::Stopped;
   } else {
     outcome.flushed = Flush();
     view_.SetProgressPosition(100);
@@ -313,10 +311,9 @@ bool WriteBlock(System& system, Handle handle, std::span<const std::uint8_t> dat
   return false;
 }
 
-ZeroFillOutcome RunZeroFill(System& system, ProgramState& state, DiagnosticLog& log, ProgressView& view,
-                            bool quick, bool verifyAfter) {
-  ZeroFillRun run(system, state, log, view);
-  return run.Run(quick, verifyAfter);
+EraseRunOutcome RunZeroFill(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view) {
+  ZeroFillRun run(system, job, log, view);
+  return run.Run();
 }
 
 }  // namespace trelvane

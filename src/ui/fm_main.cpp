@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -113,7 +114,7 @@ void TFmMain::FormClose() {
 // stop, and the window closes once the run has ended and cleaned up after itself.
 void TFmMain::closeEvent(QCloseEvent* event) {
   if (commandRunning_) {
-    state_.StopRequested = true;
+    stopRequested_ = true;
     closeAfterCommand_ = true;
     event->ignore();
     return;
@@ -142,17 +143,24 @@ void TFmMain::keyPressEvent(QKeyEvent* event) {
 
 void TFmMain::btRunBenchmarksClick() {
   commandRunning_ = true;
-  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, this); });
+  Guarded([this] {
+    FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, ReadEraseRequest(), StopToken(stopRequested_),
+                  this);
+  });
   commandRunning_ = false;
   if (closeAfterCommand_) close();
 }
 
-void TFmMain::RunEnded(const FormatCommandOutcome& outcome) {
-  SaveReportAndSaySo(system_, state_, log_, outcome, ReportsFolder());
+// The erase options as the boxes show them when the format button is pressed, before the
+// confirmation; every run that touches the drive saves its report in the user's reports folder.
+EraseRequest TFmMain::ReadEraseRequest() const {
+  return {cbQuickWipe->isChecked() ? &QuickWipe() : &WholeDiskZeroFill(), cbVerify->isChecked(), ReportsFolder()};
 }
 
+void TFmMain::ReportSaved(const SavedReport& saved) { SayReportSaved(log_, saved); }
+
 // Only reachable while a zero fill runs: the button is disabled at every other time.
-void TFmMain::btStopClick() { state_.StopRequested = true; }
+void TFmMain::btStopClick() { stopRequested_ = true; }
 
 void TFmMain::btGetSmartClick() {
   Guarded([this] { GetSmartCommand(system_, state_, log_, *this, *smartSink_); });

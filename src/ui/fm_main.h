@@ -71,11 +71,12 @@ class TFmMain final : public QMainWindow,
   void SetQuickWipeEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
-  bool QuickWipeChecked() const override;
-  bool VerifyChecked() const override;
 
-  // RunReporter: every run that touched the drive saves its report in the user's reports folder.
-  void RunEnded(const FormatCommandOutcome& outcome) override;
+  // RunReporter: says in the format log where the report of a run went.
+  void ReportSaved(const SavedReport& saved) override;
+
+  // The Stop button's flag for the running format command (also set by a close during the run).
+  bool StopRequested() const { return stopRequested_; }
 
   // StartupWindows
   void ShowDebugWindowModeless() override;
@@ -100,6 +101,7 @@ class TFmMain final : public QMainWindow,
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  EraseRequest ReadEraseRequest() const;
   void BuildLayout();
   QWidget* BuildTopStrip();
   QWidget* BuildPages();
@@ -165,6 +167,7 @@ class TFmMain final : public QMainWindow,
   // can arrive in the middle of a zero fill.
   bool commandRunning_ = false;
   bool closeAfterCommand_ = false;
+  bool stopRequested_ = false;
 };
 
 }  // namespace trelvane

@@ -49,8 +49,6 @@ void TFmMain::SetQuickWipeEnabled(bool enabled) {
 }
 void TFmMain::SetStopEnabled(bool enabled) { btStop->setEnabled(enabled); }
 void TFmMain::FocusStop() { btStop->setFocus(); }
-bool TFmMain::QuickWipeChecked() const { return cbQuickWipe->isChecked(); }
-bool TFmMain::VerifyChecked() const { return cbVerify->isChecked(); }
 
 void TFmMain::ShowDebugWindowModeless() { debug_->show(); }
 void TFmMain::SetChooserCaption(const std::u16string& text) { chooser_->setWindowTitle(ToQString(text)); }

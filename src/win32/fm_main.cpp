@@ -117,20 +117,29 @@ int TFmMain::PageDefaultButton() const {
 
 void TFmMain::btRunBenchmarksClick() {
   commandRunning_ = true;
-  Guarded([this] { FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, this); });
+  Guarded([this] {
+    FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, ReadEraseRequest(), StopToken(stopRequested_),
+                  this);
+  });
   commandRunning_ = false;
   if (closeAfterCommand_) PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
-// %LOCALAPPDATA%\Trelvane\reports (the program's folder when the variable is missing).
-void TFmMain::RunEnded(const FormatCommandOutcome& outcome) {
+// The erase options as the boxes show them when the format button is pressed, before the
+// confirmation. Every run that touches the drive saves its report in %LOCALAPPDATA%\Trelvane\reports
+// (the program's folder when the variable is missing).
+EraseRequest TFmMain::ReadEraseRequest() const {
+  const bool quick = SendMessageW(cbQuickWipe, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const bool verify = SendMessageW(cbVerify, BM_GETCHECK, 0, 0) == BST_CHECKED;
   const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
   const std::filesystem::path base = localAppData != nullptr ? std::filesystem::path(localAppData) : std::filesystem::path(".");
-  SaveReportAndSaySo(system_, state_, log_, outcome, base / L"Trelvane" / L"reports");
+  return {quick ? &QuickWipe() : &WholeDiskZeroFill(), verify, base / L"Trelvane" / L"reports"};
 }
 
+void TFmMain::ReportSaved(const SavedReport& saved) { SayReportSaved(log_, saved); }
+
 // Only reachable while a zero fill runs: the button is disabled at every other time.
-void TFmMain::btStopClick() { state_.StopRequested = true; }
+void TFmMain::btStopClick() { stopRequested_ = true; }
 
 void TFmMain::btGetSmartClick() {
   Guarded([this] { GetSmartCommand(system_, state_, log_, *this, *smartSink_); });
@@ -216,7 +225,7 @@ LRESULT TFmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Closing while a zero fill runs would pull DriveHandle from under it: the close asks the run
       // to stop, and the window closes once the run has ended and cleaned up after itself.
       if (commandRunning_) {
-        state_.StopRequested = true;
+        stopRequested_ = true;
         closeAfterCommand_ = true;
         return 0;
       }

@@ -64,11 +64,9 @@ class TFmMain final : public WindowBase,
   void SetQuickWipeEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
-  bool QuickWipeChecked() const override;
-  bool VerifyChecked() const override;
 
-  // RunReporter: every run that touched the drive saves its report in the user's reports folder.
-  void RunEnded(const FormatCommandOutcome& outcome) override;
+  // RunReporter: says in the format log where the report of a run went.
+  void ReportSaved(const SavedReport& saved) override;
 
   // StartupWindows
   void ShowDebugWindowModeless() override;
@@ -90,6 +88,7 @@ class TFmMain final : public WindowBase,
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  EraseRequest ReadEraseRequest() const;
   // A control of one page (or of none, -1), with its place at the window's design size.
   struct PagePlace {
     HWND control;
@@ -172,6 +171,7 @@ class TFmMain final : public WindowBase,
   // can arrive in the middle of a zero fill.
   bool commandRunning_ = false;
   bool closeAfterCommand_ = false;
+  bool stopRequested_ = false;  // the Stop button's flag for the running format command
 };
 
 // Posted to the main window when it first appears; its handler runs FormShow.

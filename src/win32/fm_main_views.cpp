@@ -35,8 +35,6 @@ void TFmMain::SetQuickWipeEnabled(bool enabled) {
 }
 void TFmMain::SetStopEnabled(bool enabled) { EnableWindow(btStop, enabled); }
 void TFmMain::FocusStop() { SetFocus(btStop); }
-bool TFmMain::QuickWipeChecked() const { return SendMessageW(cbQuickWipe, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-bool TFmMain::VerifyChecked() const { return SendMessageW(cbVerify, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TFmMain::ShowDebugWindowModeless() { debug_->ShowModeless(); }
 void TFmMain::SetChooserCaption(const std::u16string& text) { SetWindowText(chooser_->Handle(), text); }

@@ -80,13 +80,10 @@ TEST_P(ErasureReportOf, RunCarriesItsFieldsAndADigestOfItsOwnText) {
   ProgramBench bench(MachineJson(drive, "[]", 0, R"(, "host_name": "PC-7", "user_name": "ivanov", "utc_offset_minutes": -90)"),
                      SelectedDisk{test.length / test.sectorSize, test.sectorSize}, {{"d0.img", test.length, 0}});
   bench.state.SelectedEntry().IdentifyData.SN = u"  SN-42 ";
-  bench.controls.verify = test.verify;
-  bench.controls.quickWipe = test.quick;
-  struct : RunReporter {
-    void RunEnded(const FormatCommandOutcome&) override {}
-  } reporter;
-  const FormatCommandOutcome run =
-      FormatCommand(*bench.system, bench.state, bench.log, bench.view, bench.controls, bench.dialogs, &reporter);
+  const EraseRequest request{test.quick ? &QuickWipe() : &WholeDiskZeroFill(), test.verify, bench.dir.path() / "reports"};
+  bool stop = false;
+  const FormatCommandOutcome run = FormatCommand(*bench.system, bench.state, bench.log, bench.view, bench.controls,
+                                                 bench.dialogs, request, StopToken(stop));
   const std::string text = ErasureReportJson(CollectErasureReport(*bench.system, bench.state, run));
 
   const std::size_t digestAt = text.rfind("\n  \"sha256\": ");

@@ -29,8 +29,9 @@ ProgramBench CommandBench(const std::string& eMore = "", const std::string& more
   return ProgramBench(MachineJson(drives, volumes, 0, moreSystem), SelectedDisk{Length / 512}, {{"d0.img", Length, 0}});
 }
 
-FormatCommandOutcome Format(ProgramBench& bench) {
-  return FormatCommand(*bench.system, bench.state, bench.log, bench.view, bench.controls, bench.dialogs);
+FormatCommandOutcome Format(ProgramBench& bench, const EraseRequest& request = {}) {
+  return FormatCommand(*bench.system, bench.state, bench.log, bench.view, bench.controls, bench.dialogs, request,
+                       StopToken(bench.stopRequested));
 }
 
 const Texts Header{u" ",
@@ -110,7 +111,7 @@ TEST(FormatCommand, FullRunLogsHeaderRunAndReminderAndRestoresTheControls) {
 
   EXPECT_TRUE(outcome.confirmed);
   EXPECT_TRUE(outcome.locked);
-  EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Completed);
+  EXPECT_EQ(outcome.run.ending, EraseRunOutcome::Ending::Completed);
   EXPECT_EQ(outcome.run.bytesNotWritten, 0);
   EXPECT_EQ(bench.LogTexts(),
             With(Header, {u"Форматирование... ", u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
@@ -134,7 +135,8 @@ TEST(FormatCommand, FullRunLogsHeaderRunAndReminderAndRestoresTheControls) {
   EXPECT_LT(Find(bench, "FlushFileBuffers"), refresh);
   EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\C:"), refresh);
   EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\E:"), FindReleaseOf(bench, u"\\\\.\\C:"));
-  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  // The run held the drive's handle and gave it back open.
+  EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
   EXPECT_EQ(Find(bench, "CloseHandle", drive), -1);
 }
 
@@ -157,7 +159,7 @@ TEST(FormatCommand, LockRefusalWritesNothingAndLogsNoReminder) {
   ASSERT_GE(refresh, 0);
   EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\C:"), refresh);
   EXPECT_LT(FindReleaseOf(bench, u"\\\\.\\E:"), refresh);  // refused: closed at once
-  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
   EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
   // C: is unlocked, so its file system comes back, before its handle closes.
   const auto unlock = Find(bench, "DeviceIoControl", u"\\\\.\\C:", Ioctl::FsctlUnlockVolume);
@@ -194,7 +196,7 @@ TEST(FormatCommand, ExceptionDuringTheRunReleasesTheLockedVolumes) {
     ProgramBench bench = CommandBench();
     bench.view.onProcessMessages = [&](int) { fail(); };
     EXPECT_ANY_THROW(Format(bench));
-    EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+    EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
     EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\C:"), Find(bench, "DeviceIoControl", u"\\\\.\\E:", Ioctl::FsctlLockVolume));
     EXPECT_GT(FindReleaseOf(bench, u"\\\\.\\E:"), FindReleaseOf(bench, u"\\\\.\\C:"));
     EXPECT_EQ(Find(bench, "CloseHandle", u"\\\\.\\PhysicalDrive0"), -1);
@@ -222,7 +224,7 @@ TEST(FormatCommand, RunRefusedAtTheClaimUnlocksTheVolumesAndNamesTheOpeners) {
     ProgramBench bench(MachineJson(drives, volumes), SelectedDisk{Length / 512}, {{"d0.img", Length, 0}});
     const FormatCommandOutcome outcome = Format(bench);
     EXPECT_TRUE(outcome.locked) << c.drive;
-    EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Refused) << c.drive;
+    EXPECT_EQ(outcome.run.ending, EraseRunOutcome::Ending::Refused) << c.drive;
     EXPECT_EQ(bench.LogTexts(), With(With(Header, {u"Форматирование... ", DeviceInUseLine}), c.named)) << c.drive;
     EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1) << c.drive;
     for (const std::u16string volume : {u"\\\\.\\C:", u"\\\\.\\E:"}) {
@@ -230,7 +232,7 @@ TEST(FormatCommand, RunRefusedAtTheClaimUnlocksTheVolumesAndNamesTheOpeners) {
       EXPECT_GT(unlock, Find(bench, "WriteFile")) << c.drive;
       EXPECT_LT(unlock, FindReleaseOf(bench, volume)) << c.drive;
     }
-    EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+    EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
   }
 }
 
@@ -251,33 +253,32 @@ TEST(FormatCommand, WriteProtectedDiskIsRefusedBeforeTheLock) {
   // Every write refused one by one (read-only since the run began): nothing written, no reminder.
   ProgramBench later(MachineJson(R"([{"number": 0, "length": 262144, "faults": [{"from": 0, "write_error": 19}]}])"),
                      SelectedDisk{Length / 512});
-  EXPECT_EQ(Format(later).run.ending, ZeroFillOutcome::Ending::Completed);
+  EXPECT_EQ(Format(later).run.ending, EraseRunOutcome::Ending::Completed);
   EXPECT_EQ(later.LogTexts().back(), u"Не записано байт: 262,144");
 }
 
 TEST(FormatCommand, StopDuringTheRunIsFollowedByTheCleanUpAndTheReminder) {
   ProgramBench bench = CommandBench();
   bench.view.onProcessMessages = [&](int call) {
-    if (call == 3) bench.state.StopRequested = true;
+    if (call == 3) bench.stopRequested = true;
   };
   const FormatCommandOutcome outcome = Format(bench);
-  EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Stopped);
+  EXPECT_EQ(outcome.run.ending, EraseRunOutcome::Ending::Stopped);
   EXPECT_EQ(bench.LogTexts(),
             With(Header, {u"Форматирование... ", u"Средняя скорость: ",
                           u"Операция отменена по смещению 131,072    LBA 256", u"",
                           u"Не забудьте создать новые разделы."}));
   EXPECT_GE(Find(bench, "DeviceIoControl", u"\\\\.\\PhysicalDrive0", Ioctl::DiskUpdateProperties), 0);
-  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
   EXPECT_EQ(bench.view.states.back(), ProgressState::Paused);
 }
 
-TEST(FormatCommand, QuickWipeChoiceIsReadOnceBeforeTheConfirmation) {
+TEST(FormatCommand, QuickWipeRequestWritesOnlyTheHeadAndTheTail) {
   const std::int64_t length = 16 * 1048576;
   ProgramBench bench(MachineJson(R"([{"number": 0, "length": 16777216}])"), SelectedDisk{length / 512});
-  bench.controls.quickWipe = true;
-  bench.dialogs.whileShown = [&] { bench.controls.quickWipe = false; };
-  const FormatCommandOutcome outcome = Format(bench);
-  EXPECT_EQ(outcome.run.ending, ZeroFillOutcome::Ending::Completed);
+  const FormatCommandOutcome outcome = Format(bench, {&QuickWipe(), false, std::nullopt});
+  EXPECT_EQ(outcome.method, &QuickWipe());
+  EXPECT_EQ(outcome.run.ending, EraseRunOutcome::Ending::Completed);
   std::int64_t written = 0;
   for (const RecordedRequest& write : bench.Requests("WriteFile")) written += write.size;
   EXPECT_EQ(written, 10'240'000 + 1'048'576);
@@ -286,12 +287,52 @@ TEST(FormatCommand, QuickWipeChoiceIsReadOnceBeforeTheConfirmation) {
   EXPECT_EQ(bench.LogTexts().size(), 11u);
 }
 
+// A method that writes nothing and notes what it was asked, on which drive and through which handle.
+class NotingMethod final : public EraseMethod {
+ public:
+  explicit NotingMethod(EraseRunOutcome::Ending ending) { outcome_.ending = ending; }
+  std::vector<WipeExtent> Extents(std::int64_t deviceBytes) const override { return {{0, deviceBytes}}; }
+  EraseRunOutcome Run(System&, EraseJob& job, DiagnosticLog&, ProgressView&) const override {
+    calls.push_back("run " + std::to_string(job.drive.DeviceNumber) + " " + std::to_string(job.lockedVolumes.size()) +
+                    (job.handle.IsOpen() ? " open" : " closed"));
+    return outcome_;
+  }
+  VerificationOutcome Verify(System&, EraseJob&, DiagnosticLog&, ProgressView&, const EraseRunOutcome&) const override {
+    calls.push_back("verify");
+    return {};
+  }
+  EraseMethodNames Names() const override { return {"noting", "none", "", "", false}; }
+  mutable std::vector<std::string> calls;
+
+ private:
+  EraseRunOutcome outcome_;
+};
+
+// The command hands the run and its verification to the requested method alone, with the job of the
+// selected drive holding its handle and its two locked volumes; only a completed run is verified.
+TEST(FormatCommand, RunsAndVerifiesThroughTheRequestedMethod) {
+  using Ending = EraseRunOutcome::Ending;
+  for (const Ending ending : {Ending::Completed, Ending::Stopped, Ending::Aborted})
+    for (const bool verify : {false, true}) {
+      ProgramBench bench = CommandBench();
+      const NotingMethod method(ending);
+      const FormatCommandOutcome outcome = Format(bench, {&method, verify, std::nullopt});
+      std::vector<std::string> expected{"run 0 2 open"};
+      if (verify && ending == Ending::Completed) expected.push_back("verify");
+      EXPECT_EQ(method.calls, expected) << static_cast<int>(ending);
+      EXPECT_EQ(outcome.method, &method);
+      EXPECT_EQ(outcome.verification.has_value(), verify && ending == Ending::Completed);
+      EXPECT_EQ(Find(bench, "WriteFile"), -1);
+      EXPECT_TRUE(bench.state.DriveHandle.IsOpen());
+    }
+}
+
 TEST(FormatCommand, TwoCommandsInARowGiveTwoHeaderBlocks) {
   ProgramBench bench = CommandBench();
   Format(bench);
   const std::size_t first = bench.formatLog.lines.size();
   const FormatCommandOutcome second = Format(bench);
-  EXPECT_EQ(second.run.ending, ZeroFillOutcome::Ending::Completed);
+  EXPECT_EQ(second.run.ending, EraseRunOutcome::Ending::Completed);
   const Texts texts = bench.LogTexts();
   ASSERT_EQ(texts.size(), 2 * first);
   EXPECT_EQ(Texts(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(first)),

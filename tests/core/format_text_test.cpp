@@ -4,6 +4,7 @@
 
 #include "format/progress_text.h"
 #include "format/run_clock.h"
+#include "format/erase_method.h"
 #include "format/wipe_extents.h"
 #include "format/write_errors.h"
 #include "test_support.h"
@@ -60,16 +61,18 @@ TEST(ProgressText, Captions) {
   EXPECT_EQ(SpeedCaptionText(1234.96, u','), u"1235,0 МБ/с");
 }
 
-TEST(PlanWipeExtents, WholeDriveOrHeadAndTail) {
+TEST(EraseMethodExtents, WholeDriveOrHeadAndTail) {
   using Extents = std::vector<WipeExtent>;
-  EXPECT_EQ(PlanWipeExtents(0, false), Extents{});
-  EXPECT_EQ(PlanWipeExtents(0, true), Extents{});
-  EXPECT_EQ(PlanWipeExtents(1'000'000'000'000, false), (Extents{{0, 1'000'000'000'000}}));
-  EXPECT_EQ(PlanWipeExtents(1'000'000'000'000, true),
+  const EraseMethod& whole = WholeDiskZeroFill();
+  const EraseMethod& quick = QuickWipe();
+  EXPECT_EQ(whole.Extents(0), Extents{});
+  EXPECT_EQ(quick.Extents(0), Extents{});
+  EXPECT_EQ(whole.Extents(1'000'000'000'000), (Extents{{0, 1'000'000'000'000}}));
+  EXPECT_EQ(quick.Extents(1'000'000'000'000),
             (Extents{{0, 10'240'000}, {1'000'000'000'000 - 1'048'576, 1'000'000'000'000}}));
-  EXPECT_EQ(PlanWipeExtents(5'000'000, true), (Extents{{0, 5'000'000}}));
-  EXPECT_EQ(PlanWipeExtents(11'288'576, true), (Extents{{0, 11'288'576}}));
-  EXPECT_EQ(PlanWipeExtents(11'288'576 + 512, true), (Extents{{0, 10'240'000}, {10'240'512, 11'289'088}}));
+  EXPECT_EQ(quick.Extents(5'000'000), (Extents{{0, 5'000'000}}));
+  EXPECT_EQ(quick.Extents(11'288'576), (Extents{{0, 11'288'576}}));
+  EXPECT_EQ(quick.Extents(11'288'576 + 512), (Extents{{0, 10'240'000}, {10'240'512, 11'289'088}}));
 }
 
 }  // namespace

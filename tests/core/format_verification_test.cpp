@@ -85,9 +85,9 @@ TEST_P(Verification, FindsEveryWrongRangeOnceAndLeavesTheRestZero) {
   const std::string drive = R"([{"number": 0, "length": )" + N(Length) + R"(, "sector_size": )" + N(test.sectorSize) +
                             R"(, "image": "d0.img")" + test.driveFields + "}]";
   ProgramBench bench(MachineJson(drive), SelectedDisk{Length / test.sectorSize, test.sectorSize}, {{"d0.img", Length, 0}});
-  ASSERT_EQ(RunZeroFill(*bench.system, bench.state, bench.log, bench.view, false).ending,
-            ZeroFillOutcome::Ending::Completed);
-  const VerificationOutcome outcome = RunVerification(*bench.system, bench.state, bench.log, bench.view, false);
+  SelectedDriveJob selected = bench.Job();
+  ASSERT_EQ(RunZeroFill(*bench.system, selected.job, bench.log, bench.view).ending, EraseRunOutcome::Ending::Completed);
+  const VerificationOutcome outcome = RunVerification(*bench.system, selected.job, bench.log, bench.view);
 
   EXPECT_EQ(outcome.ranges, test.expected);
   EXPECT_EQ(outcome.aborted, aborted);
@@ -131,8 +131,9 @@ TEST_P(Verification, FindsEveryWrongRangeOnceAndLeavesTheRestZero) {
 TEST(Verification, StampsThatReadBackAsZerosAreLostWrites) {
   const std::string drive = R"([{"number": 0, "length": )" + N(Length) + "}]";
   ProgramBench bench(MachineJson(drive), SelectedDisk{Length / 512});
-  RunZeroFill(*bench.system, bench.state, bench.log, bench.view, false);
-  const VerificationOutcome outcome = RunVerification(*bench.system, bench.state, bench.log, bench.view, false);
+  SelectedDriveJob selected = bench.Job();
+  RunZeroFill(*bench.system, selected.job, bench.log, bench.view);
+  const VerificationOutcome outcome = RunVerification(*bench.system, selected.job, bench.log, bench.view);
 
   EXPECT_FALSE(outcome.Clean());
   ASSERT_FALSE(outcome.ranges.empty());
@@ -161,14 +162,15 @@ TEST_P(VerificationStop, StopEndsThePassUnsuccessfulAndRemovesItsStamps) {
   const std::string drive = R"([{"number": 0, "length": )" + N(Length) + R"(, "image": "d0.img")" +
                             (wraps ? R"(, "wraps_at": )" + N(RealSize) : "") + "}]";
   ProgramBench bench(MachineJson(drive), SelectedDisk{Length / 512}, {{"d0.img", Length, 0}});
-  RunZeroFill(*bench.system, bench.state, bench.log, bench.view, false);
+  SelectedDriveJob selected = bench.Job();
+  RunZeroFill(*bench.system, selected.job, bench.log, bench.view);
   bench.view.processMessagesCalls = 0;
   // The first call follows the opening line, the second comes before the first block, the third
   // before the second block.
   bench.view.onProcessMessages = [&](int call) {
-    if (call == 3) bench.state.StopRequested = true;
+    if (call == 3) bench.stopRequested = true;
   };
-  const VerificationOutcome outcome = RunVerification(*bench.system, bench.state, bench.log, bench.view, false);
+  const VerificationOutcome outcome = RunVerification(*bench.system, selected.job, bench.log, bench.view);
 
   EXPECT_TRUE(outcome.stopped);
   EXPECT_FALSE(outcome.Clean());
@@ -176,7 +178,7 @@ TEST_P(VerificationStop, StopEndsThePassUnsuccessfulAndRemovesItsStamps) {
   const std::vector<WrongRange> wrapped{{Kind::Wrapped, RealSize, 32 * MiB, 0}};
   EXPECT_EQ(outcome.ranges, wraps ? wrapped : std::vector<WrongRange>{});
   EXPECT_LE(outcome.bytesWrong, outcome.bytesChecked);
-  EXPECT_FALSE(bench.state.StopRequested);
+  EXPECT_FALSE(bench.stopRequested);
   const auto texts = bench.LogTexts();
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[texts.size() - 2], u"Проверка отменена по смещению " + GroupDigits(32 * MiB));

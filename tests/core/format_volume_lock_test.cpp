@@ -42,6 +42,13 @@ std::vector<std::string> VolumeRequests(const ProgramBench& bench) {
   return calls;
 }
 
+// A job on drive `number`, for its lock alone.
+EraseJob JobOn(std::uint32_t number) {
+  EraseJob job;
+  job.drive.DeviceNumber = number;
+  return job;
+}
+
 const std::string Lock = std::to_string(Ioctl::FsctlLockVolume);
 const std::string Dismount = std::to_string(Ioctl::FsctlDismountVolume);
 const std::string ExtendedIo = std::to_string(Ioctl::FsctlAllowExtendedDasdIo);
@@ -50,7 +57,8 @@ const std::string DeviceNumber = std::to_string(Ioctl::StorageGetDeviceNumber);
 TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease) {
   ProgramBench bench = LockBench();
   bench.state.DebugMode = true;
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
+  EraseJob job = JobOn(0);
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, job));
 
   const Texts query{u"Получение данных устройства...", u"Готово."};
   const Texts locking{u"Дескриптор получен!", u"Блокировка тома...", u"Готово.", u"Демонтирование тома...",
@@ -70,7 +78,7 @@ TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease)
   add(query);  // G: does not open: skipped without a message
   EXPECT_EQ(bench.LogTexts(), expected);
 
-  ASSERT_EQ(bench.state.LockedVolumeHandles.size(), 2u);
+  ASSERT_EQ(job.lockedVolumes.size(), 2u);
   std::vector<std::string> calls = VolumeRequests(bench);
   const std::vector<std::string> cLock{"CreateFile \\\\.\\C:", "DeviceIoControl \\\\.\\C: " + Lock,
                                        "DeviceIoControl \\\\.\\C: " + Dismount,
@@ -87,13 +95,13 @@ TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease)
   }
   // The locked volumes stay open until the release closes them, C: first.
   std::vector<Handle> locked;
-  for (const OwnedHandle& volume : bench.state.LockedVolumeHandles) locked.push_back(volume.Get());
+  for (const LockedVolume& volume : job.lockedVolumes) locked.push_back(volume.handle.Get());
   for (const RecordedRequest& request : bench.Requests("CloseHandle")) {
     EXPECT_EQ(std::count(locked.begin(), locked.end(), request.handle), 0);
   }
   bench.system->ClearRequests();
-  ReleaseLockedVolumes(bench.state);
-  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  ReleaseLockedVolumes(job);
+  EXPECT_TRUE(job.lockedVolumes.empty());
   EXPECT_EQ(VolumeRequests(bench), (std::vector<std::string>{"CloseHandle \\\\.\\C:", "CloseHandle \\\\.\\E:"}));
   const auto closes = bench.Requests("CloseHandle");
   ASSERT_EQ(closes.size(), 2u);
@@ -103,17 +111,19 @@ TEST(LockDriveVolumes, LocksTheDrivesDiskVolumesInOrderAndKeepsThemUntilRelease)
 
 TEST(LockDriveVolumes, WritesNothingOutsideDebugMode) {
   ProgramBench bench = LockBench();
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
+  EraseJob job = JobOn(0);
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, job));
   EXPECT_TRUE(bench.formatLog.lines.empty());
-  EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 2u);
+  EXPECT_EQ(job.lockedVolumes.size(), 2u);
 }
 
 TEST(LockDriveVolumes, SecondVolumeRefusingTheLockLeavesTheFirstLockedUntilRelease) {
   for (const std::string& refusal : {std::string(R"(, "lock_error": 5)"), std::string(R"(, "dismount_error": 5)")}) {
     ProgramBench bench = LockBench(refusal);
     bench.state.DebugMode = true;
-    EXPECT_FALSE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
-    ASSERT_EQ(bench.state.LockedVolumeHandles.size(), 1u);
+    EraseJob job = JobOn(0);
+    EXPECT_FALSE(LockDriveVolumes(*bench.system, bench.log, job));
+    ASSERT_EQ(job.lockedVolumes.size(), 1u);
 
     const std::vector<std::string> calls = VolumeRequests(bench);
     ASSERT_FALSE(calls.empty());
@@ -123,31 +133,34 @@ TEST(LockDriveVolumes, SecondVolumeRefusingTheLockLeavesTheFirstLockedUntilRelea
     EXPECT_NE(bench.LogTexts().back(), u"Неверный дескриптор");
 
     bench.system->ClearRequests();
-    ReleaseLockedVolumes(bench.state);
+    ReleaseLockedVolumes(job);
     EXPECT_EQ(VolumeRequests(bench), std::vector<std::string>{"CloseHandle \\\\.\\C:"});
-    EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+    EXPECT_TRUE(job.lockedVolumes.empty());
   }
 }
 
 TEST(LockDriveVolumes, VolumeThatDoesNotOpenIsReportedUnstampedEvenOutsideDebugMode) {
   ProgramBench bench = LockBench(R"(, "open_error": 5)");
-  EXPECT_FALSE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
+  EraseJob job = JobOn(0);
+  EXPECT_FALSE(LockDriveVolumes(*bench.system, bench.log, job));
   EXPECT_EQ(bench.formatLog.lines, Texts{u"Неверный дескриптор"});
-  EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 1u);
-  ReleaseLockedVolumes(bench.state);
+  EXPECT_EQ(job.lockedVolumes.size(), 1u);
+  ReleaseLockedVolumes(job);
 }
 
 TEST(LockDriveVolumes, FailingExtendedIoDoesNotMatter) {
   ProgramBench bench = LockBench(R"(, "extended_io_error": 1)");
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 0));
-  EXPECT_EQ(bench.state.LockedVolumeHandles.size(), 2u);
-  ReleaseLockedVolumes(bench.state);
+  EraseJob job = JobOn(0);
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, job));
+  EXPECT_EQ(job.lockedVolumes.size(), 2u);
+  ReleaseLockedVolumes(job);
 }
 
 TEST(LockDriveVolumes, DriveWithoutVolumesLocksAtOnce) {
   ProgramBench bench = LockBench();
-  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, bench.state, 7));
-  EXPECT_TRUE(bench.state.LockedVolumeHandles.empty());
+  EraseJob job = JobOn(7);
+  EXPECT_TRUE(LockDriveVolumes(*bench.system, bench.log, job));
+  EXPECT_TRUE(job.lockedVolumes.empty());
   for (const RecordedRequest& request : bench.system->Requests()) {
     if (request.call == "DeviceIoControl") {
       EXPECT_EQ(request.code, Ioctl::StorageGetDeviceNumber);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "format/erase_method.h"
 #include "format/zero_fill.h"
 #include "format/wipe_extents.h"
 #include "format/write_errors.h"
@@ -16,7 +17,7 @@
 namespace trelvane::testing {
 namespace {
 
-using Ending = ZeroFillOutcome::Ending;
+using Ending = EraseRunOutcome::Ending;
 using Texts = std::vector<std::u16string>;
 
 constexpr std::int64_t KiB64 = 65536;
@@ -32,8 +33,9 @@ ProgramBench ImagedBench(std::int64_t length, const std::string& more = "", int 
                      {{"d0.img", length, 0}, {"d1.img", 4 * KiB64, 1}});
 }
 
-ZeroFillOutcome Fill(ProgramBench& bench, bool quick = false) {
-  return RunZeroFill(*bench.system, bench.state, bench.log, bench.view, quick);
+EraseRunOutcome Fill(ProgramBench& bench, const EraseMethod& method = WholeDiskZeroFill()) {
+  SelectedDriveJob selected = bench.Job(method);
+  return RunZeroFill(*bench.system, selected.job, bench.log, bench.view);
 }
 
 // Expects d0.img (`length` bytes) to hold zeros exactly over `zeroed` (in order, not overlapping) and
@@ -68,7 +70,7 @@ constexpr std::int64_t OddLength = 515 * 512;
 
 TEST(ZeroFill, FullRunZeroesTheWholeDriveAndTrimsTheLastBlock) {
   ProgramBench bench = ImagedBench(OddLength);
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, 0);
@@ -100,7 +102,7 @@ TEST(ZeroFill, FullRunZeroesTheWholeDriveAndTrimsTheLastBlock) {
 TEST(ZeroFill, EmptyDriveCompletesWithoutWriting) {
   ProgramBench bench(MachineJson("[" + DriveJson(0, 0) + "]"), SelectedDisk{0});
   bench.view.speed = u"7,5 МБ/с";  // the previous run's figure stays
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, 0);
@@ -115,7 +117,7 @@ TEST(ZeroFill, EmptyDriveCompletesWithoutWriting) {
 TEST(ZeroFill, WriteProtectedDriveWalksToTheEndWithOneLineAndCountsItUnwritten) {
   const std::int64_t length = 3 * KiB64;
   ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 0, "write_error": 19}])");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, length);
@@ -141,7 +143,7 @@ TEST_P(ZeroFillEnd, EndsTheRunAtTheFailingBlock) {
   const std::int64_t length = 6 * KiB64;
   const std::string code = std::to_string(GetParam().code);
   ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 131072, "write_error": )" + code + "}]");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Aborted);
   EXPECT_EQ(outcome.bytesNotWritten, length - 2 * KiB64);
@@ -166,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ZeroFill, DiskInUseAtTheFirstWriteRefusesTheRunAndWritesNothing) {
   const std::int64_t length = 4 * KiB64;
   ProgramBench bench = ImagedBench(length, R"(, "claim_error": 32)");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
   EXPECT_EQ(outcome.ending, Ending::Refused);
   EXPECT_EQ(outcome.bytesNotWritten, length);
   EXPECT_EQ(bench.LogTexts(), (Texts{DeviceInUseLine}));
@@ -181,7 +183,7 @@ TEST(ZeroFill, DiskInUseAtTheFirstWriteRefusesTheRunAndWritesNothing) {
 TEST(ZeroFill, FailedSeekSkipsTheBlockAndTheRunGoesOn) {
   const std::int64_t length = 4 * KiB64;
   ProgramBench bench = ImagedBench(length, R"(, "faults": [{"seek_error_at": 65536}])");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, KiB64);
@@ -197,7 +199,7 @@ TEST(ZeroFill, WriteErrorLeavesOnlyTheRefusedSectorsWithTheCodesTextOrWithoutOne
   ProgramBench bench = ImagedBench(
       length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117},
                               {"from": 196608, "to": 262144, "write_error": 27}])");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, 512 + KiB64);
@@ -251,7 +253,7 @@ TEST_P(ZeroFillSplit, OnlyTheRefusedSectorsOfA32MiBBlockStayUnwritten) {
     image.seekp(BigBlockAt);
     image.write(old.data(), MiB32);
   }
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   std::int64_t refusedBytes = 0;
   for (const WipeExtent& range : refused) refusedBytes += range.to - range.from;
@@ -314,7 +316,7 @@ TEST(ZeroFill, DiskRefusingEveryWriteEndsAfterABoundedNumberOfExtraWrites) {
     const std::size_t blocks = healthy.Requests("WriteFile").size();
     ProgramBench bench(MachineJson("[" + DriveJson(0, length, drive + R"(, "faults": [{"from": 0, "write_error": 1117}])") + "]"),
                        SelectedDisk{length / sectorSize, sectorSize});
-    const ZeroFillOutcome outcome = Fill(bench);
+    const EraseRunOutcome outcome = Fill(bench);
 
     EXPECT_EQ(outcome.ending, Ending::Completed);
     EXPECT_EQ(outcome.bytesNotWritten, length);
@@ -348,14 +350,14 @@ TEST_P(ZeroFillSplitEnd, EndsTheRunBetweenPieces) {
   // down to the refused sector 0, then its neighbours), 16 before its second half.
   if (GetParam().ending == Ending::Stopped) {
     bench.view.onProcessMessages = [&](int call) {
-      if (call == 16) bench.state.StopRequested = true;
+      if (call == 16) bench.stopRequested = true;
     };
   }
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
   EXPECT_EQ(outcome.ending, GetParam().ending);
   EXPECT_EQ(bench.LogTexts(), GetParam().lines);
   ExpectImages(bench, length, GetParam().zeroedTo > 512 ? std::vector<WipeExtent>{{512, GetParam().zeroedTo}} : std::vector<WipeExtent>{});
-  EXPECT_FALSE(bench.state.StopRequested);
+  EXPECT_FALSE(bench.stopRequested);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -384,13 +386,13 @@ TEST(ZeroFill, StopEndsTheRunAfterTheCurrentBlockAndClearsTheFlag) {
   ProgramBench bench = ImagedBench(length);
   // Call 1 is before the loop; call 4 is during block 3, which is still written.
   bench.view.onProcessMessages = [&](int call) {
-    if (call == 4) bench.state.StopRequested = true;
+    if (call == 4) bench.stopRequested = true;
   };
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Stopped);
   EXPECT_EQ(outcome.bytesNotWritten, length - 3 * KiB64);
-  EXPECT_FALSE(bench.state.StopRequested);
+  EXPECT_FALSE(bench.stopRequested);
   EXPECT_EQ(bench.LogTexts(),
             (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 196,608    LBA 384"}));
   ExpectImages(bench, length, {{0, 3 * KiB64}});
@@ -401,17 +403,17 @@ TEST(ZeroFill, StopPressedInTheBlockThatFindsTheDeviceGoneCancelsTheNextRunAtOff
   const std::int64_t length = 4 * KiB64;
   ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 65536, "write_error": 55}])");
   bench.view.onProcessMessages = [&](int call) {
-    if (call == 3) bench.state.StopRequested = true;
+    if (call == 3) bench.stopRequested = true;
   };
   EXPECT_EQ(Fill(bench).ending, Ending::Aborted);
-  EXPECT_TRUE(bench.state.StopRequested);
+  EXPECT_TRUE(bench.stopRequested);
 
   bench.formatLog.lines.clear();
   bench.view.onProcessMessages = nullptr;
-  const ZeroFillOutcome second = Fill(bench);
+  const EraseRunOutcome second = Fill(bench);
   EXPECT_EQ(second.ending, Ending::Stopped);
   EXPECT_EQ(second.bytesNotWritten, length);
-  EXPECT_FALSE(bench.state.StopRequested);
+  EXPECT_FALSE(bench.stopRequested);
   EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 0    LBA 0"}));
   ExpectImages(bench, length, {{0, KiB64}});
 }
@@ -419,7 +421,7 @@ TEST(ZeroFill, StopPressedInTheBlockThatFindsTheDeviceGoneCancelsTheNextRunAtOff
 TEST(ZeroFill, FailedFlushIsLoggedAtTheEndAndTheRunIsNoSuccess) {
   const std::int64_t length = 2 * KiB64;
   ProgramBench bench = ImagedBench(length, R"(, "flush_error": 1117)");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, 0);
@@ -435,7 +437,7 @@ TEST(ZeroFill, FailedFlushAfterSkippedBlocksKeepsTheirCount) {
   const std::int64_t length = 2 * KiB64;
   ProgramBench bench =
       ImagedBench(length, R"(, "flush_error": 21, "faults": [{"from": 0, "to": 1, "write_error": 21}])");
-  const ZeroFillOutcome outcome = Fill(bench);
+  const EraseRunOutcome outcome = Fill(bench);
 
   EXPECT_EQ(outcome.bytesNotWritten, KiB64);
   EXPECT_EQ(bench.LogTexts(),
@@ -451,7 +453,7 @@ constexpr std::int64_t LargeLength = 16 * 1048576;
 
 TEST(ZeroFill, QuickWipeOfALargeDriveZeroesTheHeadAndTheTailOnly) {
   ProgramBench bench = ImagedBench(LargeLength);
-  const ZeroFillOutcome outcome = Fill(bench, true);
+  const EraseRunOutcome outcome = Fill(bench, QuickWipe());
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
   EXPECT_EQ(outcome.bytesNotWritten, 0);
@@ -484,7 +486,7 @@ TEST(ZeroFill, QuickWipeOfALargeDriveZeroesTheHeadAndTheTailOnly) {
 TEST(ZeroFill, QuickWipeOfADriveSmallerThanBothExtentsWritesItWholeOnce) {
   for (const std::int64_t length : {std::int64_t{8 * 1048576}, std::int64_t{10'240'000 + 1048576 - 512}}) {
     ProgramBench bench = ImagedBench(length);
-    EXPECT_EQ(Fill(bench, true).ending, Ending::Completed);
+    EXPECT_EQ(Fill(bench, QuickWipe()).ending, Ending::Completed);
     ExpectImages(bench, length, {{0, length}});
     std::int64_t written = 0;
     std::int64_t expectedOffset = 0;
@@ -500,7 +502,7 @@ TEST(ZeroFill, QuickWipeOfADriveSmallerThanBothExtentsWritesItWholeOnce) {
 TEST(ZeroFill, QuickWipeErrorsInTheTailAreLoggedAtTheirDriveOffset) {
   // The tail is one block of 1 MiB here (see above); a fault in its last 64 KiB leaves only those.
   ProgramBench bench = ImagedBench(LargeLength, R"(, "faults": [{"from": 16711680, "write_error": 1117}])");
-  const ZeroFillOutcome outcome = Fill(bench, true);
+  const EraseRunOutcome outcome = Fill(bench, QuickWipe());
   EXPECT_EQ(outcome.bytesNotWritten, KiB64);
   EXPECT_EQ(bench.LogTexts(),
             (Texts{u"Ошибка форматирования произошла по смещению 16,711,680, длина 65,536 байт:   1117 - Ошибка устройства ввода-вывода",

@@ -12,6 +12,7 @@
 
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
+#include "format/erase_job.h"
 #include "machine_json.h"
 #include "os/emulated/emulated_system.h"
 #include "recording_views.h"
@@ -64,6 +65,11 @@ class ProgramBench {
   // The requests of one call kind, in order.
   std::vector<RecordedRequest> Requests(const std::string& call) const;
   std::vector<RecordedRequest> Controls() const { return Requests("DeviceIoControl"); }
+  // The selected drive's job by `method`, its Stop the bench's stopRequested. It holds DriveHandle
+  // until it goes.
+  SelectedDriveJob Job(const EraseMethod& method = WholeDiskZeroFill(), bool verify = false) {
+    return SelectedDriveJob(state, StopToken(stopRequested), EraseRequest{&method, verify, std::nullopt});
+  }
 
   TempDir dir;
   std::unique_ptr<EmulatedSystem> system;
@@ -77,6 +83,7 @@ class ProgramBench {
   RecordingProgressView view;
   FakeCommandControls controls;
   FakeTaskDialogPresenter dialogs;
+  bool stopRequested = false;  // the Stop button
 
  private:
   void OpenSelected();

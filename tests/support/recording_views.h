@@ -81,11 +81,7 @@ class FakeCommandControls : public CommandControls {
   void SetQuickWipeEnabled(bool enabled) override { Note("QuickWipe", enabled); }
   void SetStopEnabled(bool enabled) override { Note("Stop", enabled); }
   void FocusStop() override { events.push_back("FocusStop"); }
-  bool QuickWipeChecked() const override { return quickWipe; }
-  bool VerifyChecked() const override { return verify; }
 
-  bool quickWipe = false;
-  bool verify = false;
   std::vector<std::string> events;
 
  private:

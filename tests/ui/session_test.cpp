@@ -164,7 +164,7 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
   EXPECT_TRUE(log.contains(QStringLiteral("   Операция отменена по смещению "))) << log.toStdString();
   EXPECT_FALSE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, '\0'));
   EXPECT_TRUE(ImageRangeIs(Image(0), 0, DriveBytes, Pattern));
-  EXPECT_FALSE(session_->State().StopRequested);
+  EXPECT_FALSE(session_->FmMain().StopRequested());
   EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
   EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isEnabled());
 
