@@ -6,7 +6,7 @@
 
 #include "common/diagnostic_log.h"
 #include "device/probe.h"
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::unique_ptr<trelvane::EmulatedSystem> system = trelvane::EmulatedMachineFromJson("{}", ".");

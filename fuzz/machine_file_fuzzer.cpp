@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // little-endian) and then the sense bytes.
 
 #include "os/bytes.h"
-#include "os/linux/ata_passthrough.h"
+#include "backends/linux/ata_passthrough.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> input(data, size);

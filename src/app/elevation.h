@@ -1,7 +1,7 @@
 #pragma once
 // Whether the windowed program may work with disks as it was started, and the command line that
 // starts it again with administrator rights. No operating-system call here: the facts come in, the
-// decision and the words go out (backend/elevation_launcher.cpp does the calls).
+// decision and the words go out (launch/elevation_launcher.cpp does the calls).
 
 #include <functional>
 #include <optional>

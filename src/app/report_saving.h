@@ -4,10 +4,14 @@
 // run's outcome does not depend on it.
 
 #include "common/diagnostic_log.h"
-#include "format/report_files.h"
+#include "report/report_files.h"
 
 namespace trelvane {
 
 void SayReportSaved(DiagnosticLog& log, const SavedReport& saved);
+
+// Saves the run's report in `folder` (SaveRunReport) and says so (SayReportSaved).
+void SaveReportAndSaySo(System& system, ProgramState& state, DiagnosticLog& log,
+                        const FormatCommandOutcome& outcome, const std::filesystem::path& folder);
 
 }  // namespace trelvane

@@ -2,7 +2,7 @@
 
 #include "common/product.h"
 #include "device/enumeration.h"
-#include "platform/setup_api.h"
+#include "shell/setup_api.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
 

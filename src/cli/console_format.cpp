@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "backend/console.h"
+#include "launch/console.h"
 #include "cli/console_output.h"
 #include "text/u16.h"
 

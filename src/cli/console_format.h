@@ -6,7 +6,7 @@
 #include "common/views.h"
 #include "cli/console_output.h"
 #include "format/command_controls.h"
-#include "platform/task_dialog.h"
+#include "shell/task_dialog.h"
 
 namespace trelvane::cli {
 

@@ -1,6 +1,6 @@
 #include "cli/console_output.h"
 
-#include "backend/console.h"
+#include "launch/console.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {

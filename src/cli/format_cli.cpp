@@ -6,7 +6,7 @@
 #include "cli/console_format.h"
 #include "cli/console_output.h"
 #include "format/format_command.h"
-#include "format/report_files.h"
+#include "report/report_files.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {
@@ -17,7 +17,9 @@ namespace {
 // said on standard error. A report asked for and not written turns a success into ExitReportLost.
 class CliReporter : public RunReporter {
  public:
-  void ReportSaved(const SavedReport& saved) override {
+  explicit CliReporter(Session& session) : session_(session) {}
+  void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override {
+    const SavedReport saved = SaveRunReport(*session_.system, session_.state, outcome, folder);
     lost_ = saved.error.has_value();
     if (saved.error) PrintLine(stderr, u"Не удалось записать отчет о стирании: " + *saved.error);
     else PrintLine(stderr, u"Отчет о стирании: " + FromUtf8(saved.json.string()));
@@ -25,6 +27,7 @@ class CliReporter : public RunReporter {
   bool Lost() const { return lost_; }
 
  private:
+  Session& session_;
   bool lost_ = false;
 };
 
@@ -56,7 +59,7 @@ int FormatDriveCommand(Session& session, const Arguments& arguments) {
   ConsoleProgressView progress(stopRequested, session.progressLine);
   ConsoleCommandControls controls;
   ConsolePrompt prompt(arguments.yes);
-  CliReporter reporter;
+  CliReporter reporter(session);
   const FormatCommandOutcome outcome = FormatCommand(*session.system, session.state, session.log, progress, controls,
                                                      prompt, RequestOf(arguments), StopToken(stopRequested), &reporter);
   if (!outcome.confirmed) PrintLine(stderr, u"Форматирование не подтверждено: на диск ничего не записано.");

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/help_text.h"
-#include "backend/console.h"
-#include "backend/make_system.h"
+#include "launch/console.h"
+#include "launch/make_system.h"
 #include "cli/access_notice.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"

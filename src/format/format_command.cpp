@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "common/product.h"
-#include "format/report_files.h"
 #include "format/volume_lock.h"
 #include "format/write_errors.h"
 #include "os/win_constants.h"
@@ -119,8 +118,7 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   }
   RunLockedJob(system, state, log, view, controls, request, stop, outcome);
   if (request.reportFolder && outcome.TouchedDrive()) {
-    const SavedReport saved = SaveRunReport(system, state, outcome, *request.reportFolder);
-    if (reporter != nullptr) reporter->ReportSaved(saved);
+    if (reporter != nullptr) reporter->SaveReport(outcome, *request.reportFolder);
   }
   // New partitions are worth a thought only on a disk that was written to.
   if (outcome.TouchedDrive() && outcome.run.bytesWritten > 0) {

@@ -4,17 +4,19 @@
 // release of the volumes, the erasure report and, after a run that wrote something, the reminder to
 // create new partitions. A write-protected disk is refused before its volumes are touched.
 
+#include <filesystem>
+#include <optional>
+
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
 #include "common/views.h"
-#include <optional>
 
 #include "format/command_controls.h"
 #include "format/erase_job.h"
 #include "format/erase_method.h"
 #include "format/erase_outcome.h"
 #include "os/system.h"
-#include "platform/task_dialog.h"
+#include "shell/task_dialog.h"
 
 namespace trelvane {
 
@@ -37,20 +39,19 @@ struct FormatCommandOutcome {
   bool Succeeded() const { return locked && run.WholeAndFlushed() && (!verification || verification->Clean()); }
 };
 
-struct SavedReport;
-
-// Told where the erasure report of a run went, or why it could not be saved, after the volumes are
-// released and before the command's closing lines, so a front end can say so in its own place.
+// Saves the erasure report of a run that touched the drive in the request's report folder, after the
+// volumes are released and before the command's closing lines, and says where it went (or why it
+// could not be saved) in the front end's own place. The reports sit above the format command, so the
+// front end, which knows both, does the saving.
 class RunReporter {
  public:
   virtual ~RunReporter() = default;
-  virtual void ReportSaved(const SavedReport& saved) = 0;
+  virtual void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) = 0;
 };
 
 // Runs the command on the selected drive (state.SelectedEntry(), state.DriveHandle, state.DriveTitle)
-// as the front end's `request` says, with `stop` as the run's Stop. A run that touched the drive saves
-// its erasure report in the request's report folder, when it names one, and tells `reporter`; the
-// clock is then also read before and after the run, for the report's times.
+// as the front end's `request` says, with `stop` as the run's Stop. A run that touched the drive has
+// `reporter` save its erasure report in the request's report folder, when it names one; the clock is then also read before and after the run, for the report's times.
 FormatCommandOutcome FormatCommand(System& system, ProgramState& state, DiagnosticLog& log,
                                    ProgressView& view, CommandControls& controls, TaskDialogPresenter& dialogs,
                                    const EraseRequest& request, StopToken stop, RunReporter* reporter = nullptr);

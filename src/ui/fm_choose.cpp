@@ -14,9 +14,9 @@
 
 #include "app/chooser_model.h"
 #include "common/product.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/system_font.h"
-#include "platform/qt/widget_colours.h"
+#include "ui/toolkit/qt_text.h"
+#include "ui/toolkit/system_font.h"
+#include "ui/toolkit/widget_colours.h"
 #include "os/win_constants.h"
 #include "ui/link_label.h"
 

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "platform/qt/system_font.h"
+#include "ui/toolkit/system_font.h"
 
 namespace trelvane {
 

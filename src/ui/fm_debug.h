@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "platform/qt/memo_sink.h"
+#include "ui/toolkit/memo_sink.h"
 
 class QPlainTextEdit;
 

@@ -18,8 +18,8 @@
 #include "common/product.h"
 #include "format/format_command.h"
 #include "os/win_constants.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/system_font.h"
+#include "ui/toolkit/qt_text.h"
+#include "ui/toolkit/system_font.h"
 #include "text/u16.h"
 #include "ui/fm_debug.h"
 #include "ui/fm_choose.h"
@@ -157,7 +157,9 @@ EraseRequest TFmMain::ReadEraseRequest() const {
   return {cbQuickWipe->isChecked() ? &QuickWipe() : &WholeDiskZeroFill(), cbVerify->isChecked(), ReportsFolder()};
 }
 
-void TFmMain::ReportSaved(const SavedReport& saved) { SayReportSaved(log_, saved); }
+void TFmMain::SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {
+  SaveReportAndSaySo(system_, state_, log_, outcome, folder);
+}
 
 // Only reachable while a zero fill runs: the button is disabled at every other time.
 void TFmMain::btStopClick() { stopRequested_ = true; }

@@ -13,9 +13,9 @@
 #include "common/views.h"
 #include "format/command_controls.h"
 #include "format/format_command.h"
-#include "platform/qt/memo_sink.h"
-#include "platform/qt/qt_message_boxes.h"
-#include "platform/qt/qt_task_dialog.h"
+#include "ui/toolkit/memo_sink.h"
+#include "ui/toolkit/qt_message_boxes.h"
+#include "ui/toolkit/qt_task_dialog.h"
 #include "os/system.h"
 #include "app/windowed_run.h"
 
@@ -72,8 +72,8 @@ class TFmMain final : public QMainWindow,
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
 
-  // RunReporter: says in the format log where the report of a run went.
-  void ReportSaved(const SavedReport& saved) override;
+  // RunReporter: saves the report of a run and says in the format log where it went.
+  void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
 
   // The Stop button's flag for the running format command (also set by a close during the run).
   bool StopRequested() const { return stopRequested_; }

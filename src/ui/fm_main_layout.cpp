@@ -14,8 +14,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "platform/qt/system_font.h"
-#include "platform/qt/widget_colours.h"
+#include "ui/toolkit/system_font.h"
+#include "ui/toolkit/widget_colours.h"
 #include "ui/fm_main.h"
 #include "ui/link_label.h"
 #include "ui/status_panels.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "ui/fm_debug.h"
-#include "platform/qt/qt_text.h"
+#include "ui/toolkit/qt_text.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"
 #include "ui/link_label.h"

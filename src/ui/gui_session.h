@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/qt/qt_message_boxes.h"
+#include "ui/toolkit/qt_message_boxes.h"
 #include "os/system.h"
 #include "app/windowed_run.h"
 

@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 
-#include "platform/qt/widget_colours.h"
+#include "ui/toolkit/widget_colours.h"
 
 namespace trelvane {
 

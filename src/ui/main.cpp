@@ -12,10 +12,10 @@
 
 #include "app/elevation.h"
 #include "app/help_text.h"
-#include "backend/elevation_launcher.h"
-#include "backend/make_system.h"
+#include "launch/elevation_launcher.h"
+#include "launch/make_system.h"
 #include "ui/gui_session.h"
-#include "platform/qt/qt_message_boxes.h"
+#include "ui/toolkit/qt_message_boxes.h"
 #include "text/u16.h"
 
 namespace {

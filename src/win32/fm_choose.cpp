@@ -8,8 +8,8 @@
 #include "app/chooser_model.h"
 #include "common/product.h"
 #include "os/win_constants.h"
-#include "platform/win32/message_loop.h"
-#include "platform/win32/win32_text.h"
+#include "win32/toolkit/message_loop.h"
+#include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
 
 namespace trelvane {

@@ -9,9 +9,9 @@
 #include "common/program_state.h"
 #include "common/views.h"
 #include "os/system.h"
-#include "platform/win32/link_label.h"
-#include "platform/win32/window_base.h"
-#include "platform/win32/window_fonts.h"
+#include "win32/toolkit/link_label.h"
+#include "win32/toolkit/window_base.h"
+#include "win32/toolkit/window_fonts.h"
 #include "app/windowed_run.h"
 
 namespace trelvane {

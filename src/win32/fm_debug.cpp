@@ -1,7 +1,7 @@
 #include "win32/fm_debug.h"
 
-#include "platform/win32/message_loop.h"
-#include "platform/win32/win32_text.h"
+#include "win32/toolkit/message_loop.h"
+#include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
 
 namespace trelvane {

@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "platform/win32/memo_sink.h"
-#include "platform/win32/window_base.h"
-#include "platform/win32/window_fonts.h"
+#include "win32/toolkit/memo_sink.h"
+#include "win32/toolkit/window_base.h"
+#include "win32/toolkit/window_fonts.h"
 
 namespace trelvane {
 

@@ -14,7 +14,7 @@
 #include "common/product.h"
 #include "format/format_command.h"
 #include "os/win_constants.h"
-#include "platform/win32/win32_text.h"
+#include "win32/toolkit/win32_text.h"
 #include "text/u16.h"
 #include "win32/control_ids.h"
 #include "win32/fm_choose.h"
@@ -136,7 +136,9 @@ EraseRequest TFmMain::ReadEraseRequest() const {
   return {quick ? &QuickWipe() : &WholeDiskZeroFill(), verify, base / L"Trelvane" / L"reports"};
 }
 
-void TFmMain::ReportSaved(const SavedReport& saved) { SayReportSaved(log_, saved); }
+void TFmMain::SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {
+  SaveReportAndSaySo(system_, state_, log_, outcome, folder);
+}
 
 // Only reachable while a zero fill runs: the button is disabled at every other time.
 void TFmMain::btStopClick() { stopRequested_ = true; }

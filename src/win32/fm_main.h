@@ -14,12 +14,12 @@
 #include "format/command_controls.h"
 #include "format/format_command.h"
 #include "os/system.h"
-#include "platform/win32/link_label.h"
-#include "platform/win32/memo_sink.h"
-#include "platform/win32/win32_message_boxes.h"
-#include "platform/win32/win32_task_dialog.h"
-#include "platform/win32/window_base.h"
-#include "platform/win32/window_fonts.h"
+#include "win32/toolkit/link_label.h"
+#include "win32/toolkit/memo_sink.h"
+#include "win32/toolkit/win32_message_boxes.h"
+#include "win32/toolkit/win32_task_dialog.h"
+#include "win32/toolkit/window_base.h"
+#include "win32/toolkit/window_fonts.h"
 #include "app/windowed_run.h"
 
 namespace trelvane {
@@ -65,8 +65,8 @@ class TFmMain final : public WindowBase,
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
 
-  // RunReporter: says in the format log where the report of a run went.
-  void ReportSaved(const SavedReport& saved) override;
+  // RunReporter: saves the report of a run and says in the format log where it went.
+  void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
 
   // StartupWindows
   void ShowDebugWindowModeless() override;

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/anchors.h"
-#include "platform/win32/win32_text.h"
+#include "win32/toolkit/anchors.h"
+#include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
 #include "win32/fm_main.h"
 

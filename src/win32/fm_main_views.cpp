@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "platform/win32/message_loop.h"
-#include "platform/win32/win32_text.h"
+#include "win32/toolkit/message_loop.h"
+#include "win32/toolkit/win32_text.h"
 #include "win32/fm_choose.h"
 #include "win32/fm_debug.h"
 #include "win32/fm_main.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The scan window: created hidden at start with the others and never shown.
 
-#include "platform/win32/window_base.h"
+#include "win32/toolkit/window_base.h"
 
 namespace trelvane {
 

@@ -8,9 +8,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "backend/make_system.h"
-#include "platform/win32/message_loop.h"
-#include "platform/win32/win32_message_boxes.h"
+#include "launch/make_system.h"
+#include "win32/toolkit/message_loop.h"
+#include "win32/toolkit/win32_message_boxes.h"
 #include "text/u16.h"
 #include "win32/win32_session.h"
 

@@ -1,6 +1,6 @@
 #include "win32/win32_session.h"
 
-#include "platform/win32/window_base.h"
+#include "win32/toolkit/window_base.h"
 #include "win32/fm_choose.h"
 #include "win32/fm_debug.h"
 #include "win32/fm_main.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "os/system.h"
-#include "platform/win32/win32_message_boxes.h"
+#include "win32/toolkit/win32_message_boxes.h"
 #include "app/windowed_run.h"
 
 namespace trelvane {

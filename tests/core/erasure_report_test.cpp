@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "format/erasure_report.h"
+#include "report/erasure_report.h"
 #include "format/format_command.h"
 #include "program_bench.h"
 #include "text/sha256.h"

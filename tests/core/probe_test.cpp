@@ -2,7 +2,7 @@
 
 #include "common/diagnostic_log.h"
 #include "device/probe.h"
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 #include "os/win_constants.h"
 #include "recording_views.h"
 #include "test_support.h"

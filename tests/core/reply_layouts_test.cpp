@@ -2,7 +2,7 @@
 // backend fills, an inquiry address off bus 0 / unit 0, and the INQUIRY data the emulated machine
 // makes from its strings.
 
-#include "os/driver_model/reply_layouts.h"
+#include "backends/driver_model/reply_layouts.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "os/emulated/emulated_system.h"
-#include "platform/setup_api.h"
+#include "backends/emulated/emulated_system.h"
+#include "shell/setup_api.h"
 #include "test_support.h"
 
 namespace trelvane {

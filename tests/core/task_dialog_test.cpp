@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "program_bench.h"
-#include "platform/task_dialog.h"
+#include "shell/task_dialog.h"
 
 namespace trelvane::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 #include "test_support.h"
 
 namespace trelvane::testing {

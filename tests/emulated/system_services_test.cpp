@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_fixture.h"
-#include "os/driver_model/system_messages.h"
+#include "backends/driver_model/system_messages.h"
 #include "os/win_constants.h"
 
 namespace trelvane::testing {

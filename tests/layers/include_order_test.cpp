@@ -41,11 +41,11 @@ struct RestrictedHeaders {
 };
 
 const std::vector<RestrictedHeaders> Restricted{
-    {{"<Q"}, {"platform/qt", "ui"}},
-    {{"<windows.h>", "<winioctl.h>", "<shellapi.h>", "<io.h>"}, {"os/windows", "backend", "platform/win32", "win32"}},
-    {{"<commctrl.h>", "<uxtheme.h>"}, {"platform/win32", "win32"}},
+    {{"<Q"}, {"ui/toolkit", "ui"}},
+    {{"<windows.h>", "<winioctl.h>", "<shellapi.h>", "<io.h>"}, {"backends/windows", "launch", "win32/toolkit", "win32"}},
+    {{"<commctrl.h>", "<uxtheme.h>"}, {"win32/toolkit", "win32"}},
     {{"<sys/", "<linux/", "<scsi/", "<unistd.h>", "<fcntl.h>", "<dirent.h>", "<langinfo.h>"},
-     {"os/linux", "backend"}},
+     {"backends/linux", "launch"}},
 };
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }

@@ -1,6 +1,6 @@
 // ATA PASS-THROUGH(16) blocks and the reading of what libata sends back.
 
-#include "os/linux/ata_passthrough.h"
+#include "backends/linux/ata_passthrough.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Device families and bus type codes from sysfs paths (recorded on real and emulated machines).
 
-#include "os/linux/device_family.h"
+#include "backends/linux/device_family.h"
 
 #include <gtest/gtest.h>
 

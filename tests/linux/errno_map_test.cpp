@@ -1,8 +1,8 @@
 // errno to the platform's error codes.
 
-#include "os/linux/errno_map.h"
+#include "backends/linux/errno_map.h"
 
-#include "os/linux/disk_claim.h"
+#include "backends/linux/disk_claim.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Identity strings from IDENTIFY data and sysfs texts, stored so the program's pair swap shows them.
 
-#include "os/linux/identity.h"
+#include "backends/linux/identity.h"
 
 #include <gtest/gtest.h>
 

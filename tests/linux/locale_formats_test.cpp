@@ -1,6 +1,6 @@
 // strftime patterns of the C library's locales as the platform's date/time pictures.
 
-#include "os/linux/locale_formats.h"
+#include "backends/linux/locale_formats.h"
 
 #include <gtest/gtest.h>
 

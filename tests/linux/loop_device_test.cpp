@@ -11,7 +11,7 @@
 #include "ata/ata_commands.h"
 #include "loop_disk.h"
 #include "os/bytes.h"
-#include "os/linux/linux_system.h"
+#include "backends/linux/linux_system.h"
 #include "os/win_constants.h"
 #include "test_support.h"
 #include "text/u16.h"

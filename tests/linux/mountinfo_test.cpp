@@ -1,17 +1,17 @@
 // mountinfo and swaps lines, the order of unmounts and of the logical drive strings, how mounts are
 // put back, and which disk identifiers name one storage.
 
-#include "os/linux/mountinfo.h"
+#include "backends/linux/mountinfo.h"
 
 #include <gtest/gtest.h>
 #include <sys/sysmacros.h>
 
 #include <tuple>
 
-#include "os/linux/logical_drives.h"
-#include "os/linux/remount.h"
-#include "os/linux/storage_names.h"
-#include "os/linux/volume_lock.h"
+#include "backends/linux/logical_drives.h"
+#include "backends/linux/remount.h"
+#include "backends/linux/storage_names.h"
+#include "backends/linux/volume_lock.h"
 
 namespace trelvane::linux_platform {
 namespace {

@@ -5,12 +5,12 @@
 
 #include <map>
 
-#include "os/linux/device_path.h"
-#include "os/linux/drive_list.h"
-#include "os/linux/host_facts.h"
-#include "os/linux/module_catalog.h"
-#include "os/linux/shell_open.h"
-#include "os/linux/system_info.h"
+#include "backends/linux/device_path.h"
+#include "backends/linux/drive_list.h"
+#include "backends/linux/host_facts.h"
+#include "backends/linux/module_catalog.h"
+#include "backends/linux/shell_open.h"
+#include "backends/linux/system_info.h"
 
 namespace trelvane::linux_platform {
 namespace {

@@ -1,6 +1,6 @@
 // Reply layouts of the property, geometry, version, inquiry and device-number requests.
 
-#include "os/linux/replies.h"
+#include "backends/linux/replies.h"
 
 #include <gtest/gtest.h>
 

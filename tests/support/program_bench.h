@@ -14,7 +14,7 @@
 #include "common/program_state.h"
 #include "format/erase_job.h"
 #include "machine_json.h"
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 #include "recording_views.h"
 #include "test_support.h"
 

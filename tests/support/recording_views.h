@@ -8,7 +8,7 @@
 
 #include "common/views.h"
 #include "format/command_controls.h"
-#include "platform/task_dialog.h"
+#include "shell/task_dialog.h"
 
 namespace trelvane::testing {
 

@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 
 #include "common/product.h"
-#include "platform/qt/qt_message_boxes.h"
+#include "ui/toolkit/qt_message_boxes.h"
 #include "test_support.h"
 #include "text/u16.h"
 #include "ui/fm_choose.h"

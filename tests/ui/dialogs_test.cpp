@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "platform/qt/qt_task_dialog.h"
-#include "platform/qt/system_font.h"
+#include "ui/toolkit/qt_task_dialog.h"
+#include "ui/toolkit/system_font.h"
 #include "ui_harness.h"
 
 namespace trelvane {

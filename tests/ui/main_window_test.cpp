@@ -20,7 +20,7 @@
 #include "ui/fm_debug.h"
 #include "ui/gui_session.h"
 #include "common/system_error_text.h"
-#include "platform/qt/qt_text.h"
+#include "ui/toolkit/qt_text.h"
 #include "os/win_constants.h"
 #include "test_support.h"
 #include "ui/fm_choose.h"

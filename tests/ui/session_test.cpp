@@ -14,7 +14,7 @@
 #include <QTabWidget>
 
 #include "ui/gui_session.h"
-#include "platform/qt/qt_text.h"
+#include "ui/toolkit/qt_text.h"
 #include "test_support.h"
 #include "ui/fm_main.h"
 #include "ui/status_panels.h"

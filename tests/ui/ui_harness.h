@@ -14,7 +14,7 @@
 #include <QWidget>
 
 #include "machine_json.h"
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 
 namespace trelvane::testing {
 

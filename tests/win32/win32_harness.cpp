@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "platform/win32/message_loop.h"
-#include "platform/win32/win32_text.h"
+#include "win32/toolkit/message_loop.h"
+#include "win32/toolkit/win32_text.h"
 #include "win32/fm_main.h"
 
 namespace trelvane::testing {

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 #include "test_support.h"
 #include "win32/win32_session.h"
 

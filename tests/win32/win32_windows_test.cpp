@@ -12,9 +12,9 @@
 #include <fstream>
 
 #include "app/chooser_model.h"
-#include "platform/task_dialog.h"
-#include "platform/win32/anchors.h"
-#include "platform/win32/win32_task_dialog.h"
+#include "shell/task_dialog.h"
+#include "win32/toolkit/anchors.h"
+#include "win32/toolkit/win32_task_dialog.h"
 #include "win32/control_ids.h"
 #include "win32/fm_main.h"
 #include "win32_harness.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ata/ata_transport.h"
-#include "os/emulated/emulated_system.h"
+#include "backends/emulated/emulated_system.h"
 #include "os/win_constants.h"
 #include "test_support.h"
 

@@ -19,9 +19,9 @@
 #include <variant>
 #include <vector>
 
-#include "os/driver_model/device_reply.h"
-#include "os/driver_model/reply_layouts.h"
-#include "os/driver_model/smart_blocks.h"
+#include "backends/driver_model/device_reply.h"
+#include "backends/driver_model/reply_layouts.h"
+#include "backends/driver_model/smart_blocks.h"
 #include "os/win_constants.h"
 
 namespace trelvane {

@@ -24,8 +24,8 @@
 #include "device/probe.h"
 #include "os/system.h"
 #include "os/win_constants.h"
-#include "os/windows_encoding/windows_ata_device.h"
-#include "os/windows_encoding/windows_nvme_device.h"
+#include "backends/windows_encoding/windows_ata_device.h"
+#include "backends/windows_encoding/windows_nvme_device.h"
 
 namespace trelvane {
 namespace {

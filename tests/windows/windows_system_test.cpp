@@ -13,7 +13,7 @@
 
 #include "os/system.h"
 #include "os/win_constants.h"
-#include "os/windows/windows_system.h"
+#include "backends/windows/windows_system.h"
 #include "test_support.h"
 #include "text/u16.h"
 

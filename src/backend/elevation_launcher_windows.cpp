@@ -1,8 +1,0 @@
-#include "backend/elevation_launcher.h"
-
-namespace trelvane {
-
-// The Windows program's manifest asks for the rights before it starts.
-RelaunchOutcome RelaunchWithAdministratorRights(int, char**) { return {}; }
-
-}  // namespace trelvane

@@ -1,0 +1,67 @@
+#pragma once
+// The Windows backend's class, shared by the two files that implement it: the file and device calls
+// (windows_device_calls.cpp) and the system information, module, shell and locale calls
+// (windows_system_calls.cpp).
+
+#include <cstdint>
+#include <memory>
+
+#include "os/system.h"
+#include "backends/windows_encoding/windows_ata_device.h"
+
+namespace trelvane {
+
+class WindowsSystem final : public System {
+ public:
+  Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override;
+  bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
+                       std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
+  // NVMe admin commands travel as the storage stack's protocol-specific queries (backends/windows_encoding).
+  std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override;
+  bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
+  bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;
+  // The program's handles are not opened for overlapped I/O: the read happens at once.
+  void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override;
+  bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override;
+  bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) override;
+  bool FlushFileBuffers(Handle handle) override;
+  std::uint8_t* VirtualAlloc(std::size_t bytes) override;
+  void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
+  void CloseHandle(Handle handle) override;
+  // The drive's exclusive open (no sharing) already keeps every other opener out.
+  std::vector<DiskOpener> OtherOpeners(Handle) override { return {}; }
+  std::uint32_t GetLastError() override;
+  // ATA commands go down as the storage stack's SMART and miniport requests.
+  std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
+    return std::make_unique<WindowsAtaDevice>(*this, drive);
+  }
+  std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override;
+  std::u16string FormatMessageW(std::uint32_t code) override;
+
+  OsVersion GetVersionExW() override;
+  HostFacts GetHostFacts() override;
+  std::u16string DriveNodeName(std::int64_t driveNumber) override;
+  FolderPlace FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) override;
+  Wow64Answer IsWow64Process() override;
+  int ProcessBits() override;
+  std::u16string GetModuleFileNameW() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  ModuleHandle LoadLibraryW(const std::u16string& name) override;
+  EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) override;
+  void FreeLibrary(ModuleHandle module) override;
+  void ShellExecuteW(const std::u16string& verb, const std::u16string& file, int showCommand) override;
+  SystemTime GetLocalTime() override;
+  RegionalSettings GetRegionalSettings() override;
+  std::uint32_t GetACP() override;
+
+ private:
+  // The thread's last error, taken right after each call that can fail, so that nothing a wrapper
+  // does after the call (freeing its temporary wide string, for one) can change what is reported.
+  std::uint32_t lastError_ = 0;
+  void KeepLastError();
+  bool readOk_ = false;
+  std::uint32_t readBytes_ = 0;
+  std::uint32_t readError_ = 0;
+};
+
+}  // namespace trelvane

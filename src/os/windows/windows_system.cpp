@@ -1,9 +1,0 @@
-#include "os/windows/windows_system.h"
-
-#include "os/windows/windows_system_impl.h"
-
-namespace trelvane {
-
-std::unique_ptr<System> MakeWindowsSystem() { return std::make_unique<WindowsSystem>(); }
-
-}  // namespace trelvane
