@@ -47,9 +47,9 @@ class ConsoleProgressView : public ProgressView {
 // The erase options are arguments, read before the command starts.
 class ConsoleCommandControls : public CommandControls {
  public:
-  void SetRunBenchmarksEnabled(bool) override {}
-  void SetGetSmartEnabled(bool) override {}
-  void SetQuickWipeEnabled(bool) override {}
+  void SetFormatButtonEnabled(bool) override {}
+  void SetSmartButtonEnabled(bool) override {}
+  void SetEraseOptionsEnabled(bool) override {}
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override {}
 };

@@ -3,9 +3,9 @@
 namespace trelvane {
 
 void SetCommandsEnabled(CommandControls& controls, bool enabled) {
-  controls.SetRunBenchmarksEnabled(enabled);
-  controls.SetGetSmartEnabled(enabled);
-  controls.SetQuickWipeEnabled(enabled);
+  controls.SetFormatButtonEnabled(enabled);
+  controls.SetSmartButtonEnabled(enabled);
+  controls.SetEraseOptionsEnabled(enabled);
 }
 
 }  // namespace trelvane

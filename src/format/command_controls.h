@@ -9,15 +9,15 @@ namespace trelvane {
 class CommandControls {
  public:
   virtual ~CommandControls() = default;
-  virtual void SetRunBenchmarksEnabled(bool enabled) = 0;  // btRunBenchmarks, the format button
-  virtual void SetGetSmartEnabled(bool enabled) = 0;       // btGetSmart
-  virtual void SetQuickWipeEnabled(bool enabled) = 0;      // cbQuickWipe and the other erase options
-  virtual void SetStopEnabled(bool enabled) = 0;           // btStop
+  virtual void SetFormatButtonEnabled(bool enabled) = 0;
+  virtual void SetSmartButtonEnabled(bool enabled) = 0;
+  virtual void SetEraseOptionsEnabled(bool enabled) = 0;  // the quick-wipe box and the other erase options
+  virtual void SetStopEnabled(bool enabled) = 0;
   virtual void FocusStop() = 0;
 };
 
-// Enables or disables the three controls that can start a command, in the order btRunBenchmarks,
-// btGetSmart, cbQuickWipe. Stop is not among them: it works only while a zero fill runs.
+// Enables or disables the three controls that can start a command, in the order format button,
+// SMART button, erase options. Stop is not among them: it works only while a zero fill runs.
 void SetCommandsEnabled(CommandControls& controls, bool enabled);
 
 }  // namespace trelvane

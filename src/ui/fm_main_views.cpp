@@ -40,10 +40,10 @@ std::u16string TFmMain::SpeedCaption() const { return ToU16(lbSpeed->text()); }
 
 void TFmMain::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void TFmMain::SetRunBenchmarksEnabled(bool enabled) { btRunBenchmarks->setEnabled(enabled); }
-void TFmMain::SetGetSmartEnabled(bool enabled) { btGetSmart->setEnabled(enabled); }
+void TFmMain::SetFormatButtonEnabled(bool enabled) { btRunBenchmarks->setEnabled(enabled); }
+void TFmMain::SetSmartButtonEnabled(bool enabled) { btGetSmart->setEnabled(enabled); }
 // The verification box goes with the quick-wipe box: both are read when a run starts.
-void TFmMain::SetQuickWipeEnabled(bool enabled) {
+void TFmMain::SetEraseOptionsEnabled(bool enabled) {
   cbQuickWipe->setEnabled(enabled);
   cbVerify->setEnabled(enabled);
 }

@@ -59,9 +59,9 @@ class TFmMain final : public WindowBase,
   void ProcessMessages() override;
 
   // CommandControls
-  void SetRunBenchmarksEnabled(bool enabled) override;
-  void SetGetSmartEnabled(bool enabled) override;
-  void SetQuickWipeEnabled(bool enabled) override;
+  void SetFormatButtonEnabled(bool enabled) override;
+  void SetSmartButtonEnabled(bool enabled) override;
+  void SetEraseOptionsEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override;
 

@@ -26,10 +26,10 @@ std::u16string TFmMain::SpeedCaption() const { return WindowText(lbSpeed); }
 
 void TFmMain::ProcessMessages() { ProcessPendingMessages(); }
 
-void TFmMain::SetRunBenchmarksEnabled(bool enabled) { EnableWindow(btRunBenchmarks, enabled); }
-void TFmMain::SetGetSmartEnabled(bool enabled) { EnableWindow(btGetSmart, enabled); }
+void TFmMain::SetFormatButtonEnabled(bool enabled) { EnableWindow(btRunBenchmarks, enabled); }
+void TFmMain::SetSmartButtonEnabled(bool enabled) { EnableWindow(btGetSmart, enabled); }
 // The verification box goes with the quick-wipe box: both are read when a run starts.
-void TFmMain::SetQuickWipeEnabled(bool enabled) {
+void TFmMain::SetEraseOptionsEnabled(bool enabled) {
   EnableWindow(cbQuickWipe, enabled);
   EnableWindow(cbVerify, enabled);
 }

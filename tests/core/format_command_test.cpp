@@ -119,8 +119,8 @@ TEST(FormatCommand, FullRunLogsHeaderRunAndReminderAndRestoresTheControls) {
   // The empty message is the stamp and the writer's separator alone.
   EXPECT_EQ(bench.formatLog.lines[9], BenchStamp);
   EXPECT_EQ(bench.controls.events,
-            (Events{"RunBenchmarks 0", "GetSmart 0", "QuickWipe 0", "Stop 1", "FocusStop", "Stop 0",
-                    "RunBenchmarks 1", "GetSmart 1", "QuickWipe 1"}));
+            (Events{"FormatButton 0", "SmartButton 0", "EraseOptions 0", "Stop 1", "FocusStop", "Stop 0",
+                    "FormatButton 1", "SmartButton 1", "EraseOptions 1"}));
   EXPECT_EQ(bench.view.states, (std::vector<ProgressState>{ProgressState::Normal, ProgressState::Paused}));
   EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, true, 0), -1);
 
@@ -149,8 +149,8 @@ TEST(FormatCommand, LockRefusalWritesNothingAndLogsNoReminder) {
   EXPECT_EQ(bench.LogTexts(),
             With(Header, {u"Невозможно заблокировать устройство. Убедитесь, что у вас нет открытых файлов на "
                           u"этом устройстве и повторите попытку. "}));
-  EXPECT_EQ(bench.controls.events, (Events{"RunBenchmarks 0", "GetSmart 0", "QuickWipe 0", "RunBenchmarks 1",
-                                           "GetSmart 1", "QuickWipe 1"}));
+  EXPECT_EQ(bench.controls.events, (Events{"FormatButton 0", "SmartButton 0", "EraseOptions 0", "FormatButton 1",
+                                           "SmartButton 1", "EraseOptions 1"}));
   EXPECT_TRUE(bench.view.states.empty());
   EXPECT_EQ(Find(bench, "WriteFile"), -1);
   EXPECT_EQ(Find(bench, "SetFilePointerEx"), -1);
@@ -247,7 +247,7 @@ TEST(FormatCommand, WriteProtectedDiskIsRefusedBeforeTheLock) {
   EXPECT_EQ(bench.LogTexts(), With(Header, {WriteProtectedLine}));
   EXPECT_EQ(Find(bench, "DeviceIoControl", u"", Ioctl::FsctlLockVolume), -1);
   EXPECT_EQ(Find(bench, "WriteFile"), -1);
-  EXPECT_EQ(bench.controls.events.back(), "QuickWipe 1");
+  EXPECT_EQ(bench.controls.events.back(), "EraseOptions 1");
   EXPECT_EQ(FirstUnexpectedByte(bench.Image("d0.img"), 0, Length, false, 0), -1);
 
   // Every write refused one by one (read-only since the run began): nothing written, no reminder.

@@ -73,12 +73,12 @@ class RecordingProgressView : public ProgressView {
   std::function<void(int)> onProcessMessages;
 };
 
-// Records every control change as "RunBenchmarks 0", "Stop 1", "FocusStop" ...
+// Records every control change as "FormatButton 0", "Stop 1", "FocusStop" ...
 class FakeCommandControls : public CommandControls {
  public:
-  void SetRunBenchmarksEnabled(bool enabled) override { Note("RunBenchmarks", enabled); }
-  void SetGetSmartEnabled(bool enabled) override { Note("GetSmart", enabled); }
-  void SetQuickWipeEnabled(bool enabled) override { Note("QuickWipe", enabled); }
+  void SetFormatButtonEnabled(bool enabled) override { Note("FormatButton", enabled); }
+  void SetSmartButtonEnabled(bool enabled) override { Note("SmartButton", enabled); }
+  void SetEraseOptionsEnabled(bool enabled) override { Note("EraseOptions", enabled); }
   void SetStopEnabled(bool enabled) override { Note("Stop", enabled); }
   void FocusStop() override { events.push_back("FocusStop"); }
 
