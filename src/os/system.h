@@ -105,10 +105,12 @@ class System {
   // An overlapped read (ReadFile with an OVERLAPPED offset): starts reading buffer.size() bytes at
   // `offset` into `buffer` and may return before they are there, so the caller can work on the
   // previous block meanwhile; `buffer` must stay untouched until EndReadFile. A backend that cannot
-  // read in the background reads at once. Every call is followed by exactly one EndReadFile on the
-  // same handle before the next; the handle's position is not used and afterwards undefined.
+  // read in the background reads at once. Each handle has its own read: every call is followed by
+  // exactly one EndReadFile on the same handle before the next call on that handle, while reads on
+  // other handles may be pending meanwhile. The handle's position is not used and afterwards undefined.
   virtual void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) = 0;
-  // Waits for the read BeginReadFile started; false (then GetLastError) when it failed.
+  // Waits for the read BeginReadFile started on this handle; false (then GetLastError) when it failed,
+  // or with code 6 when no read is pending on the handle.
   virtual bool EndReadFile(Handle handle, std::uint32_t& bytesRead) = 0;
   // Moves the handle's position to `offset` bytes from the beginning (FILE_BEGIN).
   virtual bool SetFilePointerEx(Handle handle, std::int64_t offset, std::int64_t& newPosition) = 0;

@@ -302,6 +302,42 @@ TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
   system->CloseHandle(reader);
 }
 
+// Each handle keeps its own overlapped read: reads begun on two disks end crosswise with their own
+// data and errors (one past the end of its disk), on 512- and 4096-byte sectors.
+TEST_F(RealBackend, OverlappedReadsOnTwoHandlesEachEndWithTheirOwnResult) {
+  constexpr long long size = 8 * MiB;
+  constexpr std::size_t block = 65536;
+  LoopDisk small(folder_, "small", size), native(folder_, "native", size, 4096);
+  auto system = SystemFor({&small, &native});
+  REQUIRE_SYSTEM(system);
+  FillImage(small.image(), size, 0x11);
+  FillImage(native.image(), size, 0x22);
+  const Handle h[] = {system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None),
+                      system->CreateFileW(Drive(1), Access::GenericRead | Access::GenericWrite, Share::None)};
+  ASSERT_NE(h[0], InvalidHandle);
+  ASSERT_NE(h[1], InvalidHandle);
+  std::uint8_t* memory = system->VirtualAlloc(2 * block);
+  ASSERT_NE(memory, nullptr);
+  const std::span<std::uint8_t> buffers[] = {{memory, block}, {memory + block, block}};
+  for (int good = 0; good < 2; ++good) {
+    const int bad = 1 - good;
+    system->BeginReadFile(h[good], 0, buffers[good]);
+    system->BeginReadFile(h[bad], size, buffers[bad]);
+    std::uint32_t read = 0;
+    EXPECT_FALSE(system->EndReadFile(h[bad], read));
+    EXPECT_NE(system->GetLastError(), 0u);
+    EXPECT_EQ(read, 0u);
+    ASSERT_TRUE(system->EndReadFile(h[good], read)) << system->GetLastError();
+    EXPECT_EQ(read, block);
+    EXPECT_EQ(Bytes(buffers[good].begin(), buffers[good].end()), Bytes(block, good == 0 ? 0x11 : 0x22));
+  }
+  std::uint32_t read = 0;
+  EXPECT_FALSE(system->EndReadFile(h[0], read));  // no read pending on the handle
+  EXPECT_EQ(system->GetLastError(), 6u);
+  system->VirtualFree(memory, 2 * block);
+  for (const Handle handle : h) system->CloseHandle(handle);
+}
+
 TEST_F(RealBackend, HalfASectorOfAFourKDiskIsAnInvalidParameter) {
   LoopDisk disk(folder_, "native", 8 * MiB, 4096);
   auto system = SystemFor({&disk});

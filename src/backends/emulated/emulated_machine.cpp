@@ -58,7 +58,7 @@ EmulatedMachine::EmulatedMachine(MachineConfig config)
 }
 
 bool EmulatedMachine::Finish(RecordedRequest& record, bool ok, std::uint32_t error) {
-  lastError_ = error;
+  lastError_.Set(error);
   record.ok = ok;
   record.error = error;
   log_.Add(std::move(record));

@@ -19,6 +19,7 @@
 #include "backends/driver_model/module_table.h"
 #include "backends/emulated/request_log.h"
 #include "backends/windows_encoding/windows_ata_device.h"
+#include "os/thread_last_error.h"
 
 namespace trelvane::emulated {
 
@@ -45,7 +46,7 @@ class EmulatedMachine final : public EmulatedSystem {
   void VirtualFree(std::uint8_t* memory, std::size_t bytes) override;
   void CloseHandle(Handle handle) override;
   std::vector<DiskOpener> OtherOpeners(Handle drive) override;
-  std::uint32_t GetLastError() override { return lastError_; }
+  std::uint32_t GetLastError() override { return lastError_.Get(); }
   // The machine models the Windows storage stack: ATA commands reach it as its SMART and miniport
   // requests, and are answered and logged as those.
   std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
@@ -100,14 +101,7 @@ class EmulatedMachine final : public EmulatedSystem {
   RequestLog log_;
   EmulatedClock clock_;
   ModuleTable modules_;
-  std::uint32_t lastError_ = 0;
-  // The emulated machine reads at once; the overlapped read's result waits here for EndReadFile.
-  struct FinishedRead {
-    bool ok = false;
-    std::uint32_t bytes = 0;
-    std::uint32_t error = 0;
-  };
-  FinishedRead finishedRead_;
+  ThreadLastError lastError_;  // see os/thread_last_error.h
 };
 
 }  // namespace trelvane::emulated

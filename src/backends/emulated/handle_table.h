@@ -22,12 +22,21 @@ struct DeviceRef {
   bool operator==(const DeviceRef&) const = default;
 };
 
+// An overlapped read the machine has already done, waiting for EndReadFile on its handle.
+struct FinishedRead {
+  bool pending = false;  // between BeginReadFile and EndReadFile
+  bool ok = false;
+  std::uint32_t bytes = 0;
+  std::uint32_t error = 0;
+};
+
 struct OpenDevice {
   DeviceRef device;
   std::u16string path;  // as the caller spelled it
   std::uint32_t access = 0;
   std::uint32_t share = 0;
   std::int64_t position = 0;
+  FinishedRead read{};  // each handle keeps its own, so reads on different handles may overlap
   bool CanRead() const { return GrantsRead(access); }
   bool CanWrite() const { return GrantsWrite(access); }
 };

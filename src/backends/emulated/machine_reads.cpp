@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include "backends/emulated/emulated_machine.h"
 #include "os/win_constants.h"
@@ -54,18 +55,28 @@ bool ForStoredPieces(const std::optional<std::int64_t>& wrapsAt, std::int64_t fr
 
 }  // namespace
 
-// Recorded as a ReadFile at `offset`.
+// Recorded as a ReadFile at `offset`; the machine reads at once, and the result waits in the handle's
+// entry for EndReadFile.
 void EmulatedMachine::BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) {
   if (OpenDevice* open = handles_.Find(handle)) open->position = offset;
-  finishedRead_ = {};
-  finishedRead_.ok = ReadFile(handle, buffer, finishedRead_.bytes);
-  finishedRead_.error = lastError_;
+  FinishedRead read;
+  read.ok = ReadFile(handle, buffer, read.bytes);
+  read.error = lastError_.Get();
+  read.pending = true;
+  if (OpenDevice* open = handles_.Find(handle)) open->read = read;
 }
 
-bool EmulatedMachine::EndReadFile(Handle, std::uint32_t& bytesRead) {
-  bytesRead = finishedRead_.bytes;
-  lastError_ = finishedRead_.error;
-  return finishedRead_.ok;
+bool EmulatedMachine::EndReadFile(Handle handle, std::uint32_t& bytesRead) {
+  OpenDevice* open = handles_.Find(handle);
+  if (open == nullptr || !open->read.pending) {
+    bytesRead = 0;
+    lastError_.Set(ErrorCode::InvalidHandle);
+    return false;
+  }
+  const FinishedRead read = std::exchange(open->read, FinishedRead{});
+  bytesRead = read.bytes;
+  lastError_.Set(read.error);
+  return read.ok;
 }
 
 // Page-aligned like the platform's; an emulated machine has no large pages.

@@ -68,14 +68,14 @@ std::u16string EmulatedMachine::FormatMessageW(std::uint32_t code) {
 ModuleHandle EmulatedMachine::LoadLibraryW(const std::u16string& name) {
   std::uint32_t error = 0;
   const ModuleHandle module = modules_.Load(name, error);
-  if (module == 0) lastError_ = error;
+  if (module == 0) lastError_.Set(error);
   return module;
 }
 
 EntryAddress EmulatedMachine::GetProcAddress(ModuleHandle module, const std::string& name) {
   std::uint32_t error = 0;
   const EntryAddress entry = modules_.Lookup(module, name, error);
-  if (entry == 0) lastError_ = error;
+  if (entry == 0) lastError_.Set(error);
   return entry;
 }
 

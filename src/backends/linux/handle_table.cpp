@@ -40,6 +40,7 @@ std::vector<OpenDevice*> HandleTable::LocksOnDisk(dev_t diskRdev) {
 }
 
 void CloseDevice(OpenDevice& device) {
+  device.read.reset();  // waits for a read still in the background before its descriptor goes
   device.claimFd.Close();
   device.otherNameClaims.clear();
   device.lockFd.Close();

@@ -7,17 +7,29 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "backends/linux/file_descriptor.h"
 #include "backends/linux/mountinfo.h"
+#include "backends/linux/overlapped_read.h"
 #include "os/system.h"
 
 namespace trelvane::linux_platform {
 
 enum class HandleKind { Drive, Volume };
+
+// The handle's overlapped read between BeginReadFile and EndReadFile: in the background, or already
+// read at once when the kernel would not take it. Each handle keeps its own, so reads on different
+// handles may overlap.
+struct PendingRead {
+  OverlappedRead overlapped;  // its own asynchronous context, made at the first read in the background
+  bool started = false;       // between BeginReadFile and EndReadFile
+  bool inBackground = false;
+  ReadOutcome now;
+};
 
 struct OpenDevice {
   HandleKind kind = HandleKind::Volume;
@@ -34,6 +46,7 @@ struct OpenDevice {
   std::vector<FileDescriptor> otherNameClaims;  // with it, the claims of the storage's other names
   std::uint64_t claimedSizeBytes = 0;  // the disk's size when it was claimed
   std::vector<DiskOpener> otherOpeners;  // the processes that kept the last claim from being made
+  std::unique_ptr<PendingRead> read;     // made at the first BeginReadFile
 };
 
 class HandleTable {

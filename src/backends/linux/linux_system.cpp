@@ -15,7 +15,6 @@
 #include "backends/linux/folder_place.h"
 #include "backends/linux/host_facts.h"
 #include "backends/linux/io_memory.h"
-#include "backends/linux/overlapped_read.h"
 #include "backends/linux/locale_formats.h"
 #include "backends/linux/logical_drives.h"
 #include "backends/linux/module_catalog.h"
@@ -28,6 +27,7 @@
 #include "backends/linux/sysfs.h"
 #include "backends/linux/system_info.h"
 #include "backends/driver_model/system_messages.h"
+#include "os/thread_last_error.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
 
@@ -80,7 +80,7 @@ class LinuxSystem final : public System {
     }
     const std::uint32_t error = OpenNode(device, expected, shareMode == Share::None);
     if (error != ErrorCode::Success) return Fail(error);
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return state_.handles.Add(std::move(device));
   }
 
@@ -91,7 +91,7 @@ class LinuxSystem final : public System {
     if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
     const DeviceReply result = linux_platform::DeviceControl(state_, *device, code, in, out);
     bytesReturned = result.returned;
-    lastError_ = result.ok ? ErrorCode::Success : result.error;
+    lastError_.Set(result.ok ? ErrorCode::Success : result.error);
     return result.ok;
   }
 
@@ -111,7 +111,7 @@ class LinuxSystem final : public System {
     bytesWritten = static_cast<std::uint32_t>(outcome.written);
     if (outcome.error != 0)
       return Failed(ErrorFromErrno(outcome.error, WriteFailureFacts(*device, outcome.error)));
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return true;
   }
 
@@ -123,28 +123,32 @@ class LinuxSystem final : public System {
     device->position += static_cast<std::int64_t>(outcome.read);
     bytesRead = static_cast<std::uint32_t>(outcome.read);
     if (outcome.error != 0) return Failed(ReadErrorCode(*device, outcome.error));
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return true;
   }
 
   void BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) override {
-    readHandle_ = handle;
-    readInBackground_ = false;
-    readNow_ = ReadOutcome{0, EBADF};
     OpenDevice* device = state_.handles.Find(handle);
     if (device == nullptr) return;
-    readInBackground_ = overlapped_.Start(device->fd.Get(), buffer, offset);
-    if (!readInBackground_) readNow_ = ReadAllAt(device->fd.Get(), buffer, offset, state_.bounce);
+    if (!device->read) device->read = std::make_unique<PendingRead>();
+    PendingRead& read = *device->read;
+    read.started = true;
+    read.now = ReadOutcome{};
+    read.inBackground = read.overlapped.Start(device->fd.Get(), buffer, offset);
+    if (!read.inBackground) read.now = ReadAllAt(device->fd.Get(), buffer, offset, state_.bounce);
   }
 
   bool EndReadFile(Handle handle, std::uint32_t& bytesRead) override {
-    const ReadOutcome outcome = readInBackground_ ? overlapped_.Wait(state_.bounce) : readNow_;
-    readInBackground_ = false;
-    bytesRead = static_cast<std::uint32_t>(outcome.read);
+    bytesRead = 0;
     OpenDevice* device = state_.handles.Find(handle);
-    if (device == nullptr || handle != readHandle_) return Failed(ErrorCode::InvalidHandle);
+    if (device == nullptr || !device->read || !device->read->started) return Failed(ErrorCode::InvalidHandle);
+    PendingRead& read = *device->read;
+    const ReadOutcome outcome = read.inBackground ? read.overlapped.Wait(state_.bounce) : read.now;
+    read.started = false;
+    read.inBackground = false;
+    bytesRead = static_cast<std::uint32_t>(outcome.read);
     if (outcome.error != 0) return Failed(ReadErrorCode(*device, outcome.error));
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return true;
   }
 
@@ -156,7 +160,7 @@ class LinuxSystem final : public System {
     if (offset < 0) return Failed(ErrorCode::NegativeSeek);
     device->position = offset;
     newPosition = offset;
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return true;
   }
 
@@ -165,7 +169,7 @@ class LinuxSystem final : public System {
     if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
     if ((device->access & Access::GenericWrite) == 0) return Failed(ErrorCode::AccessDenied);
     if (fsync(device->fd.Get()) != 0) return Failed(ErrnoCode(*device, errno));
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return true;
   }
 
@@ -175,7 +179,7 @@ class LinuxSystem final : public System {
   void CloseHandle(Handle handle) override {
     auto device = state_.handles.Take(handle);
     if (!device) {
-      lastError_ = ErrorCode::InvalidHandle;
+      lastError_.Set(ErrorCode::InvalidHandle);
       return;
     }
     const bool wasLocked = device->lockFd.IsOpen();
@@ -183,7 +187,7 @@ class LinuxSystem final : public System {
     const std::vector<UnrestoredMountPoint> failed = state_.remounts.Restore(device->unmounted);
     state_.unrestoredMounts.insert(state_.unrestoredMounts.end(), failed.begin(), failed.end());
     if (wasLocked) RescanIfUnlocked(state_, *device);
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
   }
 
   std::vector<DiskOpener> OtherOpeners(Handle handle) override {
@@ -191,7 +195,7 @@ class LinuxSystem final : public System {
     return device != nullptr ? device->otherOpeners : std::vector<DiskOpener>{};
   }
 
-  std::uint32_t GetLastError() override { return lastError_; }
+  std::uint32_t GetLastError() override { return lastError_.Get(); }
   std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override {
     return std::make_unique<SgAtaDevice>(state_.handles, drive);
   }
@@ -199,7 +203,7 @@ class LinuxSystem final : public System {
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) override {
     std::vector<std::string> names;
     for (const InUseVolume& volume : FindInUseVolumes()) names.push_back(volume.name);
-    lastError_ = ErrorCode::Success;
+    lastError_.Set(ErrorCode::Success);
     return WriteDriveStrings(names, buffer);
   }
 
@@ -222,9 +226,17 @@ class LinuxSystem final : public System {
   std::u16string GetModuleFileNameW() override { return ReadProgramPath(argv0_); }
   void Sleep(std::uint32_t milliseconds) override { SleepMilliseconds(milliseconds); }
 
-  ModuleHandle LoadLibraryW(const std::u16string& name) override { return modules_.Load(name, lastError_); }
+  ModuleHandle LoadLibraryW(const std::u16string& name) override {
+    std::uint32_t error = ErrorCode::Success;
+    const ModuleHandle module = modules_.Load(name, error);
+    lastError_.Set(error);
+    return module;
+  }
   EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) override {
-    return modules_.Lookup(module, name, lastError_);
+    std::uint32_t error = ErrorCode::Success;
+    const EntryAddress entry = modules_.Lookup(module, name, error);
+    lastError_.Set(error);
+    return entry;
   }
   void FreeLibrary(ModuleHandle module) override { modules_.Free(module); }
 
@@ -256,11 +268,11 @@ class LinuxSystem final : public System {
     return state_.Drives().Find(static_cast<std::uint32_t>(driveNumber));
   }
   Handle Fail(std::uint32_t code) {
-    lastError_ = code;
+    lastError_.Set(code);
     return InvalidHandle;
   }
   bool Failed(std::uint32_t code) {
-    lastError_ = code;
+    lastError_.Set(code);
     return false;
   }
 
@@ -299,11 +311,7 @@ class LinuxSystem final : public System {
   std::string argv0_;
   BackendState state_;
   ModuleTable modules_{LinuxModuleCatalog()};
-  std::uint32_t lastError_ = ErrorCode::Success;
-  OverlappedRead overlapped_;
-  Handle readHandle_ = InvalidHandle;
-  bool readInBackground_ = false;
-  ReadOutcome readNow_;
+  ThreadLastError lastError_;  // see os/thread_last_error.h
 };
 
 }  // namespace

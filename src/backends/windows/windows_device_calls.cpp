@@ -19,9 +19,9 @@ bool FitsDword(std::size_t size) { return size <= std::numeric_limits<DWORD>::ma
 
 }  // namespace
 
-void WindowsSystem::KeepLastError() { lastError_ = ::GetLastError(); }
+void WindowsSystem::KeepLastError() { lastError_.Set(::GetLastError()); }
 
-std::uint32_t WindowsSystem::GetLastError() { return lastError_; }
+std::uint32_t WindowsSystem::GetLastError() { return lastError_.Get(); }
 
 Handle WindowsSystem::CreateFileW(const std::u16string& path, std::uint32_t desiredAccess,
                                   std::uint32_t shareMode) {
@@ -40,7 +40,7 @@ bool WindowsSystem::DeviceIoControl(Handle handle, std::uint32_t code, std::span
                                     std::span<std::uint8_t> out, std::uint32_t& bytesReturned) {
   bytesReturned = 0;
   if (!FitsDword(in.size()) || !FitsDword(out.size())) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    lastError_.Set(ERROR_INVALID_PARAMETER);
     return false;
   }
   // The input is only read; the platform's signature is not const-qualified.
@@ -56,7 +56,7 @@ bool WindowsSystem::DeviceIoControl(Handle handle, std::uint32_t code, std::span
 bool WindowsSystem::WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) {
   bytesWritten = 0;
   if (!FitsDword(data.size())) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    lastError_.Set(ERROR_INVALID_PARAMETER);
     return false;
   }
   DWORD written = 0;
@@ -69,7 +69,7 @@ bool WindowsSystem::WriteFile(Handle handle, std::span<const std::uint8_t> data,
 bool WindowsSystem::ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) {
   bytesRead = 0;
   if (!FitsDword(buffer.size())) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    lastError_.Set(ERROR_INVALID_PARAMETER);
     return false;
   }
   DWORD read = 0;
@@ -81,15 +81,25 @@ bool WindowsSystem::ReadFile(Handle handle, std::span<std::uint8_t> buffer, std:
 
 void WindowsSystem::BeginReadFile(Handle handle, std::int64_t offset, std::span<std::uint8_t> buffer) {
   std::int64_t position = 0;
-  readBytes_ = 0;
-  readOk_ = SetFilePointerEx(handle, offset, position) && ReadFile(handle, buffer, readBytes_);
-  readError_ = lastError_;
+  FinishedRead read;
+  read.ok = SetFilePointerEx(handle, offset, position) && ReadFile(handle, buffer, read.bytes);
+  read.error = lastError_.Get();
+  const std::lock_guard<std::mutex> lock(readsMutex_);
+  reads_[handle] = read;
 }
 
-bool WindowsSystem::EndReadFile(Handle, std::uint32_t& bytesRead) {
-  bytesRead = readBytes_;
-  lastError_ = readError_;
-  return readOk_;
+bool WindowsSystem::EndReadFile(Handle handle, std::uint32_t& bytesRead) {
+  FinishedRead read{false, 0, ERROR_INVALID_HANDLE};
+  {
+    const std::lock_guard<std::mutex> lock(readsMutex_);
+    if (const auto found = reads_.find(handle); found != reads_.end()) {
+      read = found->second;
+      reads_.erase(found);
+    }
+  }
+  bytesRead = read.bytes;
+  lastError_.Set(read.error);
+  return read.ok;
 }
 
 std::uint8_t* WindowsSystem::VirtualAlloc(std::size_t bytes) {
@@ -116,6 +126,11 @@ bool WindowsSystem::FlushFileBuffers(Handle handle) {
 }
 
 void WindowsSystem::CloseHandle(Handle handle) {
+  {
+    // The platform reuses handle values: a read never ended must not answer for a later handle.
+    const std::lock_guard<std::mutex> lock(readsMutex_);
+    reads_.erase(handle);
+  }
   ::CloseHandle(ToHandle(handle));
   KeepLastError();
 }

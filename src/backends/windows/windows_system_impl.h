@@ -4,10 +4,13 @@
 // (windows_system_calls.cpp).
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "os/system.h"
 #include "backends/windows_encoding/windows_ata_device.h"
+#include "os/thread_last_error.h"
 
 namespace trelvane {
 
@@ -55,13 +58,20 @@ class WindowsSystem final : public System {
   std::uint32_t GetACP() override;
 
  private:
-  // The thread's last error, taken right after each call that can fail, so that nothing a wrapper
-  // does after the call (freeing its temporary wide string, for one) can change what is reported.
-  std::uint32_t lastError_ = 0;
+  // The calling thread's last error, taken right after each call that can fail, so that nothing a
+  // wrapper does after the call (freeing its temporary wide string, for one) can change what is
+  // reported; kept per thread as the platform keeps it (see os/thread_last_error.h).
+  ThreadLastError lastError_;
   void KeepLastError();
-  bool readOk_ = false;
-  std::uint32_t readBytes_ = 0;
-  std::uint32_t readError_ = 0;
+  // The result of each handle's read, from BeginReadFile until its EndReadFile: reads on different
+  // handles may overlap.
+  struct FinishedRead {
+    bool ok = false;
+    std::uint32_t bytes = 0;
+    std::uint32_t error = 0;
+  };
+  std::mutex readsMutex_;
+  std::map<Handle, FinishedRead> reads_;
 };
 
 }  // namespace trelvane
