@@ -1,4 +1,4 @@
-// The NVMe admin commands as the NVMe base specification lays them out: Identify (opcode 06h, CNS in
+// The NVMe admin commands as NVM Express Base 2.0 lays them out: Identify (opcode 06h, CNS in
 // CDW10 bits 7:0) and Get Log Page (opcode 02h, LID in CDW10 bits 7:0, NUMDL in bits 31:16, NUMDU in
 // CDW11 bits 15:0).
 
@@ -9,7 +9,7 @@
 namespace trelvane {
 namespace {
 
-TEST(NvmeCommands, DwordsFollowTheBaseSpecification) {
+TEST(NvmeCommands, DwordsFollowNvmExpressBase) {
   struct Case {
     NvmeCommand command;
     std::uint8_t opcode;
