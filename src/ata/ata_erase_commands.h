@@ -16,8 +16,8 @@ inline constexpr std::size_t AtaSecurityBlockBytes = 512;
 inline constexpr std::size_t AtaPasswordBytes = 32;
 using AtaSecurityBlock = std::array<std::uint8_t, AtaSecurityBlockBytes>;
 
-// The options every sanitize operation takes in COUNT (bits as ACS-4 numbers them; ACS-3 reserves
-// bit 15, so a drive of that generation is sent it clear).
+// The options every sanitize operation takes in COUNT. ZONED NO RESET here and DEFINITIVE ENDING
+// PATTERN below came with ACS-4 (ACS-3 reserves those bits), so both stay clear unless asked for.
 struct AtaSanitizeOptions {
   // FAILURE MODE (bit 4): a failed operation may be left with SANITIZE STATUS EXT instead of only
   // with a new sanitize operation.
