@@ -127,15 +127,19 @@ std::u16string SanitizeFailureText(const AtaResult& result) {
   return u"накопитель отверг команду Sanitize (причина " + HexByte(static_cast<std::uint8_t>(reason)) + u"h)";
 }
 
+std::optional<std::u16string> SecurityHindrance(const AtaSecurityState& state) {
+  if (state.frozen)
+    return u"команды ATA Security заблокированы до перезапуска накопителя (frozen): переведите компьютер "
+           u"в спящий режим и разбудите его или переподключите накопитель";
+  if (state.countExpired) return u"исчерпаны попытки ввода пароля ATA Security: выключите и включите накопитель";
+  if (state.locked) return u"накопитель заблокирован паролем ATA Security: сначала разблокируйте его";
+  return std::nullopt;
+}
+
 std::u16string SecurityFailureText(const AtaResult& result, const AtaSecurityState& before) {
   if (!Aborted(result)) return RegisterText(result);
   if (!before.supported) return u"накопитель не поддерживает ATA Security";
-  if (before.frozen)
-    return u"команды ATA Security заблокированы до перезапуска накопителя (frozen): переведите компьютер "
-           u"в спящий режим и разбудите его или переподключите накопитель";
-  if (before.countExpired)
-    return u"исчерпаны попытки ввода пароля ATA Security: выключите и включите накопитель";
-  if (before.locked) return u"накопитель заблокирован паролем ATA Security";
+  if (std::optional<std::u16string> hindrance = SecurityHindrance(before)) return *hindrance;
   return u"накопитель отверг команду ATA Security: неверный пароль или порядок команд";
 }
 

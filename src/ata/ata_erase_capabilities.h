@@ -3,6 +3,7 @@
 // STATUS EXT answers, and the Russian texts for a sanitize or security command that failed.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -65,6 +66,10 @@ enum class AtaSanitizeError : std::uint8_t {
   Frozen = 3,               // sanitize is frozen until a reset
   AntifreezeLocked = 4,     // SANITIZE FREEZE LOCK refused while antifreeze is set
 };
+
+// What keeps the drive from taking SECURITY commands now (frozen, five wrong passwords, locked),
+// with the remedy; nothing when none of these holds.
+std::optional<std::u16string> SecurityHindrance(const AtaSecurityState& state);
 
 // The texts of a failed command: what the transport or the drive said. The security text takes
 // the drive's state from before the command, since an abort itself does not say why.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <span>
+#include <utility>
 
 namespace trelvane {
 
@@ -30,7 +31,7 @@ constexpr const char16_t* NoCommands = u"встроенные команды с�
 // A refusal, and whether the drive lacks the method altogether or only cannot run it now.
 struct Refusal {
   bool unsupported;
-  const char16_t* text;
+  std::u16string text;
 };
 using MaybeRefusal = std::optional<Refusal>;
 
@@ -73,13 +74,8 @@ MaybeRefusal AtaRefusal(EraseMethodId method, const AtaEraseCapabilities& caps) 
                           security.enhancedEraseSupported);
   if (!supported) return Refusal{true, Unsupported};
   if (!IsSecurity(method)) return std::nullopt;
-  if (security.frozen)
-    return Refusal{false, u"команды ATA Security заблокированы до перезапуска накопителя (frozen): переведите "
-                          u"компьютер в спящий режим и разбудите его или переподключите накопитель"};
-  if (security.countExpired)
-    return Refusal{false, u"исчерпаны попытки ввода пароля ATA Security: выключите и включите накопитель"};
-  if (security.locked)
-    return Refusal{false, u"накопитель заблокирован паролем ATA Security: сначала разблокируйте его"};
+  if (std::optional<std::u16string> hindrance = SecurityHindrance(security)) return Refusal{false, *hindrance};
+  // The erase sets a password of its own first; a password already set belongs to someone else.
   if (security.enabled)
     return Refusal{false, u"на накопителе уже установлен пароль ATA Security: снимите его перед стиранием"};
   return std::nullopt;
@@ -154,9 +150,9 @@ NistCategory NistCategoryOf(EraseMethodId method, const DriveEraseFacts& facts) 
 }
 
 std::optional<std::u16string> RefusalOf(EraseMethodId method, const DriveEraseFacts& facts) {
-  const MaybeRefusal refusal = RefusalDetail(method, facts);
+  MaybeRefusal refusal = RefusalDetail(method, facts);
   if (!refusal) return std::nullopt;
-  return std::u16string(refusal->text);
+  return std::move(refusal->text);
 }
 
 EraseChoice ChooseErase(const DriveEraseFacts& facts) {
