@@ -135,6 +135,7 @@ std::optional<EraseMethodId> MethodFromCommandLineName(std::string_view name) {
 NistCategory NistCategoryOf(EraseMethodId method, const DriveEraseFacts& facts) {
   switch (method) {
     case EraseMethodId::Auto:
+    case EraseMethodId::Quick:  // the middle of the drive keeps its data: no sanitization at all
       return NistCategory::None;
     case EraseMethodId::SanitizeCrypto:
     case EraseMethodId::SanitizeBlock:

@@ -38,7 +38,8 @@ using DriveEraseFacts = std::variant<std::monostate, AtaEraseCapabilities, NvmeE
 enum class NistCategory : std::uint8_t { None, Clear, Purge };
 // Clear for writes through the interface and for erasures the drive does not vouch for; Purge for
 // sanitize block and crypto erase, the cryptographic Format NVM, and an enhanced security erase on
-// a drive that encrypts all user data. None for Auto, which is no method yet.
+// a drive that encrypts all user data. None for Auto, which is no method yet, and for the quick
+// wipe, which leaves the middle of the drive as it was.
 NistCategory NistCategoryOf(EraseMethodId method, const DriveEraseFacts& facts);
 
 // Why the drive cannot be erased with `method` now, or nothing when it can. Zero and Quick are

@@ -86,6 +86,8 @@ TEST(ChooseErase, RefusalsNameTheCauseAndTheRemedy) {
   EXPECT_EQ(NistCategoryOf(M::SecureEraseEnhanced, encrypting), NistCategory::Clear);
   encrypting.encryptsAllUserData = true;
   EXPECT_EQ(NistCategoryOf(M::SecureEraseEnhanced, encrypting), NistCategory::Purge);
+  EXPECT_EQ(NistCategoryOf(M::Quick, encrypting), NistCategory::None);
+  EXPECT_EQ(NistCategoryOf(M::Zero, encrypting), NistCategory::Clear);
 }
 
 }  // namespace
