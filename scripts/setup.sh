@@ -15,6 +15,9 @@ packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev nlohmann-
 # sfdisk. Without these packages the suites could only skip, and under CI=true they fail.
 if [ "${TRELVANE_WITH_DRIVERS:-1}" = 1 ]; then
   packages+=(qemu-system-x86 busybox-static hdparm smartmontools cpio kmod linux-image-amd64 xz-utils gcc)
+  # nvme (nvme-cli, which the guest takes from this machine) and sg_raw (sg3-utils, passed with --bin)
+  # reproduce the firmware erase findings in docs/firmware-erase.md.
+  packages+=(nvme-cli sg3-utils)
 fi
 if [ "${TRELVANE_WITH_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)
