@@ -31,6 +31,9 @@ TEST(AtaIdentityStrings, OddLengthSerialOfEmulatedDisk) {
   EXPECT_EQ(strings.product, model);
   EXPECT_EQ(TrimBlanks(strings.serial), "QPATA-S0003");
   EXPECT_EQ(strings.revision, "");
+  // A zero in word 12 ends the serial after an odd byte, which keeps its place in its word.
+  identify[25] = 0;
+  EXPECT_EQ(AtaIdentityStrings(identify).serial, std::string("QPAT\0-", 6));
 }
 
 TEST(SerialFromVpdPage80, LengthFromBytes2And3) {

@@ -66,7 +66,6 @@ DiskFacts ReadDiskFacts(const SysfsBlockNode& device) {
   facts.maxTransferBytes = Clamp32(AttributeNumber(queue + "max_sectors_kb") * 1024);
   facts.busType = BusTypeOf(facts.family, device);
   facts.removable = AttributeNumber(device.diskSysfsDir + "/removable") != 0;
-  facts.scsiAddress = ScsiAddressFromPath(device.diskSysfsDir);
   return facts;
 }
 
@@ -110,11 +109,8 @@ DeviceStrings ReadDeviceStrings(const SysfsBlockNode& device, const DiskFacts& f
   }
 }
 
-std::optional<std::vector<std::uint8_t>> ReadInquiryData(const SysfsBlockNode& device) {
-  std::vector<std::uint8_t> inquiry = AttributeBytes(device.diskSysfsDir + "/device/inquiry");
-  if (inquiry.size() < 36) return std::nullopt;
-  inquiry.resize(36);
-  return inquiry;
+bool KeepsInquiryData(const SysfsBlockNode& device) {
+  return AttributeBytes(device.diskSysfsDir + "/device/inquiry").size() >= 36;
 }
 
 }  // namespace trelvane::linux_platform

@@ -1,6 +1,6 @@
 #pragma once
 // What sysfs (and, for ATA disks, IDENTIFY DEVICE) says about the disk behind a handle: its bus,
-// largest transfer, removability, SCSI address and identity texts.
+// largest transfer, removability and identity texts.
 
 #include <array>
 #include <cstdint>
@@ -18,7 +18,6 @@ struct DiskFacts {
   std::uint8_t busType = 0;
   std::uint32_t maxTransferBytes = 0;
   bool removable = false;
-  std::optional<ScsiAddress> scsiAddress;
 };
 
 DiskFacts ReadDiskFacts(const SysfsBlockNode& device);
@@ -32,7 +31,7 @@ std::optional<IdentifyBlock> ReadIdentifyData(const SysfsBlockNode& device, int 
 // The identity texts, by the device's family.
 DeviceStrings ReadDeviceStrings(const SysfsBlockNode& device, const DiskFacts& facts, int fd);
 
-// The standard INQUIRY data of a SCSI device (sysfs "inquiry"), if the kernel keeps it.
-std::optional<std::vector<std::uint8_t>> ReadInquiryData(const SysfsBlockNode& device);
+// Whether the kernel keeps the standard INQUIRY data (36 bytes) of a SCSI device (sysfs "inquiry").
+bool KeepsInquiryData(const SysfsBlockNode& device);
 
 }  // namespace trelvane::linux_platform

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace trelvane::linux_platform {
 
 // The identity texts of a drive, as bytes.

@@ -91,7 +91,7 @@ bool LinuxBlockDevice::IdeSlave() {
   if (!described) return false;
   // Only a device the kernel keeps SCSI inquiry data for has a place on a channel.
   const auto address = ScsiAddressFromPath(described->diskSysfsDir);
-  return address && ReadInquiryData(*described) && (address->target & 1) != 0;
+  return address && KeepsInquiryData(*described) && (address->target & 1) != 0;
 }
 
 // A partition answers for itself (BLKROGET also sees a read-only disk under it).
