@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "os/bytes.h"
 #include "os/owned_handle.h"
 #include "os/win_constants.h"
 #include "text/u16.h"
@@ -31,13 +30,11 @@ VolumeDeviceNumber GetVolumeDeviceNumber(System& system, const std::u16string& n
   const OwnedHandle volume = OpenOwned(system, u"\\\\.\\" + name, Access::None, Share::ReadWrite);
   if (!volume.IsOpen()) return result;
 
-  // STORAGE_DEVICE_NUMBER: DeviceType (0-3), DeviceNumber (4-7), PartitionNumber (8-11).
-  std::array<std::uint8_t, 1024> reply{};
-  std::uint32_t returned = 0;
-  if (system.DeviceIoControl(volume.Get(), Ioctl::StorageGetDeviceNumber, {}, reply, returned)) {
-    result.DeviceType = ReadU32LE(reply, 0);
-    result.DeviceNumber = ReadU32LE(reply, 4);
-    result.PartitionNumber = ReadU32LE(reply, 8);
+  VolumeNumber number;
+  if (system.VolumeOf(volume.Get())->Number(number).ok) {
+    result.DeviceType = number.deviceType;
+    result.DeviceNumber = number.deviceNumber;
+    result.PartitionNumber = number.partitionNumber;
     result.Valid = true;
   }
   return result;

@@ -53,9 +53,8 @@ void RunWithStop(System& system, EraseJob& job, DiagnosticLog& log, ProgressView
 // run would only log one failed block after another. A drive that cannot answer counts as writable;
 // its writes then tell.
 bool WriteProtected(System& system, Handle drive) {
-  std::uint32_t returned = 0;
-  if (system.DeviceIoControl(drive, Ioctl::DiskIsWritable, {}, {}, returned)) return false;
-  return system.GetLastError() == ErrorCode::WriteProtect;
+  const QueryStatus writable = system.BlockDeviceOf(drive)->Writable();
+  return !writable.ok && writable.error == ErrorCode::WriteProtect;
 }
 
 // Names the programs that kept a refused run from claiming the disk, when the system saw any.
@@ -70,8 +69,7 @@ void LogOtherOpeners(System& system, DiagnosticLog& log, Handle drive) {
 
 // Asks the system to read the drive's layout again; what it answers does not matter.
 void RefreshDriveLayout(System& system, Handle drive) {
-  std::uint32_t returned = 0;
-  system.DeviceIoControl(drive, Ioctl::DiskUpdateProperties, {}, {}, returned);
+  system.BlockDeviceOf(drive)->UpdateProperties();
 }
 
 // Locks the drive's volumes, runs the job and gives back, refreshes and releases what the run leaves.

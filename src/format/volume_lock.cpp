@@ -1,6 +1,6 @@
 #include "format/volume_lock.h"
 
-#include <span>
+#include <memory>
 #include <utility>
 
 #include "common/system_error_text.h"
@@ -13,12 +13,6 @@ namespace trelvane {
 
 namespace {
 
-// A volume request that carries neither input nor output.
-bool SendBare(System& system, Handle handle, std::uint32_t code) {
-  std::uint32_t returned = 0;
-  return system.DeviceIoControl(handle, code, {}, {}, returned);
-}
-
 // Locks one volume of the drive; on success it joins the job's lockedVolumes.
 bool LockVolume(System& system, DiagnosticLog& log, EraseJob& job, const std::u16string& name) {
   log.AddFormatLogLineInDebugMode(u"Блокировка \\\\.\\" + name);
@@ -30,15 +24,16 @@ bool LockVolume(System& system, DiagnosticLog& log, EraseJob& job, const std::u1
   }
   log.AddFormatLogLineInDebugMode(u"Дескриптор получен!");
   log.AddFormatLogLineInDebugMode(u"Блокировка тома...");
-  if (!SendBare(system, volume.Get(), Ioctl::FsctlLockVolume)) return false;
+  const std::unique_ptr<VolumeControl> control = system.VolumeOf(volume.Get());
+  if (!control->Lock().ok) return false;
   log.AddFormatLogLineInDebugMode(u"Готово.");
   log.AddFormatLogLineInDebugMode(u"Демонтирование тома...");
-  if (!SendBare(system, volume.Get(), Ioctl::FsctlDismountVolume)) return false;
+  if (!control->Dismount().ok) return false;
   log.AddFormatLogLineInDebugMode(u"Готово.");
   log.AddFormatLogLineInDebugMode(u"Расширение ввода-вывода...");
   // Without extended I/O the last sectors of a volume may be refused; the run reports any such
   // write, so the request's own outcome does not matter.
-  SendBare(system, volume.Get(), Ioctl::FsctlAllowExtendedDasdIo);
+  control->AllowExtendedIo();
   log.AddFormatLogLineInDebugMode(u"Готово.");
   job.lockedVolumes.push_back({std::move(volume), name});
   return true;
@@ -62,11 +57,12 @@ void ReleaseLockedVolumes(EraseJob& job) {
 void UnlockLockedVolumes(System& system, DiagnosticLog& log, EraseJob& job) {
   for (const LockedVolume& locked : job.lockedVolumes) {
     const std::u16string volume = u"\\\\.\\" + locked.name;
-    if (SendBare(system, locked.handle.Get(), Ioctl::FsctlUnlockVolume)) {
+    const QueryStatus unlocked = system.VolumeOf(locked.handle.Get())->Unlock();
+    if (unlocked.ok) {
       log.AddDebugLogLine(u"Том " + volume + u" снова подключен.");
       continue;
     }
-    const std::uint32_t code = system.GetLastError();
+    const std::uint32_t code = unlocked.error;
     std::u16string text = SystemErrorText(system, code);
     if (!text.empty()) text = u" - " + text;
     log.AddFormatLogLine(u"Не удалось снова подключить том " + volume + u":   " + DecimalUnsigned(code) + text +

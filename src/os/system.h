@@ -1,9 +1,10 @@
 #pragma once
 // The one interface between the program and the operating system.
 //
-// Every method has the shape of the platform call the program was designed around (the NT family's
-// raw-device interface), so the core can be exact about request codes, buffers and error codes while
-// the backends (real Linux, real Windows, emulated machine) decide how to carry each call out.
+// Most methods have the shape of the platform call the program was designed around (the NT family's
+// raw-device interface), so the core can be exact about buffers and error codes; device questions go
+// through small typed interfaces (BlockDevice, VolumeControl, AtaDevice, NvmeDevice) that each backend
+// (real Linux, real Windows, emulated machine) carries in its own terms.
 // Abstract so it can be replaced in tests: the emulated machine records every request it answers.
 
 #include <cstdint>
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "os/ata_device.h"
+#include "os/block_device.h"
 #include "os/nvme_device.h"
+#include "os/volume_control.h"
 
 namespace trelvane {
 
@@ -89,10 +92,10 @@ class System {
   // Opens an existing device (disposition OPEN_EXISTING, flags 0). Returns InvalidHandle on failure.
   virtual Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess,
                              std::uint32_t shareMode) = 0;
-  // One synchronous device-control request. `in` and `out` may be the same bytes; `out.size()` is the
-  // output length offered. `bytesReturned` is always written.
-  virtual bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
-                               std::span<std::uint8_t> out, std::uint32_t& bytesReturned) = 0;
+  // The block-device queries of an open drive handle, and the volume control of an open volume handle
+  // (the handle stays the caller's), never null.
+  virtual std::unique_ptr<BlockDevice> BlockDeviceOf(Handle drive) = 0;
+  virtual std::unique_ptr<VolumeControl> VolumeOf(Handle volume) = 0;
   // The NVMe admin pass-through of an open drive handle (the handle stays the caller's), never null:
   // a platform without one answers every command false.
   virtual std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) = 0;

@@ -24,7 +24,7 @@ std::string MachineError(std::string_view json) {
   return "";
 }
 
-Answer Ask(System& system, Handle handle, std::uint32_t code, const std::vector<std::uint8_t>& in,
+Answer Ask(EmulatedSystem& system, Handle handle, std::uint32_t code, const std::vector<std::uint8_t>& in,
            std::size_t outSize) {
   Answer answer;
   answer.out.assign(outSize, 0);

@@ -42,7 +42,7 @@ struct Answer {
 };
 
 // Sends one request with a zero-filled output of `outSize` bytes; `error` is read at once on failure.
-Answer Ask(System& system, Handle handle, std::uint32_t code, const std::vector<std::uint8_t>& in,
+Answer Ask(EmulatedSystem& system, Handle handle, std::uint32_t code, const std::vector<std::uint8_t>& in,
            std::size_t outSize);
 
 // SENDCMDINPARAMS of `size` bytes: cBufferSize, the seven ATA registers from byte 4, bDriveNumber.

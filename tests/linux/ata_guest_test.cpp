@@ -42,21 +42,6 @@ std::vector<GuestDisk> ReadGuestDisks() {
   return disks;
 }
 
-struct Reply {
-  bool ok = false;
-  std::uint32_t error = 0;
-  std::uint32_t returned = 0;
-  Bytes out;
-};
-
-Reply Request(System& system, Handle handle, std::uint32_t code, const Bytes& in, std::size_t outSize) {
-  Reply reply;
-  reply.out.assign(outSize, 0);
-  reply.ok = system.DeviceIoControl(handle, code, in, reply.out, reply.returned);
-  reply.error = reply.ok ? 0 : system.GetLastError();
-  return reply;
-}
-
 std::string AtaText(const Bytes& block, std::size_t offset, std::size_t words) {
   std::string text;
   for (std::size_t i = 0; i < words; ++i) {
@@ -96,36 +81,26 @@ TEST_F(AtaGuest, BusTypeAndSlavePositionOfEveryDisk) {
     SCOPED_TRACE(disks_[i].kernelName);
     const Handle handle = Open(i, false);
     ASSERT_NE(handle, InvalidHandle);
-    Bytes query(12, 0);
-    WriteU32LE(query, 0, StorageProperty::Adapter);
-    const Reply adapter = Request(*system_, handle, Ioctl::StorageQueryProperty, query, 512);
-    ASSERT_TRUE(adapter.ok);
-    EXPECT_EQ(adapter.out[24], disks_[i].sata ? 11 : 3);
-    const Reply inquiry = Request(*system_, handle, Ioctl::ScsiGetInquiryData, {}, 512);
-    ASSERT_TRUE(inquiry.ok);
-    EXPECT_EQ(inquiry.out[13], disks_[i].slave ? 1 : 0);
-    EXPECT_EQ(std::string(inquiry.out.begin() + 24 + 8, inquiry.out.begin() + 24 + 11), "ATA");
+    const auto device = system_->BlockDeviceOf(handle);
+    AdapterInfo adapter;
+    ASSERT_TRUE(device->Adapter(adapter).ok);
+    EXPECT_EQ(adapter.busType, disks_[i].sata ? 11 : 3);
+    EXPECT_EQ(device->IdeSlave(), disks_[i].slave);
     system_->CloseHandle(handle);
   }
 }
 
-TEST_F(AtaGuest, DevicePropertyHasTheWholeModelAndThePreSwappedSerial) {
+TEST_F(AtaGuest, IdentityHasTheWholeModelAndTheSerialInReadingOrder) {
   for (std::size_t i = 0; i < disks_.size(); ++i) {
     SCOPED_TRACE(disks_[i].kernelName);
     const Handle handle = Open(i, false);
     ASSERT_NE(handle, InvalidHandle);
-    const Reply device = Request(*system_, handle, Ioctl::StorageQueryProperty, Bytes(12, 0), 512);
-    ASSERT_TRUE(device.ok);
-    const std::uint32_t productOffset = ReadU32LE(device.out, 16);
-    const std::uint32_t serialOffset = ReadU32LE(device.out, 24);
-    ASSERT_NE(productOffset, 0u);
-    ASSERT_NE(serialOffset, 0u);
-    const std::string product(reinterpret_cast<const char*>(device.out.data() + productOffset));
+    DriveIdentity identity;
+    ASSERT_TRUE(system_->BlockDeviceOf(handle)->Identity(disks_[i].sata ? 11 : 3, identity).ok);
+    const std::string product = ToUtf8(identity.product);
     EXPECT_EQ(product.rfind("QEMU ", 0), 0u) << product;
     EXPECT_GT(product.size(), 16u);  // not the 16 characters of the SCSI model text
-    std::string serial(reinterpret_cast<const char*>(device.out.data() + serialOffset));
-    for (std::size_t k = 0; k + 1 < serial.size(); k += 2) std::swap(serial[k], serial[k + 1]);
-    EXPECT_EQ(serial.substr(0, disks_[i].serial.size()), disks_[i].serial);
+    EXPECT_EQ(ToUtf8(identity.serial).substr(0, disks_[i].serial.size()), disks_[i].serial);
     system_->CloseHandle(handle);
   }
 }

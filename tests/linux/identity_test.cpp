@@ -1,4 +1,4 @@
-// Identity strings from IDENTIFY data and sysfs texts, stored so the program's pair swap shows them.
+// Identity strings from IDENTIFY data and sysfs texts, in reading order.
 
 #include "backends/linux/identity.h"
 
@@ -9,14 +9,6 @@
 namespace trelvane::linux_platform {
 namespace {
 
-// What the program does with the serial bytes it receives: exchange every byte pair, then trim.
-std::string AsTheProgramShowsIt(const std::string& serial) {
-  std::string padded = serial;
-  if (padded.size() % 2 != 0) padded += '\0';
-  for (std::size_t i = 0; i + 1 < padded.size(); i += 2) std::swap(padded[i], padded[i + 1]);
-  return TrimBlanks(padded);
-}
-
 TEST(AtaIdentityStrings, RealDrivesModelFirmwareAndSerial) {
   const auto identify = testing::ReadBinaryFile(testing::RealDriveFile("WDC_WD2500JB--00REA0-20.00K20.identify.bin"));
   ASSERT_EQ(identify.size(), 512u);
@@ -24,8 +16,8 @@ TEST(AtaIdentityStrings, RealDrivesModelFirmwareAndSerial) {
   EXPECT_EQ(strings.vendor, "");
   EXPECT_EQ(strings.product, "WDC WD2500JB-00REA0");
   EXPECT_EQ(strings.revision, "20.00K20");
-  EXPECT_EQ(strings.serial.size(), 20u);  // the raw words, as the drive stores them
-  EXPECT_EQ(AsTheProgramShowsIt(strings.serial), "WD-WMANK4051741");
+  EXPECT_EQ(strings.serial.size(), 20u);  // the whole words, blanks included
+  EXPECT_EQ(TrimBlanks(strings.serial), "WD-WMANK4051741");
 }
 
 TEST(AtaIdentityStrings, OddLengthSerialOfEmulatedDisk) {
@@ -37,15 +29,11 @@ TEST(AtaIdentityStrings, OddLengthSerialOfEmulatedDisk) {
     identify[54 + (i ^ 1)] = static_cast<std::uint8_t>(i < model.size() ? model[i] : ' ');
   const DeviceStrings strings = AtaIdentityStrings(identify);
   EXPECT_EQ(strings.product, model);
-  EXPECT_EQ(AsTheProgramShowsIt(strings.serial), "QPATA-S0003");
+  EXPECT_EQ(TrimBlanks(strings.serial), "QPATA-S0003");
   EXPECT_EQ(strings.revision, "");
-}
-
-TEST(PreSwapSerial, OddLengthGetsABlankSoNoZeroShows) {
-  EXPECT_EQ(PreSwapSerial("QSATA-00001"), "SQTA-A0000 1");
-  EXPECT_EQ(AsTheProgramShowsIt(PreSwapSerial("QSATA-00001")), "QSATA-00001");
-  EXPECT_EQ(AsTheProgramShowsIt(PreSwapSerial("2W-D")), "2W-D");
-  EXPECT_EQ(PreSwapSerial(""), "");
+  // A zero in word 12 ends the serial after an odd byte, which keeps its place in its word.
+  identify[25] = 0;
+  EXPECT_EQ(AtaIdentityStrings(identify).serial, std::string("QPAT\0-", 6));
 }
 
 TEST(SerialFromVpdPage80, LengthFromBytes2And3) {

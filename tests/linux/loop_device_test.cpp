@@ -23,27 +23,6 @@ using testing::LoopDisk;
 using Bytes = std::vector<std::uint8_t>;
 constexpr long long MiB = 1 << 20;
 
-struct Reply {
-  bool ok = false;
-  std::uint32_t error = 0;
-  std::uint32_t returned = 0;
-  Bytes out;
-};
-
-Reply Request(System& system, Handle handle, std::uint32_t code, const Bytes& in = {}, std::size_t outSize = 512) {
-  Reply reply;
-  reply.out.assign(outSize, 0);
-  reply.ok = system.DeviceIoControl(handle, code, in, reply.out, reply.returned);
-  reply.error = reply.ok ? 0 : system.GetLastError();
-  return reply;
-}
-
-Bytes PropertyQuery(std::uint32_t property) {
-  Bytes query(12, 0);
-  WriteU32LE(query, 0, property);
-  return query;
-}
-
 std::u16string Drive(int number) { return u"\\\\.\\PhysicalDrive" + FromAscii(std::to_string(number)); }
 std::u16string Volume(const std::string& name) { return u"\\\\.\\" + FromAscii(name); }
 
@@ -95,48 +74,50 @@ TEST_F(RealBackend, GeometryLengthAndPropertiesOfLoopDevices) {
   auto system = SystemFor({&small, &native});
   REQUIRE_SYSTEM(system);
 
-  const Handle first = system->CreateFileW(Drive(0), Access::GenericRead, Share::ReadWrite);
-  ASSERT_NE(first, InvalidHandle);
-  EXPECT_EQ(system->GetLastError(), 0u);
-  const Reply geometry = Request(*system, first, Ioctl::DiskGetDriveGeometry, Bytes(512, 0));
-  ASSERT_TRUE(geometry.ok);
-  EXPECT_EQ(geometry.returned, 24u);
-  EXPECT_EQ(ReadU32LE(geometry.out, 20), 512u);
-  EXPECT_EQ(ReadU32LE(geometry.out, 8), 12u);
-  const Reply length = Request(*system, first, Ioctl::DiskGetLengthInfo, Bytes(512, 0));
-  ASSERT_TRUE(length.ok);
-  EXPECT_EQ(ReadU64LE(length.out, 0), static_cast<std::uint64_t>(64 * MiB));
-
-  const Reply adapter = Request(*system, first, Ioctl::StorageQueryProperty, PropertyQuery(StorageProperty::Adapter));
-  ASSERT_TRUE(adapter.ok);
-  EXPECT_EQ(adapter.out[24], 15);  // file-backed virtual
-  const auto maxSectorsKb = testing::ReadTextFile("/sys/block/" + small.kernelName() + "/queue/max_sectors_kb");
-  EXPECT_EQ(ReadU32LE(adapter.out, 8), std::stoul(maxSectorsKb) * 1024);
-  const Reply device = Request(*system, first, Ioctl::StorageQueryProperty, PropertyQuery(StorageProperty::Device));
-  ASSERT_TRUE(device.ok);
-  EXPECT_EQ(ReadU32LE(device.out, 0), 40u);
-  EXPECT_EQ(ReadU32LE(device.out, 4), 40u);  // a loop device reports no strings
-  EXPECT_EQ(ReadU32LE(device.out, 16), 0u);
-
-  // No SCSI path: the inquiry request is refused as the platform's drivers refuse it; the SMART
-  // requests are not this backend's at all.
-  EXPECT_EQ(Request(*system, first, Ioctl::ScsiGetInquiryData).error, 1u);
-  EXPECT_EQ(Request(*system, first, Ioctl::SmartGetVersion, {}, 28).error, 1u);
-  // An ATA command needs read and write access, which a probe handle lacks; with both, a loop device
-  // still has no ATA path. The buffer stays as it was.
-  Bytes block(512, 0x5A);
-  AtaResult result;
-  EXPECT_FALSE(system->AtaDeviceOf(first)->PassThrough(IdentifyDeviceCommand(0), block, result));
-  EXPECT_EQ(result.systemError, 5u);
-  system->CloseHandle(first);
-
-  const Handle second = system->CreateFileW(Drive(1), Access::GenericRead | Access::GenericWrite, Share::ReadWrite);
-  ASSERT_NE(second, InvalidHandle);
-  EXPECT_EQ(ReadU32LE(Request(*system, second, Ioctl::DiskGetDriveGeometry).out, 20), 4096u);
-  EXPECT_FALSE(system->AtaDeviceOf(second)->PassThrough(SmartReadDataCommand(0), block, result));
-  EXPECT_EQ(result.systemError, 1u);
-  EXPECT_EQ(block, Bytes(512, 0x5A));
-  system->CloseHandle(second);
+  // The facts of each loop device, read through its own handle: a probe handle (read only) for the
+  // 512-byte disk, a read-write one for the 4096-byte disk.
+  const struct {
+    std::uint32_t access;
+    std::uint32_t sectorSize;
+    std::uint64_t length;
+    const LoopDisk& disk;
+  } cases[] = {{Access::GenericRead, 512, 64 * MiB, small},
+               {Access::GenericRead | Access::GenericWrite, 4096, 32 * MiB, native}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].sectorSize);
+    const Handle handle = system->CreateFileW(Drive(static_cast<int>(i)), cases[i].access, Share::ReadWrite);
+    ASSERT_NE(handle, InvalidHandle);
+    EXPECT_EQ(system->GetLastError(), 0u);
+    const auto device = system->BlockDeviceOf(handle);
+    std::uint32_t sectorSize = 0;
+    std::uint64_t length = 0;
+    EXPECT_TRUE(device->SectorSize(sectorSize).ok);
+    EXPECT_EQ(sectorSize, cases[i].sectorSize);
+    EXPECT_TRUE(device->Length(length).ok);
+    EXPECT_EQ(length, cases[i].length);
+    AdapterInfo adapter{0, 0};
+    ASSERT_TRUE(device->Adapter(adapter).ok);
+    EXPECT_EQ(adapter.busType, 15);  // file-backed virtual
+    const auto maxSectorsKb =
+        testing::ReadTextFile("/sys/block/" + cases[i].disk.kernelName() + "/queue/max_sectors_kb");
+    EXPECT_EQ(adapter.maxTransferBytes, std::stoul(maxSectorsKb) * 1024);
+    DriveIdentity identity;
+    ASSERT_TRUE(device->Identity(adapter.busType, identity).ok);
+    // A loop device has no identity texts, no SCSI place and no raw platform reply.
+    EXPECT_EQ(identity.vendor + identity.product + identity.revision + identity.serial, u"");
+    EXPECT_TRUE(identity.rawReply.empty());
+    EXPECT_FALSE(device->IdeSlave());
+    EXPECT_TRUE(device->Writable().ok);
+    // An ATA command needs read and write access, which a probe handle lacks; with both, a loop
+    // device still has no ATA path. The buffer stays as it was.
+    Bytes block(512, 0x5A);
+    AtaResult result;
+    EXPECT_FALSE(system->AtaDeviceOf(handle)->PassThrough(SmartReadDataCommand(0), block, result));
+    EXPECT_EQ(result.systemError, i == 0 ? 5u : 1u);
+    EXPECT_EQ(block, Bytes(512, 0x5A));
+    system->CloseHandle(handle);
+    EXPECT_EQ(device->SectorSize(sectorSize).error, 6u);
+  }
 
   EXPECT_EQ(system->CreateFileW(Drive(2), Access::GenericRead, Share::ReadWrite), InvalidHandle);
   EXPECT_EQ(system->GetLastError(), 2u);
@@ -148,13 +129,13 @@ TEST_F(RealBackend, QueryOnlyHandleHasTheDeviceNumberButNotTheLength) {
   REQUIRE_SYSTEM(system);
   const Handle volume = system->CreateFileW(Volume(disk.kernelName()), Access::None, Share::ReadWrite);
   ASSERT_NE(volume, InvalidHandle);
-  EXPECT_EQ(Request(*system, volume, Ioctl::DiskGetLengthInfo).error, 5u);
-  const Reply number = Request(*system, volume, Ioctl::StorageGetDeviceNumber, {}, 1024);
-  ASSERT_TRUE(number.ok);
-  EXPECT_EQ(number.returned, 12u);
-  EXPECT_EQ(ReadU32LE(number.out, 0), 7u);
-  EXPECT_EQ(ReadU32LE(number.out, 4), 0u);
-  EXPECT_EQ(ReadU32LE(number.out, 8), 0u);
+  std::uint64_t length = 0;
+  EXPECT_EQ(system->BlockDeviceOf(volume)->Length(length).error, 5u);
+  VolumeNumber number{9, 9, 9};
+  ASSERT_TRUE(system->VolumeOf(volume)->Number(number).ok);
+  EXPECT_EQ(number.deviceType, 7u);
+  EXPECT_EQ(number.deviceNumber, 0u);
+  EXPECT_EQ(number.partitionNumber, 0u);
   system->CloseHandle(volume);
   EXPECT_EQ(system->CreateFileW(u"\\\\.\\null", Access::None, Share::ReadWrite), InvalidHandle);
 }
@@ -191,15 +172,16 @@ TEST_F(RealBackend, LogicalDrivesAreTheMountedPartitionsWithTheirDriveNumbers) {
   for (const std::string& name : names) {
     const Handle volume = system->CreateFileW(Volume(name.substr(0, name.size() - 1)), Access::None, Share::ReadWrite);
     if (volume == InvalidHandle) continue;
-    const Reply number = Request(*system, volume, Ioctl::StorageGetDeviceNumber, {}, 1024);
+    VolumeNumber number;
+    const bool numbered = system->VolumeOf(volume)->Number(number).ok;
     system->CloseHandle(volume);
     if (name == p1) {
-      ASSERT_TRUE(number.ok);
-      EXPECT_EQ(ReadU32LE(number.out, 4), 0u);
-      EXPECT_EQ(ReadU32LE(number.out, 8), 1u);
+      ASSERT_TRUE(numbered);
+      EXPECT_EQ(number.deviceNumber, 0u);
+      EXPECT_EQ(number.partitionNumber, 1u);
     } else {
       // Volumes of the machine's own disks are on no listed drive and can never be taken for one.
-      EXPECT_FALSE(number.ok) << name;
+      EXPECT_FALSE(numbered) << name;
     }
   }
 }
@@ -234,20 +216,18 @@ TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsHoldsAndGivesBackTh
     busy.flush();
     const Handle volume = system->CreateFileW(volumeName, Access::GenericRead, Share::ReadWrite);
     ASSERT_NE(volume, InvalidHandle);
-    EXPECT_EQ(Request(*system, volume, Ioctl::FsctlLockVolume, {}, 0).error, 5u);
+    EXPECT_EQ(system->VolumeOf(volume)->Lock().error, 5u);
     system->CloseHandle(volume);
     EXPECT_TRUE(IsMounted(point));
   }
 
   const Handle volume = system->CreateFileW(volumeName, Access::GenericRead, Share::ReadWrite);
   ASSERT_NE(volume, InvalidHandle);
-  EXPECT_TRUE(Request(*system, volume, Ioctl::FsctlLockVolume, {}, 0).ok);
+  EXPECT_TRUE(system->VolumeOf(volume)->Lock().ok);
   EXPECT_FALSE(IsMounted(point));
   EXPECT_NE(testing::RunQuietly("mount " + disk.PartitionNode(1) + " '" + point.string() + "'"), 0);
-  const Reply dismount = Request(*system, volume, Ioctl::FsctlDismountVolume, {}, 0);
-  EXPECT_TRUE(dismount.ok);
-  EXPECT_EQ(dismount.returned, 0u);
-  EXPECT_TRUE(Request(*system, volume, Ioctl::FsctlAllowExtendedDasdIo, {}, 0).ok);
+  EXPECT_TRUE(system->VolumeOf(volume)->Dismount().ok);
+  EXPECT_TRUE(system->VolumeOf(volume)->AllowExtendedIo().ok);
 
   const int heldElsewhere = open(disk.PartitionNode(1).c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
   EXPECT_LT(heldElsewhere, 0);
@@ -417,14 +397,14 @@ TEST_F(RealBackend, PartitionTableIsRereadWhenTheLastLockedVolumeIsReleased) {
   ASSERT_NE(drive, InvalidHandle);
   const Handle first = system->CreateFileW(Volume(disk.kernelName() + "p1"), Access::GenericRead, Share::ReadWrite);
   const Handle second = system->CreateFileW(Volume(disk.kernelName() + "p2"), Access::GenericRead, Share::ReadWrite);
-  ASSERT_TRUE(Request(*system, first, Ioctl::FsctlLockVolume, {}, 0).ok);
-  ASSERT_TRUE(Request(*system, second, Ioctl::FsctlLockVolume, {}, 0).ok);
+  ASSERT_TRUE(system->VolumeOf(first)->Lock().ok);
+  ASSERT_TRUE(system->VolumeOf(second)->Lock().ok);
 
   const Bytes zeros(MiB, 0);  // the partition table goes
   std::uint32_t written = 0;
   ASSERT_TRUE(system->WriteFile(drive, zeros, written));
   ASSERT_TRUE(system->FlushFileBuffers(drive));
-  EXPECT_TRUE(Request(*system, drive, Ioctl::DiskUpdateProperties, {}, 0).ok);
+  EXPECT_TRUE(system->BlockDeviceOf(drive)->UpdateProperties().ok);
   EXPECT_TRUE(partitionSysfs(1));
   system->CloseHandle(first);
   EXPECT_TRUE(partitionSysfs(2));

@@ -25,6 +25,8 @@
 #include "os/system.h"
 #include "os/win_constants.h"
 #include "backends/windows_encoding/windows_ata_device.h"
+#include "backends/windows_encoding/windows_block_device.h"
+#include "backends/windows_encoding/windows_volume.h"
 #include "backends/windows_encoding/windows_nvme_device.h"
 
 namespace trelvane {
@@ -34,7 +36,7 @@ constexpr Handle DriveHandle = 7;
 
 // One drive as the Windows storage stack answers it. Input and output lengths are checked as the
 // disk class driver checks them (a short input fails with 87, a short output with 122).
-class HeaderBuiltDrive : public System {
+class HeaderBuiltDrive : public System, public DeviceControlPort {
  public:
   bool smartVersionAnswers = true;
   std::uint8_t ideDeviceMap = 0x02;  // the primary channel's slave
@@ -76,6 +78,10 @@ class HeaderBuiltDrive : public System {
   void CloseHandle(Handle) override {}
   std::vector<DiskOpener> OtherOpeners(Handle) override { return {}; }
   std::unique_ptr<AtaDevice> AtaDeviceOf(Handle drive) override { return std::make_unique<WindowsAtaDevice>(*this, drive); }
+  std::unique_ptr<BlockDevice> BlockDeviceOf(Handle drive) override {
+    return std::make_unique<WindowsBlockDevice>(*this, drive);
+  }
+  std::unique_ptr<VolumeControl> VolumeOf(Handle volume) override { return std::make_unique<WindowsVolume>(*this, volume); }
   std::uint32_t GetLogicalDriveStringsW(std::span<char16_t>) override { return 0; }
   std::u16string FormatMessageW(std::uint32_t) override { return u"Ошибка.\r\n"; }
   OsVersion GetVersionExW() override { return {2, 10, 0, 19045, u""}; }

@@ -75,11 +75,11 @@ TEST_F(WindowsSystemTest, RefusedRequestsReportFailureZeroBytesAndAnErrorCode) {
   const Handle handle = system_->CreateFileW(file.u16string(), Access::None, Share::ReadWrite);
   ASSERT_NE(handle, InvalidHandle) << system_->GetLastError();
 
-  std::array<std::uint8_t, 24> geometry{};
-  std::uint32_t returned = 12345;
-  EXPECT_FALSE(system_->DeviceIoControl(handle, Ioctl::DiskGetDriveGeometry, {}, geometry, returned));
-  EXPECT_EQ(returned, 0u);
-  EXPECT_NE(system_->GetLastError(), 0u);
+  std::uint32_t sectorSize = 12345;
+  const QueryStatus geometry = system_->BlockDeviceOf(handle)->SectorSize(sectorSize);
+  EXPECT_FALSE(geometry.ok);
+  EXPECT_EQ(sectorSize, 0u);
+  EXPECT_NE(geometry.error, 0u);
 
   const std::array<std::uint8_t, 16> data{};
   std::uint32_t written = 99;

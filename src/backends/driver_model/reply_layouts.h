@@ -1,9 +1,8 @@
 #pragma once
 // The reply bytes of the device-control requests, laid out exactly as the platform's structures lay
 // them out (the offsets in the comment above each builder; the Windows layout-parity test compares
-// the bytes with the platform headers' structures). Pure functions of the facts a backend gathered:
-// the emulated machine takes them from its machine file, the Linux backend from sysfs and the device.
-// What differs between backends is a parameter here, never a second copy of a layout.
+// the bytes with the platform headers' structures). Pure functions of the facts the emulated machine
+// takes from its machine file.
 
 #include <array>
 #include <cstdint>
@@ -39,7 +38,7 @@ struct DescriptorStrings {
 };
 
 // The header fields of STORAGE_DEVICE_DESCRIPTOR besides the sizes and string offsets. The emulated
-// machine leaves deviceType and busType 0, as its machine file promises; the Linux backend fills them.
+// machine leaves deviceType and busType 0, as its machine file promises.
 struct DeviceFacts {
   std::uint8_t deviceType = 0;  // SCSI peripheral device type, 0 = disk
   bool removable = false;

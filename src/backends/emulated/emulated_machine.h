@@ -19,6 +19,8 @@
 #include "backends/driver_model/module_table.h"
 #include "backends/emulated/request_log.h"
 #include "backends/windows_encoding/windows_ata_device.h"
+#include "backends/windows_encoding/windows_block_device.h"
+#include "backends/windows_encoding/windows_volume.h"
 #include "os/thread_last_error.h"
 
 namespace trelvane::emulated {
@@ -33,8 +35,14 @@ class EmulatedMachine final : public EmulatedSystem {
   Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override;
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
-  // The machine models the Windows storage stack: NVMe commands arrive as its protocol-specific
-  // queries, through DeviceIoControl and the request log.
+  // The machine models the Windows storage stack: block-device and volume queries and NVMe commands
+  // arrive as its requests, through DeviceIoControl and the request log.
+  std::unique_ptr<BlockDevice> BlockDeviceOf(Handle drive) override {
+    return std::make_unique<WindowsBlockDevice>(*this, drive);
+  }
+  std::unique_ptr<VolumeControl> VolumeOf(Handle volume) override {
+    return std::make_unique<WindowsVolume>(*this, volume);
+  }
   std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;
   bool ReadFile(Handle handle, std::span<std::uint8_t> buffer, std::uint32_t& bytesRead) override;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backends/driver_model/module_table.h"
+#include "backends/windows_encoding/device_control_port.h"
 #include "os/system.h"
 
 namespace trelvane {
@@ -41,8 +42,11 @@ struct RecordedRequest {
                                   // several handles open on one device
 };
 
-class EmulatedSystem : public System {
+// The machine models the Windows storage stack: besides the System calls it takes the storage stack's
+// raw device-control requests, which the typed device queries are encoded into.
+class EmulatedSystem : public System, public DeviceControlPort {
  public:
+  std::uint32_t GetLastError() override = 0;
   // Every request answered so far, in order.
   virtual const std::vector<RecordedRequest>& Requests() const = 0;
   virtual void ClearRequests() = 0;

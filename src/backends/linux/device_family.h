@@ -1,14 +1,21 @@
 #pragma once
-// What kind of block device a sysfs path describes, and the platform's bus type code for it
-// (STORAGE_BUS_TYPE). Pure functions of the path that /sys/dev/block/M:m resolves to.
+// What kind of block device a sysfs path describes, and the bus type code the program
+// knows it by. Pure functions of the path that /sys/dev/block/M:m resolves to.
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "backends/linux/replies.h"
 
 namespace trelvane::linux_platform {
+
+// Where a logical unit sits: adapter (host), bus (channel), target and logical unit.
+struct ScsiAddress {
+  std::uint32_t host = 0;
+  std::uint32_t channel = 0;
+  std::uint32_t target = 0;
+  std::uint32_t lun = 0;
+};
 
 enum class DeviceFamily {
   Unknown,

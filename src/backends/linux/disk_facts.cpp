@@ -30,19 +30,12 @@ std::vector<std::uint8_t> AttributeBytes(const std::string& path) {
   return text ? std::vector<std::uint8_t>(text->begin(), text->end()) : std::vector<std::uint8_t>();
 }
 
-std::uint8_t BusTypeOf(DeviceFamily family, const BlockDevice& device) {
+std::uint8_t BusTypeOf(DeviceFamily family, const SysfsBlockNode& device) {
   std::string sataSpeed;
   if (const auto port = AtaPortNumber(device.diskSysfsDir))
     sataSpeed = TrimBlanks(AttributeOrEmpty("/sys/class/ata_link/link" + std::to_string(*port) + "/sata_spd"));
   const std::string mmcType = TrimBlanks(AttributeOrEmpty(device.diskSysfsDir + "/device/type"));
   return BusTypeCode(family, sataSpeed, mmcType);
-}
-
-// device/type is the SCSI peripheral type (a number); mmc keeps "SD"/"MMC" there.
-std::uint8_t PeripheralType(const BlockDevice& device) {
-  const std::string text = TrimBlanks(AttributeOrEmpty(device.diskSysfsDir + "/device/type"));
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return 0;
-  return static_cast<std::uint8_t>(std::strtoul(text.c_str(), nullptr, 10) & 0x1F);
 }
 
 // Vendor, model and revision as the SCSI INQUIRY gave them (padded), serial from VPD page 80h.
@@ -51,38 +44,32 @@ DeviceStrings ScsiStrings(const std::string& deviceDir) {
   strings.vendor = AttributeOrEmpty(deviceDir + "/vendor");
   strings.product = AttributeOrEmpty(deviceDir + "/model");
   strings.revision = AttributeOrEmpty(deviceDir + "/rev");
-  strings.serial = PreSwapSerial(SerialFromVpdPage80(AttributeBytes(deviceDir + "/vpd_pg80")));
+  strings.serial = SerialFromVpdPage80(AttributeBytes(deviceDir + "/vpd_pg80"));
   return strings;
 }
 
 DeviceStrings NamedStrings(const std::string& deviceDir, const char* product, const char* revision,
-                           const std::string& serialPath, bool pairSwapped = true) {
+                           const std::string& serialPath) {
   DeviceStrings strings;
   strings.product = TrimBlanks(AttributeOrEmpty(deviceDir + "/" + product));
   strings.revision = TrimBlanks(AttributeOrEmpty(deviceDir + "/" + revision));
   strings.serial = TrimBlanks(AttributeOrEmpty(serialPath));
-  if (pairSwapped) strings.serial = PreSwapSerial(strings.serial);
   return strings;
 }
 
 }  // namespace
 
-DiskFacts ReadDiskFacts(const BlockDevice& device) {
+DiskFacts ReadDiskFacts(const SysfsBlockNode& device) {
   DiskFacts facts;
   facts.family = ClassifySysfsPath(device.diskSysfsDir);
   const std::string queue = device.diskSysfsDir + "/queue/";
-  facts.adapter.maxTransferBytes = Clamp32(AttributeNumber(queue + "max_sectors_kb") * 1024);
-  facts.adapter.maxPhysicalPages = Clamp32(AttributeNumber(queue + "max_segments"));
-  facts.adapter.alignmentMask = Clamp32(AttributeNumber(queue + "dma_alignment"));
-  facts.adapter.busType = BusTypeOf(facts.family, device);
-  facts.device.busType = facts.adapter.busType;
-  facts.device.deviceType = PeripheralType(device);
-  facts.device.removable = AttributeNumber(device.diskSysfsDir + "/removable") != 0;
-  facts.scsiAddress = ScsiAddressFromPath(device.diskSysfsDir);
+  facts.maxTransferBytes = Clamp32(AttributeNumber(queue + "max_sectors_kb") * 1024);
+  facts.busType = BusTypeOf(facts.family, device);
+  facts.removable = AttributeNumber(device.diskSysfsDir + "/removable") != 0;
   return facts;
 }
 
-std::optional<IdentifyBlock> ReadIdentifyData(const BlockDevice& device, int fd) {
+std::optional<IdentifyBlock> ReadIdentifyData(const SysfsBlockNode& device, int fd) {
   IdentifyBlock identify{};
   const std::vector<std::uint8_t> page = AttributeBytes(device.diskSysfsDir + "/device/vpd_pg89");
   if (page.size() >= VpdPage89IdentifyOffset + identify.size()) {
@@ -100,7 +87,7 @@ std::optional<IdentifyBlock> ReadIdentifyData(const BlockDevice& device, int fd)
   return std::nullopt;
 }
 
-DeviceStrings ReadDeviceStrings(const BlockDevice& device, const DiskFacts& facts, int fd) {
+DeviceStrings ReadDeviceStrings(const SysfsBlockNode& device, const DiskFacts& facts, int fd) {
   const std::string deviceDir = device.diskSysfsDir + "/device";
   switch (facts.family) {
     case DeviceFamily::Ata:
@@ -108,13 +95,12 @@ DeviceStrings ReadDeviceStrings(const BlockDevice& device, const DiskFacts& fact
       if (const auto identify = ReadIdentifyData(device, fd)) return AtaIdentityStrings(*identify);
       return ScsiStrings(deviceDir);
     case DeviceFamily::Nvme:
-      // The program shows an NVMe serial (bus type 17) as it comes, without the ATA pair exchange.
-      return NamedStrings(deviceDir, "model", "firmware_rev", deviceDir + "/serial", false);
+      return NamedStrings(deviceDir, "model", "firmware_rev", deviceDir + "/serial");
     case DeviceFamily::Mmc:
       return NamedStrings(deviceDir, "name", "fwrev", deviceDir + "/serial");
     case DeviceFamily::VirtioBlock:
       // Its device/vendor is a PCI id, not a name; only the serial means something.
-      return DeviceStrings{{}, {}, {}, PreSwapSerial(TrimBlanks(AttributeOrEmpty(device.diskSysfsDir + "/serial")))};
+      return DeviceStrings{{}, {}, {}, TrimBlanks(AttributeOrEmpty(device.diskSysfsDir + "/serial"))};
     case DeviceFamily::Loop:
     case DeviceFamily::RamDisk:
       return {};
@@ -123,11 +109,8 @@ DeviceStrings ReadDeviceStrings(const BlockDevice& device, const DiskFacts& fact
   }
 }
 
-std::optional<std::vector<std::uint8_t>> ReadInquiryData(const BlockDevice& device) {
-  std::vector<std::uint8_t> inquiry = AttributeBytes(device.diskSysfsDir + "/device/inquiry");
-  if (inquiry.size() < 36) return std::nullopt;
-  inquiry.resize(36);
-  return inquiry;
+bool KeepsInquiryData(const SysfsBlockNode& device) {
+  return AttributeBytes(device.diskSysfsDir + "/device/inquiry").size() >= 36;
 }
 
 }  // namespace trelvane::linux_platform

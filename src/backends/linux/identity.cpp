@@ -1,5 +1,7 @@
 #include "backends/linux/identity.h"
 
+#include <utility>
+
 namespace trelvane::linux_platform {
 
 namespace {
@@ -36,15 +38,10 @@ DeviceStrings AtaIdentityStrings(std::span<const std::uint8_t> identify) {
   // A zero byte would end the string the program copies; what follows it is never shown.
   if (zero != std::string::npos) serial.resize(zero);
   if (TrimBlanks(serial).empty()) serial.clear();
+  if (serial.size() % 2 != 0) serial += '\0';
+  for (std::size_t i = 0; i + 1 < serial.size(); i += 2) std::swap(serial[i], serial[i + 1]);
   strings.serial = serial;
   return strings;
-}
-
-std::string PreSwapSerial(std::string_view serial) {
-  std::string swapped(serial);
-  if (swapped.size() % 2 != 0) swapped += ' ';
-  for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
-  return swapped;
 }
 
 std::string SerialFromVpdPage80(std::span<const std::uint8_t> page) {

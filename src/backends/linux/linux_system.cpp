@@ -20,7 +20,7 @@
 #include "backends/linux/module_catalog.h"
 #include "backends/linux/nvme_admin.h"
 #include "backends/linux/remount.h"
-#include "backends/linux/requests.h"
+#include "backends/linux/linux_block_device.h"
 #include "backends/linux/sg_io.h"
 #include "backends/linux/shell_open.h"
 #include "backends/linux/storage_names.h"
@@ -84,15 +84,11 @@ class LinuxSystem final : public System {
     return state_.handles.Add(std::move(device));
   }
 
-  bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
-                       std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override {
-    bytesReturned = 0;
-    OpenDevice* device = state_.handles.Find(handle);
-    if (device == nullptr) return Failed(ErrorCode::InvalidHandle);
-    const DeviceReply result = linux_platform::DeviceControl(state_, *device, code, in, out);
-    bytesReturned = result.returned;
-    lastError_.Set(result.ok ? ErrorCode::Success : result.error);
-    return result.ok;
+  std::unique_ptr<BlockDevice> BlockDeviceOf(Handle drive) override {
+    return std::make_unique<LinuxBlockDevice>(state_, drive);
+  }
+  std::unique_ptr<VolumeControl> VolumeOf(Handle volume) override {
+    return std::make_unique<LinuxVolume>(state_, volume);
   }
 
   std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override { return MakeNvmeAdminDevice(state_.handles, drive); }

@@ -91,10 +91,10 @@ std::optional<dev_t> ParseDevAttribute(const std::string& text) {
   return makedev(ParseUnsigned(majorText), ParseUnsigned(minorText));
 }
 
-std::optional<BlockDevice> DescribeBlockDevice(dev_t rdev) {
+std::optional<SysfsBlockNode> DescribeBlockDevice(dev_t rdev) {
   const auto dir = RealPath(BlockLink(rdev));
   if (!dir) return std::nullopt;
-  BlockDevice device;
+  SysfsBlockNode device;
   device.rdev = rdev;
   device.sysfsDir = *dir;
   device.name = BaseName(*dir);

@@ -23,7 +23,7 @@ std::vector<std::string> ListDirectory(const std::string& path);
 std::optional<dev_t> ParseDevAttribute(const std::string& text);
 
 // A block device as sysfs describes it; for a partition also its whole disk.
-struct BlockDevice {
+struct SysfsBlockNode {
   dev_t rdev = 0;
   std::string name;        // kernel name: "sdb1", "loop3p1", "dm-0"
   std::string sysfsDir;    // real path of /sys/dev/block/M:m
@@ -34,7 +34,7 @@ struct BlockDevice {
   dev_t diskRdev = 0;
 };
 
-std::optional<BlockDevice> DescribeBlockDevice(dev_t rdev);
+std::optional<SysfsBlockNode> DescribeBlockDevice(dev_t rdev);
 
 // The facts that tell an unplugged or read-only device from other failures (errno_map.h).
 ErrnoFacts GatherErrnoFacts(int fd, dev_t rdev, int error);

@@ -10,15 +10,25 @@
 
 #include "os/system.h"
 #include "backends/windows_encoding/windows_ata_device.h"
+#include "backends/windows_encoding/windows_block_device.h"
+#include "backends/windows_encoding/windows_volume.h"
 #include "os/thread_last_error.h"
 
 namespace trelvane {
 
-class WindowsSystem final : public System {
+// Besides the System calls it is the port the Windows encoding hands its raw device-control requests to.
+class WindowsSystem final : public System, public DeviceControlPort {
  public:
   Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode) override;
   bool DeviceIoControl(Handle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                        std::span<std::uint8_t> out, std::uint32_t& bytesReturned) override;
+  // Block-device and volume queries travel as the storage stack's requests (backends/windows_encoding).
+  std::unique_ptr<BlockDevice> BlockDeviceOf(Handle drive) override {
+    return std::make_unique<WindowsBlockDevice>(*this, drive);
+  }
+  std::unique_ptr<VolumeControl> VolumeOf(Handle volume) override {
+    return std::make_unique<WindowsVolume>(*this, volume);
+  }
   // NVMe admin commands travel as the storage stack's protocol-specific queries (backends/windows_encoding).
   std::unique_ptr<NvmeDevice> NvmeDeviceOf(Handle drive) override;
   bool WriteFile(Handle handle, std::span<const std::uint8_t> data, std::uint32_t& bytesWritten) override;

@@ -105,7 +105,7 @@ void WriteSendCmdInParams(std::span<std::uint8_t> block, std::uint32_t bufferSiz
 
 // A SMART data request through `code`: 32 input bytes, 1039 output bytes offered, and the 512 bytes
 // that end at the returned count taken as the data.
-bool SmartDataRequest(System& system, Handle handle, std::uint32_t code, std::uint8_t selector,
+bool SmartDataRequest(DeviceControlPort& system, Handle handle, std::uint32_t code, std::uint8_t selector,
                       const AtaRegisters& registers, Sector data) {
   std::array<std::uint8_t, InParamsHeaderBytes> in{};
   WriteSendCmdInParams(in, SectorBytes, registers, selector);
@@ -121,7 +121,7 @@ bool SmartDataRequest(System& system, Handle handle, std::uint32_t code, std::ui
 
 // SMART_SEND_DRIVE_COMMAND without data. Only the request's own success counts; the driver status in
 // the answer is not examined.
-bool SmartNonDataRequest(System& system, Handle handle, std::uint8_t selector, const AtaRegisters& registers) {
+bool SmartNonDataRequest(DeviceControlPort& system, Handle handle, std::uint8_t selector, const AtaRegisters& registers) {
   std::array<std::uint8_t, InParamsHeaderBytes> in{};
   WriteSendCmdInParams(in, 0, registers, selector);
   std::array<std::uint8_t, OutParamsWithData> out{};
@@ -130,7 +130,7 @@ bool SmartNonDataRequest(System& system, Handle handle, std::uint8_t selector, c
                                 std::span<std::uint8_t>(out).first(NonDataOutputLength), returned);
 }
 
-bool IdentifyThroughSmartRequests(System& system, Handle handle, const AtaRegisters& registers, Sector data) {
+bool IdentifyThroughSmartRequests(DeviceControlPort& system, Handle handle, const AtaRegisters& registers, Sector data) {
   std::array<std::uint8_t, VersionOutputLength> version{};
   std::uint32_t returned = 0;
   if (!system.DeviceIoControl(handle, Ioctl::SmartGetVersion, {}, version, returned)) return false;
@@ -145,7 +145,7 @@ bool IdentifyThroughSmartRequests(System& system, Handle handle, const AtaRegist
   return true;
 }
 
-bool IdentifyThroughMiniport(System& system, Handle handle, std::uint8_t selector, const AtaRegisters& registers,
+bool IdentifyThroughMiniport(DeviceControlPort& system, Handle handle, std::uint8_t selector, const AtaRegisters& registers,
                              Sector data) {
   std::array<std::uint8_t, MiniportBufferBytes> buffer{};
   const std::span<std::uint8_t> bytes(buffer);

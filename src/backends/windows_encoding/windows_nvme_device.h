@@ -1,6 +1,6 @@
 #pragma once
 // NVMe admin commands carried as the storage stack's protocol-specific property query
-// (IOCTL_STORAGE_QUERY_PROPERTY with ProtocolTypeNvme), over System::DeviceIoControl. The Windows
+// (IOCTL_STORAGE_QUERY_PROPERTY with ProtocolTypeNvme), over DeviceControlPort::DeviceIoControl. The Windows
 // backend hands these requests to the kernel; the emulated machine answers them as the in-box NVMe
 // driver does, so both see the same bytes.
 //
@@ -9,19 +9,19 @@
 // own property. Any other command is refused with 50 without a request.
 
 #include "os/nvme_device.h"
-#include "os/system.h"
+#include "backends/windows_encoding/device_control_port.h"
 
 namespace trelvane {
 
 class WindowsNvmeDevice final : public NvmeDevice {
  public:
   // `system` and `handle` stay the caller's and must outlive the device.
-  WindowsNvmeDevice(System& system, Handle handle) : system_(system), handle_(handle) {}
+  WindowsNvmeDevice(DeviceControlPort& system, Handle handle) : system_(system), handle_(handle) {}
 
   bool Admin(const NvmeCommand& command, std::span<std::uint8_t> data, NvmeCompletion& completion) override;
 
  private:
-  System& system_;
+  DeviceControlPort& system_;
   Handle handle_;
 };
 

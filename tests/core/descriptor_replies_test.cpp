@@ -1,6 +1,6 @@
 // Reply layouts of the property, geometry, version, inquiry and device-number requests.
 
-#include "backends/linux/replies.h"
+#include "backends/driver_model/reply_layouts.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "os/bytes.h"
 
-namespace trelvane::linux_platform {
+namespace trelvane {
 namespace {
 
 std::string StringAt(const std::vector<std::uint8_t>& reply, std::uint32_t offset) {
@@ -18,7 +18,7 @@ std::string StringAt(const std::vector<std::uint8_t>& reply, std::uint32_t offse
 }
 
 TEST(DeviceDescriptorReply, StringsFollowTheHeaderInOrderEachWithItsZero) {
-  const DeviceStrings strings{"ATA     ", "QEMU HARDDISK", "2.5+", "SQTA-A0000 1"};
+  const DescriptorStrings strings{"ATA     ", "QEMU HARDDISK", "2.5+", "SQTA-A0000 1"};
   const auto reply = DeviceDescriptorReply(strings, DeviceFacts{0, true, 11});
   EXPECT_EQ(ReadU32LE(reply, 0), 40u);
   EXPECT_EQ(ReadU32LE(reply, 4), 40u + 9 + 14 + 5 + 13);
@@ -35,7 +35,7 @@ TEST(DeviceDescriptorReply, StringsFollowTheHeaderInOrderEachWithItsZero) {
 }
 
 TEST(DeviceDescriptorReply, AnEmptyStringTakesNoRoomAndHasOffsetZero) {
-  const auto reply = DeviceDescriptorReply(DeviceStrings{"", "DISK", "", ""}, DeviceFacts{});
+  const auto reply = DeviceDescriptorReply(DescriptorStrings{"", "DISK", "", ""}, DeviceFacts{});
   EXPECT_EQ(ReadU32LE(reply, 12), 0u);
   EXPECT_EQ(ReadU32LE(reply, 16), 40u);
   EXPECT_EQ(ReadU32LE(reply, 20), 0u);
@@ -91,4 +91,4 @@ TEST(DeviceNumberReply, TypeNumberPartition) {
 }
 
 }  // namespace
-}  // namespace trelvane::linux_platform
+}  // namespace trelvane
