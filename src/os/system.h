@@ -1,5 +1,6 @@
 #pragma once
-// The one interface between the program and the operating system.
+// The one interface between the program and the operating system: the host (os/host.h), the drives
+// and their volumes.
 //
 // Most methods have the shape of the platform call the program was designed around (the NT family's
 // raw-device interface), so the core can be exact about buffers and error codes; device questions go
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "os/ata_device.h"
+#include "os/host.h"
 #include "os/block_device.h"
 #include "os/nvme_device.h"
 #include "os/volume_control.h"
@@ -23,48 +25,6 @@ namespace trelvane {
 // A platform handle of a device or volume. InvalidHandle (all bits set) means an open failed.
 using Handle = std::intptr_t;
 inline constexpr Handle InvalidHandle = -1;
-
-// A loaded module (library) and an entry point inside it; 0 means "none".
-using ModuleHandle = std::uintptr_t;
-using EntryAddress = std::uintptr_t;
-
-// Local date and time with milliseconds, as the platform's clock reports it.
-struct SystemTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int milliseconds = 0;
-};
-
-// The platform's version query: platform id 2 is the NT family.
-struct OsVersion {
-  std::uint32_t platformId = 0;
-  std::uint32_t major = 0;
-  std::uint32_t minor = 0;
-  std::uint32_t build = 0;
-  std::u16string servicePack;
-};
-
-// The user's regional formats, in the platform's pattern language ("dd.MM.yyyy", "H:mm:ss").
-struct RegionalSettings {
-  std::u16string shortDateFormat = u"dd.MM.yyyy";
-  std::u16string longTimeFormat = u"H:mm:ss";
-  char16_t decimalSeparator = u',';
-};
-
-// Who and where the program runs, for the erasure report: the computer's name, the operating
-// system's name and version as its own tools show it, and the user who started the program (the real
-// user behind an elevation tool where the platform can tell).
-struct HostFacts {
-  std::u16string computerName;
-  std::u16string operatingSystem;
-  std::u16string userName;
-  // The local clock's distance from UTC now, in minutes east (Moscow: 180).
-  int utcOffsetMinutes = 0;
-};
 
 // Where a folder is stored, seen from one drive: on it (the whole disk or one of its partitions, also
 // through a volume manager), elsewhere, or not known (the platform could not tell).
@@ -82,13 +42,8 @@ struct UnrestoredMount {
   std::uint32_t error = 0;
 };
 
-// What asking the platform "is this a 32-bit process on a 64-bit system?" can answer.
-enum class Wow64Answer { EntryMissing, CallFailed, No, Yes };
-
-class System {
+class System : public Host {
  public:
-  virtual ~System() = default;
-
   // Opens an existing device (disposition OPEN_EXISTING, flags 0). Returns InvalidHandle on failure.
   virtual Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess,
                              std::uint32_t shareMode) = 0;
@@ -140,40 +95,12 @@ class System {
   // `buffer` and returns their length in characters without the final zero. A length of
   // buffer.size() or more means the buffer was too small and nothing useful was written.
   virtual std::uint32_t GetLogicalDriveStringsW(std::span<char16_t> buffer) = 0;
-  // The system's message text for an error code in the user's language, as the system stores it
-  // (usually ending in a full stop and a line break); empty when the system has no message.
-  virtual std::u16string FormatMessageW(std::uint32_t code) = 0;
-
-  virtual OsVersion GetVersionExW() = 0;
-  virtual HostFacts GetHostFacts() = 0;
   // The operating system's own name of \\.\PhysicalDriveN ("/dev/sdb", "/dev/nvme0n1"), for the
   // erasure report; empty where the platform knows the drive by no other name.
   virtual std::u16string DriveNodeName(std::int64_t driveNumber) = 0;
   // Whether the existing folder `folder` is stored on drive N, so that a report written there would
   // be written to the disk being erased.
   virtual FolderPlace FolderPlaceOfDrive(const std::u16string& folder, std::int64_t driveNumber) = 0;
-  virtual Wow64Answer IsWow64Process() = 0;
-  // 32 or 64: the width of the running process itself.
-  virtual int ProcessBits() = 0;
-  // The full path of the program file, in the platform's path syntax.
-  virtual std::u16string GetModuleFileNameW() = 0;
-  virtual void Sleep(std::uint32_t milliseconds) = 0;
-
-  // Run-time binding of libraries. LoadLibraryW returns 0 (or a value below 32) on failure;
-  // GetProcAddress returns 0 when the entry is missing.
-  virtual ModuleHandle LoadLibraryW(const std::u16string& name) = 0;
-  virtual EntryAddress GetProcAddress(ModuleHandle module, const std::string& name) = 0;
-  virtual void FreeLibrary(ModuleHandle module) = 0;
-
-  // Opens a document or address with the shell's verb (never through a command interpreter).
-  // The result is not examined by the program.
-  virtual void ShellExecuteW(const std::u16string& verb, const std::u16string& file,
-                             int showCommand) = 0;
-
-  virtual SystemTime GetLocalTime() = 0;
-  virtual RegionalSettings GetRegionalSettings() = 0;
-  // The ANSI code page that single-byte device texts are read in (1251 on a Russian desktop).
-  virtual std::uint32_t GetACP() = 0;
 
   // The name of an earlier drive of the list that is the same storage as drive `driveNumber` (two
   // loop devices over one file, one disk seen through two ports), as the system names it ("loop3");
