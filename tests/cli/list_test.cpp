@@ -43,28 +43,6 @@ TEST(ListCommand, WithoutDebugOnlyTheWarningLinesAndRowsArePrinted) {
   ExpectGolden("cli/list-enumeration-plain.out", result.out);
 }
 
-TEST(CommandLine, RefusesADriveThatIsNotInTheTable) {
-  const CliResult result = RunCli(Machine("cli/enumeration.json"), "details 1");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("PhysicalDrive1"), std::string::npos) << result.err;
-}
-
-TEST(CommandLine, RefusesADriveUnder65535Sectors) {
-  const CliResult result = RunCli(Machine("cli/enumeration.json"), "smart 40");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.err, "К этому устройству нет доступа, потому что в нем меньше 65535 секторов.  \n");
-}
-
-TEST(CommandLine, UnknownCommandsAndWordsAreRefused) {
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "erase 0").exitCode, 2);
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "format").exitCode, 2);
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "format 0 --force").exitCode, 2);
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "list --quick").exitCode, 2);
-  const CliResult negative = RunCli(Machine("cli/enumeration.json"), "details -1");
-  EXPECT_EQ(negative.exitCode, 2);
-  EXPECT_TRUE(negative.err.starts_with("Неверный номер устройства: -1\n")) << negative.err;
-}
-
 TEST(CommandLine, ABrokenMachineFileIsAFatalErrorNamingTheField) {
   TempDir folder;
   WriteTextFile(folder.path() / "bad.json", R"({"drives": [{"number": 0, "sector_size": "big"}]})");
