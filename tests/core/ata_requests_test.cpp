@@ -181,46 +181,49 @@ TEST(ShowDeviceDetails, AtaBusDriveRefusingIdentifyIsAskedTwice) {
   EXPECT_EQ(machine.sink.lines, expected);
 }
 
-TEST(ShowDeviceDetails, OtherBusDriveRefusingIdentifyIsAskedOnce) {
-  ProgramBench machine = ProgramBench(EmulatedMachineFromJson(R"({"drives": [{"number": 0}]})", "."));
-  machine.SelectDrive(0, 7, 0);
-  ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
-  EXPECT_EQ(machine.Controls().size(), 3u);
-  ASSERT_EQ(machine.sink.lines.size(), 6u);
-  EXPECT_EQ(machine.sink.lines.back(), u"Детали недоступны для этого устройства.");
-}
-
-TEST(ShowSmartData, AtaBusDriveRefusingEnableIsNotReadButStillDisabled) {
-  ProgramBench machine = OneDrive(R"(, "smart_enable_error": 1)");
-  machine.SelectDrive(0, 3, 1);
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  const auto requests = machine.Controls();
-  EXPECT_EQ(Codes(requests),
-            (std::vector<std::uint32_t>{Ioctl::SmartSendDriveCommand, Ioctl::SmartSendDriveCommand}));
-  EXPECT_EQ(Features(requests), (std::vector<std::uint8_t>{0xD8, 0xD9}));
-  ASSERT_EQ(machine.sink.lines.size(), 6u);
-  EXPECT_EQ(machine.sink.lines[3].substr(0, 17), u"Данные SMART для ");
-  EXPECT_EQ(machine.sink.lines.back(), u"SMART не поддерживается этим устройством.");
-}
-
-TEST(ShowSmartData, AtaBusDriveIsEnabledReadAndDisabled) {
-  ProgramBench machine = OneDrive(R"(, "smart_disable_error": 1)");
-  machine.SelectDrive(0, 3, 0);
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  const auto requests = machine.Controls();
-  EXPECT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartSendDriveCommand, Ioctl::SmartRcvDriveData,
-                                                         Ioctl::SmartSendDriveCommand}));
-  EXPECT_EQ(Features(requests), (std::vector<std::uint8_t>{0xD8, 0xD0, 0xD9}));
-  EXPECT_EQ(machine.sink.lines.back(), u" ");  // a refused disable does not change the report
-  EXPECT_GT(machine.sink.lines.size(), 8u);
-}
-
-TEST(ShowSmartData, OtherBusDriveIsOnlyRead) {
-  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 1)");
-  machine.SelectDrive(0, 11, 0);
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  EXPECT_EQ(Features(machine.Controls()), (std::vector<std::uint8_t>{0xD0, 0xD0}));
-  EXPECT_EQ(machine.sink.lines.back(), u"SMART не поддерживается этим устройством.");
+// The SMART report of ATA-bus drives (enable, read, disable: a refused enable skips the read, a
+// refused disable changes nothing) and of other buses (read only), and the details of another bus's
+// drive refusing IDENTIFY (asked once): the requests, the SMART features, and how the report ends.
+TEST(ShowReports, RequestsAndTheReportsLastLinePerBus) {
+  struct Case {
+    const char* name;
+    std::string fields;
+    std::int64_t bus;
+    std::uint8_t slave;
+    bool smart;  // the SMART report, else the details
+    std::vector<std::uint32_t> codes;
+    std::vector<std::uint8_t> features;  // of the SMART requests
+    std::u16string lastLine;
+    std::size_t lines;  // 0: more than eight
+  };
+  const std::u16string notSupported = u"SMART не поддерживается этим устройством.";
+  const Case cases[] = {
+      {"ata, enable refused", R"(, "smart_enable_error": 1)", 3, 1, true, {Send, Send}, {0xD8, 0xD9}, notSupported, 6},
+      {"ata, disable refused", R"(, "smart_disable_error": 1)", 3, 0, true, {Send, Receive, Send}, {0xD8, 0xD0, 0xD9}, u" ", 0},
+      {"other bus", R"(, "smart_rcv_error": 1, "smart_send_error": 1)", 11, 0, true, {Receive, Send}, {0xD0, 0xD0},
+       notSupported, 6},
+      {"details, other bus", R"(, "identify_rcv_error": 1, "miniport_error": 1)", 7, 0, false, {Version, Receive, Miniport},
+       {}, u"Детали недоступны для этого устройства.", 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramBench machine = OneDrive(c.fields);
+    machine.SelectDrive(0, c.bus, c.slave);
+    (c.smart ? ShowSmartData : ShowDeviceDetails)(*machine.system, machine.state, machine.log, machine.sink);
+    const auto requests = machine.Controls();
+    EXPECT_EQ(Codes(requests), c.codes);
+    if (c.smart) {
+      EXPECT_EQ(Features(requests), c.features);
+    }
+    ASSERT_FALSE(machine.sink.lines.empty());
+    EXPECT_EQ(machine.sink.lines.back(), c.lastLine);
+    if (c.lines != 0) {
+      EXPECT_EQ(machine.sink.lines.size(), c.lines);
+    } else {
+      EXPECT_GT(machine.sink.lines.size(), 8u);
+    }
+    EXPECT_EQ(machine.sink.lines[3].substr(0, 8), c.smart ? u"Данные S" : u"Детали у");
+  }
 }
 
 TEST(ShowSmartData, EachCallAppendsACompleteReport) {

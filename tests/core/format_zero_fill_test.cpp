@@ -112,51 +112,6 @@ TEST(ZeroFill, EmptyDriveCompletesWithoutWriting) {
   EXPECT_EQ(bench.view.positions, (std::vector<int>{100}));
 }
 
-struct RunEnd {
-  int code;
-  std::u16string text;  // of the error line
-  std::u16string line;  // that ends the run
-};
-
-class ZeroFillEnd : public ::testing::TestWithParam<RunEnd> {};
-
-TEST_P(ZeroFillEnd, EndsTheRunAtTheFailingBlock) {
-  const std::int64_t length = 6 * KiB64;
-  const std::string code = std::to_string(GetParam().code);
-  ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 131072, "write_error": )" + code + "}]");
-  const EraseRunOutcome outcome = Fill(bench);
-
-  EXPECT_EQ(outcome.ending, Ending::Aborted);
-  EXPECT_EQ(outcome.bytesNotWritten, length - 2 * KiB64);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   " + FromAscii(code) + u" - " +
-                       GetParam().text,
-                   GetParam().line, u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 256"}));
-  ExpectImages(bench, length, {{0, 2 * KiB64}});
-  EXPECT_EQ(bench.Requests("WriteFile").size(), 3u);
-  EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    GoneOrChanged, ZeroFillEnd,
-    ::testing::Values(RunEnd{55, u"Носитель был отключен", u"Устройство было отключено, прерывание..."},
-                      RunEnd{2, u"Носитель был отключен", u"Устройство было отключено, прерывание..."},
-                      RunEnd{1110, u"Носитель был заменен",
-                             u"Размер устройства изменился во время форматирования, прерывание..."}));
-
-// A disk held by another program refuses the first write: the format is refused, not a failed block.
-// The same code once something was written is only a failed block (a row of ZeroFillCompleted).
-TEST(ZeroFill, DiskInUseAtTheFirstWriteRefusesTheRunAndWritesNothing) {
-  const std::int64_t length = 4 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "claim_error": 32)");
-  const EraseRunOutcome outcome = Fill(bench);
-  EXPECT_EQ(outcome.ending, Ending::Refused);
-  EXPECT_EQ(outcome.bytesNotWritten, length);
-  EXPECT_EQ(bench.LogTexts(), (Texts{DeviceInUseLine}));
-  ExpectImages(bench, length, {});
-  EXPECT_EQ(bench.Requests("WriteFile").size(), 1u);
-}
-
 // 16 MiB: the head of 10,240,000 bytes and the tail of 1 MiB are apart.
 constexpr std::int64_t LargeLength = 16 * 1048576;
 
@@ -219,6 +174,7 @@ const CompletedRun CompletedRuns[] = {
      {{0, 10'240'000}, {LargeLength - 1'048'576, LargeLength - KiB64}}, {}, nullptr, true},
 };
 
+void PrintTo(const CompletedRun& run, std::ostream* out) { *out << run.name; }
 class ZeroFillCompleted : public ::testing::TestWithParam<CompletedRun> {};
 
 TEST_P(ZeroFillCompleted, LeavesOnlyTheRefusedBytesAndLogsEachRangeOnce) {
@@ -371,71 +327,93 @@ TEST(ZeroFill, DiskRefusingEveryWriteEndsAfterABoundedNumberOfExtraWrites) {
   }
 }
 
-// Stop, a vanished device and a disk held elsewhere are honoured between the pieces of a split block.
-struct SplitEnd {
-  std::string faults;
+// Runs that end before their extents do: the device gone or changed at a block, Stop honoured after
+// the current block, and Stop, a vanished device or a disk held elsewhere honoured between the pieces
+// of a split block. Nothing is flushed and the Stop flag is cleared.
+struct Interrupted {
+  const char* name;
+  std::int64_t sectorSize;
+  std::int64_t length;
+  std::string more;  // drive 0's fields
+  int stopAtCall;  // of ProcessMessages; 0: never
   Ending ending;
+  std::int64_t notWritten;  // -1: not pinned
   Texts lines;
-  std::int64_t zeroedTo;  // the drive holds zeros over [512, zeroedTo)
+  std::vector<WipeExtent> zeroed;
+  std::size_t writes = 0;  // 0: not pinned
 };
 
-class ZeroFillSplitEnd : public ::testing::TestWithParam<SplitEnd> {};
-
-TEST_P(ZeroFillSplitEnd, EndsTheRunBetweenPieces) {
-  const std::int64_t length = 2 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "faults": [)" + GetParam().faults + "]");
-  // Call 1 is before the loop, 2 before block 1, 3 to 15 before the pieces of its first half (halved
-  // down to the refused sector 0, then its neighbours), 16 before its second half.
-  if (GetParam().ending == Ending::Stopped) {
-    bench.view.onProcessMessages = [&](int call) {
-      if (call == 16) bench.stopRequested = true;
-    };
-  }
-  const EraseRunOutcome outcome = Fill(bench);
-  EXPECT_EQ(outcome.ending, GetParam().ending);
-  EXPECT_EQ(bench.LogTexts(), GetParam().lines);
-  ExpectImages(bench, length, GetParam().zeroedTo > 512 ? std::vector<WipeExtent>{{512, GetParam().zeroedTo}} : std::vector<WipeExtent>{});
-  EXPECT_FALSE(bench.stopRequested);
+std::string FaultAt(std::int64_t from, int code) {
+  return R"({"from": )" + std::to_string(from) + R"(, "write_error": )" + std::to_string(code) + "}";
 }
+std::string Faults(const std::string& list) { return R"(, "faults": [)" + list + "]"; }
 
-INSTANTIATE_TEST_SUITE_P(
-    StopGoneInUse, ZeroFillSplitEnd,
-    ::testing::Values(
-        // Pieces [0, 32K) (its sector 0 refused, the rest written), then [32K, 64K): stopped before it.
-        SplitEnd{R"({"from": 0, "to": 512, "write_error": 1117})", Ending::Stopped,
-                 {u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - "
-                  u"Ошибка устройства ввода-вывода",
-                  u"Средняя скорость: ", u"Операция отменена по смещению 32,768    LBA 64"},
-                 32768},
-        SplitEnd{R"({"from": 0, "to": 512, "write_error": 1117}, {"from": 32768, "write_error": 55})",
-                 Ending::Aborted,
-                 {u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - "
-                  u"Ошибка устройства ввода-вывода",
-                  u"Ошибка форматирования произошла по смещению 32,768, длина 32,768 байт:   55 - Носитель был отключен",
-                  u"Устройство было отключено, прерывание...", u"Средняя скорость: ",
-                  u"Операция прекращена по смещению 32,768    LBA 64"},
-                 32768},
-        // Nothing written yet when the first piece meets the disk held elsewhere: the run is refused.
-        SplitEnd{R"({"from": 32768, "to": 33280, "write_error": 1117}, {"from": 0, "to": 512, "write_error": 32})",
-                 Ending::Refused, {DeviceInUseLine}, 0}));
+const char16_t* const Gone = u"Устройство было отключено, прерывание...";
+const char16_t* const Split1117 =
+    u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - Ошибка устройства ввода-вывода";
+constexpr const char* Refused0 = R"({"from": 0, "to": 512, "write_error": 1117})";
 
-TEST(ZeroFill, StopEndsTheRunAfterTheCurrentBlockAndClearsTheFlag) {
-  const std::int64_t length = 8 * KiB64;
-  ProgramBench bench = ImagedBench(length);
-  // Call 1 is before the loop; call 4 is during block 3, which is still written.
+const Interrupted InterruptedRuns[] = {
+    {"gone_55", 512, 6 * KiB64, Faults(FaultAt(131072, 55)), 0, Ending::Aborted, 4 * KiB64,
+     {u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   55 - Носитель был отключен", Gone,
+      u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 256"},
+     {{0, 2 * KiB64}}, 3},
+    {"gone_2_4096", 4096, 6 * KiB64, Faults(FaultAt(131072, 2)), 0, Ending::Aborted, 4 * KiB64,
+     {u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   2 - Носитель был отключен", Gone,
+      u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 32"},
+     {{0, 2 * KiB64}}, 3},
+    {"changed_1110", 512, 6 * KiB64, Faults(FaultAt(131072, 1110)), 0, Ending::Aborted, 4 * KiB64,
+     {u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   1110 - Носитель был заменен",
+      u"Размер устройства изменился во время форматирования, прерывание...", u"Средняя скорость: ",
+      u"Операция прекращена по смещению 131,072    LBA 256"},
+     {{0, 2 * KiB64}}, 3},
+    // Call 1 is before the loop; call 4 is during block 3, which is still written.
+    {"stop_after_the_current_block", 512, 8 * KiB64, "", 4, Ending::Stopped, 5 * KiB64,
+     {u"Средняя скорость: ", u"Операция отменена по смещению 196,608    LBA 384"}, {{0, 3 * KiB64}}},
+    // Call 1 is before the loop, 2 before block 1, 3 to 15 before the pieces of its first half (halved
+    // down to the refused sector 0, then its neighbours), 16 before its second half: pieces [0, 32K)
+    // (its sector 0 refused, the rest written), then [32K, 64K), stopped before it.
+    {"split_stop", 512, 2 * KiB64, Faults(Refused0), 16, Ending::Stopped, -1,
+     {Split1117, u"Средняя скорость: ", u"Операция отменена по смещению 32,768    LBA 64"}, {{512, 32768}}},
+    {"split_gone", 512, 2 * KiB64, Faults(std::string(Refused0) + ", " + FaultAt(32768, 55)), 0, Ending::Aborted, -1,
+     {Split1117, u"Ошибка форматирования произошла по смещению 32,768, длина 32,768 байт:   55 - Носитель был отключен",
+      Gone, u"Средняя скорость: ", u"Операция прекращена по смещению 32,768    LBA 64"},
+     {{512, 32768}}},
+    // A disk held by another program refuses the first write, or nothing written yet when the first
+    // piece meets it: the format is refused, not a failed block.
+    {"in_use_at_the_first_write", 4096, 4 * KiB64, R"(, "claim_error": 32)", 0, Ending::Refused, 4 * KiB64,
+     {DeviceInUseLine}, {}, 1},
+    {"split_in_use", 512, 2 * KiB64,
+     Faults(R"({"from": 32768, "to": 33280, "write_error": 1117}, {"from": 0, "to": 512, "write_error": 32})"), 0,
+     Ending::Refused, -1, {DeviceInUseLine}, {}},
+};
+
+void PrintTo(const Interrupted& run, std::ostream* out) { *out << run.name; }
+class ZeroFillInterrupted : public ::testing::TestWithParam<Interrupted> {};
+
+TEST_P(ZeroFillInterrupted, EndsTheRunWhereItsCauseWasSeen) {
+  const Interrupted& run = GetParam();
+  ProgramBench bench = ImagedBench(run.length, run.more, run.sectorSize);
   bench.view.onProcessMessages = [&](int call) {
-    if (call == 4) bench.stopRequested = true;
+    if (call == run.stopAtCall) bench.stopRequested = true;
   };
   const EraseRunOutcome outcome = Fill(bench);
-
-  EXPECT_EQ(outcome.ending, Ending::Stopped);
-  EXPECT_EQ(outcome.bytesNotWritten, length - 3 * KiB64);
+  EXPECT_EQ(outcome.ending, run.ending);
+  if (run.notWritten >= 0) {
+    EXPECT_EQ(outcome.bytesNotWritten, run.notWritten);
+  }
+  EXPECT_EQ(bench.LogTexts(), run.lines);
+  ExpectImages(bench, run.length, run.zeroed);
   EXPECT_FALSE(bench.stopRequested);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 196,608    LBA 384"}));
-  ExpectImages(bench, length, {{0, 3 * KiB64}});
   EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
+  if (run.writes != 0) {
+    EXPECT_EQ(bench.Requests("WriteFile").size(), run.writes);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(GoneChangedStoppedOrInUse, ZeroFillInterrupted, ::testing::ValuesIn(InterruptedRuns),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 
 TEST(ZeroFill, StopPressedInTheBlockThatFindsTheDeviceGoneCancelsTheNextRunAtOffsetZero) {
   const std::int64_t length = 4 * KiB64;
