@@ -36,18 +36,6 @@ CliResult RunCli(const std::filesystem::path& machine, const std::string& argume
   return result;
 }
 
-void ExpectGolden(const std::string& name, const std::string& actual) {
-  const auto file = TestDataFile("golden/" + name);
-  const char* update = std::getenv("TRELVANE_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    std::filesystem::create_directories(file.parent_path());
-    WriteTextFile(file, actual);
-    return;
-  }
-  ASSERT_TRUE(std::filesystem::exists(file)) << "missing golden file " << file;
-  EXPECT_EQ(ReadTextFile(file), actual) << "golden file " << file;
-}
-
 std::filesystem::path Machine(const std::string& name) { return TestDataFile("machines/" + name); }
 
 }  // namespace trelvane::testing

@@ -15,10 +15,6 @@ struct CliResult {
 // Runs `trelvane-cli <arguments>` with TRELVANE_MACHINE=machine, standard input from `input`.
 CliResult RunCli(const std::filesystem::path& machine, const std::string& arguments, const std::string& input = "");
 
-// Compares `actual` with the golden file tests/golden/<name>; with TRELVANE_UPDATE_GOLDEN=1 in the
-// environment it writes the file instead (review the change before committing it).
-void ExpectGolden(const std::string& name, const std::string& actual);
-
 // A machine file under tests/machines/.
 std::filesystem::path Machine(const std::string& name);
 

@@ -1,7 +1,10 @@
 // `trelvane-cli list --debug` on machines that exercise the probe, the enumeration, the volume
-// discovery and the start-up gates; the whole output is compared with reviewed golden texts.
+// discovery and the start-up gates, the whole output compared with reviewed golden texts; and what an
+// ordinary user sees: help, version, the drives that rights kept out of reach, and refused words.
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "cli_runner.h"
 #include "test_support.h"
@@ -43,34 +46,56 @@ TEST(ListCommand, WithoutDebugOnlyTheWarningLinesAndRowsArePrinted) {
   ExpectGolden("cli/list-enumeration-plain.out", result.out);
 }
 
-TEST(CommandLine, RefusesADriveThatIsNotInTheTable) {
-  const CliResult result = RunCli(Machine("cli/enumeration.json"), "details 1");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("PhysicalDrive1"), std::string::npos) << result.err;
-}
-
-TEST(CommandLine, RefusesADriveUnder65535Sectors) {
-  const CliResult result = RunCli(Machine("cli/enumeration.json"), "smart 40");
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.err, "К этому устройству нет доступа, потому что в нем меньше 65535 секторов.  \n");
-}
-
-TEST(CommandLine, UnknownCommandsAndWordsAreRefused) {
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "erase 0").exitCode, 2);
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "format").exitCode, 2);
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "format 0 --force").exitCode, 2);
-  EXPECT_EQ(RunCli(Machine("cli/enumeration.json"), "list --quick").exitCode, 2);
-  const CliResult negative = RunCli(Machine("cli/enumeration.json"), "details -1");
-  EXPECT_EQ(negative.exitCode, 2);
-  EXPECT_TRUE(negative.err.starts_with("Неверный номер устройства: -1\n")) << negative.err;
-}
-
 TEST(CommandLine, ABrokenMachineFileIsAFatalErrorNamingTheField) {
   TempDir folder;
   WriteTextFile(folder.path() / "bad.json", R"({"drives": [{"number": 0, "sector_size": "big"}]})");
   const CliResult result = RunCli(folder.path() / "bad.json", "list");
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_NE(result.err.find("sector_size"), std::string::npos) << result.err;
+}
+
+struct InformationCase {
+  const char* machine;
+  const char* arguments;
+  int exitCode;
+  const char* outPart;  // a part of standard output
+  std::string err;      // standard error, whole or (with errPart) a part of it
+  bool errPart = false;
+};
+
+std::string DeniedLine(int skipped) {
+  return "Нет доступа к дискам (пропущено: " + std::to_string(skipped) +
+         "): нужны права администратора, запустите через sudo, например: sudo trelvane-cli list\n";
+}
+
+// Help, version, the drives rights kept away, and the words and drives the command line refuses.
+TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotDo) {
+  const InformationCase cases[] = {
+      {"cli/enumeration.json", "--help", 0, "Использование: trelvane-cli", ""},
+      {"cli/enumeration.json", "-h", 0, "Использование: trelvane-cli", ""},
+      {"cli/enumeration.json", "--version", 0, "Trelvane 4.40\n", ""},
+      {"cli/access-denied.json", "list", 3, "", DeniedLine(2)},
+      {"cli/access-denied.json", "format 0 --yes", 3, "", DeniedLine(2)},
+      {"cli/access-partly-denied.json", "list", 0, "READABLE DISK", DeniedLine(1)},
+      {"cli/enumeration.json", "details 1", 2, "", "PhysicalDrive1", true},  // not in the table
+      {"cli/enumeration.json", "smart 40", 2, "",
+       "К этому устройству нет доступа, потому что в нем меньше 65535 секторов.  \n"},
+      {"cli/enumeration.json", "details -1", 2, "", "Неверный номер устройства: -1\n", true},
+      {"cli/enumeration.json", "erase 0", 2, "", "", true},
+      {"cli/enumeration.json", "format", 2, "", "", true},
+      {"cli/enumeration.json", "format 0 --force", 2, "", "", true},
+      {"cli/enumeration.json", "list --quick", 2, "", "", true},
+  };
+  for (const InformationCase& c : cases) {
+    const CliResult result = RunCli(Machine(c.machine), c.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments << "\n" << result.err;
+    EXPECT_NE(result.out.find(c.outPart), std::string::npos) << c.arguments << "\n" << result.out;
+    if (c.errPart) {
+      EXPECT_NE(result.err.find(c.err), std::string::npos) << c.arguments << "\n" << result.err;
+    } else {
+      EXPECT_EQ(result.err, c.err) << c.arguments;
+    }
+  }
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // Decoding of IDENTIFY DEVICE answers: the rules at their edges (the real drives and the all-zero
-// block are pinned by the golden details reports).
+// block are pinned by the golden details reports), and the body of the device details report for
+// decoded drives.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "ata/device_details.h"
 #include "ata/identify_data.h"
 #include "test_support.h"
 #include "text/ansi_code_page.h"
@@ -50,92 +54,64 @@ TEST(DecodeIdentifyData, TextFieldsAreReadInTheAnsiCodePage) {
   EXPECT_EQ(DecodeIdentifyData(block, 65001).name, u"Äèñê ¨");  // other code pages read as Western
 }
 
-TEST(DecodeIdentifyData, Lba48OnlyWhenItsCountExceedsTheLba28Count) {
-  Block block{};
-  SetWord(block, 49, 1u << 9);
-  SetWord(block, 83, 1u << 10);
-  SetWord(block, 60, 0xFFFF);  // 268435455
-  SetWord(block, 61, 0x0FFF);
-  SetWord(block, 100, 0x6030);  // 976773168
-  SetWord(block, 101, 0x3A38);
-  T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
-  EXPECT_TRUE(p.lba48support);
-  EXPECT_EQ(p.lba28sectors, 268435455);
-  EXPECT_EQ(p.lba48sectors, 976773168);
-  EXPECT_EQ(p.lbasectors, 976773168);
+// The words a case sets, and the fields it expects of the decoded passport.
+struct Words {
+  const char* name;
+  std::vector<std::pair<std::size_t, std::uint16_t>> words;
+  std::vector<std::int64_t T_IDE_PASSPORT::*> counts;  // lba28sectors, lba48sectors, lbasectors
+  std::vector<std::int64_t> expectedCounts;
+  std::vector<bool T_IDE_PASSPORT::*> flags;
+  std::vector<bool> expectedFlags;
+};
 
-  SetWord(block, 100, 0xFFFF);  // equal to the 28-bit count
-  SetWord(block, 101, 0x0FFF);
-  p = DecodeIdentifyData(block, CodePageWestern);
-  EXPECT_FALSE(p.lba48support);
-  EXPECT_EQ(p.lba48sectors, 0);
-  EXPECT_EQ(p.lbasectors, 268435455);
+using P = T_IDE_PASSPORT;
+constexpr std::uint16_t Lba = 1u << 9;   // word 49
+constexpr std::uint16_t Lba48 = 1u << 10;  // word 83
 
-  SetWord(block, 102, 1);  // greater, but word 83 bit 10 clear
-  SetWord(block, 83, 0);
-  EXPECT_FALSE(DecodeIdentifyData(block, CodePageWestern).lba48support);
+TEST(DecodeIdentifyData, CapacityAndSecurityBitsAtTheirEdges) {
+  const Words cases[] = {
+      // 48-bit only when its count exceeds the 28-bit count (268435455 against 976773168).
+      {"lba48 larger", {{49, Lba}, {83, Lba48}, {60, 0xFFFF}, {61, 0x0FFF}, {100, 0x6030}, {101, 0x3A38}},
+       {&P::lba28sectors, &P::lba48sectors, &P::lbasectors}, {268435455, 976773168, 976773168},
+       {&P::lba48support}, {true}},
+      {"lba48 equal", {{49, Lba}, {83, Lba48}, {60, 0xFFFF}, {61, 0x0FFF}, {100, 0xFFFF}, {101, 0x0FFF}},
+       {&P::lba48sectors, &P::lbasectors}, {0, 268435455}, {&P::lba48support}, {false}},
+      {"lba48 larger, word 83 bit 10 clear", {{49, Lba}, {60, 0xFFFF}, {61, 0x0FFF}, {100, 0xFFFF}, {101, 0x0FFF}, {102, 1}},
+       {&P::lbasectors}, {268435455}, {&P::lba48support}, {false}},
+      {"no lba", {{83, Lba48}, {60, 1000}, {100, 5000}}, {&P::lba28sectors, &P::lba48sectors, &P::lbasectors}, {0, 0, 0},
+       {&P::lba28support, &P::lba48support}, {false, false}},
+      // A 64-bit count whose byte capacity overflows is not taken: 2^54 sectors are 2^63 bytes.
+      {"2^54 sectors", {{49, Lba}, {83, Lba48}, {60, 1000}, {103, 0x0040}}, {&P::lbasectors}, {1000}, {&P::lba48support}, {false}},
+      {"just under 2^54 sectors", {{49, Lba}, {83, Lba48}, {60, 1000}, {102, 0xFFFF}, {103, 0x003F}}, {}, {},
+       {&P::lba48support}, {true}},
+      // The security state bits count only with security support.
+      {"locked without support", {{128, (1u << 1) | (1u << 2) | (1u << 8)}}, {}, {},
+       {&P::securitysupport, &P::locked, &P::lockedmax}, {false, false, false}},
+      {"locked at maximum", {{82, 1u << 1}, {128, (1u << 1) | (1u << 2) | (1u << 8)}}, {}, {},
+       {&P::securitysupport, &P::locked, &P::lockedmax}, {true, true, true}},
+      {"enabled, not locked", {{82, 1u << 1}, {128, 1u << 1}}, {}, {}, {&P::locked, &P::lockedmax}, {false, false}},
+  };
+  for (const Words& c : cases) {
+    SCOPED_TRACE(c.name);
+    Block block{};
+    for (const auto& [word, value] : c.words) SetWord(block, word, value);
+    const T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
+    for (std::size_t i = 0; i < c.counts.size(); ++i) EXPECT_EQ(p.*c.counts[i], c.expectedCounts[i]) << i;
+    for (std::size_t i = 0; i < c.flags.size(); ++i) EXPECT_EQ(p.*c.flags[i], c.expectedFlags[i]) << i;
+  }
 }
 
-TEST(DecodeIdentifyData, WithoutLbaSupportBothCountsStayZero) {
-  Block block{};
-  SetWord(block, 83, 1u << 10);
-  SetWord(block, 60, 1000);
-  SetWord(block, 100, 5000);
-  const T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
-  EXPECT_FALSE(p.lba28support);
-  EXPECT_FALSE(p.lba48support);
-  EXPECT_EQ(p.lba28sectors, 0);
-  EXPECT_EQ(p.lba48sectors, 0);
-  EXPECT_EQ(p.lbasectors, 0);
-}
-
-TEST(DecodeIdentifyData, A64BitCountWhoseByteCapacityOverflowsIsNotTaken) {
-  Block block{};
-  SetWord(block, 49, 1u << 9);
-  SetWord(block, 83, 1u << 10);
-  SetWord(block, 60, 1000);
-  SetWord(block, 103, 0x0040);  // 2^54 sectors: 2^63 bytes
-  EXPECT_FALSE(DecodeIdentifyData(block, CodePageWestern).lba48support);
-  SetWord(block, 103, 0x003F);
-  SetWord(block, 102, 0xFFFF);
-  EXPECT_TRUE(DecodeIdentifyData(block, CodePageWestern).lba48support);
-}
-
-TEST(DecodeIdentifyData, SecurityStateBitsCountOnlyWithSecuritySupport) {
-  Block block{};
-  SetWord(block, 128, (1u << 1) | (1u << 2) | (1u << 8));
-  T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
-  EXPECT_FALSE(p.securitysupport);
-  EXPECT_FALSE(p.locked);
-  EXPECT_FALSE(p.lockedmax);
-
-  SetWord(block, 82, 1u << 1);
-  p = DecodeIdentifyData(block, CodePageWestern);
-  EXPECT_TRUE(p.securitysupport);
-  EXPECT_TRUE(p.locked);
-  EXPECT_TRUE(p.lockedmax);
-
-  SetWord(block, 128, 1u << 1);  // enabled but not locked
-  p = DecodeIdentifyData(block, CodePageWestern);
-  EXPECT_FALSE(p.locked);
-  EXPECT_FALSE(p.lockedmax);
-}
-
-TEST(DecodeIdentifyData, QueueDepthIsTheWholeOfWord75) {
+TEST(DecodeIdentifyData, QueueDepthIsTheWholeOfWord75AndUltraDmaNeedsBothDmaBits) {
   Block block{};
   SetWord(block, 75, 0x00FF);  // bits above 4 are kept
+  SetWord(block, 88, 0x047F);  // modes 0-6 supported, mode 2 selected
+  SetWord(block, 49, 1u << 8);
   T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
   EXPECT_TRUE(p.QueueSupported);
   EXPECT_EQ(p.QueueDepth, 255);
-}
-
-TEST(DecodeIdentifyData, UltraDmaModesNeedBothDmaBits) {
-  Block block{};
-  SetWord(block, 88, 0x047F);  // modes 0-6 supported, mode 2 selected
-  SetWord(block, 49, 1u << 8);
-  EXPECT_EQ(DecodeIdentifyData(block, CodePageWestern).dmamodesupport, 0);  // word 53 bit 2 clear
+  EXPECT_EQ(p.dmamodesupport, 0);  // word 53 bit 2 clear
   SetWord(block, 53, 1u << 2);
-  const T_IDE_PASSPORT p = DecodeIdentifyData(block, CodePageWestern);
+  p = DecodeIdentifyData(block, CodePageWestern);
   EXPECT_TRUE(p.dmasupport);
   EXPECT_EQ(p.dmamodesupport, 6);
   EXPECT_EQ(p.dmamodeselected, 2);
@@ -151,6 +127,51 @@ TEST(AnsiCharacter, UpperHalvesOfTheBuiltInCodePages) {
   EXPECT_EQ(AnsiCharacter(0x80, CodePageWestern), u'€');
   EXPECT_EQ(AnsiCharacter(0x81, CodePageWestern), u'\u0081');  // undefined in 1252
   EXPECT_EQ(AnsiCharacter(0xE9, CodePageWestern), u'é');
+}
+
+using Lines = std::vector<std::u16string>;
+
+// Lines of `lines` from the one equal to `heading` up to the next blank line (exclusive).
+Lines Section(const Lines& lines, const std::u16string& heading) {
+  Lines section;
+  bool inside = false;
+  for (const auto& line : lines) {
+    if (line == heading) inside = true;
+    if (inside && line == u" ") break;
+    if (inside) section.push_back(line);
+  }
+  return section;
+}
+
+TEST(DeviceDetailsBody, CountsAreGroupedAndCapacityUses512ByteSectors) {
+  T_IDE_PASSPORT passport;
+  passport.lba28support = passport.lba48support = true;
+  passport.lba28sectors = 268435455;
+  passport.lba48sectors = passport.lbasectors = 976773168;
+  passport.sectorsize = 4096;  // not used: the capacity always counts 512 bytes a sector
+  passport.buffersize = 8388608;
+  const Lines lines = DeviceDetailsBody(passport, u',');
+  EXPECT_EQ(lines[3], u"Размер буфера: 8388,6 КБ");
+  EXPECT_EQ(Section(lines, u"ФИЗИЧЕСКИЕ ПАРАМЕТРЫ:"),
+            (Lines{u"ФИЗИЧЕСКИЕ ПАРАМЕТРЫ:", u"Режим LBA поддерживается", u"Режим LBA-48 поддерживается",
+                   u"Сектора, доступные с командами LBA: 268,435,455",
+                   u"Сектора, доступные с командами LBA-48: 976,773,168",
+                   u"Полная емкость устройства: 500,107,862,016 байт"}));
+  EXPECT_EQ(DeviceDetailsBody(passport, u'.')[3], u"Размер буфера: 8388.6 КБ");
+}
+
+TEST(DeviceDetailsBody, LockedDriveShowsItsSecurityLevel) {
+  T_IDE_PASSPORT passport;
+  passport.securitysupport = passport.locked = passport.lockedmax = true;
+  EXPECT_EQ(Section(DeviceDetailsBody(passport, u','), u"БЕЗОПАСНОСТЬ:"),
+            (Lines{u"БЕЗОПАСНОСТЬ:", u"Средства защиты поддерживаются", u"Диск в данное время ЗАБЛОКИРОВАН",
+                   u"Уровень безопасности: Максимум", u"Устройству нужен пароль ПОЛЬЗОВАТЕЛЯ для разблокировки.",
+                   u"Если пароль ПОЛЬЗОВАТЕЛЯ неизвестен, устройство могло бы быть стерто паролем МАСТЕРА."}));
+  passport.lockedmax = false;
+  EXPECT_EQ(Section(DeviceDetailsBody(passport, u','), u"БЕЗОПАСНОСТЬ:"),
+            (Lines{u"БЕЗОПАСНОСТЬ:", u"Средства защиты поддерживаются", u"Диск в данное время ЗАБЛОКИРОВАН",
+                   u"Уровень безопасности: Высокий",
+                   u"Устройству нужен пароль ПОЛЬЗОВАТЕЛЯ или МАСТЕРА для разблокировки."}));
 }
 
 }  // namespace

@@ -68,28 +68,8 @@ std::vector<std::uint8_t> Features(const std::vector<RecordedRequest>& requests)
   return features;
 }
 
-TEST(IdentifyDevice, SmartPathSendsDriveNumberZeroEvenForASlave) {
-  ProgramBench machine = OneDrive();
-  machine.SelectDrive(0, 3, 1);
-  Block data{};
-  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 1, data));
-  EXPECT_EQ(data, FileBlock(".identify.bin"));
-  const auto requests = machine.Controls();
-  ASSERT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartGetVersion, Ioctl::SmartRcvDriveData}));
-  EXPECT_TRUE(requests[0].in.empty());
-  EXPECT_EQ(requests[0].outSize, 28u);
-  EXPECT_EQ(requests[1].in, InParams(33, 512, {0, 1, 1, 0, 0, 0xB0, 0xEC}, 0));
-  EXPECT_EQ(requests[1].outSize, 528u);
-}
-
-TEST(IdentifyDevice, RefusedVersionGoesStraightToTheMiniportWithTheSelector) {
-  ProgramBench machine = OneDrive(R"(, "smart_version": null)");
-  machine.SelectDrive(0, 3, 1);
-  Block data{};
-  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 1, data));
-  EXPECT_EQ(data, FileBlock(".identify.bin"));
-  const auto requests = machine.Controls();
-  ASSERT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartGetVersion, Ioctl::ScsiMiniport}));
+// SRB_IO_CONTROL and the IDENTIFY SENDCMDINPARAMS behind it, as the miniport fallback sends them.
+Bytes MiniportIn(std::uint8_t driveHead, std::uint8_t driveNumber) {
   Bytes expected(572, 0);
   WriteU32LE(expected, 0, 28);
   const std::string signature = "SCSIDISK";
@@ -97,39 +77,73 @@ TEST(IdentifyDevice, RefusedVersionGoesStraightToTheMiniportWithTheSelector) {
   WriteU32LE(expected, 12, 120);
   WriteU32LE(expected, 16, 0x001B0501);
   WriteU32LE(expected, 24, 544);
-  const Bytes params = InParams(33, 512, {0, 1, 1, 0, 0, 0xB0, 0xEC}, 1);
+  const Bytes params = InParams(33, 512, {0, 1, 1, 0, 0, driveHead, 0xEC}, driveNumber);
   std::copy(params.begin(), params.end(), expected.begin() + 28);
-  EXPECT_EQ(requests[1].in, expected);
-  EXPECT_EQ(requests[1].outSize, 572u);
+  return expected;
 }
 
-TEST(IdentifyDevice, RefusedReceiveFallsBackToTheMiniport) {
-  ProgramBench machine = OneDrive(R"(, "identify_rcv_error": 1)");
-  machine.SelectDrive(0, 11, 0);
-  Block data{};
-  ASSERT_TRUE(IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 0, data));
-  EXPECT_EQ(data, FileBlock(".identify.bin"));
-  const auto requests = machine.Controls();
-  EXPECT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartGetVersion, Ioctl::SmartRcvDriveData,
-                                                         Ioctl::ScsiMiniport}));
-  EXPECT_EQ(requests[2].in[28 + 9], 0xA0);  // master: device register 0xA0, drive number 0
-  EXPECT_EQ(requests[2].in[28 + 12], 0);
-}
+constexpr auto Version = Ioctl::SmartGetVersion;
+constexpr auto Receive = Ioctl::SmartRcvDriveData;
+constexpr auto Send = Ioctl::SmartSendDriveCommand;
+constexpr auto Miniport = Ioctl::ScsiMiniport;
 
-TEST(IdentifyDevice, MiniportAnswerMustCoverHeadersAndData) {
-  for (const std::uint32_t answer : {555u, 556u}) {
-    SCOPED_TRACE(answer);
-    ProgramBench machine = OneDrive(R"(, "smart_version": null, "miniport_bytes": )" + std::to_string(answer));
-    machine.SelectDrive(0, 11, 0);
+// One IDENTIFY DEVICE or SMART READ DATA through the transport's fallbacks: the requests in order,
+// the bytes of one of them, and the block handed back (or the buffer left as it was).
+struct TransportCase {
+  const char* name;
+  std::string fields;
+  std::int64_t bus;
+  std::uint8_t slave;
+  bool smart;  // SMART READ DATA, else IDENTIFY DEVICE
+  bool ok;
+  std::vector<std::uint32_t> codes;
+  std::size_t pinned = 0;  // the request whose input and output size are checked
+  Bytes in = {};
+  std::uint32_t outSize = 0;
+};
+
+const std::vector<TransportCase> TransportCases = {
+    // The SMART path sends drive number zero even for a slave; the version request carries nothing.
+    {"identify, version asked", "", 3, 1, false, true, {Version, Receive}, 0, {}, 28},
+    {"identify, slave", "", 3, 1, false, true, {Version, Receive}, 1, InParams(33, 512, {0, 1, 1, 0, 0, 0xB0, 0xEC}, 0), 528},
+    {"identify, version refused", R"(, "smart_version": null)", 3, 1, false, true, {Version, Miniport}, 1, MiniportIn(0xB0, 1), 572},
+    {"identify, receive refused", R"(, "identify_rcv_error": 1)", 11, 0, false, true, {Version, Receive, Miniport}, 2,
+     MiniportIn(0xA0, 0), 572},
+    {"identify, receive refused with another code", R"(, "identify_rcv_error": 50)", 11, 1, false, true,
+     {Version, Receive, Miniport}, 2, MiniportIn(0xB0, 1), 572},
+    // The miniport's answer must cover both headers and the data.
+    {"identify, miniport short", R"(, "smart_version": null, "miniport_bytes": 555)", 11, 0, false, false, {Version, Miniport}},
+    {"identify, miniport exact", R"(, "smart_version": null, "miniport_bytes": 556)", 11, 0, false, true, {Version, Miniport}},
+    {"smart, receive", "", 3, 1, true, true, {Receive}, 0, InParams(32, 512, SmartRegs(0xD0, 0xB0), 1), 1039},
+    // A refused receive is tried once more through send.
+    {"smart, receive refused", R"(, "smart_rcv_error": 1)", 11, 0, true, true, {Receive, Send}, 1,
+     InParams(32, 512, SmartRegs(0xD0, 0xA0), 0), 1039},
+    {"smart, both refused", R"(, "smart_rcv_error": 1, "smart_send_error": 87)", 11, 0, true, false, {Receive, Send}},
+    // The data are the last 512 bytes before the returned count: 1039 and 512 will do, 511 is a failure.
+    {"smart, 1039 returned", R"(, "smart_send_error": 87, "smart_rcv_bytes": 1039)", 11, 0, true, true, {Receive}},
+    {"smart, 512 returned", R"(, "smart_send_error": 87, "smart_rcv_bytes": 512)", 11, 0, true, true, {Receive}},
+    {"smart, 511 returned", R"(, "smart_send_error": 87, "smart_rcv_bytes": 511)", 11, 0, true, false, {Receive, Send}},
+};
+
+TEST(AtaTransport, RequestsInOrderAndTheBlockOrTheBufferUntouched) {
+  for (const TransportCase& c : TransportCases) {
+    SCOPED_TRACE(c.name);
+    ProgramBench machine = OneDrive(c.fields);
+    machine.SelectDrive(0, c.bus, c.slave);
     Block data;
     data.fill(0xAA);
-    const bool ok = IdentifyDevice(*machine.system, machine.state.DriveHandle.Get(), 0, data);
-    EXPECT_EQ(ok, answer >= 556);
-    if (ok) {
-      EXPECT_EQ(data, FileBlock(".identify.bin"));
-    } else {
-      EXPECT_TRUE(std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0xAA; }));
-    }
+    const Handle handle = machine.state.DriveHandle.Get();
+    const bool ok = c.smart ? ReadSmartData(*machine.system, handle, c.slave, data)
+                            : IdentifyDevice(*machine.system, handle, c.slave, data);
+    EXPECT_EQ(ok, c.ok);
+    Block untouched;
+    untouched.fill(0xAA);
+    EXPECT_EQ(data, ok ? FileBlock(c.smart ? ".smart.bin" : ".identify.bin") : untouched);
+    const auto requests = machine.Controls();
+    ASSERT_EQ(Codes(requests), c.codes);
+    if (c.outSize == 0) continue;
+    EXPECT_EQ(requests[c.pinned].in, c.in);
+    EXPECT_EQ(requests[c.pinned].outSize, c.outSize);
   }
 }
 
@@ -144,55 +158,6 @@ TEST(SmartCommands, EnableAndDisableCarryTheSelectorTwice) {
   EXPECT_EQ(requests[0].in, InParams(32, 0, SmartRegs(0xD8, 0xA0), 0));
   EXPECT_EQ(requests[0].outSize, 527u);
   EXPECT_EQ(requests[1].in, InParams(32, 0, SmartRegs(0xD9, 0xB0), 1));
-}
-
-TEST(ReadSmartData, ReceiveRequestLayoutAndData) {
-  ProgramBench machine = OneDrive();
-  machine.SelectDrive(0, 3, 1);
-  Block data{};
-  ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 1, data));
-  EXPECT_EQ(data, FileBlock(".smart.bin"));
-  const auto requests = machine.Controls();
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].code, Ioctl::SmartRcvDriveData);
-  EXPECT_EQ(requests[0].in, InParams(32, 512, SmartRegs(0xD0, 0xB0), 1));
-  EXPECT_EQ(requests[0].outSize, 1039u);
-}
-
-TEST(ReadSmartData, RefusedReceiveIsTriedOnceMoreThroughSend) {
-  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1)");
-  machine.SelectDrive(0, 11, 0);
-  Block data{};
-  ASSERT_TRUE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data));
-  EXPECT_EQ(data, FileBlock(".smart.bin"));
-  const auto requests = machine.Controls();
-  ASSERT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartRcvDriveData, Ioctl::SmartSendDriveCommand}));
-  EXPECT_EQ(requests[1].in, InParams(32, 512, SmartRegs(0xD0, 0xA0), 0));
-  EXPECT_EQ(requests[1].outSize, 1039u);
-}
-
-TEST(ReadSmartData, BothRefusedLeavesTheBufferAsItWas) {
-  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 87)");
-  machine.SelectDrive(0, 11, 0);
-  Block data;
-  data.fill(0x5A);
-  EXPECT_FALSE(ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data));
-  EXPECT_EQ(machine.Controls().size(), 2u);
-  EXPECT_TRUE(std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0x5A; }));
-}
-
-TEST(ReadSmartData, DataAreTheLast512BytesBeforeTheReturnedCount) {
-  // 1039 and 512 bytes returned: accepted, the data end at the count; 511: a failure, then SEND.
-  for (const std::uint32_t answer : {1039u, 512u, 511u}) {
-    SCOPED_TRACE(answer);
-    ProgramBench machine = OneDrive(R"(, "smart_send_error": 87, "smart_rcv_bytes": )" + std::to_string(answer));
-    machine.SelectDrive(0, 11, 0);
-    Block data{};
-    const bool ok = ReadSmartData(*machine.system, machine.state.DriveHandle.Get(), 0, data);
-    EXPECT_EQ(ok, answer >= 512);
-    EXPECT_EQ(data, ok ? FileBlock(".smart.bin") : Block{});
-    EXPECT_EQ(machine.Controls().size(), ok ? 1u : 2u);
-  }
 }
 
 TEST(ShowDeviceDetails, AtaBusDriveRefusingIdentifyIsAskedTwice) {
@@ -216,46 +181,49 @@ TEST(ShowDeviceDetails, AtaBusDriveRefusingIdentifyIsAskedTwice) {
   EXPECT_EQ(machine.sink.lines, expected);
 }
 
-TEST(ShowDeviceDetails, OtherBusDriveRefusingIdentifyIsAskedOnce) {
-  ProgramBench machine = ProgramBench(EmulatedMachineFromJson(R"({"drives": [{"number": 0}]})", "."));
-  machine.SelectDrive(0, 7, 0);
-  ShowDeviceDetails(*machine.system, machine.state, machine.log, machine.sink);
-  EXPECT_EQ(machine.Controls().size(), 3u);
-  ASSERT_EQ(machine.sink.lines.size(), 6u);
-  EXPECT_EQ(machine.sink.lines.back(), u"Детали недоступны для этого устройства.");
-}
-
-TEST(ShowSmartData, AtaBusDriveRefusingEnableIsNotReadButStillDisabled) {
-  ProgramBench machine = OneDrive(R"(, "smart_enable_error": 1)");
-  machine.SelectDrive(0, 3, 1);
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  const auto requests = machine.Controls();
-  EXPECT_EQ(Codes(requests),
-            (std::vector<std::uint32_t>{Ioctl::SmartSendDriveCommand, Ioctl::SmartSendDriveCommand}));
-  EXPECT_EQ(Features(requests), (std::vector<std::uint8_t>{0xD8, 0xD9}));
-  ASSERT_EQ(machine.sink.lines.size(), 6u);
-  EXPECT_EQ(machine.sink.lines[3].substr(0, 17), u"Данные SMART для ");
-  EXPECT_EQ(machine.sink.lines.back(), u"SMART не поддерживается этим устройством.");
-}
-
-TEST(ShowSmartData, AtaBusDriveIsEnabledReadAndDisabled) {
-  ProgramBench machine = OneDrive(R"(, "smart_disable_error": 1)");
-  machine.SelectDrive(0, 3, 0);
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  const auto requests = machine.Controls();
-  EXPECT_EQ(Codes(requests), (std::vector<std::uint32_t>{Ioctl::SmartSendDriveCommand, Ioctl::SmartRcvDriveData,
-                                                         Ioctl::SmartSendDriveCommand}));
-  EXPECT_EQ(Features(requests), (std::vector<std::uint8_t>{0xD8, 0xD0, 0xD9}));
-  EXPECT_EQ(machine.sink.lines.back(), u" ");  // a refused disable does not change the report
-  EXPECT_GT(machine.sink.lines.size(), 8u);
-}
-
-TEST(ShowSmartData, OtherBusDriveIsOnlyRead) {
-  ProgramBench machine = OneDrive(R"(, "smart_rcv_error": 1, "smart_send_error": 1)");
-  machine.SelectDrive(0, 11, 0);
-  ShowSmartData(*machine.system, machine.state, machine.log, machine.sink);
-  EXPECT_EQ(Features(machine.Controls()), (std::vector<std::uint8_t>{0xD0, 0xD0}));
-  EXPECT_EQ(machine.sink.lines.back(), u"SMART не поддерживается этим устройством.");
+// The SMART report of ATA-bus drives (enable, read, disable: a refused enable skips the read, a
+// refused disable changes nothing) and of other buses (read only), and the details of another bus's
+// drive refusing IDENTIFY (asked once): the requests, the SMART features, and how the report ends.
+TEST(ShowReports, RequestsAndTheReportsLastLinePerBus) {
+  struct Case {
+    const char* name;
+    std::string fields;
+    std::int64_t bus;
+    std::uint8_t slave;
+    bool smart;  // the SMART report, else the details
+    std::vector<std::uint32_t> codes;
+    std::vector<std::uint8_t> features;  // of the SMART requests
+    std::u16string lastLine;
+    std::size_t lines;  // 0: more than eight
+  };
+  const std::u16string notSupported = u"SMART не поддерживается этим устройством.";
+  const Case cases[] = {
+      {"ata, enable refused", R"(, "smart_enable_error": 1)", 3, 1, true, {Send, Send}, {0xD8, 0xD9}, notSupported, 6},
+      {"ata, disable refused", R"(, "smart_disable_error": 1)", 3, 0, true, {Send, Receive, Send}, {0xD8, 0xD0, 0xD9}, u" ", 0},
+      {"other bus", R"(, "smart_rcv_error": 1, "smart_send_error": 1)", 11, 0, true, {Receive, Send}, {0xD0, 0xD0},
+       notSupported, 6},
+      {"details, other bus", R"(, "identify_rcv_error": 1, "miniport_error": 1)", 7, 0, false, {Version, Receive, Miniport},
+       {}, u"Детали недоступны для этого устройства.", 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramBench machine = OneDrive(c.fields);
+    machine.SelectDrive(0, c.bus, c.slave);
+    (c.smart ? ShowSmartData : ShowDeviceDetails)(*machine.system, machine.state, machine.log, machine.sink);
+    const auto requests = machine.Controls();
+    EXPECT_EQ(Codes(requests), c.codes);
+    if (c.smart) {
+      EXPECT_EQ(Features(requests), c.features);
+    }
+    ASSERT_FALSE(machine.sink.lines.empty());
+    EXPECT_EQ(machine.sink.lines.back(), c.lastLine);
+    if (c.lines != 0) {
+      EXPECT_EQ(machine.sink.lines.size(), c.lines);
+    } else {
+      EXPECT_GT(machine.sink.lines.size(), 8u);
+    }
+    EXPECT_EQ(machine.sink.lines[3].substr(0, 8), c.smart ? u"Данные S" : u"Детали у");
+  }
 }
 
 TEST(ShowSmartData, EachCallAppendsACompleteReport) {

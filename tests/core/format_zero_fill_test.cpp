@@ -25,12 +25,12 @@ constexpr std::int64_t KiB64 = 65536;
 
 // Drive 0 with an image of `length` bytes and `more` fields, and drive 1 with an image that no run
 // may touch.
-ProgramBench ImagedBench(std::int64_t length, const std::string& more = "", int clockStepMs = 0,
-                        const std::string& moreSystem = "") {
-  const std::string drives = "[" + DriveJson(0, length, R"(, "image": "d0.img")" + more) + ", " +
-                             DriveJson(1, 4 * KiB64, R"(, "image": "d1.img")") + "]";
-  return ProgramBench(MachineJson(drives, "[]", clockStepMs, moreSystem), SelectedDisk{length / 512},
-                     {{"d0.img", length, 0}, {"d1.img", 4 * KiB64, 1}});
+ProgramBench ImagedBench(std::int64_t length, const std::string& more = "", std::int64_t sectorSize = 512) {
+  const std::string drives = "[" + DriveJson(0, length, R"(, "image": "d0.img", "sector_size": )" +
+                                                            std::to_string(sectorSize) + more) +
+                             ", " + DriveJson(1, 4 * KiB64, R"(, "image": "d1.img")") + "]";
+  return ProgramBench(MachineJson(drives), SelectedDisk{length / sectorSize, sectorSize},
+                      {{"d0.img", length, 0}, {"d1.img", 4 * KiB64, 1}});
 }
 
 EraseRunOutcome Fill(ProgramBench& bench, const EraseMethod& method = WholeDiskZeroFill()) {
@@ -112,103 +112,97 @@ TEST(ZeroFill, EmptyDriveCompletesWithoutWriting) {
   EXPECT_EQ(bench.view.positions, (std::vector<int>{100}));
 }
 
-// Write protection concerns the whole device: blocks are not split, and the contiguous refused blocks
-// are one line.
-TEST(ZeroFill, WriteProtectedDriveWalksToTheEndWithOneLineAndCountsItUnwritten) {
-  const std::int64_t length = 3 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 0, "write_error": 19}])");
-  const EraseRunOutcome outcome = Fill(bench);
+// 16 MiB: the head of 10,240,000 bytes and the tail of 1 MiB are apart.
+constexpr std::int64_t LargeLength = 16 * 1048576;
 
-  EXPECT_EQ(outcome.ending, Ending::Completed);
-  EXPECT_EQ(outcome.bytesNotWritten, length);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 0, длина 196,608 байт:   19 - Носитель защищен от записи",
-                   u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
-                   u"Не записано байт: 196,608"}));
-  ExpectImages(bench, length, {});
-  EXPECT_EQ(bench.Requests("WriteFile").size(), 3u);
-  ASSERT_EQ(outcome.failedWrites.size(), 1u);
-  EXPECT_EQ(outcome.failedWrites[0].length, length);
-}
-
-struct RunEnd {
-  int code;
-  std::u16string text;  // of the error line
-  std::u16string line;  // that ends the run
+// Runs that walk to the end of their extents past refused blocks, seeks or flushes.
+struct CompletedRun {
+  const char* name;
+  std::int64_t sectorSize;
+  std::int64_t length;
+  std::string more;  // drive 0's fields
+  std::int64_t notWritten;
+  Texts errorLines;  // before the speed line
+  std::vector<WipeExtent> zeroed;
+  std::vector<std::int64_t> writeOffsets;  // pinned when not empty
+  const char16_t* flushLine = nullptr;     // the failed flush's line, before the closing one
+  bool quick = false;
 };
 
-class ZeroFillEnd : public ::testing::TestWithParam<RunEnd> {};
+const char16_t* const Protected19 =
+    u"Ошибка форматирования произошла по смещению 0, длина 196,608 байт:   19 - Носитель защищен от записи";
 
-TEST_P(ZeroFillEnd, EndsTheRunAtTheFailingBlock) {
-  const std::int64_t length = 6 * KiB64;
-  const std::string code = std::to_string(GetParam().code);
-  ProgramBench bench = ImagedBench(length, R"(, "faults": [{"from": 131072, "write_error": )" + code + "}]");
-  const EraseRunOutcome outcome = Fill(bench);
+const CompletedRun CompletedRuns[] = {
+    // Write protection concerns the whole device: blocks are not split, and the contiguous refused
+    // blocks are one line.
+    {"write_protected", 512, 3 * KiB64, R"(, "faults": [{"from": 0, "write_error": 19}])", 3 * KiB64,
+     {Protected19}, {}, {0, KiB64, 2 * KiB64}},
+    {"write_protected_4096", 4096, 3 * KiB64, R"(, "faults": [{"from": 0, "write_error": 19}])", 3 * KiB64,
+     {Protected19}, {}, {0, KiB64, 2 * KiB64}},
+    {"failed_seek", 512, 4 * KiB64, R"(, "faults": [{"seek_error_at": 65536}])", KiB64,
+     {u"Ошибка поиска произошла по смещению 65,536"}, {{0, KiB64}, {2 * KiB64, 4 * KiB64}}, {0, 2 * KiB64, 3 * KiB64}},
+    // Only the refused sectors stay: with the code's text, or without one for an unknown code.
+    {"write_errors", 512, 5 * KiB64,
+     R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117}, {"from": 196608, "to": 262144, "write_error": 27}])",
+     512 + KiB64,
+     {u"Ошибка форматирования произошла по смещению 65,536, длина 512 байт:   1117 - Ошибка устройства ввода-вывода",
+      u"Ошибка форматирования произошла по смещению 196,608, длина 65,536 байт:   27"},
+     {{0, KiB64}, {KiB64 + 512, 3 * KiB64}, {4 * KiB64, 5 * KiB64}}, {}},
+    {"write_errors_4096", 4096, 5 * KiB64,
+     R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117}, {"from": 196608, "to": 262144, "write_error": 27}])",
+     4096 + KiB64,
+     {u"Ошибка форматирования произошла по смещению 65,536, длина 4096 байт:   1117 - Ошибка устройства ввода-вывода",
+      u"Ошибка форматирования произошла по смещению 196,608, длина 65,536 байт:   27"},
+     {{0, KiB64}, {KiB64 + 4096, 3 * KiB64}, {4 * KiB64, 5 * KiB64}}, {}},
+    // The code of a disk held elsewhere, once something was written, is only a block that failed.
+    {"in_use_after_the_first_write", 512, 4 * KiB64,
+     R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 32}])", KiB64,
+     {u"Ошибка форматирования произошла по смещению 65,536, длина 65,536 байт:   32"},
+     {{0, KiB64}, {2 * KiB64, 4 * KiB64}}, {}},
+    {"failed_flush", 512, 2 * KiB64, R"(, "flush_error": 1117)", 0, {}, {{0, 2 * KiB64}}, {},
+     u"Устройство не подтвердило сохранение записанных данных на носителе:   1117 - "
+     u"Запрос не был выполнен из-за ошибки ввода/вывода на устройстве"},
+    {"failed_flush_after_a_skipped_block", 4096, 2 * KiB64,
+     R"(, "flush_error": 21, "faults": [{"from": 0, "to": 1, "write_error": 21}])", KiB64,
+     {u"Ошибка форматирования произошла по смещению 0, длина 65,536 байт:   21 - Устройство не готово (тайм-аут)"},
+     {{KiB64, 2 * KiB64}}, {},
+     u"Устройство не подтвердило сохранение записанных данных на носителе:   21 - Устройство не готово"},
+    // The tail is one block of 1 MiB (see QuickWipeOfALargeDrive...); a fault in its last 64 KiB
+    // leaves only those, logged at their drive offset.
+    {"quick_wipe_tail_error", 512, LargeLength, R"(, "faults": [{"from": 16711680, "write_error": 1117}])", KiB64,
+     {u"Ошибка форматирования произошла по смещению 16,711,680, длина 65,536 байт:   1117 - Ошибка устройства ввода-вывода"},
+     {{0, 10'240'000}, {LargeLength - 1'048'576, LargeLength - KiB64}}, {}, nullptr, true},
+};
 
-  EXPECT_EQ(outcome.ending, Ending::Aborted);
-  EXPECT_EQ(outcome.bytesNotWritten, length - 2 * KiB64);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   " + FromAscii(code) + u" - " +
-                       GetParam().text,
-                   GetParam().line, u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 256"}));
-  ExpectImages(bench, length, {{0, 2 * KiB64}});
-  EXPECT_EQ(bench.Requests("WriteFile").size(), 3u);
-  EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
-}
+void PrintTo(const CompletedRun& run, std::ostream* out) { *out << run.name; }
+class ZeroFillCompleted : public ::testing::TestWithParam<CompletedRun> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    GoneOrChanged, ZeroFillEnd,
-    ::testing::Values(RunEnd{55, u"Носитель был отключен", u"Устройство было отключено, прерывание..."},
-                      RunEnd{2, u"Носитель был отключен", u"Устройство было отключено, прерывание..."},
-                      RunEnd{1110, u"Носитель был заменен",
-                             u"Размер устройства изменился во время форматирования, прерывание..."}));
-
-// A disk held by another program refuses the first write: the format is refused, not a failed block.
-// The same code once something was written is only a failed block.
-TEST(ZeroFill, DiskInUseAtTheFirstWriteRefusesTheRunAndWritesNothing) {
-  const std::int64_t length = 4 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "claim_error": 32)");
-  const EraseRunOutcome outcome = Fill(bench);
-  EXPECT_EQ(outcome.ending, Ending::Refused);
-  EXPECT_EQ(outcome.bytesNotWritten, length);
-  EXPECT_EQ(bench.LogTexts(), (Texts{DeviceInUseLine}));
-  ExpectImages(bench, length, {});
-  EXPECT_EQ(bench.Requests("WriteFile").size(), 1u);
-
-  ProgramBench later = ImagedBench(length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 32}])");
-  EXPECT_EQ(Fill(later).ending, Ending::Completed);
-  EXPECT_EQ(later.LogTexts().front(), u"Ошибка форматирования произошла по смещению 65,536, длина 65,536 байт:   32");
-}
-
-TEST(ZeroFill, FailedSeekSkipsTheBlockAndTheRunGoesOn) {
-  const std::int64_t length = 4 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "faults": [{"seek_error_at": 65536}])");
-  const EraseRunOutcome outcome = Fill(bench);
-
-  EXPECT_EQ(outcome.ending, Ending::Completed);
-  EXPECT_EQ(outcome.bytesNotWritten, KiB64);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка поиска произошла по смещению 65,536", u"Средняя скорость: ",
-                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 65,536"}));
-  ExpectImages(bench, length, {{0, KiB64}, {2 * KiB64, length}});
-  EXPECT_EQ(Offsets(bench.Requests("WriteFile")), (std::vector<std::int64_t>{0, 2 * KiB64, 3 * KiB64}));
-}
-
-TEST(ZeroFill, WriteErrorLeavesOnlyTheRefusedSectorsWithTheCodesTextOrWithoutOneForAnUnknownCode) {
-  const std::int64_t length = 5 * KiB64;
-  ProgramBench bench = ImagedBench(
-      length, R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117},
-                              {"from": 196608, "to": 262144, "write_error": 27}])");
-  const EraseRunOutcome outcome = Fill(bench);
+TEST_P(ZeroFillCompleted, LeavesOnlyTheRefusedBytesAndLogsEachRangeOnce) {
+  const CompletedRun& run = GetParam();
+  ProgramBench bench = ImagedBench(run.length, run.more, run.sectorSize);
+  const EraseRunOutcome outcome = Fill(bench, run.quick ? QuickWipe() : WholeDiskZeroFill());
 
   EXPECT_EQ(outcome.ending, Ending::Completed);
-  EXPECT_EQ(outcome.bytesNotWritten, 512 + KiB64);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 65,536, длина 512 байт:   1117 - Ошибка устройства ввода-вывода",
-                   u"Ошибка форматирования произошла по смещению 196,608, длина 65,536 байт:   27", u"Средняя скорость: ",
-                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 66,048"}));
-  ExpectImages(bench, length, {{0, KiB64}, {KiB64 + 512, 3 * KiB64}, {4 * KiB64, length}});
+  EXPECT_EQ(outcome.bytesNotWritten, run.notWritten);
+  EXPECT_EQ(outcome.flushed, run.flushLine == nullptr);
+  EXPECT_EQ(outcome.WholeAndFlushed(), run.notWritten == 0 && run.flushLine == nullptr);
+  std::int64_t failed = 0;
+  for (const FailedWrite& range : outcome.failedWrites) failed += range.length;
+  EXPECT_EQ(failed, run.notWritten);
+  Texts lines = run.errorLines;
+  lines.push_back(u"Средняя скорость: ");
+  if (run.flushLine != nullptr) lines.push_back(run.flushLine);
+  lines.push_back(u"Низкоуровневое форматирование завершено.");
+  if (run.notWritten != 0) lines.push_back(u"Не записано байт: " + GroupDigits(run.notWritten));
+  EXPECT_EQ(bench.LogTexts(), lines);
+  ExpectImages(bench, run.length, run.zeroed);
+  if (!run.writeOffsets.empty()) {
+    EXPECT_EQ(Offsets(bench.Requests("WriteFile")), run.writeOffsets);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, ZeroFillCompleted, ::testing::ValuesIn(CompletedRuns),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // On a frozen clock block 100 is the first of 32 MiB: [335,478,784, 369,033,216).
 constexpr std::int64_t BigBlockAt = 335'478'784;
@@ -333,71 +327,93 @@ TEST(ZeroFill, DiskRefusingEveryWriteEndsAfterABoundedNumberOfExtraWrites) {
   }
 }
 
-// Stop, a vanished device and a disk held elsewhere are honoured between the pieces of a split block.
-struct SplitEnd {
-  std::string faults;
+// Runs that end before their extents do: the device gone or changed at a block, Stop honoured after
+// the current block, and Stop, a vanished device or a disk held elsewhere honoured between the pieces
+// of a split block. Nothing is flushed and the Stop flag is cleared.
+struct Interrupted {
+  const char* name;
+  std::int64_t sectorSize;
+  std::int64_t length;
+  std::string more;  // drive 0's fields
+  int stopAtCall;  // of ProcessMessages; 0: never
   Ending ending;
+  std::int64_t notWritten;  // -1: not pinned
   Texts lines;
-  std::int64_t zeroedTo;  // the drive holds zeros over [512, zeroedTo)
+  std::vector<WipeExtent> zeroed;
+  std::size_t writes = 0;  // 0: not pinned
 };
 
-class ZeroFillSplitEnd : public ::testing::TestWithParam<SplitEnd> {};
-
-TEST_P(ZeroFillSplitEnd, EndsTheRunBetweenPieces) {
-  const std::int64_t length = 2 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "faults": [)" + GetParam().faults + "]");
-  // Call 1 is before the loop, 2 before block 1, 3 to 15 before the pieces of its first half (halved
-  // down to the refused sector 0, then its neighbours), 16 before its second half.
-  if (GetParam().ending == Ending::Stopped) {
-    bench.view.onProcessMessages = [&](int call) {
-      if (call == 16) bench.stopRequested = true;
-    };
-  }
-  const EraseRunOutcome outcome = Fill(bench);
-  EXPECT_EQ(outcome.ending, GetParam().ending);
-  EXPECT_EQ(bench.LogTexts(), GetParam().lines);
-  ExpectImages(bench, length, GetParam().zeroedTo > 512 ? std::vector<WipeExtent>{{512, GetParam().zeroedTo}} : std::vector<WipeExtent>{});
-  EXPECT_FALSE(bench.stopRequested);
+std::string FaultAt(std::int64_t from, int code) {
+  return R"({"from": )" + std::to_string(from) + R"(, "write_error": )" + std::to_string(code) + "}";
 }
+std::string Faults(const std::string& list) { return R"(, "faults": [)" + list + "]"; }
 
-INSTANTIATE_TEST_SUITE_P(
-    StopGoneInUse, ZeroFillSplitEnd,
-    ::testing::Values(
-        // Pieces [0, 32K) (its sector 0 refused, the rest written), then [32K, 64K): stopped before it.
-        SplitEnd{R"({"from": 0, "to": 512, "write_error": 1117})", Ending::Stopped,
-                 {u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - "
-                  u"Ошибка устройства ввода-вывода",
-                  u"Средняя скорость: ", u"Операция отменена по смещению 32,768    LBA 64"},
-                 32768},
-        SplitEnd{R"({"from": 0, "to": 512, "write_error": 1117}, {"from": 32768, "write_error": 55})",
-                 Ending::Aborted,
-                 {u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - "
-                  u"Ошибка устройства ввода-вывода",
-                  u"Ошибка форматирования произошла по смещению 32,768, длина 32,768 байт:   55 - Носитель был отключен",
-                  u"Устройство было отключено, прерывание...", u"Средняя скорость: ",
-                  u"Операция прекращена по смещению 32,768    LBA 64"},
-                 32768},
-        // Nothing written yet when the first piece meets the disk held elsewhere: the run is refused.
-        SplitEnd{R"({"from": 32768, "to": 33280, "write_error": 1117}, {"from": 0, "to": 512, "write_error": 32})",
-                 Ending::Refused, {DeviceInUseLine}, 0}));
+const char16_t* const Gone = u"Устройство было отключено, прерывание...";
+const char16_t* const Split1117 =
+    u"Ошибка форматирования произошла по смещению 0, длина 512 байт:   1117 - Ошибка устройства ввода-вывода";
+constexpr const char* Refused0 = R"({"from": 0, "to": 512, "write_error": 1117})";
 
-TEST(ZeroFill, StopEndsTheRunAfterTheCurrentBlockAndClearsTheFlag) {
-  const std::int64_t length = 8 * KiB64;
-  ProgramBench bench = ImagedBench(length);
-  // Call 1 is before the loop; call 4 is during block 3, which is still written.
+const Interrupted InterruptedRuns[] = {
+    {"gone_55", 512, 6 * KiB64, Faults(FaultAt(131072, 55)), 0, Ending::Aborted, 4 * KiB64,
+     {u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   55 - Носитель был отключен", Gone,
+      u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 256"},
+     {{0, 2 * KiB64}}, 3},
+    {"gone_2_4096", 4096, 6 * KiB64, Faults(FaultAt(131072, 2)), 0, Ending::Aborted, 4 * KiB64,
+     {u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   2 - Носитель был отключен", Gone,
+      u"Средняя скорость: ", u"Операция прекращена по смещению 131,072    LBA 32"},
+     {{0, 2 * KiB64}}, 3},
+    {"changed_1110", 512, 6 * KiB64, Faults(FaultAt(131072, 1110)), 0, Ending::Aborted, 4 * KiB64,
+     {u"Ошибка форматирования произошла по смещению 131,072, длина 65,536 байт:   1110 - Носитель был заменен",
+      u"Размер устройства изменился во время форматирования, прерывание...", u"Средняя скорость: ",
+      u"Операция прекращена по смещению 131,072    LBA 256"},
+     {{0, 2 * KiB64}}, 3},
+    // Call 1 is before the loop; call 4 is during block 3, which is still written.
+    {"stop_after_the_current_block", 512, 8 * KiB64, "", 4, Ending::Stopped, 5 * KiB64,
+     {u"Средняя скорость: ", u"Операция отменена по смещению 196,608    LBA 384"}, {{0, 3 * KiB64}}},
+    // Call 1 is before the loop, 2 before block 1, 3 to 15 before the pieces of its first half (halved
+    // down to the refused sector 0, then its neighbours), 16 before its second half: pieces [0, 32K)
+    // (its sector 0 refused, the rest written), then [32K, 64K), stopped before it.
+    {"split_stop", 512, 2 * KiB64, Faults(Refused0), 16, Ending::Stopped, -1,
+     {Split1117, u"Средняя скорость: ", u"Операция отменена по смещению 32,768    LBA 64"}, {{512, 32768}}},
+    {"split_gone", 512, 2 * KiB64, Faults(std::string(Refused0) + ", " + FaultAt(32768, 55)), 0, Ending::Aborted, -1,
+     {Split1117, u"Ошибка форматирования произошла по смещению 32,768, длина 32,768 байт:   55 - Носитель был отключен",
+      Gone, u"Средняя скорость: ", u"Операция прекращена по смещению 32,768    LBA 64"},
+     {{512, 32768}}},
+    // A disk held by another program refuses the first write, or nothing written yet when the first
+    // piece meets it: the format is refused, not a failed block.
+    {"in_use_at_the_first_write", 4096, 4 * KiB64, R"(, "claim_error": 32)", 0, Ending::Refused, 4 * KiB64,
+     {DeviceInUseLine}, {}, 1},
+    {"split_in_use", 512, 2 * KiB64,
+     Faults(R"({"from": 32768, "to": 33280, "write_error": 1117}, {"from": 0, "to": 512, "write_error": 32})"), 0,
+     Ending::Refused, -1, {DeviceInUseLine}, {}},
+};
+
+void PrintTo(const Interrupted& run, std::ostream* out) { *out << run.name; }
+class ZeroFillInterrupted : public ::testing::TestWithParam<Interrupted> {};
+
+TEST_P(ZeroFillInterrupted, EndsTheRunWhereItsCauseWasSeen) {
+  const Interrupted& run = GetParam();
+  ProgramBench bench = ImagedBench(run.length, run.more, run.sectorSize);
   bench.view.onProcessMessages = [&](int call) {
-    if (call == 4) bench.stopRequested = true;
+    if (call == run.stopAtCall) bench.stopRequested = true;
   };
   const EraseRunOutcome outcome = Fill(bench);
-
-  EXPECT_EQ(outcome.ending, Ending::Stopped);
-  EXPECT_EQ(outcome.bytesNotWritten, length - 3 * KiB64);
+  EXPECT_EQ(outcome.ending, run.ending);
+  if (run.notWritten >= 0) {
+    EXPECT_EQ(outcome.bytesNotWritten, run.notWritten);
+  }
+  EXPECT_EQ(bench.LogTexts(), run.lines);
+  ExpectImages(bench, run.length, run.zeroed);
   EXPECT_FALSE(bench.stopRequested);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 196,608    LBA 384"}));
-  ExpectImages(bench, length, {{0, 3 * KiB64}});
   EXPECT_TRUE(bench.Requests("FlushFileBuffers").empty());
+  if (run.writes != 0) {
+    EXPECT_EQ(bench.Requests("WriteFile").size(), run.writes);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(GoneChangedStoppedOrInUse, ZeroFillInterrupted, ::testing::ValuesIn(InterruptedRuns),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 
 TEST(ZeroFill, StopPressedInTheBlockThatFindsTheDeviceGoneCancelsTheNextRunAtOffsetZero) {
   const std::int64_t length = 4 * KiB64;
@@ -417,39 +433,6 @@ TEST(ZeroFill, StopPressedInTheBlockThatFindsTheDeviceGoneCancelsTheNextRunAtOff
   EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: ", u"Операция отменена по смещению 0    LBA 0"}));
   ExpectImages(bench, length, {{0, KiB64}});
 }
-
-TEST(ZeroFill, FailedFlushIsLoggedAtTheEndAndTheRunIsNoSuccess) {
-  const std::int64_t length = 2 * KiB64;
-  ProgramBench bench = ImagedBench(length, R"(, "flush_error": 1117)");
-  const EraseRunOutcome outcome = Fill(bench);
-
-  EXPECT_EQ(outcome.ending, Ending::Completed);
-  EXPECT_EQ(outcome.bytesNotWritten, 0);
-  EXPECT_FALSE(outcome.WholeAndFlushed());
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Средняя скорость: ",
-                   u"Устройство не подтвердило сохранение записанных данных на носителе:   1117 - "
-                   u"Запрос не был выполнен из-за ошибки ввода/вывода на устройстве",
-                   u"Низкоуровневое форматирование завершено."}));
-}
-
-TEST(ZeroFill, FailedFlushAfterSkippedBlocksKeepsTheirCount) {
-  const std::int64_t length = 2 * KiB64;
-  ProgramBench bench =
-      ImagedBench(length, R"(, "flush_error": 21, "faults": [{"from": 0, "to": 1, "write_error": 21}])");
-  const EraseRunOutcome outcome = Fill(bench);
-
-  EXPECT_EQ(outcome.bytesNotWritten, KiB64);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 0, длина 65,536 байт:   21 - Устройство не готово (тайм-аут)",
-                   u"Средняя скорость: ",
-                   u"Устройство не подтвердило сохранение записанных данных на носителе:   21 - "
-                   u"Устройство не готово",
-                   u"Низкоуровневое форматирование завершено.", u"Не записано байт: 65,536"}));
-}
-
-// 16 MiB: the head of 10,240,000 bytes and the tail of 1 MiB are apart.
-constexpr std::int64_t LargeLength = 16 * 1048576;
 
 TEST(ZeroFill, QuickWipeOfALargeDriveZeroesTheHeadAndTheTailOnly) {
   ProgramBench bench = ImagedBench(LargeLength);
@@ -497,18 +480,6 @@ TEST(ZeroFill, QuickWipeOfADriveSmallerThanBothExtentsWritesItWholeOnce) {
     }
     EXPECT_EQ(written, length);
   }
-}
-
-TEST(ZeroFill, QuickWipeErrorsInTheTailAreLoggedAtTheirDriveOffset) {
-  // The tail is one block of 1 MiB here (see above); a fault in its last 64 KiB leaves only those.
-  ProgramBench bench = ImagedBench(LargeLength, R"(, "faults": [{"from": 16711680, "write_error": 1117}])");
-  const EraseRunOutcome outcome = Fill(bench, QuickWipe());
-  EXPECT_EQ(outcome.bytesNotWritten, KiB64);
-  EXPECT_EQ(bench.LogTexts(),
-            (Texts{u"Ошибка форматирования произошла по смещению 16,711,680, длина 65,536 байт:   1117 - Ошибка устройства ввода-вывода",
-                   u"Средняя скорость: ", u"Низкоуровневое форматирование завершено.",
-                   u"Не записано байт: 65,536"}));
-  ExpectImages(bench, LargeLength, {{0, 10'240'000}, {LargeLength - 1'048'576, LargeLength - KiB64}});
 }
 
 // A drive without an image: writes are counted and discarded, so large drives cost nothing.

@@ -3,6 +3,7 @@
 // answers are read back whole by the core's request tests (ata_requests_test) and golden reports.
 
 #include <cstring>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -33,11 +34,12 @@ std::vector<std::uint8_t> MiniportBuffer(const char* signature = "SCSIDISK") {
 // A drive whose IDENTIFY and SMART blocks are files in the machine's folder.
 class AtaDrive : public ::testing::Test {
  protected:
-  std::unique_ptr<EmulatedSystem> Load(const std::string& driveFields) {
+  // Without blocks, the drive has neither file.
+  std::unique_ptr<EmulatedSystem> Load(const std::string& driveFields, bool withBlocks = true) {
     WriteBinaryFile(folder_.path() / "id.bin", PatternBlock(3));
     WriteBinaryFile(folder_.path() / "smart.bin", PatternBlock(7, 3));
-    auto machine = LoadFromFolder(folder_.path(), "m.json",
-                                  R"({"drives": [{"identify": "id.bin", "smart": "smart.bin")" + driveFields + "}]}");
+    const std::string blocks = withBlocks ? R"("identify": "id.bin", "smart": "smart.bin")" : "";
+    auto machine = LoadFromFolder(folder_.path(), "m.json", R"({"drives": [{)" + blocks + driveFields + "}]}");
     handle_ = machine->CreateFileW(Drive0, ReadWrite, Share::None);
     return machine;
   }
@@ -46,89 +48,70 @@ class AtaDrive : public ::testing::Test {
 };
 
 // The program copies the 512 bytes that end at the returned count; every answer size puts the data
-// there, as far as the offered output allows.
+// there, as far as the offered output allows (an answer larger than the output is cut to it).
 TEST_F(AtaDrive, SmartReadDataEndsAtTheReturnedCount) {
-  const std::pair<std::uint32_t, std::size_t> cases[] = {{528, 16}, {512, 0}, {1039, 527}};
-  for (const auto& [bytes, dataAt] : cases) {
-    SCOPED_TRACE(bytes);
+  const std::tuple<std::uint32_t, std::size_t, std::uint32_t, std::size_t> cases[] = {
+      {528, 1039, 528, 16}, {512, 1039, 512, 0}, {1039, 1039, 1039, 527}, {1039, 600, 600, 88}};
+  for (const auto& [bytes, output, returned, dataAt] : cases) {
+    SCOPED_TRACE(::testing::Message() << bytes << " into " << output);
     auto machine = Load(R"(, "smart_rcv_bytes": )" + std::to_string(bytes) + R"(, "smart_send_bytes": )" +
                         std::to_string(bytes));
     for (const std::uint32_t code : {Ioctl::SmartRcvDriveData, Ioctl::SmartSendDriveCommand}) {
-      const Answer answer = Ask(*machine, handle_, code, SendCmdIn(512, SmartReadRegs, 0), 1039);
+      const Answer answer = Ask(*machine, handle_, code, SendCmdIn(512, SmartReadRegs, 0), output);
       ASSERT_TRUE(answer.ok);
-      EXPECT_EQ(answer.returned, bytes);
+      EXPECT_EQ(answer.returned, returned);
       EXPECT_EQ(Slice(answer.out, dataAt, 512), PatternBlock(7, 3));
     }
   }
 }
 
-TEST_F(AtaDrive, AnswerLargerThanTheOutputIsCutToTheOutput) {
-  auto machine = Load(R"(, "smart_rcv_bytes": 1039)");
-  const Answer answer = Ask(*machine, handle_, Ioctl::SmartRcvDriveData, SendCmdIn(512, SmartReadRegs, 0), 600);
-  ASSERT_TRUE(answer.ok);
-  EXPECT_EQ(answer.returned, 600u);
-  EXPECT_EQ(Slice(answer.out, 88, 512), PatternBlock(7, 3));
-}
-
-TEST_F(AtaDrive, ScriptedErrorsRefuseEachCommandOnItsOwn) {
-  auto machine = Load(R"(, "identify_rcv_error": 31, "smart_rcv_fails": true, "smart_send_error": 1117,
-                          "smart_enable_error": 21, "smart_disable_error": 1167, "miniport_error": 55)");
-  const std::pair<Answer, std::uint32_t> cases[] = {
-      {Ask(*machine, handle_, Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 33), 528), 31},
-      {Ask(*machine, handle_, Ioctl::SmartRcvDriveData, SendCmdIn(512, SmartReadRegs, 0), 1039), 0},
-      {Ask(*machine, handle_, Ioctl::SmartSendDriveCommand, SendCmdIn(512, SmartReadRegs, 0), 1039), 1117},
-      {Ask(*machine, handle_, Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartEnableRegs, 0), 527), 21},
-      {Ask(*machine, handle_, Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartDisableRegs, 0), 527), 1167},
-      {Ask(*machine, handle_, Ioctl::ScsiMiniport, MiniportBuffer(), 572), 55},
-  };
-  for (const auto& [answer, code] : cases) {
-    EXPECT_FALSE(answer.ok);
-    EXPECT_EQ(answer.error, code);
-  }
-}
-
-TEST_F(AtaDrive, EnableAndDisableReturnTheHeaderOnly) {
-  auto machine = Load("");
-  for (const AtaRegs& registers : {SmartEnableRegs, SmartDisableRegs}) {
-    const Answer answer = Ask(*machine, handle_, Ioctl::SmartSendDriveCommand, SendCmdIn(0, registers, 0), 527);
-    ASSERT_TRUE(answer.ok);
-    EXPECT_EQ(answer.returned, 16u);
-  }
-}
-
-TEST_F(AtaDrive, WrongRegistersOrBuffersAreRefusedAsTheDriverRefusesThem) {
-  auto machine = Load("");
+// Each request on a drive with its blocks ("" fields), with scripted refusals, or without blocks:
+// answered with the count returned, or refused with the driver's code.
+TEST_F(AtaDrive, EachCommandIsAnsweredOrRefusedOnItsOwn) {
+  const std::string scripted = R"(, "identify_rcv_error": 31, "smart_rcv_fails": true, "smart_send_error": 1117,
+      "smart_enable_error": 21, "smart_disable_error": 1167, "miniport_error": 55)";
   const AtaRegs wrongCylinder{0xD0, 1, 1, 0, 0, 0xA0, 0xB0};
-  EXPECT_EQ(Ask(*machine, handle_, Ioctl::SmartRcvDriveData, SendCmdIn(512, wrongCylinder, 0), 1039).error,
-            ErrorCode::InvalidParameter);
-  EXPECT_EQ(Ask(*machine, handle_, Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 31), 528).error,
-            ErrorCode::InvalidParameter);
-  EXPECT_EQ(Ask(*machine, handle_, Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 33), 527).error,
-            ErrorCode::InsufficientBuffer);
-  EXPECT_EQ(Ask(*machine, handle_, Ioctl::SmartSendDriveCommand, SendCmdIn(0, IdentifyRegs, 0), 527).error,
-            ErrorCode::InvalidParameter);
-}
-
-TEST_F(AtaDrive, MiniportAnswersOnlyTheDiskSignature) {
-  auto machine = Load("");
-  std::vector<std::uint8_t> buffer = MiniportBuffer("SCSIDISC");
-  EXPECT_EQ(Ask(*machine, handle_, Ioctl::ScsiMiniport, buffer, 572).error, ErrorCode::InvalidFunction);
-  const Answer answer = Ask(*machine, handle_, Ioctl::ScsiMiniport, MiniportBuffer(), 572);
-  EXPECT_TRUE(answer.ok);
-  EXPECT_EQ(answer.returned, 572u);
-}
-
-TEST(AtaWithoutData, DriveWithoutBlocksRefusesDataCommandsOnEveryTransport) {
-  Machine machine(R"({"drives": [{}]})");
-  const Handle drive = machine->CreateFileW(Drive0, ReadWrite, Share::None);
-  EXPECT_EQ(Ask(*machine, drive, Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 33), 528).error,
-            ErrorCode::InvalidFunction);
-  EXPECT_EQ(Ask(*machine, drive, Ioctl::ScsiMiniport, MiniportBuffer(), 572).error, ErrorCode::InvalidFunction);
-  EXPECT_EQ(Ask(*machine, drive, Ioctl::SmartRcvDriveData, SendCmdIn(512, SmartReadRegs, 0), 1039).error,
-            ErrorCode::InvalidFunction);
-  EXPECT_EQ(Ask(*machine, drive, Ioctl::SmartSendDriveCommand, SendCmdIn(512, SmartReadRegs, 0), 1039).error,
-            ErrorCode::InvalidFunction);
-  EXPECT_TRUE(Ask(*machine, drive, Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartEnableRegs, 0), 527).ok);
+  struct Case {
+    bool withBlocks;
+    std::string fields;
+    std::uint32_t code;
+    std::vector<std::uint8_t> in;
+    std::size_t outSize;
+    bool ok;
+    std::uint32_t returnedOrError;
+  };
+  const Case cases[] = {
+      {true, scripted, Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 33), 528, false, 31},
+      {true, scripted, Ioctl::SmartRcvDriveData, SendCmdIn(512, SmartReadRegs, 0), 1039, false, 0},
+      {true, scripted, Ioctl::SmartSendDriveCommand, SendCmdIn(512, SmartReadRegs, 0), 1039, false, 1117},
+      {true, scripted, Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartEnableRegs, 0), 527, false, 21},
+      {true, scripted, Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartDisableRegs, 0), 527, false, 1167},
+      {true, scripted, Ioctl::ScsiMiniport, MiniportBuffer(), 572, false, 55},
+      // Enable and disable return the header only.
+      {true, "", Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartEnableRegs, 0), 527, true, 16},
+      {true, "", Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartDisableRegs, 0), 527, true, 16},
+      // Wrong registers or buffers are refused as the driver refuses them.
+      {true, "", Ioctl::SmartRcvDriveData, SendCmdIn(512, wrongCylinder, 0), 1039, false, ErrorCode::InvalidParameter},
+      {true, "", Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 31), 528, false, ErrorCode::InvalidParameter},
+      {true, "", Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 33), 527, false, ErrorCode::InsufficientBuffer},
+      {true, "", Ioctl::SmartSendDriveCommand, SendCmdIn(0, IdentifyRegs, 0), 527, false, ErrorCode::InvalidParameter},
+      // The miniport answers only the disk signature.
+      {true, "", Ioctl::ScsiMiniport, MiniportBuffer("SCSIDISC"), 572, false, ErrorCode::InvalidFunction},
+      {true, "", Ioctl::ScsiMiniport, MiniportBuffer(), 572, true, 572},
+      // A drive without blocks refuses data commands on every transport, but not enable.
+      {false, "", Ioctl::SmartRcvDriveData, SendCmdIn(512, IdentifyRegs, 0, 33), 528, false, ErrorCode::InvalidFunction},
+      {false, "", Ioctl::ScsiMiniport, MiniportBuffer(), 572, false, ErrorCode::InvalidFunction},
+      {false, "", Ioctl::SmartRcvDriveData, SendCmdIn(512, SmartReadRegs, 0), 1039, false, ErrorCode::InvalidFunction},
+      {false, "", Ioctl::SmartSendDriveCommand, SendCmdIn(512, SmartReadRegs, 0), 1039, false, ErrorCode::InvalidFunction},
+      {false, "", Ioctl::SmartSendDriveCommand, SendCmdIn(0, SmartEnableRegs, 0), 527, true, 16},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.code << (c.withBlocks ? "" : " without blocks") << c.fields);
+    auto machine = Load(c.fields, c.withBlocks);
+    const Answer answer = Ask(*machine, handle_, c.code, c.in, c.outSize);
+    EXPECT_EQ(answer.ok, c.ok);
+    EXPECT_EQ(c.ok ? answer.returned : answer.error, c.returnedOrError);
+  }
 }
 
 TEST(InlineBlocks, IdentifyWordsTakeNumbersAndAtaTexts) {

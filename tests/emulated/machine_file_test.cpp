@@ -6,6 +6,7 @@
 #endif
 
 #include <tuple>
+#include <vector>
 
 #include "machine_fixture.h"
 #include "os/win_constants.h"
@@ -98,10 +99,6 @@ TEST(MachineFile, RefusalNamesTheFileTheFieldPathAndTheProblem) {
   }
 }
 
-TEST(MachineFile, TextThatIsNotJsonIsRefusedWithTheFileName) {
-  EXPECT_TRUE(MachineError(R"({"drives": [)").starts_with("test.json: not valid JSON: "));
-}
-
 TEST(MachineFile, MissingFileIsRefusedWithItsPath) {
   TempDir folder;
   const auto path = folder.path() / "absent.json";
@@ -180,42 +177,45 @@ TEST(MachineFile, BlockFilesAreCheckedWhenTheMachineLoads) {
     EXPECT_EQ(std::string(error.what()), (folder.path() / "m.json").string() + ": drives[0].smart: " +
                                              (folder.path() / "short.bin").string() + " holds 100 bytes, expected 512");
   }
-  EXPECT_EQ(MachineError(R"({"drives": [{"identify": "nowhere.bin"}]})").find("test.json: drives[0].identify: cannot read "),
-            0u);
-  EXPECT_EQ(MachineError(R"({"drives": [{"image": "no-such-folder/d.img"}]})").find("test.json: drives[0].image: the folder "),
-            0u);
 }
 
+// Refusals whose message ends in something of this machine's (a path, the parser's words): the start
+// names the field, the end the problem. Paths that would crash the reader, never end or hang it are
+// refused naming the field.
+TEST(MachineFile, RefusalsNameTheFieldAndTheKindOfProblem) {
+  std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {R"({"drives": [)", "not valid JSON: ", ""},
+      {R"({"drives": [{"identify": "nowhere.bin"}]})", "drives[0].identify: cannot read ", ""},
+      {R"({"drives": [{"image": "no-such-folder/d.img"}]})", "drives[0].image: the folder ", ""},
+      {R"({"drives": [{"image": ""}]})", "drives[0].image: ", "expected a file name"},
+      {R"({"drives": [{}, {"length": 1, "length": 2}]})", "drives[1].length: ", "duplicate key"},
+      {R"({"system": {"clock": "x"}, "system": {}})", "system: ", "duplicate key"},
+  };
 #ifndef _WIN32  // FIFOs and /dev/zero
-// Paths that would crash the reader, never end or hang it are refused naming the field.
-TEST(MachineFile, PathsThatAreNoRegularFilesAndDuplicateKeysAreRefused) {
   TempDir folder;
   const std::string fifo = (folder.path() / "fifo").string();
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string notRegular = " is not a regular file";
-  const std::tuple<std::string, std::string, std::string> cases[] = {
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  cases.insert(cases.end(), {
       {R"({"drives": [{"identify": "."}]})", "drives[0].identify: ", "/." + notRegular},
       {R"({"drives": [{"smart": "/dev/zero"}]})", "drives[0].smart: ", "/dev/zero" + notRegular},
       {R"({"drives": [{"identify": ")" + fifo + R"("}]})", "drives[0].identify: ", fifo + notRegular},
       {R"({"drives": [{"image": ")" + fifo + R"("}]})", "drives[0].image: ", fifo + notRegular},
       {R"({"system": {"request_log": ")" + fifo + R"("}})", "system.request_log: ", fifo + notRegular},
-      {R"({"drives": [{"image": ""}]})", "drives[0].image: ", "expected a file name"},
-      {R"({"drives": [{}, {"length": 1, "length": 2}]})", "drives[1].length: ", "duplicate key"},
-      {R"({"system": {"clock": "x"}, "system": {}})", "system: ", "duplicate key"},
-  };
+  });
+  try {
+    LoadEmulatedMachine(fifo);
+    ADD_FAILURE() << "read a FIFO as the machine file";
+  } catch (const MachineFileError& error) {
+    EXPECT_EQ(std::string(error.what()), fifo + ": is not a regular file");
+  }
+#endif
   for (const auto& [json, field, problem] : cases) {
     SCOPED_TRACE(json);
     const std::string error = MachineError(json);
     EXPECT_TRUE(error.starts_with("test.json: " + field) && error.ends_with(problem)) << error;
   }
-  try {
-    LoadEmulatedMachine(fifo);
-    FAIL() << "read a FIFO as the machine file";
-  } catch (const MachineFileError& error) {
-    EXPECT_EQ(std::string(error.what()), fifo + ": is not a regular file");
-  }
 }
-#endif
 
 TEST(MachineFile, DemoMachineOfTheTestsLoads) {
   const auto machine = LoadEmulatedMachine(TestDataFile("machines/emulated-demo.json"));

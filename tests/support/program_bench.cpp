@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "device/probe.h"
@@ -133,10 +132,7 @@ std::string JoinedUtf8(const std::vector<std::u16string>& lines) {
 }
 
 void ExpectGolden(const std::vector<std::u16string>& lines, const std::string& golden) {
-  const std::string actual = JoinedUtf8(lines);
-  const auto file = TestDataFile("golden/" + golden);
-  if (std::getenv("TRELVANE_UPDATE_GOLDEN") != nullptr) WriteTextFile(file, actual);
-  EXPECT_EQ(actual, ReadTextFile(file)) << golden;
+  ExpectGolden(golden, JoinedUtf8(lines));
 }
 
 }  // namespace trelvane::testing

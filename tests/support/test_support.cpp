@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <ostream>
@@ -59,6 +61,18 @@ std::filesystem::path RealDriveFile(const std::string& name) {
 
 std::filesystem::path TestDataFile(const std::string& relative) {
   return std::filesystem::path(TRELVANE_TEST_DATA_DIR) / relative;
+}
+
+void ExpectGolden(const std::string& name, const std::string& actual) {
+  const auto file = TestDataFile("golden/" + name);
+  const char* update = std::getenv("TRELVANE_UPDATE_GOLDEN");
+  if (update != nullptr && std::string(update) == "1") {
+    std::filesystem::create_directories(file.parent_path());
+    WriteTextFile(file, actual);
+    return;
+  }
+  ASSERT_TRUE(std::filesystem::exists(file)) << "missing golden file " << file;
+  EXPECT_EQ(ReadTextFile(file), actual) << "golden file " << file;
 }
 
 }  // namespace trelvane::testing

@@ -42,4 +42,8 @@ std::filesystem::path RealDriveFile(const std::string& name);
 // A file under tests/ (golden texts, machine files).
 std::filesystem::path TestDataFile(const std::string& relative);
 
+// Compares `actual` with the golden file tests/golden/<name>; with TRELVANE_UPDATE_GOLDEN=1 in the
+// environment it writes the file instead (review the change before committing it).
+void ExpectGolden(const std::string& name, const std::string& actual);
+
 }  // namespace trelvane::testing

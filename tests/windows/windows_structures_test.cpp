@@ -291,40 +291,45 @@ TEST_F(WindowsStructures, SlaveIsReadFromTheDeviceMapOrElseTheFirstInquiryRecord
   EXPECT_FALSE(QueryIdeSlave(drive_, DriveHandle));
 }
 
-TEST_F(WindowsStructures, IdentifyThroughTheSmartRequestCarriesTheTaskFileTheDriverExpects) {
-  ASSERT_TRUE(IdentifyDevice(drive_, DriveHandle, 1, data_));
-  ASSERT_TRUE(drive_.lastCommand.has_value());
-  const SENDCMDINPARAMS& command = *drive_.lastCommand;
-  EXPECT_EQ(command.cBufferSize, 512u);
-  EXPECT_EQ(command.irDriveRegs.bCommandReg, 0xEC);
-  EXPECT_EQ(command.irDriveRegs.bDriveHeadReg, 0xB0);
-  EXPECT_EQ(data_, drive_.sectorData);
-}
-
-TEST_F(WindowsStructures, SmartReadDataCarriesTheSmartSignatureAndTheDriveNumber) {
-  ASSERT_TRUE(ReadSmartData(drive_, DriveHandle, 1, data_));
-  ASSERT_TRUE(drive_.lastCommand.has_value());
-  const SENDCMDINPARAMS& command = *drive_.lastCommand;
-  EXPECT_EQ(command.cBufferSize, 512u);
-  EXPECT_EQ(command.irDriveRegs.bFeaturesReg, 0xD0);
-  EXPECT_EQ(command.irDriveRegs.bCylLowReg, 0x4F);
-  EXPECT_EQ(command.irDriveRegs.bCylHighReg, 0xC2);
-  EXPECT_EQ(command.irDriveRegs.bCommandReg, 0xB0);
-  EXPECT_EQ(command.bDriveNumber, 1);
-  EXPECT_EQ(data_, drive_.sectorData);
-}
-
-TEST_F(WindowsStructures, IdentifyFallsBackToTheMiniportWithAFullControlHeader) {
-  drive_.smartVersionAnswers = false;
-  ASSERT_TRUE(IdentifyDevice(drive_, DriveHandle, 0, data_));
-  ASSERT_TRUE(drive_.lastSrb.has_value());
-  EXPECT_EQ(drive_.lastSrb->HeaderLength, sizeof(SRB_IO_CONTROL));
-  EXPECT_EQ(drive_.lastSrb->ControlCode, 0x001B0501u);
-  EXPECT_EQ(drive_.lastSrb->Length, 572u - sizeof(SRB_IO_CONTROL));
-  ASSERT_TRUE(drive_.lastCommand.has_value());
-  EXPECT_EQ(drive_.lastCommand->irDriveRegs.bCommandReg, 0xEC);
-  EXPECT_EQ(drive_.lastCommand->irDriveRegs.bDriveHeadReg, 0xA0);
-  EXPECT_EQ(data_, drive_.sectorData);
+// IDENTIFY through the SMART request (drive number 0 even for a slave), SMART READ DATA with its
+// signature and the drive number, and IDENTIFY through the miniport with a full control header once
+// the SMART version is refused: the task file each carries, and the data read back.
+TEST_F(WindowsStructures, EachCommandCarriesTheTaskFileTheDriverExpects) {
+  struct Case {
+    const char* name;
+    bool smartVersion;
+    bool smart;  // SMART READ DATA, else IDENTIFY
+    std::uint8_t selector;
+    std::vector<int> registers;  // features, cylinder low and high, drive/head, command; drive number
+  };
+  const Case cases[] = {
+      {"identify", true, false, 1, {0, 0, 0, 0xB0, 0xEC, 0}},
+      {"smart read data", true, true, 1, {0xD0, 0x4F, 0xC2, 0xB0, 0xB0, 1}},
+      {"identify through the miniport", false, false, 0, {0, 0, 0, 0xA0, 0xEC, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    drive_.smartVersionAnswers = c.smartVersion;
+    drive_.lastCommand.reset();
+    drive_.lastSrb.reset();
+    data_.fill(0);
+    ASSERT_TRUE(c.smart ? ReadSmartData(drive_, DriveHandle, c.selector, data_)
+                        : IdentifyDevice(drive_, DriveHandle, c.selector, data_));
+    ASSERT_TRUE(drive_.lastCommand.has_value());
+    const SENDCMDINPARAMS& command = *drive_.lastCommand;
+    const IDEREGS& r = command.irDriveRegs;
+    EXPECT_EQ((std::vector<int>{r.bFeaturesReg, r.bCylLowReg, r.bCylHighReg, r.bDriveHeadReg, r.bCommandReg,
+                                command.bDriveNumber}),
+              c.registers);
+    EXPECT_EQ(command.cBufferSize, 512u);
+    EXPECT_EQ(data_, drive_.sectorData);
+    EXPECT_EQ(drive_.lastSrb.has_value(), !c.smartVersion);
+    if (drive_.lastSrb) {
+      EXPECT_EQ(drive_.lastSrb->HeaderLength, sizeof(SRB_IO_CONTROL));
+      EXPECT_EQ(drive_.lastSrb->ControlCode, 0x001B0501u);
+      EXPECT_EQ(drive_.lastSrb->Length, 572u - sizeof(SRB_IO_CONTROL));
+    }
+  }
 }
 
 }  // namespace
