@@ -84,7 +84,8 @@ FirmwareEraseOutcome RunNvmeSanitize(NvmeDevice& device, EraseMethodId method, c
   if (!before) return steps.Finish(Ending::Failed, steps.LastCommand().text);
   if (before->state == static_cast<std::uint8_t>(NvmeSanitizeState::InProgress))
     return steps.Finish(Ending::Refused, u"на накопителе уже выполняется Sanitize: дождитесь его завершения");
-  if (before->state == static_cast<std::uint8_t>(NvmeSanitizeState::Failed))
+  const bool failedBefore = before->state == static_cast<std::uint8_t>(NvmeSanitizeState::Failed);
+  if (failedBefore)
     steps.Note(u"накопитель был в состоянии сбоя Sanitize: прежнее стирание не завершилось (например, из-за "
                u"отключения питания); новое стирание выводит его из этого состояния");
 
@@ -94,8 +95,11 @@ FirmwareEraseOutcome RunNvmeSanitize(NvmeDevice& device, EraseMethodId method, c
   const NvmeCommand sanitize = SanitizeCommand(row->action, options);
   steps.EraseStarts(EstimateMs((*before).*(row->estimate)));
   NvmeCompletion completion;
-  if (!steps.SendNvme(device, u"Sanitize", sanitize, {}, completion))
-    return steps.Finish(Ending::Failed, steps.LastCommand().text);
+  if (!steps.SendNvme(device, u"Sanitize", sanitize, {}, completion)) {
+    std::u16string text = steps.LastCommand().text;
+    if (failedBefore) text += std::u16string(u"; ") + SanitizeFailedRemedy;
+    return steps.Finish(Ending::Failed, std::move(text));
+  }
 
   const auto read = [&]() -> PollAnswer {
     const std::optional<NvmeSanitizeLog> log = ReadSanitizeLog(steps, device, true);
