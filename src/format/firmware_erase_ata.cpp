@@ -12,10 +12,6 @@ namespace {
 
 using Ending = FirmwareEraseOutcome::Ending;
 
-constexpr const char16_t* NotThisMethod = u"накопитель не поддерживает этот способ стирания";
-constexpr const char16_t* SanitizeFailedRemedy =
-    u"накопитель остаётся в состоянии сбоя Sanitize и не принимает запись: запустите стирание этим "
-    u"способом снова; если сбой повторится, накопитель неисправен";
 
 struct SanitizeRow {
   EraseMethodId method;

@@ -17,12 +17,6 @@ namespace {
 using Ending = FirmwareEraseOutcome::Ending;
 
 constexpr const char16_t* SanitizeLogName = u"Get Log Page 81h (Sanitize Status)";
-constexpr const char16_t* NotThisMethod = u"накопитель не поддерживает этот способ стирания";
-// The controller in the failed state takes no writes until a sanitize completes, or, with AUSE
-// set as this program sends it, until Exit Failure Mode.
-constexpr const char16_t* SanitizeFailedRemedy =
-    u"накопитель остаётся в состоянии сбоя Sanitize и не принимает запись: запустите стирание этим "
-    u"способом снова; если сбой повторится, накопитель неисправен";
 
 struct SanitizeRow {
   EraseMethodId method;

@@ -14,6 +14,13 @@
 
 namespace trelvane {
 
+inline constexpr const char16_t* NotThisMethod = u"накопитель не поддерживает этот способ стирания";
+// What a drive in the sanitize failed state takes: no writes until a sanitize completes (or, with
+// AUSE or FAILURE MODE set as this program sends them, until the failure mode is left).
+inline constexpr const char16_t* SanitizeFailedRemedy =
+    u"накопитель остаётся в состоянии сбоя Sanitize и не принимает запись: запустите стирание этим "
+    u"способом снова; если сбой повторится, накопитель неисправен";
+
 // What one status read of a poll found.
 struct PollAnswer {
   enum class State { Working, Completed, Failed };
