@@ -3,17 +3,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "ui/toolkit/qt_text.h"
 #include "ui/toolkit/system_font.h"
-#include "ui/fm_debug.h"
-#include "ui/fm_choose.h"
 #include "ui/link_label.h"
-#include "ui/status_panels.h"
 
 namespace trelvane {
 

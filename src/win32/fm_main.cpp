@@ -1,14 +1,10 @@
 #include "win32/fm_main.h"
 
-
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include "common/product.h"
-#include "os/win_constants.h"
 #include "win32/toolkit/win32_text.h"
-#include "text/u16.h"
 #include "win32/control_ids.h"
 #include "win32/fm_choose.h"
 #include "win32/fm_debug.h"
