@@ -1,8 +1,8 @@
 #pragma once
 // The main window's first showing without its widgets: start-up, the debug window's turn, the
 // chooser, the drive title, the exclusive open of the chosen drive and the details report, in that
-// order. Each front end's main window implements MainWindowShow and runs MainWindowFirstShow from
-// its show handler; the command line uses the drive-opening steps on their own.
+// order. The main window's presenter implements MainWindowShow and runs MainWindowFirstShow from
+// the window's show handler; the command line uses the drive-opening steps on their own.
 
 #include <optional>
 #include <string>

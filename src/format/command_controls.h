@@ -1,8 +1,8 @@
 #pragma once
 // The controls that start and stop a drive command: the format button, the SMART button, the
 // erase options and the Stop button. The core only enables and disables them; what the options say
-// reaches it as the EraseRequest the front end reads from them. The main window implements them with
-// its components; the command line and tests implement them without windows.
+// reaches it as the EraseRequest the front end reads from them. The main window's presenter implements
+// them over the window's components; the command line and tests implement them without windows.
 
 namespace trelvane {
 

@@ -7,17 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window_flow.h"
+#include "app/main_window_presenter.h"
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
-#include "common/views.h"
-#include "format/command_controls.h"
-#include "format/format_command.h"
 #include "ui/toolkit/memo_sink.h"
 #include "ui/toolkit/qt_message_boxes.h"
 #include "ui/toolkit/qt_task_dialog.h"
-#include "os/system.h"
-#include "app/windowed_run.h"
 
 class QCheckBox;
 class QLabel;
@@ -33,12 +28,7 @@ class StatusPanels;
 class TFmChoose;
 class TFmDebug;
 
-class TFmMain final : public QMainWindow,
-                      public ProgressView,
-                      public CommandControls,
-                      public StartupWindows,
-                      public MainWindowShow,
-                      public RunReporter {
+class TFmMain final : public QMainWindow, public MainWindowWidgets {
   Q_OBJECT
 
  public:
@@ -52,47 +42,32 @@ class TFmMain final : public QMainWindow,
   LineSink& FormatSink() { return *formatSink_; }
 
   // Runs once, from the first showing; public so that the start can be driven step by step.
-  void FormShow();
+  void FormShow() { presenter_.FormShow(); }
   // True once FormShow has returned (whatever its outcome).
-  bool StartupFinished() const { return startupFinished_; }
-
-  // ProgressView
-  void SetProgressPosition(int percent) override;
-  void SetProgressState(ProgressState state) override;
-  void SetPercentCaption(const std::u16string& text) override;
-  void SetPositionCaption(const std::u16string& text) override;
-  void SetSpeedCaption(const std::u16string& text) override;
-  std::u16string SpeedCaption() const override;
-  void ProcessMessages() override;
-
-  // CommandControls
-  void SetFormatButtonEnabled(bool enabled) override;
-  void SetSmartButtonEnabled(bool enabled) override;
-  void SetEraseOptionsEnabled(bool enabled) override;
-  void SetStopEnabled(bool enabled) override;
-  void FocusStop() override;
-
-  // RunReporter: saves the report of a run and says in the format log where it went.
-  void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
-
+  bool StartupFinished() const { return presenter_.StartupFinished(); }
   // The Stop button's flag for the running format command (also set by a close during the run).
-  bool StopRequested() const { return stopRequested_; }
+  bool StopRequested() const { return presenter_.StopRequested(); }
 
-  // StartupWindows
-  void ShowDebugWindowModeless() override;
-  void SetChooserCaption(const std::u16string& text) override;
-  void SetProgramNameLabel(const std::u16string& text) override;
-  void SetMainCaption(const std::u16string& text) override;
-  void SetMainStatusPanel(int panel, const std::u16string& text) override;
-  void SetChooserMakerNotice(const std::u16string& text) override;
-  void SetMakerLink(const std::u16string& text) override;
-  void SetChooserStatusText(const std::u16string& text) override;
-
-  // MainWindowShow
-  void ShowDebugWindowModal() override;
+  // MainWindowWidgets
+  void SetText(MainText which, const std::u16string& text) override;
+  std::u16string Text(MainText which) const override;
+  void SetTitle(const std::u16string& text) override;
+  void SetStatusPanel(int panel, const std::u16string& text) override;
+  void SetEnabled(MainControl control, bool enabled) override;
+  bool CanPress(MainControl control) const override;
+  bool IsTicked(MainControl box) const override;
+  void Focus(MainControl control) override;
+  void SetProgressPosition(int percent) override;
+  void SetProgressPaused(bool paused) override;
+  void ProcessMessages() override;
+  LineSink& Log(MainLog which) override;
+  void ScrollToTop(MainLog which) override;
+  MainPage CurrentPage() const override;
+  void ShowDebugWindow() override;
+  void RunDebugWindowModally() override;
   bool RunDriveChooser() override;
-  void SetDiskName(const std::u16string& title) override;
-  void ScrollDetailsToTop() override;
+  void Close() override;
+  std::filesystem::path ReportsFolder() const override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -101,7 +76,6 @@ class TFmMain final : public QMainWindow,
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  EraseRequest ReadEraseRequest() const;
   void BuildLayout();
   QWidget* BuildTopStrip();
   QWidget* BuildPages();
@@ -111,34 +85,23 @@ class TFmMain final : public QMainWindow,
   QWidget* BuildSmartPage();
   QWidget* BuildBottomStrip();
   void ConnectHandlers();
-
   void FormCreate();
-  void FormClose();
-  void btRunBenchmarksClick();
-  void btStopClick();
-  void btGetSmartClick();
-  void lbMakerLinkClick();
+
+  // The components behind the program's names.
+  QWidget* ControlOf(MainControl control) const;
+  QPlainTextEdit* MemoOf(MainLog log) const;
+
   void lbMakerLinkMouseEnter();
   void lbMakerLinkMouseLeave();
   void lbMakerLinkMouseDown(Qt::MouseButton button);
   void lbMakerLinkMouseUp(Qt::MouseButton button);
 
-  // Runs a handler's work so that no exception reaches Qt's event loop: a fatal condition ends the
-  // program here, after its box has been shown.
-  template <typename Work>
-  void Guarded(Work work);
-  void ShowStandardErrorBox(const std::u16string& message);
-
   System& system_;
-  ProgramState& state_;
-  DiagnosticLog& log_;
-  ProgramEnding& ending_;
-  const std::u16string firstArgument_;
   TFmChoose* chooser_ = nullptr;
   TFmDebug* debug_ = nullptr;
   QtMessageBoxes boxes_;
   QtTaskDialogPresenter taskDialogs_;
-  QString applicationTitle_;
+  MainWindowPresenter presenter_;
 
   QLabel* lbDiskName = nullptr;
   QTabWidget* pages = nullptr;
@@ -160,14 +123,6 @@ class TFmMain final : public QMainWindow,
   std::unique_ptr<MemoSink> detailsSink_;
   std::unique_ptr<MemoSink> formatSink_;
   std::unique_ptr<MemoSink> smartSink_;
-
-  bool formShowPending_ = true;
-  bool startupFinished_ = false;
-  // A format command is running: it handles window messages between blocks, so a close request
-  // can arrive in the middle of a zero fill.
-  bool commandRunning_ = false;
-  bool closeAfterCommand_ = false;
-  bool stopRequested_ = false;
 };
 
 }  // namespace trelvane

@@ -1,17 +1,20 @@
-// The main window as the core sees it: the progress view of the zero fill, the command controls,
-// and the window texts that start-up sets.
+// The main window's components as the presenter names them: texts, controls, the progress bar,
+// the logs, the pages and the peer windows.
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "ui/fm_debug.h"
 #include "ui/toolkit/qt_text.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"
 #include "ui/link_label.h"
+#include "ui/reports_folder.h"
 #include "ui/status_panels.h"
 
 namespace trelvane {
@@ -25,47 +28,90 @@ const QString PausedBarStyle = QStringLiteral(
 
 }  // namespace
 
+QWidget* TFmMain::ControlOf(MainControl control) const {
+  switch (control) {
+    case MainControl::FormatButton: return btRunBenchmarks;
+    case MainControl::StopButton: return btStop;
+    case MainControl::SmartButton: return btGetSmart;
+    case MainControl::QuickWipeBox: return cbQuickWipe;
+    case MainControl::VerifyBox: return cbVerify;
+  }
+  return nullptr;
+}
+
+QPlainTextEdit* TFmMain::MemoOf(MainLog log) const {
+  switch (log) {
+    case MainLog::Details: return Log_Details;
+    case MainLog::Format: return Log_BenchMark;
+    case MainLog::Smart: return Log_Smart;
+  }
+  return nullptr;
+}
+
+void TFmMain::SetText(MainText which, const std::u16string& text) {
+  const QString shown = ToQString(text);
+  switch (which) {
+    case MainText::DiskName: lbDiskName->setText(shown); break;
+    case MainText::PercentCaption: lbCurrentPercent->setText(shown); break;
+    case MainText::PositionCaption: lbCurrentPosition->setText(shown); break;
+    case MainText::SpeedCaption: lbSpeed->setText(shown); break;
+    case MainText::MakerLink: lbMakerLink->setText(shown); break;
+    case MainText::ChooserCaption: chooser_->setWindowTitle(shown); break;
+    case MainText::ChooserProgramName: chooser_->SetProgramName(shown); break;
+    case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(shown); break;
+    case MainText::ChooserStatus: chooser_->SetStatusText(shown); break;
+  }
+}
+
+// Only the speed caption is read back: a run keeps the last speed when a block took no time.
+std::u16string TFmMain::Text(MainText which) const {
+  return which == MainText::SpeedCaption ? ToU16(lbSpeed->text()) : std::u16string();
+}
+
+void TFmMain::SetTitle(const std::u16string& text) {
+  setWindowTitle(ToQString(text));
+  taskDialogs_.SetProgramTitle(ToQString(text));
+}
+
+void TFmMain::SetStatusPanel(int panel, const std::u16string& text) { StatusBar->SetPanelText(panel, ToQString(text)); }
+
+void TFmMain::SetEnabled(MainControl control, bool enabled) { ControlOf(control)->setEnabled(enabled); }
+bool TFmMain::CanPress(MainControl control) const { return ControlOf(control)->isEnabled(); }
+bool TFmMain::IsTicked(MainControl box) const {
+  return (box == MainControl::VerifyBox ? cbVerify : cbQuickWipe)->isChecked();
+}
+void TFmMain::Focus(MainControl control) { ControlOf(control)->setFocus(); }
+
 void TFmMain::SetProgressPosition(int percent) { pbCurrentTask->setValue(percent); }
 
-void TFmMain::SetProgressState(ProgressState state) {
-  const bool paused = state == ProgressState::Paused;
+void TFmMain::SetProgressPaused(bool paused) {
   pbCurrentTask->setProperty("paused", paused);
   pbCurrentTask->setStyleSheet(paused ? PausedBarStyle : QString());
 }
 
-void TFmMain::SetPercentCaption(const std::u16string& text) { lbCurrentPercent->setText(ToQString(text)); }
-void TFmMain::SetPositionCaption(const std::u16string& text) { lbCurrentPosition->setText(ToQString(text)); }
-void TFmMain::SetSpeedCaption(const std::u16string& text) { lbSpeed->setText(ToQString(text)); }
-std::u16string TFmMain::SpeedCaption() const { return ToU16(lbSpeed->text()); }
-
 void TFmMain::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void TFmMain::SetFormatButtonEnabled(bool enabled) { btRunBenchmarks->setEnabled(enabled); }
-void TFmMain::SetSmartButtonEnabled(bool enabled) { btGetSmart->setEnabled(enabled); }
-// The verification box goes with the quick-wipe box: both are read when a run starts.
-void TFmMain::SetEraseOptionsEnabled(bool enabled) {
-  cbQuickWipe->setEnabled(enabled);
-  cbVerify->setEnabled(enabled);
-}
-void TFmMain::SetStopEnabled(bool enabled) { btStop->setEnabled(enabled); }
-void TFmMain::FocusStop() { btStop->setFocus(); }
-
-void TFmMain::ShowDebugWindowModeless() { debug_->show(); }
-void TFmMain::SetChooserCaption(const std::u16string& text) { chooser_->setWindowTitle(ToQString(text)); }
-void TFmMain::SetProgramNameLabel(const std::u16string& text) { chooser_->SetProgramName(ToQString(text)); }
-
-void TFmMain::SetMainCaption(const std::u16string& text) {
-  setWindowTitle(ToQString(text));
-  applicationTitle_ = ToQString(text);
-  taskDialogs_.SetProgramTitle(applicationTitle_);
+LineSink& TFmMain::Log(MainLog which) {
+  switch (which) {
+    case MainLog::Details: return *detailsSink_;
+    case MainLog::Format: return *formatSink_;
+    case MainLog::Smart: break;
+  }
+  return *smartSink_;
 }
 
-void TFmMain::SetMainStatusPanel(int panel, const std::u16string& text) {
-  StatusBar->SetPanelText(panel, ToQString(text));
+void TFmMain::ScrollToTop(MainLog which) { MemoOf(which)->moveCursor(QTextCursor::Start); }
+MainPage TFmMain::CurrentPage() const { return static_cast<MainPage>(pages->currentIndex()); }
+
+void TFmMain::ShowDebugWindow() { debug_->show(); }
+
+void TFmMain::RunDebugWindowModally() {
+  debug_->close();
+  debug_->exec();
 }
 
-void TFmMain::SetChooserMakerNotice(const std::u16string& text) { chooser_->SetMakerNotice(ToQString(text)); }
-void TFmMain::SetMakerLink(const std::u16string& text) { lbMakerLink->setText(ToQString(text)); }
-void TFmMain::SetChooserStatusText(const std::u16string& text) { chooser_->SetStatusText(ToQString(text)); }
+bool TFmMain::RunDriveChooser() { return chooser_->RunDriveChooser(); }
+void TFmMain::Close() { close(); }
+std::filesystem::path TFmMain::ReportsFolder() const { return trelvane::ReportsFolder(); }
 
 }  // namespace trelvane

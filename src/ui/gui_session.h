@@ -1,14 +1,10 @@
 #pragma once
-// One run of the windowed program: the process-wide state, the diagnostic log and the four windows,
-// created hidden in the program's order (main window, chooser, scan window, debug window) over the
-// platform given. The program entry makes one; window tests make their own over an emulated machine.
+// One run of the windowed program over Qt: the four windows of MainWindowSession as Qt windows.
 
-#include <memory>
 #include <string>
 
+#include "app/main_window_session.h"
 #include "ui/toolkit/qt_message_boxes.h"
-#include "os/system.h"
-#include "app/windowed_run.h"
 
 namespace trelvane {
 
@@ -17,7 +13,7 @@ class TFmDebug;
 class TFmMain;
 class TFmScan;
 
-class GuiSession final : public WindowedRun {
+class GuiSession final : public MainWindowSession<TFmMain, TFmChoose, TFmScan, TFmDebug, QtMessageBoxes> {
  public:
   // `firstArgument` is the program's first command-line argument (empty when there is none).
   GuiSession(System& system, std::u16string firstArgument);
@@ -26,19 +22,8 @@ class GuiSession final : public WindowedRun {
   // Centres the main window on the screen and shows it; its first showing runs the start.
   void Show();
 
-  TFmMain& FmMain() { return *fmMain_; }
-  TFmChoose& FmChoose() { return *fmChoose_; }
-  TFmScan& FmScan() { return *fmScan_; }
-  TFmDebug& FmDebug() { return *fmDebug_; }
-
  private:
   void CloseWindows() override;
-
-  QtMessageBoxes boxes_;
-  std::unique_ptr<TFmMain> fmMain_;
-  std::unique_ptr<TFmChoose> fmChoose_;
-  std::unique_ptr<TFmScan> fmScan_;
-  std::unique_ptr<TFmDebug> fmDebug_;
 };
 
 }  // namespace trelvane

@@ -1,21 +1,10 @@
 #include "win32/fm_main.h"
 
-#include <cstdlib>
-#include <exception>
-#include <filesystem>
-
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include "app/guarded_command.h"
-#include "app/main_window_commands.h"
-#include "app/report_saving.h"
-#include "common/product.h"
-#include "format/format_command.h"
-#include "os/win_constants.h"
 #include "win32/toolkit/win32_text.h"
-#include "text/u16.h"
 #include "win32/control_ids.h"
 #include "win32/fm_choose.h"
 #include "win32/fm_debug.h"
@@ -38,14 +27,14 @@ HBRUSH PageBrush() {
 
 }  // namespace
 
+// Until start-up names it, the application is called by its program file.
 TFmMain::TFmMain(System& system, ProgramState& state, DiagnosticLog& log, ProgramEnding& ending,
                  std::u16string firstArgument)
-    : system_(system), state_(state), log_(log), ending_(ending), firstArgument_(std::move(firstArgument)) {
+    : system_(system),
+      presenter_(system, state, log, ending, boxes_, taskDialogs_, *this, std::move(firstArgument), u"trelvane") {
   Create(FmMainClass, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, DesignClientWidth, DesignClientHeight);
-  // Until start-up names it, the application is called by its program file.
-  applicationTitle_ = u"trelvane";
   taskDialogs_.SetOwner(Handle());
-  taskDialogs_.SetProgramTitle(applicationTitle_);
+  taskDialogs_.SetProgramTitle(u"trelvane");
   BuildLayout();
   detailsSink_ = std::make_unique<MemoSink>(Log_Details);
   formatSink_ = std::make_unique<MemoSink>(Log_BenchMark);
@@ -84,70 +73,18 @@ void TFmMain::FormCreate() {
   lbMakerLink->SetTextColour(LinkGrey);
 }
 
-void TFmMain::FormShow() {
-  Guarded([this] {
-    if (!MainWindowFirstShow(system_, state_, log_, boxes_, *this, *this, *detailsSink_, firstArgument_))
-      ending_.EndProgram(0);
-  });
-  startupFinished_ = true;
-}
-
-void TFmMain::ShowDebugWindowModal() {
-  debug_->Hide();
-  debug_->ShowModal(Handle());
-}
-
-bool TFmMain::RunDriveChooser() { return chooser_->RunDriveChooser(Handle()); }
-void TFmMain::SetDiskName(const std::u16string& title) { SetWindowText(lbDiskName, title); }
-void TFmMain::ScrollDetailsToTop() { ScrollMemoToTop(Log_Details); }
-
-void TFmMain::FormClose() { state_.DriveHandle.Close(); }
-
 void TFmMain::CloseForEnd() {
-  FormClose();
+  presenter_.ReleaseDrive();
   ShowWindow(Handle(), SW_HIDE);
 }
 
 int TFmMain::PageDefaultButton() const {
-  const PageCommand command = DefaultCommandOf(static_cast<MainPage>(TabCtrl_GetCurSel(pages)));
+  const PageCommand command = DefaultCommandOf(CurrentPage());
   return command == PageCommand::Format     ? ControlId::btRunBenchmarks
          : command == PageCommand::GetSmart ? ControlId::btGetSmart
                                             : 0;
 }
 
-void TFmMain::btRunBenchmarksClick() {
-  commandRunning_ = true;
-  Guarded([this] {
-    FormatCommand(system_, state_, log_, *this, *this, taskDialogs_, ReadEraseRequest(), StopToken(stopRequested_),
-                  this);
-  });
-  commandRunning_ = false;
-  if (closeAfterCommand_) PostMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
-// The erase options as the boxes show them when the format button is pressed, before the
-// confirmation. Every run that touches the drive saves its report in %LOCALAPPDATA%\Trelvane\reports
-// (the program's folder when the variable is missing).
-EraseRequest TFmMain::ReadEraseRequest() const {
-  const bool quick = SendMessageW(cbQuickWipe, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  const bool verify = SendMessageW(cbVerify, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
-  const std::filesystem::path base = localAppData != nullptr ? std::filesystem::path(localAppData) : std::filesystem::path(".");
-  return {quick ? &QuickWipe() : &WholeDiskZeroFill(), verify, base / L"Trelvane" / L"reports"};
-}
-
-void TFmMain::SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {
-  SaveReportAndSaySo(system_, state_, log_, outcome, folder);
-}
-
-// Only reachable while a zero fill runs: the button is disabled at every other time.
-void TFmMain::btStopClick() { stopRequested_ = true; }
-
-void TFmMain::btGetSmartClick() {
-  Guarded([this] { GetSmartCommand(system_, state_, log_, *this, *smartSink_); });
-}
-
-void TFmMain::lbMakerLinkClick() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }
 void TFmMain::lbMakerLinkMouseEnter() { lbMakerLink->SetTextColour(LinkBlue); }
 void TFmMain::lbMakerLinkMouseLeave() { lbMakerLink->SetTextColour(LinkGrey); }
 
@@ -163,11 +100,14 @@ void TFmMain::Command(int id, int code, LPARAM from) {
   if (code != BN_CLICKED) return;
   // Enter where no focused button takes it arrives as IDOK (or the default identifier) without
   // a control behind it: the current page's default button, when it is enabled.
-  if (from == 0 && (id == IDOK || id == PageDefaultButton())) id = PageDefaultButton();
+  if (from == 0 && (id == IDOK || id == PageDefaultButton())) {
+    presenter_.EnterPressed();
+    return;
+  }
   if (id == 0 || !IsWindowEnabled(Control(id)) || !IsWindowVisible(Control(id))) return;
-  if (id == ControlId::btRunBenchmarks) btRunBenchmarksClick();
-  if (id == ControlId::btStop) btStopClick();
-  if (id == ControlId::btGetSmart) btGetSmartClick();
+  if (id == ControlId::btRunBenchmarks) presenter_.FormatClicked();
+  if (id == ControlId::btStop) presenter_.StopClicked();
+  if (id == ControlId::btGetSmart) presenter_.SmartClicked();
 }
 
 LRESULT TFmMain::ColourStatic(HDC dc, HWND control) {
@@ -203,15 +143,11 @@ LRESULT TFmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
       return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SHOWWINDOW:
-      // The show handler runs once the window is on screen, from the message loop, so that every
-      // box and modal window of the start has the main window behind it.
-      if (wParam != 0 && formShowPending_) {
-        formShowPending_ = false;
-        PostMessageW(Handle(), WM_FORMSHOW, 0, 0);
-      }
+      // The show handler runs once the window is on screen, from the message loop.
+      if (wParam != 0 && presenter_.TakeFirstShow()) PostMessageW(Handle(), WM_FORMSHOW, 0, 0);
       return Default(message, wParam, lParam);
     case WM_FORMSHOW:
-      FormShow();
+      presenter_.FormShow();
       return 0;
     case WM_NOTIFY:
       if (reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == pages &&
@@ -224,29 +160,11 @@ LRESULT TFmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID:
       return PageDefaultButton() != 0 ? MAKELRESULT(PageDefaultButton(), DC_HASDEFID) : 0;
     case WM_CLOSE:
-      // Closing while a zero fill runs would pull DriveHandle from under it: the close asks the run
-      // to stop, and the window closes once the run has ended and cleaned up after itself.
-      if (commandRunning_) {
-        stopRequested_ = true;
-        closeAfterCommand_ = true;
-        return 0;
-      }
-      FormClose();
-      ending_.EndProgram(0);
+      presenter_.CloseRequested();
       return 0;
     default:
       return Default(message, wParam, lParam);
   }
-}
-
-template <typename Work>
-void TFmMain::Guarded(Work work) {
-  RunGuarded(work, ending_, [this](const std::u16string& message) { ShowStandardErrorBox(message); });
-}
-
-// The application's own error box: the message, the application's title, the error icon.
-void TFmMain::ShowStandardErrorBox(const std::u16string& message) {
-  boxes_.ShowMessageBox(message, applicationTitle_, MessageIcon::Error);
 }
 
 }  // namespace trelvane

@@ -7,32 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_flow.h"
+#include "app/main_window_presenter.h"
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
-#include "common/views.h"
-#include "format/command_controls.h"
-#include "format/format_command.h"
-#include "os/system.h"
 #include "win32/toolkit/link_label.h"
 #include "win32/toolkit/memo_sink.h"
 #include "win32/toolkit/win32_message_boxes.h"
 #include "win32/toolkit/win32_task_dialog.h"
 #include "win32/toolkit/window_base.h"
 #include "win32/toolkit/window_fonts.h"
-#include "app/windowed_run.h"
 
 namespace trelvane {
 
 class TFmChoose;
 class TFmDebug;
 
-class TFmMain final : public WindowBase,
-                      public ProgressView,
-                      public CommandControls,
-                      public StartupWindows,
-                      public MainWindowShow,
-                      public RunReporter {
+class TFmMain final : public WindowBase, public MainWindowWidgets {
  public:
   TFmMain(System& system, ProgramState& state, DiagnosticLog& log, ProgramEnding& ending,
           std::u16string firstArgument);
@@ -42,53 +32,38 @@ class TFmMain final : public WindowBase,
   LineSink& FormatSink() { return *formatSink_; }
 
   // Runs once, from the first showing (a message posted when the window appears).
-  void FormShow();
-  bool StartupFinished() const { return startupFinished_; }
+  void FormShow() { presenter_.FormShow(); }
+  bool StartupFinished() const { return presenter_.StartupFinished(); }
   // Closes the window for the program's end: DriveHandle is released and the window hidden.
   void CloseForEnd();
   // The page shown: 0 details, 1 format, 2 SMART.
   void SelectPage(int page);
 
-  // ProgressView
+  // MainWindowWidgets
+  void SetText(MainText which, const std::u16string& text) override;
+  std::u16string Text(MainText which) const override;
+  void SetTitle(const std::u16string& text) override;
+  void SetStatusPanel(int panel, const std::u16string& text) override;
+  void SetEnabled(MainControl control, bool enabled) override;
+  bool CanPress(MainControl control) const override;
+  bool IsTicked(MainControl box) const override;
+  void Focus(MainControl control) override;
   void SetProgressPosition(int percent) override;
-  void SetProgressState(ProgressState state) override;
-  void SetPercentCaption(const std::u16string& text) override;
-  void SetPositionCaption(const std::u16string& text) override;
-  void SetSpeedCaption(const std::u16string& text) override;
-  std::u16string SpeedCaption() const override;
+  void SetProgressPaused(bool paused) override;
   void ProcessMessages() override;
-
-  // CommandControls
-  void SetFormatButtonEnabled(bool enabled) override;
-  void SetSmartButtonEnabled(bool enabled) override;
-  void SetEraseOptionsEnabled(bool enabled) override;
-  void SetStopEnabled(bool enabled) override;
-  void FocusStop() override;
-
-  // RunReporter: saves the report of a run and says in the format log where it went.
-  void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
-
-  // StartupWindows
-  void ShowDebugWindowModeless() override;
-  void SetChooserCaption(const std::u16string& text) override;
-  void SetProgramNameLabel(const std::u16string& text) override;
-  void SetMainCaption(const std::u16string& text) override;
-  void SetMainStatusPanel(int panel, const std::u16string& text) override;
-  void SetChooserMakerNotice(const std::u16string& text) override;
-  void SetMakerLink(const std::u16string& text) override;
-  void SetChooserStatusText(const std::u16string& text) override;
-
-  // MainWindowShow
-  void ShowDebugWindowModal() override;
+  LineSink& Log(MainLog which) override;
+  void ScrollToTop(MainLog which) override;
+  MainPage CurrentPage() const override;
+  void ShowDebugWindow() override;
+  void RunDebugWindowModally() override;
   bool RunDriveChooser() override;
-  void SetDiskName(const std::u16string& title) override;
-  void ScrollDetailsToTop() override;
+  void Close() override;
+  std::filesystem::path ReportsFolder() const override;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  EraseRequest ReadEraseRequest() const;
   // A control of one page (or of none, -1), with its place at the window's design size.
   struct PagePlace {
     HWND control;
@@ -110,32 +85,22 @@ class TFmMain final : public WindowBase,
   LRESULT ColourStatic(HDC dc, HWND control);
   void Command(int id, int code, LPARAM from);
   int PageDefaultButton() const;
+  // The components behind the program's names.
+  HWND ControlOf(MainControl control) const;
+  HWND MemoOf(MainLog log) const;
 
   void FormCreate();
-  void FormClose();
-  void btRunBenchmarksClick();
-  void btStopClick();
-  void btGetSmartClick();
-  void lbMakerLinkClick();
   void lbMakerLinkMouseEnter();
   void lbMakerLinkMouseLeave();
   void lbMakerLinkMouseDown(MouseButton button);
   void lbMakerLinkMouseUp(MouseButton button);
 
-  template <typename Work>
-  void Guarded(Work work);
-  void ShowStandardErrorBox(const std::u16string& message);
-
   System& system_;
-  ProgramState& state_;
-  DiagnosticLog& log_;
-  ProgramEnding& ending_;
-  const std::u16string firstArgument_;
   TFmChoose* chooser_ = nullptr;
   TFmDebug* debug_ = nullptr;
   Win32MessageBoxes boxes_;
   Win32TaskDialogPresenter taskDialogs_;
-  std::u16string applicationTitle_;
+  MainWindowPresenter presenter_;
 
   FontHandle windowFont_;
   FontHandle boldFont_;
@@ -164,14 +129,6 @@ class TFmMain final : public WindowBase,
   std::unique_ptr<MemoSink> detailsSink_;
   std::unique_ptr<MemoSink> formatSink_;
   std::unique_ptr<MemoSink> smartSink_;
-
-  bool formShowPending_ = true;
-  bool startupFinished_ = false;
-  // A format command is running: it handles window messages between blocks, so a close request
-  // can arrive in the middle of a zero fill.
-  bool commandRunning_ = false;
-  bool closeAfterCommand_ = false;
-  bool stopRequested_ = false;  // the Stop button's flag for the running format command
 };
 
 // Posted to the main window when it first appears; its handler runs FormShow.

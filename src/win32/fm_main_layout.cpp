@@ -53,7 +53,7 @@ void TFmMain::BuildFrame() {
     TabCtrl_InsertItem(pages, index, &item);
   }
   lbMakerLink = std::make_unique<LinkLabel>(Handle(), ControlId::lbMakerLink, u"", RECT{});
-  lbMakerLink->onClick = [this] { lbMakerLinkClick(); };
+  lbMakerLink->onClick = [this] { presenter_.MakerLinkClicked(); };
   lbMakerLink->onMouseEnter = [this] { lbMakerLinkMouseEnter(); };
   lbMakerLink->onMouseLeave = [this] { lbMakerLinkMouseLeave(); };
   lbMakerLink->onMouseDown = [this](MouseButton button) { lbMakerLinkMouseDown(button); };

@@ -1,5 +1,8 @@
-// The main window as the core sees it: the progress view of the zero fill, the command controls,
-// and the window texts that start-up sets.
+// The main window's components as the presenter names them: texts, controls, the progress bar,
+// the logs, the pages and the peer windows.
+
+#include <cstdlib>
+#include <filesystem>
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,46 +15,103 @@
 
 namespace trelvane {
 
-void TFmMain::SetProgressPosition(int percent) { SendMessageW(pbCurrentTask, PBM_SETPOS, static_cast<WPARAM>(percent), 0); }
-
-// The paused state draws the bar yellow (Common Controls 6 with visual styles).
-void TFmMain::SetProgressState(ProgressState state) {
-  SendMessageW(pbCurrentTask, PBM_SETSTATE, state == ProgressState::Paused ? PBST_PAUSED : PBST_NORMAL, 0);
+HWND TFmMain::ControlOf(MainControl control) const {
+  switch (control) {
+    case MainControl::FormatButton: return btRunBenchmarks;
+    case MainControl::StopButton: return btStop;
+    case MainControl::SmartButton: return btGetSmart;
+    case MainControl::QuickWipeBox: return cbQuickWipe;
+    case MainControl::VerifyBox: return cbVerify;
+  }
+  return nullptr;
 }
 
-void TFmMain::SetPercentCaption(const std::u16string& text) { SetWindowText(lbCurrentPercent, text); }
-void TFmMain::SetPositionCaption(const std::u16string& text) { SetWindowText(lbCurrentPosition, text); }
-void TFmMain::SetSpeedCaption(const std::u16string& text) { SetWindowText(lbSpeed, text); }
-std::u16string TFmMain::SpeedCaption() const { return WindowText(lbSpeed); }
-
-void TFmMain::ProcessMessages() { ProcessPendingMessages(); }
-
-void TFmMain::SetFormatButtonEnabled(bool enabled) { EnableWindow(btRunBenchmarks, enabled); }
-void TFmMain::SetSmartButtonEnabled(bool enabled) { EnableWindow(btGetSmart, enabled); }
-// The verification box goes with the quick-wipe box: both are read when a run starts.
-void TFmMain::SetEraseOptionsEnabled(bool enabled) {
-  EnableWindow(cbQuickWipe, enabled);
-  EnableWindow(cbVerify, enabled);
+HWND TFmMain::MemoOf(MainLog log) const {
+  switch (log) {
+    case MainLog::Details: return Log_Details;
+    case MainLog::Format: return Log_BenchMark;
+    case MainLog::Smart: return Log_Smart;
+  }
+  return nullptr;
 }
-void TFmMain::SetStopEnabled(bool enabled) { EnableWindow(btStop, enabled); }
-void TFmMain::FocusStop() { SetFocus(btStop); }
 
-void TFmMain::ShowDebugWindowModeless() { debug_->ShowModeless(); }
-void TFmMain::SetChooserCaption(const std::u16string& text) { SetWindowText(chooser_->Handle(), text); }
-void TFmMain::SetProgramNameLabel(const std::u16string& text) { chooser_->SetProgramName(text); }
+void TFmMain::SetText(MainText which, const std::u16string& text) {
+  switch (which) {
+    case MainText::DiskName: SetWindowText(lbDiskName, text); break;
+    case MainText::PercentCaption: SetWindowText(lbCurrentPercent, text); break;
+    case MainText::PositionCaption: SetWindowText(lbCurrentPosition, text); break;
+    case MainText::SpeedCaption: SetWindowText(lbSpeed, text); break;
+    case MainText::MakerLink: SetWindowText(lbMakerLink->Handle(), text); break;
+    case MainText::ChooserCaption: SetWindowText(chooser_->Handle(), text); break;
+    case MainText::ChooserProgramName: chooser_->SetProgramName(text); break;
+    case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(text); break;
+    case MainText::ChooserStatus: chooser_->SetStatusText(text); break;
+  }
+}
 
-void TFmMain::SetMainCaption(const std::u16string& text) {
+// Only the speed caption is read back: a run keeps the last speed when a block took no time.
+std::u16string TFmMain::Text(MainText which) const {
+  return which == MainText::SpeedCaption ? WindowText(lbSpeed) : std::u16string();
+}
+
+void TFmMain::SetTitle(const std::u16string& text) {
   SetWindowText(Handle(), text);
-  applicationTitle_ = text;
   taskDialogs_.SetProgramTitle(text);
 }
 
-void TFmMain::SetMainStatusPanel(int panel, const std::u16string& text) {
+void TFmMain::SetStatusPanel(int panel, const std::u16string& text) {
   SendMessageW(StatusBar, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
-void TFmMain::SetChooserMakerNotice(const std::u16string& text) { chooser_->SetMakerNotice(text); }
-void TFmMain::SetMakerLink(const std::u16string& text) { SetWindowText(lbMakerLink->Handle(), text); }
-void TFmMain::SetChooserStatusText(const std::u16string& text) { chooser_->SetStatusText(text); }
+void TFmMain::SetEnabled(MainControl control, bool enabled) { EnableWindow(ControlOf(control), enabled); }
+
+// A button of another page is hidden, and Enter must not reach it.
+bool TFmMain::CanPress(MainControl control) const {
+  return IsWindowEnabled(ControlOf(control)) && IsWindowVisible(ControlOf(control));
+}
+
+bool TFmMain::IsTicked(MainControl box) const {
+  return SendMessageW(ControlOf(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TFmMain::Focus(MainControl control) { SetFocus(ControlOf(control)); }
+
+void TFmMain::SetProgressPosition(int percent) { SendMessageW(pbCurrentTask, PBM_SETPOS, static_cast<WPARAM>(percent), 0); }
+
+// The paused state draws the bar yellow (Common Controls 6 with visual styles).
+void TFmMain::SetProgressPaused(bool paused) {
+  SendMessageW(pbCurrentTask, PBM_SETSTATE, paused ? PBST_PAUSED : PBST_NORMAL, 0);
+}
+
+void TFmMain::ProcessMessages() { ProcessPendingMessages(); }
+
+LineSink& TFmMain::Log(MainLog which) {
+  switch (which) {
+    case MainLog::Details: return *detailsSink_;
+    case MainLog::Format: return *formatSink_;
+    case MainLog::Smart: break;
+  }
+  return *smartSink_;
+}
+
+void TFmMain::ScrollToTop(MainLog which) { ScrollMemoToTop(MemoOf(which)); }
+MainPage TFmMain::CurrentPage() const { return static_cast<MainPage>(TabCtrl_GetCurSel(pages)); }
+
+void TFmMain::ShowDebugWindow() { debug_->ShowModeless(); }
+
+void TFmMain::RunDebugWindowModally() {
+  debug_->Hide();
+  debug_->ShowModal(Handle());
+}
+
+bool TFmMain::RunDriveChooser() { return chooser_->RunDriveChooser(Handle()); }
+void TFmMain::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+// %LOCALAPPDATA%\Trelvane\reports (the program's folder when the variable is missing).
+std::filesystem::path TFmMain::ReportsFolder() const {
+  const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
+  const std::filesystem::path base = localAppData != nullptr ? std::filesystem::path(localAppData) : std::filesystem::path(".");
+  return base / L"Trelvane" / L"reports";
+}
 
 }  // namespace trelvane

@@ -9,21 +9,11 @@
 namespace trelvane {
 
 Win32Session::Win32Session(System& system, std::u16string firstArgument)
-    : WindowedRun(system, [](int exitCode) { PostQuitMessage(exitCode); }) {
-  fmMain_ = std::make_unique<TFmMain>(system, state_, log_, *this, std::move(firstArgument));
-  fmChoose_ = std::make_unique<TFmChoose>(system, state_, boxes_, *this);
-  fmScan_ = std::make_unique<TFmScan>();
-  fmDebug_ = std::make_unique<TFmDebug>();
-  fmMain_->SetPeers(*fmChoose_, *fmDebug_);
-  log_.SetFormatSink(&fmMain_->FormatSink());
-  log_.SetDebugSink(&fmDebug_->DebugSink());
-}
+    : MainWindowSession(system, std::move(firstArgument), [](int exitCode) { PostQuitMessage(exitCode); }) {}
 
 Win32Session::~Win32Session() {
   // A session that is dropped while its main window is open still releases the drive.
   if (!ended_) fmMain_->CloseForEnd();
-  log_.SetFormatSink(nullptr);
-  log_.SetDebugSink(nullptr);
 }
 
 void Win32Session::Show() {

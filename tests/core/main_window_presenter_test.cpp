@@ -1,0 +1,120 @@
+// The main window's flow over a fake window: which command Enter starts on each page, and a close
+// that arrives while a zero fill runs.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+
+#include "app/main_window_presenter.h"
+#include "program_bench.h"
+
+namespace trelvane::testing {
+namespace {
+
+constexpr std::int64_t Length = 4 * 65536;
+
+class FakeWidgets final : public MainWindowWidgets {
+ public:
+  void SetText(MainText, const std::u16string&) override {}
+  std::u16string Text(MainText) const override { return {}; }
+  void SetTitle(const std::u16string&) override {}
+  void SetStatusPanel(int, const std::u16string&) override {}
+  void SetEnabled(MainControl control, bool enabled) override { disabled[control] = !enabled; }
+  bool CanPress(MainControl control) const override { return !disabled.count(control) || !disabled.at(control); }
+  bool IsTicked(MainControl) const override { return false; }
+  void Focus(MainControl) override {}
+  void SetProgressPosition(int) override {}
+  void SetProgressPaused(bool) override {}
+  void ProcessMessages() override {
+    if (whileRunning) whileRunning();
+  }
+  LineSink& Log(MainLog which) override { return logs[static_cast<std::size_t>(which)]; }
+  void ScrollToTop(MainLog) override {}
+  MainPage CurrentPage() const override { return page; }
+  void ShowDebugWindow() override {}
+  void RunDebugWindowModally() override {}
+  bool RunDriveChooser() override { return false; }
+  void Close() override { ++closes; }
+  std::filesystem::path ReportsFolder() const override { return folder; }
+
+  std::map<MainControl, bool> disabled;
+  MainPage page = MainPage::Details;
+  std::array<RecordingSink, 3> logs;
+  std::function<void()> whileRunning;
+  std::filesystem::path folder;
+  int closes = 0;
+};
+
+class RecordingEnding final : public ProgramEnding {
+ public:
+  void EndProgram(int exitCode) override { codes.push_back(exitCode); }
+  std::vector<int> codes;
+};
+
+struct Window {
+  Window()
+      : bench(MachineJson(R"([{"number": 0, "length": 262144, "image": "d0.img"}])", "[]", 0, ""),
+              SelectedDisk{Length / 512}, {{"d0.img", Length, 0}}),
+        presenter(*bench.system, bench.state, bench.log, ending, bench.boxes, bench.dialogs, widgets, u"", u"t") {
+    widgets.folder = bench.dir.path() / "reports";
+  }
+  ProgramBench bench;
+  FakeWidgets widgets;
+  RecordingEnding ending;
+  MainWindowPresenter presenter;
+};
+
+TEST(MainWindowPresenter, EnterStartsThePageCommandOnlyWhenItsButtonCanBePressed) {
+  struct Row {
+    MainPage page;
+    MainControl disabled;  // the one control held disabled; the Stop button leaves both commands on
+    bool taken;
+    bool formatAsked;
+    bool smartRead;
+  };
+  const Row rows[] = {
+      {MainPage::Details, MainControl::StopButton, false, false, false},
+      {MainPage::Format, MainControl::StopButton, true, true, false},
+      {MainPage::Format, MainControl::FormatButton, false, false, false},
+      {MainPage::Smart, MainControl::StopButton, true, false, true},
+      {MainPage::Smart, MainControl::SmartButton, false, false, false},
+      {MainPage::Smart, MainControl::FormatButton, true, false, true},
+  };
+  for (const Row& row : rows) {
+    Window window;
+    window.bench.dialogs.pressed = PressedButton::No;
+    window.widgets.page = row.page;
+    window.widgets.SetEnabled(row.disabled, false);
+    const int at = static_cast<int>(&row - rows);
+    EXPECT_EQ(window.presenter.EnterPressed(), row.taken) << at;
+    EXPECT_EQ(!window.bench.dialogs.taskDialogs.empty(), row.formatAsked) << at;
+    EXPECT_EQ(!window.widgets.logs[static_cast<std::size_t>(MainLog::Smart)].lines.empty(), row.smartRead) << at;
+    EXPECT_EQ(window.bench.system->WrittenBytes(0), 0) << at;
+  }
+}
+
+// A close mid-run only stops the run (it ends short of the drive's end); the window closes once the
+// command has returned, and that close releases the drive and ends the program.
+TEST(MainWindowPresenter, CloseDuringARunStopsItAndClosesTheWindowOnceAfterwards) {
+  for (const int closesDuringRun : {0, 1, 2}) {
+    Window window;
+    int refused = 0;
+    window.widgets.whileRunning = [&] {
+      for (int close = 0; close < closesDuringRun; ++close) refused += window.presenter.CloseRequested() ? 0 : 1;
+      window.widgets.whileRunning = nullptr;
+    };
+    window.presenter.FormatClicked();
+    EXPECT_EQ(refused, closesDuringRun);
+    EXPECT_EQ(window.bench.system->WrittenBytes(0) < Length, closesDuringRun > 0) << closesDuringRun;
+    EXPECT_EQ(window.widgets.closes, closesDuringRun > 0 ? 1 : 0);
+    EXPECT_TRUE(window.ending.codes.empty());
+    EXPECT_TRUE(window.bench.state.DriveHandle.IsOpen());
+    EXPECT_TRUE(window.presenter.CloseRequested());
+    EXPECT_EQ(window.ending.codes, std::vector<int>{0});
+    EXPECT_FALSE(window.bench.state.DriveHandle.IsOpen());
+  }
+}
+
+}  // namespace
+}  // namespace trelvane::testing
