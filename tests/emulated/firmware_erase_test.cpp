@@ -34,6 +34,11 @@ std::string AtaBus(const std::string& ataErase = SsdErase) {
   return R"("identify": "id.bin", "ata_erase": )" + ataErase;
 }
 
+bool IsSanitize(EraseMethodId method) {
+  return method == EraseMethodId::SanitizeCrypto || method == EraseMethodId::SanitizeBlock ||
+         method == EraseMethodId::SanitizeOverwrite;
+}
+
 // One drive of 4 MiB whose image holds data that is neither uniform nor zero.
 struct Drive {
   Drive(const std::string& bus, std::uint32_t sectorSize, const std::string& fields = "", bool pe = true)
@@ -57,10 +62,9 @@ struct Drive {
   FirmwareEraseOutcome Run(EraseMethodId method, std::vector<double>* shares = nullptr) {
     StepWaiter waiter;
     FirmwareEraseContext context{waiter, [shares](const FirmwareEraseProgress& p) {
-                                   if (shares != nullptr && p.shareDone) shares->push_back(*p.shareDone);
-                                 }};
-    const bool sanitize = method == EraseMethodId::SanitizeCrypto || method == EraseMethodId::SanitizeBlock ||
-                          method == EraseMethodId::SanitizeOverwrite;
+      if (shares != nullptr && p.shareDone) shares->push_back(*p.shareDone);
+    }};
+    const bool sanitize = IsSanitize(method);
     HandleSectorReader reader(*system, handle);
     before = TakeFingerprints(reader, SampleRanges(DiskBytes, sector, 64), sector);
     if (nvme) {
@@ -75,10 +79,10 @@ struct Drive {
     HandleSectorReader reader(*system, handle);
     return CheckErased(reader, rule, SampleRanges(DiskBytes, sector, 64), sector, before);
   }
-  std::size_t RequestsWithCode(std::uint32_t code) const {
-    std::size_t count = 0;
-    for (const RecordedRequest& request : system->Requests()) count += request.code == code ? 1 : 0;
-    return count;
+  std::vector<RecordedRequest> Requests(std::uint32_t code) const {
+    std::vector<RecordedRequest> found;
+    for (const RecordedRequest& request : system->Requests()) if (request.code == code) found.push_back(request);
+    return found;
   }
   bool nvme;
   std::uint32_t sector;
@@ -88,15 +92,10 @@ struct Drive {
   std::vector<SectorFingerprint> before;
 };
 
-// Every method either bus offers through Windows: the drive's last word, then what the image holds.
+// Every method either bus offers through Windows: progress, the drive's last word, then what the
+// image holds.
 TEST(FirmwareErase, EachMethodLeavesWhatItsProofAsks) {
-  struct Row {
-    bool nvme;
-    EraseMethodId method;
-    const char* fields;
-    ErasedRule rule;
-    std::optional<std::uint8_t> uniform;
-  };
+  struct Row { bool nvme; EraseMethodId method; const char* fields; ErasedRule rule; std::optional<std::uint8_t> uniform; };
   const Row rows[] = {
       {false, EraseMethodId::SanitizeCrypto, "", ErasedRule::Changed, {}},
       {false, EraseMethodId::SanitizeBlock, R"(, "erase": {"block_erase_leaves": "ones"})", ErasedRule::Uniform, 0xFF},
@@ -111,36 +110,22 @@ TEST(FirmwareErase, EachMethodLeavesWhatItsProofAsks) {
     for (const Row& row : rows) {
       SCOPED_TRACE(::testing::Message() << row.nvme << " " << static_cast<int>(row.method) << " " << sector);
       Drive drive(row.nvme ? NvmeBus : AtaBus(), sector, row.fields);
-      const FirmwareEraseOutcome outcome = drive.Run(row.method);
+      std::vector<double> shares;  // a sanitize's progress: one step per status read (2 in progress)
+      const FirmwareEraseOutcome outcome = drive.Run(row.method, &shares);
       ASSERT_TRUE(outcome.Completed()) << ToUtf8(outcome.text);
+      const std::vector<double> steps{21845 / 65536.0, 43690 / 65536.0, 1.0};
+      EXPECT_EQ(shares, IsSanitize(row.method) ? steps : std::vector<double>{1.0});
       const EraseProof proof = drive.Proof(row.rule);
       EXPECT_TRUE(proof.Passed());
-      if (row.rule == ErasedRule::Uniform) {
-        EXPECT_EQ(proof.uniformByte, row.uniform);
-      }
+      if (row.rule == ErasedRule::Uniform) { EXPECT_EQ(proof.uniformByte, row.uniform); }
       EXPECT_FALSE(drive.Caps().security.enabled);  // the password is gone with the erase
     }
-}
-
-// SPROG and the ATA sanitize progress advance once per status read until the drive's last word.
-TEST(FirmwareErase, ProgressAdvancesPerStatusRead) {
-  for (const bool nvme : {false, true}) {
-    Drive drive(nvme ? NvmeBus : AtaBus(), 4096, R"(, "erase": {"status_reads": 3})");
-    std::vector<double> shares;
-    ASSERT_TRUE(drive.Run(EraseMethodId::SanitizeBlock, &shares).Completed());
-    EXPECT_EQ(shares, (std::vector<double>{0.25, 0.5, 0.75, 1.0})) << nvme;
-  }
 }
 
 // The endings a machine file scripts, on both buses; a drive left in the sanitize failed state reads
 // nothing, and a lying one is caught by the proof, not by its word.
 TEST(FirmwareErase, ScriptedEndings) {
-  struct Row {
-    const char* ending;
-    Ending expected;
-    bool mediaRefused;
-    bool proofPasses;
-  };
+  struct Row { const char* ending; Ending expected; bool mediaRefused; bool proofPasses; };
   const Row rows[] = {{"fails", Ending::Failed, true, false},
                       {"power_loss", Ending::Failed, true, false},
                       {"aborts", Ending::Failed, false, false},
@@ -153,13 +138,8 @@ TEST(FirmwareErase, ScriptedEndings) {
         const FirmwareEraseOutcome outcome = drive.Run(EraseMethodId::SanitizeCrypto);
         EXPECT_EQ(outcome.ending, row.expected);
         std::vector<std::uint8_t> block(sector);
-        std::uint32_t read = 0;
-        std::int64_t at = 0;
-        drive.system->SetFilePointerEx(drive.handle, 0, at);
-        EXPECT_EQ(!drive.system->ReadFile(drive.handle, block, read), row.mediaRefused);
-        if (!row.mediaRefused) {
-          EXPECT_EQ(drive.Proof(ErasedRule::Changed).Passed(), row.proofPasses);
-        }
+        EXPECT_EQ(!HandleSectorReader(*drive.system, drive.handle).Read(0, block), row.mediaRefused);
+        if (!row.mediaRefused) { EXPECT_EQ(drive.Proof(ErasedRule::Changed).Passed(), row.proofPasses); }
       }
 }
 
@@ -167,13 +147,7 @@ TEST(FirmwareErase, ScriptedEndings) {
 // checks (locked, a password set, frozen security), and by Windows (the methods it does not pass on,
 // the Security commands outside Windows PE). The image keeps its data every time.
 TEST(FirmwareErase, RefusalsLeaveTheDataAlone) {
-  struct Row {
-    std::string bus;
-    EraseMethodId method;
-    bool pe;
-    Ending expected;
-    std::u16string text;  // a part of the outcome's text
-  };
+  struct Row { std::string bus; EraseMethodId method; bool pe; Ending expected; std::u16string text; };  // text: a part of the outcome's
   const Row rows[] = {
       {AtaBus(R"({"rotation_rate": 1})"), EraseMethodId::SanitizeCrypto, true, Ending::Failed, u"не поддерживает"},
       {AtaBus(R"({"sanitize": {"block": true, "frozen": true}})"), EraseMethodId::SanitizeBlock, true, Ending::Failed,
@@ -195,7 +169,9 @@ TEST(FirmwareErase, RefusalsLeaveTheDataAlone) {
       EXPECT_EQ(outcome.ending, row.expected);
       EXPECT_NE(outcome.text.find(row.text), std::u16string::npos) << ToUtf8(outcome.text);
       EXPECT_EQ(drive.Proof(ErasedRule::Changed).sectorsWrong, static_cast<std::int64_t>(drive.before.size()));
-      EXPECT_EQ(drive.RequestsWithCode(Ioctl::StorageReinitializeMedia), 0u);
+      EXPECT_TRUE(drive.Requests(Ioctl::StorageReinitializeMedia).empty());
+      for (const RecordedRequest& request : drive.Requests(Ioctl::AtaPassThrough))  // Security stays in Windows
+        EXPECT_TRUE(row.pe || request.error == ErrorCode::InvalidFunction);
     }
 }
 
@@ -210,7 +186,7 @@ TEST(FirmwareErase, SecurityStateMachine) {
     const bool none = command.direction == AtaDirection::None;
     return ata->PassThrough(command, none ? std::span<std::uint8_t>{} : std::span<std::uint8_t>(block), result);
   };
-  const auto right = [](bool enhanced = false) { return EraseUnitBlock(AtaPasswordKind::User, "pw", enhanced); };
+  const auto right = [] { return EraseUnitBlock(AtaPasswordKind::User, "pw", false); };
   const auto wrong = DisablePasswordBlock(AtaPasswordKind::User, "other");
   EXPECT_FALSE(send(SecurityEraseUnitCommand(0, 60), right()));  // no password set
   EXPECT_TRUE(send(SecuritySetPasswordCommand(0), SetPasswordBlock(AtaPasswordKind::User, "pw")));
@@ -239,31 +215,25 @@ TEST(FirmwareErase, SecurityStateMachine) {
 TEST(FirmwareErase, RequestLogLines) {
   Drive drive(AtaBus(), 512);
   ASSERT_TRUE(drive.Run(EraseMethodId::SanitizeCrypto).Completed());
-  std::vector<std::string> lines;
-  for (const RecordedRequest& request : drive.system->Requests())
-    if (request.code == Ioctl::AtaPassThrough) lines.push_back(emulated::RequestLogLine(request));
-  ASSERT_GE(lines.size(), 2u);
+  const std::vector<RecordedRequest> sent = drive.Requests(Ioctl::AtaPassThrough);
+  ASSERT_GE(sent.size(), 2u);
   // Length 48, DRDY | 48-bit, timeout 30 s, data at 48; previous: LBA 31:24 = 43h; current: FEATURE
   // 11h, COUNT 10h (FAILURE MODE), LBA 70h 79h 72h, DEVICE E0h, COMMAND B4h.
-  EXPECT_EQ(lines[0],
+  EXPECT_EQ(emulated::RequestLogLine(sent[0]),
             R"({"call":"DeviceIoControl","path":"\\\\.\\PhysicalDrive0","code":315436,"in":")"
             "300009000000000000000000" "1e000000000000000000000030000000" "00000000" "0000430000000000"
             "1110707972e0b400" R"(","out_size":48,"ok":true,"returned":48,"error":0})");
-  EXPECT_NE(lines[1].find(R"("in":"3000090000000000000000001e000000)"), std::string::npos);  // SANITIZE STATUS EXT
+  EXPECT_NE(emulated::RequestLogLine(sent[1]).find(R"("in":"3000090000000000000000001e000000)"), std::string::npos);  // SANITIZE STATUS EXT
 
   Drive secure(AtaBus(), 512);
   ASSERT_TRUE(secure.Run(EraseMethodId::SecureErase).Completed());
-  std::vector<std::string> names;
-  for (const RecordedRequest& request : secure.system->Requests())
-    if (request.code == Ioctl::AtaPassThrough) names.push_back(emulated::RequestLogLine(request).substr(0, 90));
-  ASSERT_EQ(names.size(), 3u);  // SET PASSWORD, ERASE PREPARE, ERASE UNIT
-  const RecordedRequest* unit = nullptr;
-  for (const RecordedRequest& request : secure.system->Requests())
-    if (request.code == Ioctl::AtaPassThrough) unit = &request;
-  ASSERT_EQ(unit->in.size(), 48u + 512u);
-  EXPECT_EQ(unit->in[2], 0x05);   // DRDY | DATA_OUT
-  EXPECT_EQ(unit->in[46], 0xF4);  // ERASE UNIT
-  EXPECT_EQ(std::string(unit->in.begin() + 50, unit->in.begin() + 64), "trelvane-erase");
+  const std::vector<RecordedRequest> security = secure.Requests(Ioctl::AtaPassThrough);
+  ASSERT_EQ(security.size(), 3u);  // SET PASSWORD, ERASE PREPARE, ERASE UNIT
+  const std::vector<std::uint8_t>& unit = security[2].in;
+  ASSERT_EQ(unit.size(), 48u + 512u);
+  EXPECT_EQ(unit[2], 0x05);   // DRDY | DATA_OUT
+  EXPECT_EQ(unit[46], 0xF4);  // ERASE UNIT
+  EXPECT_EQ(std::string(unit.begin() + 50, unit.begin() + 64), "trelvane-erase");
 }
 
 }  // namespace
