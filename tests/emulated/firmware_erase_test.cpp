@@ -236,5 +236,10 @@ TEST(FirmwareErase, RequestLogLines) {
   EXPECT_EQ(std::string(unit.begin() + 50, unit.begin() + 64), "trelvane-erase");
 }
 
+// The firmware demo machine loads: a solid-state SATA drive and an NVMe drive with their erase fields.
+TEST(FirmwareErase, DemoMachineLoads) {
+  EXPECT_NO_THROW(LoadEmulatedMachine(std::filesystem::path(TRELVANE_EXAMPLES_DIR) / "demo" / "firmware.json"));
+}
+
 }  // namespace
 }  // namespace trelvane::testing
