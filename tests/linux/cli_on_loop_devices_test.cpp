@@ -160,10 +160,11 @@ TEST_F(CliOnLoopDevices, ListShowsEveryLoopDiskWithItsMountedVolume) {
   EXPECT_NE(lines[1].find("\t12288\t"), std::string::npos) << lines[1];  // 48 MiB of 4096-byte sectors
 }
 
-// A busy volume refuses the lock, of a full format or a quick one: nothing written, and what was
-// unmounted on the way (the first volume) is mounted back. Once the volume is free, the quick format
-// unmounts both and zeros the start of the disk only.
-TEST_F(CliOnLoopDevices, BusyVolumeRefusesTheLockThenQuickFormatZerosTheStartOnly) {
+// A busy volume refuses the lock, of a full format or a quick one, and a report folder on a volume
+// of the disk is refused before the lock: nothing written, and what was unmounted on the way (the
+// first volume) is mounted back. Once the volume is free, the quick format unmounts both and zeros
+// the start of the disk only; its report, in a folder elsewhere, names the disk's node.
+TEST_F(CliOnLoopDevices, RefusalsBeforeAQuickFormatThatZerosTheStartOnly) {
   LoopDisk disk(folder_, "wiped", 64 * MiB);
   Sentinel sentinel(folder_);
   if (!disk.attached() || !sentinel.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
@@ -173,52 +174,47 @@ TEST_F(CliOnLoopDevices, BusyVolumeRefusesTheLockThenQuickFormatZerosTheStartOnl
   ASSERT_FALSE(first.empty() || second.empty());
   testing::FillFileRange(disk.image(), 40 * MiB, 41 * MiB, '\xFF');  // behind both volumes
   const std::string table = Fingerprint(disk, 512);
+  const std::string drives = sentinel.device() + "," + disk.device();
+  const auto errors = folder_.path() / "errors";
+  std::filesystem::create_directories(first / "reports");
 
   auto busy = std::make_unique<std::ofstream>(second / "busy.txt");
-  for (const char* arguments : {"format 1 --yes", "format 1 --quick --yes"}) {
-    const CliRun refused = RunCli({&sentinel, &disk}, arguments);
-    EXPECT_EQ(refused.status, 2) << arguments << refused.output;
-    EXPECT_NE(refused.output.find("Невозможно заблокировать устройство."), std::string::npos) << refused.output;
-    EXPECT_TRUE(IsMounted(first) && IsMounted(second)) << arguments;
-    EXPECT_EQ(Fingerprint(disk, 512), table) << arguments;
+  const std::tuple<std::string, std::string, bool> refusals[] = {  // arguments, text, whether on standard error
+      {"format 1 --yes", "Невозможно заблокировать устройство.", false},
+      {"format 1 --quick --yes", "Невозможно заблокировать устройство.", false},
+      {"format 1 --quick --yes --report '" + (first / "reports").string() + "'",
+       "Папка для отчета находится на стираемом диске: ", true},
+  };
+  for (const auto& [arguments, text, onErrors] : refusals) {
+    SCOPED_TRACE(arguments);
+    const CliRun refused = RunCliOn(drives, arguments, errors.string());
+    EXPECT_EQ(refused.status, 2) << refused.output;
+    if (onErrors) {
+      EXPECT_EQ(testing::ReadTextFile(errors).rfind(text, 0), 0u) << testing::ReadTextFile(errors);
+    } else {
+      EXPECT_NE(refused.output.find(text), std::string::npos) << refused.output;
+    }
+    EXPECT_TRUE(IsMounted(first) && IsMounted(second));
+    EXPECT_EQ(Fingerprint(disk, 512), table);
   }
   busy.reset();
 
-  const CliRun run = RunCli({&sentinel, &disk}, "format 1 --quick --yes");
-  ASSERT_EQ(run.status, 0) << run.output;
+  const auto reports = folder_.path() / "reports";
+  std::filesystem::create_directories(reports);
+  const CliRun run = RunCliOn(drives, "format 1 --quick --yes --report '" + reports.string() + "'", errors.string());
+  ASSERT_EQ(run.status, 0) << run.output << testing::ReadTextFile(errors);
   EXPECT_NE(run.output.find("Низкоуровневое форматирование завершено."), std::string::npos) << run.output;
   EXPECT_FALSE(IsMounted(first) || IsMounted(second));
   EXPECT_TRUE(FileRangeIs(disk.image(), 0, QuickWipeBytes, '\0'));
   EXPECT_TRUE(FileRangeIs(disk.image(), 40 * MiB, 41 * MiB, '\xFF'));  // beyond the quick wipe
   EXPECT_TRUE(sentinel.Intact());
-}
-
-// The report folder's file system is on a partition of the disk to erase: refused before the lock
-// (the partition stays mounted); a folder elsewhere takes the report, which names the disk's node.
-TEST_F(CliOnLoopDevices, ReportFolderOnTheErasedDiskIsRefusedBeforeTheLock) {
-  LoopDisk disk(folder_, "holds-report", 64 * MiB);
-  if (!disk.attached()) TRELVANE_SKIP_OR_FAIL("no loop device could be attached");
-  ASSERT_TRUE(disk.Partition({16, 0}));
-  const auto point = disk.FormatAndMount(1);
-  ASSERT_FALSE(point.empty());
-  std::filesystem::create_directories(point / "reports");
-  const auto errors = folder_.path() / "errors";
-  const std::string onDisk = "'" + (point / "reports").string() + "'";
-  const CliRun refused = RunCliOn(disk.device(), "format 0 --quick --yes --report " + onDisk, errors.string());
-  EXPECT_EQ(refused.status, 2) << refused.output;
-  EXPECT_EQ(testing::ReadTextFile(errors).rfind("Папка для отчета находится на стираемом диске: ", 0), 0u)
-      << testing::ReadTextFile(errors);
-  EXPECT_TRUE(IsMounted(point));
-
-  const auto reports = folder_.path() / "reports";
-  std::filesystem::create_directories(reports);
-  const CliRun run =
-      RunCliOn(disk.device(), "format 0 --quick --yes --report '" + reports.string() + "'", errors.string());
-  ASSERT_EQ(run.status, 0) << run.output << testing::ReadTextFile(errors);
+  int json = 0;
   for (const auto& entry : std::filesystem::directory_iterator(reports)) {
     if (entry.path().extension() != ".json") continue;
+    ++json;
     EXPECT_NE(testing::ReadTextFile(entry.path()).find("\"node\": \"" + disk.device() + "\""), std::string::npos);
   }
+  EXPECT_EQ(json, 1);
 }
 
 TEST_F(CliOnLoopDevices, FullFormatWithVerificationReadsEveryByteBackAsZero) {
