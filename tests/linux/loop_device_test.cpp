@@ -136,42 +136,32 @@ std::vector<std::string> LogicalDrives(System& system) {
   return names;
 }
 
-TEST_F(RealBackend, LogicalDrivesAreTheMountedPartitionsWithTheirDriveNumbers) {
-  LoopDisk disk(folder_, "parted", 64 * MiB);
-  auto system = SystemFor({&disk});
-  REQUIRE_SYSTEM(system);
-  ASSERT_TRUE(disk.Partition({16, 0}));
-  ASSERT_FALSE(disk.FormatAndMount(1).empty());
-
-  const std::vector<std::string> names = LogicalDrives(*system);
-  const std::string p1 = disk.kernelName() + "p1\\";
-  EXPECT_NE(std::find(names.begin(), names.end(), p1), names.end());
-  EXPECT_EQ(std::find(names.begin(), names.end(), disk.kernelName() + "p2\\"), names.end());
-
-  for (const std::string& name : names) {
-    const Handle volume = system->CreateFileW(Volume(name.substr(0, name.size() - 1)), Access::None, Share::ReadWrite);
-    if (volume == InvalidHandle) continue;
-    VolumeNumber number;
-    const bool numbered = system->VolumeOf(volume)->Number(number).ok;
-    system->CloseHandle(volume);
-    if (name == p1) {
-      ASSERT_TRUE(numbered);
-      EXPECT_EQ(number.deviceNumber, 0u);
-      EXPECT_EQ(number.partitionNumber, 1u);
-    } else {
-      // Volumes of the machine's own disks are on no listed drive and can never be taken for one.
-      EXPECT_FALSE(numbered) << name;
-    }
-  }
-}
-
-TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsHoldsAndGivesBackTheVolume) {
+// The mounted partitions are the logical drives, each with its drive number (only the partition of
+// the listed disk has one). A lock is refused while a file is open; then it unmounts the volume,
+// holds it, and gives it back when released.
+TEST_F(RealBackend, LogicalDrivesAndTheLockOfAMountedVolume) {
   LoopDisk disk(folder_, "locked", 64 * MiB);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);
   ASSERT_TRUE(disk.Partition({16, 0}));
   const auto point = disk.FormatAndMount(1);
   ASSERT_FALSE(point.empty());
+
+  const std::vector<std::string> names = LogicalDrives(*system);
+  const std::string p1 = disk.kernelName() + "p1\\";
+  EXPECT_NE(std::find(names.begin(), names.end(), p1), names.end());
+  EXPECT_EQ(std::find(names.begin(), names.end(), disk.kernelName() + "p2\\"), names.end());
+  for (const std::string& name : names) {
+    const Handle volume = system->CreateFileW(Volume(name.substr(0, name.size() - 1)), Access::None, Share::ReadWrite);
+    if (volume == InvalidHandle) continue;
+    VolumeNumber number;
+    const bool numbered = system->VolumeOf(volume)->Number(number).ok;
+    system->CloseHandle(volume);
+    // Volumes of the machine's own disks are on no listed drive and can never be taken for one.
+    EXPECT_EQ(numbered, name == p1) << name;
+    if (name == p1) { EXPECT_EQ(std::pair(number.deviceNumber, number.partitionNumber), std::pair(0u, 1u)); }
+  }
+
   const std::u16string volumeName = Volume(disk.kernelName() + "p1");
 
   {
