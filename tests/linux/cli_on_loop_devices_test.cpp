@@ -103,12 +103,12 @@ bool IsClaimed(const std::string& node) {
   return fd < 0 && errno == EBUSY;
 }
 
-// Asks `done` every 10 ms for up to `seconds`; false on time-out.
+// Asks `done` every 2 ms for up to `seconds`; false on time-out.
 bool WaitFor(const std::function<bool()>& done, int seconds = 5) {
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < limit) {
     if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return false;
 }
