@@ -157,53 +157,56 @@ TEST_F(MainWindow, ShrinksToItsMinimumSizeWithoutClippingTheCommands) {
   EXPECT_LE(QFontMetrics(position.font()).horizontalAdvance(widest), position.contentsRect().width());
 }
 
-TEST_F(MainWindow, DebugSwitchShowsTheDebugWindowThenModallyBeforeTheChooser) {
-  Start(OneDrive(), u"--DeBuG");
-  ShowRecorder shows(session_->FmDebug());
-  QStringList debugLines;
-  bool debugSurvivedEscape = false;
-  ModalScript script;
-  script
-      .Then(QStringLiteral("FmDebug"),
-            [&](QWidget& window) {
-              debugLines = Child<QPlainTextEdit>(window, QStringLiteral("Memo1")).toPlainText().split(u'\n');
-              PressKey(Child<QPlainTextEdit>(window, QStringLiteral("Memo1")), Qt::Key_Escape);
-              debugSurvivedEscape = window.isVisible();
-              window.close();
-            })
-      .Then(QStringLiteral("FmChoose"), LeaveChooser);
-  ShowAndWait();
-  EXPECT_EQ(script.Seen(), QStringList({QStringLiteral("FmDebug"), QStringLiteral("FmChoose")}));
-  EXPECT_EQ(shows.modality, std::vector<bool>({false, true}));
-  EXPECT_TRUE(debugSurvivedEscape);
-  ASSERT_GE(debugLines.size(), 3);
-  EXPECT_EQ(debugLines[0], QStringLiteral("Окно отладки"));
-  EXPECT_TRUE(debugLines[1].endsWith(QStringLiteral("   Режим отладки активирован"))) << debugLines[1].toStdString();
-  EXPECT_TRUE(debugLines.filter(QStringLiteral("Итерация через устройства...")).size() == 1);
-  EXPECT_EQ(endCodes_, std::vector<int>{0});
-  EXPECT_FALSE(OpenedForWriting());
-}
-
-TEST_F(MainWindow, WithoutTheSwitchTheDebugWindowStaysHiddenAndTheWarningOpensTheFormatLog) {
-  Start(OneDrive(), u"-debug");
-  ShowRecorder shows(session_->FmDebug());
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), [&](QWidget& chooser) {
-    EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Выбор устройства - Trelvane 4.40    "));
-    EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("lbProgramName")).text(), QStringLiteral("TRELVANE 4.40    "));
-    EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 1"));
-    LeaveChooser(chooser);
-  });
-  ShowAndWait();
-  EXPECT_TRUE(shows.modality.empty());
-  EXPECT_EQ(Child<QPlainTextEdit>(session_->FmDebug(), QStringLiteral("Memo1")).toPlainText(),
-            QStringLiteral("Окно отладки"));
-  const QStringList format = Memo("Log_BenchMark").split(u'\n');
-  ASSERT_EQ(format.size(), 3);
-  EXPECT_TRUE(format[0].endsWith(QStringLiteral("   * * * * * * * * * * * ПРЕДУПРЕЖДЕНИЕ!!! * * * * * * * * * * * ")));
-  EXPECT_TRUE(format[2].endsWith(QStringLiteral("   ВСЕ ДАННЫЕ БУДУТ ПОЛНОСТЬЮ И БЕЗВОЗВРАТНО СТЕРТЫ! ")));
-  EXPECT_EQ(Main().windowTitle(), QStringLiteral("Trelvane 4.40    "));
-  EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(0), QStringLiteral("Trelvane 4.40    "));
+// The debug switch (in any case) shows the debug window, then again modally before the chooser, and
+// Escape does not close it; another argument leaves it hidden. Either way the chooser shows the
+// program's title and the drive count, and leaving the chooser ends the program with nothing opened
+// for writing; without the switch the format log holds just its warning.
+TEST_F(MainWindow, DebugSwitchOrNotTheStartRunsToTheChooser) {
+  for (const char16_t* argument : {u"--DeBuG", u"-debug"}) {
+    const bool debug = argument[1] == u'-';
+    SCOPED_TRACE(debug);
+    endCodes_.clear();
+    Start(OneDrive(), argument);
+    ShowRecorder shows(session_->FmDebug());
+    QStringList debugLines;
+    bool debugSurvivedEscape = false;
+    ModalScript script;
+    if (debug) {
+      script.Then(QStringLiteral("FmDebug"), [&](QWidget& window) {
+        debugLines = Child<QPlainTextEdit>(window, QStringLiteral("Memo1")).toPlainText().split(u'\n');
+        PressKey(Child<QPlainTextEdit>(window, QStringLiteral("Memo1")), Qt::Key_Escape);
+        debugSurvivedEscape = window.isVisible();
+        window.close();
+      });
+    }
+    script.Then(QStringLiteral("FmChoose"), [&](QWidget& chooser) {
+      EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Выбор устройства - Trelvane 4.40    "));
+      EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("lbProgramName")).text(), QStringLiteral("TRELVANE 4.40    "));
+      EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 1"));
+      LeaveChooser(chooser);
+    });
+    ShowAndWait();
+    EXPECT_EQ(script.Seen().size(), debug ? 2 : 1);
+    EXPECT_EQ(shows.modality, debug ? std::vector<bool>({false, true}) : std::vector<bool>{});
+    EXPECT_EQ(debugSurvivedEscape, debug);
+    if (debug) {
+      ASSERT_GE(debugLines.size(), 3);
+      EXPECT_EQ(debugLines[0], QStringLiteral("Окно отладки"));
+      EXPECT_TRUE(debugLines[1].endsWith(QStringLiteral("   Режим отладки активирован"))) << debugLines[1].toStdString();
+      EXPECT_EQ(debugLines.filter(QStringLiteral("Итерация через устройства...")).size(), 1);
+    } else {
+      EXPECT_EQ(Child<QPlainTextEdit>(session_->FmDebug(), QStringLiteral("Memo1")).toPlainText(),
+                QStringLiteral("Окно отладки"));
+      const QStringList format = Memo("Log_BenchMark").split(u'\n');
+      ASSERT_EQ(format.size(), 3);
+      EXPECT_TRUE(format[0].endsWith(QStringLiteral("   * * * * * * * * * * * ПРЕДУПРЕЖДЕНИЕ!!! * * * * * * * * * * * ")));
+      EXPECT_TRUE(format[2].endsWith(QStringLiteral("   ВСЕ ДАННЫЕ БУДУТ ПОЛНОСТЬЮ И БЕЗВОЗВРАТНО СТЕРТЫ! ")));
+    }
+    EXPECT_EQ(Main().windowTitle(), QStringLiteral("Trelvane 4.40    "));
+    EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(0), QStringLiteral("Trelvane 4.40    "));
+    EXPECT_EQ(endCodes_, std::vector<int>{0});
+    EXPECT_FALSE(OpenedForWriting());
+  }
 }
 
 // The fatal ends of the start: a drive another program holds (after the chooser), a failing process
