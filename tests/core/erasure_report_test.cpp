@@ -186,5 +186,75 @@ TEST(ErasureReportOfNvme, NamesTheBusAndSummarisesTheHealthLog) {
   }
 }
 
+// A firmware erase: the technique, the category, every command with its completion, the estimate
+// against the time taken and the proof, in both renderings; a failed one says so.
+TEST(ErasureReportOfFirmwareErase, CarriesCommandsEstimateAndProof) {
+  struct Case {
+    FirmwareEraseOutcome::Ending ending;
+    std::int64_t sectorSize;
+    bool wholeDisk;
+    const char* outcome;
+    const char* endingWord;
+    const char* proofMethod;  // nullptr: no proof
+    const char* textLine;
+  };
+  using E = FirmwareEraseOutcome::Ending;
+  const Case cases[] = {
+      {E::Completed, 4096, true, "erased", "completed", "whole_disk",
+       "  Проверка чтением (весь диск): проверено байт: 8192, ошибочных секторов: 0; "},
+      {E::Failed, 512, false, "failed", "failed", nullptr,
+       "  Format NVM (80h, 0200h): ошибка (4002h): неверное поле, 5 мс\n"},
+  };
+  for (const Case& c : cases) {
+    ErasureReport report;
+    report.sectorSize = c.sectorSize;
+    report.method = {"format_user", "whole_disk", "NVMe Format NVM", "СТЕРТО", false};
+    report.outcome = c.outcome;
+    report.nistCategory = "clear";
+    FirmwareEraseReport firmware;
+    firmware.method = EraseMethodId::FormatUser;
+    firmware.technique = u"NVMe Format NVM, стирание данных пользователя";
+    firmware.ran = true;
+    firmware.wholeDiskProof = c.wholeDisk;
+    firmware.run.ending = c.ending;
+    firmware.run.eraseStarted = true;
+    firmware.run.elapsedMs = 5;
+    firmware.run.estimateMs = 60'000;
+    const bool ok = c.ending == E::Completed;
+    firmware.run.commands.push_back({u"Format NVM", 0x80, 0x200, ok, ok ? 0u : 0x4002u, ok ? u"" : u"неверное поле", 5, 1});
+    if (c.proofMethod != nullptr) {
+      EraseProof proof;
+      proof.rule = ErasedRule::Uniform;
+      proof.bytesChecked = 2 * c.sectorSize;
+      proof.uniformByte = 0;
+      firmware.proof = proof;
+      report.verification = VerificationOutcome{false, false, proof.bytesChecked, 0, {}};
+    }
+    report.firmwareErase = firmware;
+
+    const auto json = nlohmann::json::parse(ErasureReportJson(report));
+    const auto& run = json["run"];
+    EXPECT_EQ(run["nist_category"], "clear");
+    EXPECT_EQ(run["technique"], "NVMe Format NVM, стирание данных пользователя");
+    EXPECT_EQ(run["outcome"], c.outcome);
+    EXPECT_EQ(run["firmware"]["ending"], c.endingWord);
+    EXPECT_EQ(run["firmware"]["drive_estimate_ms"], 60'000);
+    EXPECT_EQ(run["firmware"]["commands"][0]["status"], ok ? 0 : 0x4002);
+    EXPECT_EQ(run["firmware"]["commands"][0]["succeeded"], ok);
+    if (c.proofMethod != nullptr) {
+      EXPECT_EQ(run["verification"]["method"], c.proofMethod);
+      EXPECT_EQ(run["verification"]["rule"], "uniform");
+      EXPECT_EQ(run["verification"]["uniform_byte"], 0);
+    } else {
+      EXPECT_TRUE(run["verification"].is_null());
+    }
+    const std::string text = ErasureReportText(report);
+    EXPECT_NE(text.find(c.textLine), std::string::npos) << text;
+    EXPECT_NE(text.find("  Категория NIST SP 800-88: Clear\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  Оценка накопителя: 1 мин 00 с; заняло: 5 мс\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Итог: НЕ СТЕРТО: ") != std::string::npos, !ok) << text;
+  }
+}
+
 }  // namespace
 }  // namespace trelvane::testing
