@@ -19,11 +19,12 @@ fill "$work/images/disk3-nvme.img" $((320 << 20))
 
 cat > "$work/guest.sh" <<'GUEST'
 num() { trelvane-cli list 2>/dev/null | awk -F'\t' -v s="$1" '$5 == s {print $1}'; }
-run() {  # section, drive serial, arguments...
-  local name=$1 serial=$2 n; shift 2
+run() {  # section, drive serial, arguments... (--yes added unless the answer comes on standard input)
+  local name=$1 serial=$2 n yes=--yes; shift 2
   n=$(num "$serial")
   [ -n "$n" ] || echo "PRECONDITION FAILED: trelvane-cli lists no drive with serial $serial"
-  echo "@@$name"; trelvane-cli format "$n" "$@" --yes </dev/null 2>&1; echo "@@rc $?"
+  [ -n "${ANSWER:-}" ] && yes=
+  echo "@@$name"; echo "${ANSWER:-}" | trelvane-cli format "$n" "$@" $yes 2>&1; echo "@@rc $?"
 }
 mkdir /tmp/reports
 run nvme-crypto QNVME-512F --method format-crypto --report /tmp/reports
@@ -38,7 +39,7 @@ for s in QNVME-512F QSATA-SSD01; do
 done
 run sata-ssd-auto QSATA-SSD01 --method auto
 run sata-hdd-auto QSATA-HDD02 --method auto --report /tmp/reports
-run nvme512 QNVME-512F --method format-user --report /tmp/reports
+ANSWER=да run nvme512 QNVME-512F --method format-user --report /tmp/reports
 run nvme4096 QNVME-4KF --method auto --verify=full --report /tmp/reports
 for d in /sys/block/nvme*n1; do echo "@@lbs $(cat $d/device/serial | sed 's/ *$//')"; cat $d/queue/logical_block_size; done
 for s in QNVME-512F QNVME-4KF QSATA-HDD02; do echo "@@report $s"; cat /tmp/reports/${s}_*.json; done
@@ -100,6 +101,11 @@ formatted() {  # section, serial, image, bytes, block size, verification method
     grep -qF "$field" <<< "$report" || fail "$1: report lacks $field"
   done
 }
+# --- the confirmation names the method, its category and that it cannot be stopped ---------------------
+for line in "Способ стирания: NVMe Format NVM, стирание данных пользователя" "Категория NIST SP 800-88: Clear" \
+    "Встроенное стирание нельзя остановить после начала: накопитель выполняет его сам до конца"; do
+  grep -qF "$line" <<< "$(section nvme512)" && pass "confirmation: $line" || fail "the confirmation lacks «$line»"
+done
 formatted nvme512 QNVME-512F disk2-nvme.img $((64 << 20)) 512 sample "выборка"
 formatted nvme4096 QNVME-4KF disk3-nvme.img $((320 << 20)) 4096 whole_disk "весь диск"
 
