@@ -35,7 +35,8 @@ class CliReporter : public RunReporter {
 
 // The erase options of the command line, as the windows' boxes would give them.
 EraseRequest RequestOf(const Arguments& arguments) {
-  EraseRequest request{arguments.quick ? &QuickWipe() : &WholeDiskZeroFill(), arguments.verify, std::nullopt};
+  const bool quick = arguments.quick || arguments.method == EraseMethodId::Quick;
+  EraseRequest request{quick ? &QuickWipe() : &WholeDiskZeroFill(), arguments.verify, std::nullopt};
   if (arguments.reportDirectory) request.reportFolder = std::filesystem::path(*arguments.reportDirectory);
   return request;
 }

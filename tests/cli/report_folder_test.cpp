@@ -67,6 +67,28 @@ TEST(ReportFolder, ReportsNameTheNodeAndShowDriveTextsEscaped) {
   EXPECT_EQ(files, 2u);
 }
 
+// The erase method's arguments reach the run: --quick and --method quick are one method, and the
+// automatic choice for a drive without firmware erase commands is the zero fill.
+TEST(ReportFolder, MethodArgumentsNameTheMethodInTheReport) {
+  const ReportBench bench;
+  const std::pair<const char*, const char*> cases[] = {
+      {"--method quick", "\"method\": \"quick_wipe\""},
+      {"--quick --method=quick", "\"method\": \"quick_wipe\""},
+      {"--method=zero", "\"method\": \"full_zero_fill\""},
+      {"--method auto", "\"method\": \"full_zero_fill\""},
+  };
+  for (const auto& [arguments, field] : cases) {
+    const TempDir reports;
+    const CliResult result =
+        RunCli(bench.machine, "format 0 " + std::string(arguments) + " --yes --report '" + reports.path().string() + "'");
+    ASSERT_EQ(result.exitCode, 0) << arguments << "\n" << result.err;
+    bool found = false;
+    for (const auto& entry : std::filesystem::directory_iterator(reports.path()))
+      found = found || ReadTextFile(entry.path()).find(field) != std::string::npos;
+    EXPECT_TRUE(found) << arguments << ": no " << field;
+  }
+}
+
 // Files of the shell's children may not grow past 512 bytes: the check's empty file is made, the
 // report is not (SIGXFSZ ignored, so the write fails instead of ending the program).
 TEST(ReportFolder, AReportLostAtTheEndExitsFour) {

@@ -27,6 +27,7 @@ run() {  # section, drive serial, arguments... (--yes added unless the answer co
   echo "@@$name"; echo "${ANSWER:-}" | trelvane-cli format "$n" "$@" $yes 2>&1; echo "@@rc $?"
 }
 mkdir /tmp/reports
+for s in QSATA-SSD01 QSATA-HDD02; do echo "@@details $s"; trelvane-cli details "$(num $s)" 2>&1; done
 run nvme-crypto QNVME-512F --method format-crypto --report /tmp/reports
 run nvme-sanitize QNVME-512F --method sanitize-block --report /tmp/reports
 run sata-secure QSATA-SSD01 --method secure-erase --report /tmp/reports
@@ -58,6 +59,15 @@ section() { awk -v name="@@$1" '$0 == name {on = 1; next} /^@@/ {on = 0} on' "$w
 section_rc() { awk -v name="@@$1" '$0 == name {on = 1; next} on && /^@@rc / {print $2; exit}' "$work/out"; }
 preconditions "$work/out"
 zeros() { cmp -s -n "$2" "$1" /dev/zero; }
+
+# --- details: the ATA erase capabilities as IDENTIFY words 59, 82, 85, 89, 90, 128 and 217 give them --
+for pair in "QSATA-SSD01|Скорость вращения: твердотельный накопитель" "QSATA-HDD02|Скорость вращения: 7200 об/мин"; do
+  s=${pair%%|*}; details=$(section "details $s")
+  for line in "СТИРАНИЕ:" "SANITIZE: нет" "ATA Security: нет" "ATA Security, заморожен до перезапуска (frozen): нет" \
+      "Время обычного стирания (ATA Security): не сообщается" "${pair#*|}"; do
+    grep -qxF "$line" <<< "$details" || fail "details of $s lack «$line»: $details"
+  done
+done
 
 # --- refused before anything is sent: exit 2, the reason, no report, the image untouched ------------
 unsupported="Встроенное стирание невозможно: накопитель не поддерживает этот способ стирания. На диск ничего не записано."
