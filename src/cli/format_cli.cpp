@@ -69,7 +69,9 @@ std::optional<int> ResolveMethod(Session& session, const Arguments& arguments, E
     request.method = method == EraseMethodId::Quick ? &QuickWipe() : &WholeDiskZeroFill();
     return std::nullopt;
   }
-  firmware = std::make_unique<FirmwareEraseMethod>(method, facts, arguments.verifyWholeDisk);
+  const Handle drive = session.state.DriveHandle.Get();
+  firmware = std::make_unique<FirmwareEraseMethod>(method, facts, arguments.verifyWholeDisk,
+                                                   EstimateBeforeErase(*session.system, drive, method, facts));
   request.method = firmware.get();
   // A firmware erase is always read back: a drive may report completion and keep the data.
   request.verify = true;

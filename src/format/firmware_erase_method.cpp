@@ -9,6 +9,7 @@
 #include "format/firmware_erase_report.h"
 #include "format/firmware_erase_text.h"
 #include "format/progress_text.h"
+#include "nvme/nvme_erase_commands.h"
 #include "nvme/nvme_identify.h"
 #include "nvme/nvme_transport.h"
 #include "os/win_constants.h"
@@ -57,12 +58,25 @@ DriveEraseFacts ReadDriveEraseFacts(System& system, Handle drive, const TIdentif
   return DecodeEraseCapabilities(identify);
 }
 
-std::optional<std::int64_t> EstimateBeforeErase(EraseMethodId method, const DriveEraseFacts& facts) {
-  const AtaEraseCapabilities* ata = std::get_if<AtaEraseCapabilities>(&facts);
-  if (ata == nullptr) return std::nullopt;
-  if (method == EraseMethodId::SecureErase) return MinutesMs(ata->normalEraseTime);
-  if (method == EraseMethodId::SecureEraseEnhanced) return MinutesMs(ata->enhancedEraseTime);
-  return std::nullopt;
+std::optional<std::int64_t> EstimateBeforeErase(System& system, Handle drive, EraseMethodId method,
+                                                const DriveEraseFacts& facts) {
+  if (const AtaEraseCapabilities* ata = std::get_if<AtaEraseCapabilities>(&facts)) {
+    if (method == EraseMethodId::SecureErase) return MinutesMs(ata->normalEraseTime);
+    if (method == EraseMethodId::SecureEraseEnhanced) return MinutesMs(ata->enhancedEraseTime);
+    return std::nullopt;
+  }
+  const bool sanitize = method == EraseMethodId::SanitizeCrypto || method == EraseMethodId::SanitizeBlock ||
+                        method == EraseMethodId::SanitizeOverwrite;
+  if (!std::holds_alternative<NvmeEraseCapabilities>(facts) || !sanitize) return std::nullopt;
+  std::array<std::uint8_t, NvmeSanitizeLogBytes> data{};
+  NvmeCompletion completion;
+  if (!system.NvmeDeviceOf(drive)->Admin(SanitizeLogCommand(), data, completion)) return std::nullopt;
+  const NvmeSanitizeLog log = DecodeSanitizeLog(data);
+  const std::optional<std::uint32_t> seconds = method == EraseMethodId::SanitizeCrypto  ? log.cryptoEraseSeconds
+                                               : method == EraseMethodId::SanitizeBlock ? log.blockEraseSeconds
+                                                                                        : log.overwriteSeconds;
+  if (!seconds) return std::nullopt;
+  return std::int64_t{*seconds} * 1000;
 }
 
 std::u16string MethodTitle(EraseMethodId method, const DriveEraseFacts& facts) {
@@ -72,8 +86,9 @@ std::u16string MethodTitle(EraseMethodId method, const DriveEraseFacts& facts) {
   return technique.empty() ? FromUtf8(std::string(CommandLineName(method))) : technique;
 }
 
-FirmwareEraseMethod::FirmwareEraseMethod(EraseMethodId method, DriveEraseFacts facts, bool wholeDiskProof)
-    : method_(method), facts_(std::move(facts)), wholeDiskProof_(wholeDiskProof) {
+FirmwareEraseMethod::FirmwareEraseMethod(EraseMethodId method, DriveEraseFacts facts, bool wholeDiskProof,
+                                         std::optional<std::int64_t> estimateMs)
+    : method_(method), facts_(std::move(facts)), wholeDiskProof_(wholeDiskProof), estimateMs_(estimateMs) {
   key_ = std::string(CommandLineName(method));
   std::replace(key_.begin(), key_.end(), '-', '_');
   text_ = ToUtf8(MethodTitle(method, facts_));
@@ -137,8 +152,7 @@ std::u16string FirmwareEraseMethod::ConfirmationLines() const {
   std::u16string lines = u"\r\n\r\nСпособ стирания: " + report_.technique + u"\r\nКатегория NIST SP 800-88: " +
                          NistCategoryText(report_.category) + u"\r\n" +
                          u"Встроенное стирание нельзя остановить после начала: накопитель выполняет его сам до конца";
-  if (const std::optional<std::int64_t> estimate = EstimateBeforeErase(method_, facts_))
-    lines += u"\r\nОценка накопителя: " + DurationText(*estimate);
+  if (estimateMs_) lines += u"\r\nОценка накопителя: " + DurationText(*estimateMs_);
   return lines;
 }
 

@@ -21,16 +21,19 @@ namespace trelvane {
 // the active namespace list on an NVMe drive; nothing when it answers neither.
 DriveEraseFacts ReadDriveEraseFacts(System& system, Handle drive, const TIdentifyDeviceData& identity);
 
-// The drive's own estimate of how long `method` takes, where it gives one before the erase (the
-// security erase times of IDENTIFY words 89 and 90).
-std::optional<std::int64_t> EstimateBeforeErase(EraseMethodId method, const DriveEraseFacts& facts);
+// The drive's own estimate of how long `method` takes, where it gives one before the erase: the
+// security erase times of IDENTIFY words 89 and 90, the sanitize times of the Sanitize Status log.
+std::optional<std::int64_t> EstimateBeforeErase(System& system, Handle drive, EraseMethodId method,
+                                                const DriveEraseFacts& facts);
 
 // The method's name in the user's words: "NVMe Format NVM, ...", or the zero fill's.
 std::u16string MethodTitle(EraseMethodId method, const DriveEraseFacts& facts);
 
 class FirmwareEraseMethod final : public EraseMethod {
  public:
-  FirmwareEraseMethod(EraseMethodId method, DriveEraseFacts facts, bool wholeDiskProof);
+  // `estimateMs`: the drive's estimate read before the confirmation (EstimateBeforeErase).
+  FirmwareEraseMethod(EraseMethodId method, DriveEraseFacts facts, bool wholeDiskProof,
+                      std::optional<std::int64_t> estimateMs = std::nullopt);
 
   std::vector<WipeExtent> Extents(std::int64_t deviceBytes) const override;
   EraseRunOutcome Run(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view) const override;
@@ -47,6 +50,7 @@ class FirmwareEraseMethod final : public EraseMethod {
   EraseMethodId method_;
   DriveEraseFacts facts_;
   bool wholeDiskProof_;
+  std::optional<std::int64_t> estimateMs_;
   std::string key_, text_;
   // Filled by Run: the method's const interface is the format command's, the record is the report's.
   mutable FirmwareEraseReport report_;
