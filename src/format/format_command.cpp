@@ -43,6 +43,8 @@ void RunWithStop(System& system, EraseJob& job, DiagnosticLog& log, ProgressView
   if (method.Stoppable()) {
     controls.SetStopEnabled(true);
     controls.FocusStop();
+  } else {
+    controls.SetUninterruptible(true);
   }
   log.AddFormatLogLine(u"Форматирование... ");
   view.SetProgressState(ProgressState::Normal);
@@ -50,6 +52,7 @@ void RunWithStop(System& system, EraseJob& job, DiagnosticLog& log, ProgressView
   if (job.request.verify && outcome.run.ending == EraseRunOutcome::Ending::Completed)
     outcome.verification = method.Verify(system, job, log, view, outcome.run);
   view.SetProgressState(ProgressState::Paused);
+  if (!method.Stoppable()) controls.SetUninterruptible(false);
   controls.SetStopEnabled(false);
 }
 

@@ -37,7 +37,13 @@ done
 run sata-ssd-auto QSATA-SSD01 --method auto
 run sata-hdd-auto QSATA-HDD02 --method auto --report /tmp/reports
 ANSWER=да run nvme512 QNVME-512F --method format-user --report /tmp/reports
-run nvme4096 QNVME-4KF --method auto --verify=full --report /tmp/reports
+# Interrupts once the drive has the erase (here: while the whole disk is read back) do not end the run.
+n=$(num QNVME-4KF)
+echo "@@nvme4096"; echo да | trelvane-cli format "$n" --method auto --verify=full --report /tmp/reports >/tmp/o 2>&1 &
+pid=$!
+for i in $(seq 200); do grep -q "Накопитель сообщил о завершении стирания" /tmp/o && break; sleep 0.05; done
+grep -q "Накопитель сообщил о завершении стирания" /tmp/o || echo "PRECONDITION FAILED: the erase did not get under way"
+kill -TERM $pid; sleep 0.2; kill -INT $pid; wait $pid; rc=$?; cat /tmp/o; echo "@@rc $rc"
 for d in /sys/block/nvme*n1; do echo "@@lbs $(cat $d/device/serial | sed 's/ *$//')"; cat $d/queue/logical_block_size; done
 for s in QNVME-512F QNVME-4KF QSATA-HDD02; do echo "@@report $s"; cat /tmp/reports/${s}_*.json; done
 GUEST
@@ -79,6 +85,8 @@ says sata-hdd-auto "Выбран способ стирания: полное з�
 says nvme4096 "Выбран способ стирания: NVMe Format NVM, стирание данных пользователя (накопитель поддерживает стирание данных при форматировании (Format NVM))"
 [ "$(section_rc sata-hdd-auto)" = 0 ] && zeros "$work/images/disk1-sata.img" $((40 << 20)) \
   && grep -qF '"method": "full_zero_fill"' <<< "$(section "report QSATA-HDD02")" || fail "auto on a rotating disk"
+# The log's line, and the answer to the interrupts.
+[ "$(grep -c "Остановить встроенное стирание нельзя" <<< "$(section nvme4096)")" -ge 2 ] || fail "no answer to the interrupts"
 says nvme512 "Способ стирания: NVMe Format NVM, стирание данных пользователя" "Категория NIST SP 800-88: Clear" \
   "Встроенное стирание нельзя остановить после начала: накопитель выполняет его сам до конца"
 
