@@ -3,6 +3,7 @@
 #include <array>
 
 #include "os/bytes.h"
+#include "os/win_constants.h"
 #include "text/u16.h"
 
 namespace trelvane {
@@ -120,6 +121,10 @@ AtaSanitizeStatus DecodeSanitizeStatus(const AtaResult& result) {
   return status;
 }
 
+bool SecurityRequestRefusedBySystem(const AtaResult& result) {
+  return !result.registersValid && result.systemError == ErrorCode::InvalidFunction;
+}
+
 std::u16string SanitizeFailureText(const AtaResult& result) {
   if (!Aborted(result)) return RegisterText(result);
   const std::size_t reason = result.lba & 0xFF;
@@ -137,6 +142,9 @@ std::optional<std::u16string> SecurityHindrance(const AtaSecurityState& state) {
 }
 
 std::u16string SecurityFailureText(const AtaResult& result, const AtaSecurityState& before) {
+  if (SecurityRequestRefusedBySystem(result))
+    return u"система не пропускает команды ATA Security к накопителю (Windows пропускает их только в среде "
+           u"предустановки Windows PE)";
   if (!Aborted(result)) return RegisterText(result);
   if (!before.supported) return u"накопитель не поддерживает ATA Security";
   if (std::optional<std::u16string> hindrance = SecurityHindrance(before)) return *hindrance;

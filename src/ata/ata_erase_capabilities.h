@@ -76,6 +76,10 @@ enum class AtaSanitizeError : std::uint8_t {
 // with the remedy; nothing when none of these holds.
 std::optional<std::u16string> SecurityHindrance(const AtaSecurityState& state);
 
+// A security command the operating system refused to pass to the drive at all (Windows lets them
+// through only in its pre-installation environment): the drive never saw it.
+bool SecurityRequestRefusedBySystem(const AtaResult& result);
+
 // The texts of a failed command: what the transport or the drive said. The security text takes
 // the drive's state from before the command, since an abort itself does not say why.
 std::u16string SanitizeFailureText(const AtaResult& result);

@@ -89,8 +89,9 @@ class SecurityErase {
     AtaSecurityBlock block = SetPasswordBlock(AtaPasswordKind::User, SecurityErasePassword);
     AtaResult result;
     const bool ok = Send(u"SECURITY SET PASSWORD", SecuritySetPasswordCommand(selector_), block, result);
-    // A SET PASSWORD whose answer was lost on the way may have set the password all the same.
-    passwordMaybeSet_ = ok || !result.registersValid;
+    // A SET PASSWORD whose answer was lost on the way may have set the password all the same; one the
+    // system refused to pass on never reached the drive.
+    passwordMaybeSet_ = ok || (!result.registersValid && !SecurityRequestRefusedBySystem(result));
     return ok;
   }
 

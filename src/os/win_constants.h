@@ -37,7 +37,45 @@ inline constexpr std::uint32_t FsctlUnlockVolume = 0x0009001C;
 inline constexpr std::uint32_t FsctlAllowExtendedDasdIo = 0x00090083;
 inline constexpr std::uint32_t DiskUpdateProperties = 0x00070140;
 inline constexpr std::uint32_t DiskIsWritable = 0x00070024;
+inline constexpr std::uint32_t AtaPassThrough = 0x0004D02C;            // IOCTL_ATA_PASS_THROUGH
+inline constexpr std::uint32_t StorageReinitializeMedia = 0x002D9640;  // IOCTL_STORAGE_REINITIALIZE_MEDIA
 }  // namespace Ioctl
+
+// ATA_PASS_THROUGH_EX of a 64-bit program (DataBufferOffset is a ULONG_PTR, so the task files sit
+// at 32 and 40), followed in one buffer by the command's data at DataBufferOffset.
+namespace AtaPassThroughLayout {
+inline constexpr std::uint32_t Length = 0;              // USHORT, the structure's size
+inline constexpr std::uint32_t Flags = 2;               // USHORT AtaFlags
+inline constexpr std::uint32_t DataTransferLength = 8;  // ULONG
+inline constexpr std::uint32_t TimeOutValue = 12;       // ULONG, seconds
+inline constexpr std::uint32_t DataBufferOffset = 24;   // ULONG_PTR
+inline constexpr std::uint32_t PreviousTaskFile = 32;   // UCHAR[8]: the high bytes of a 48-bit command
+inline constexpr std::uint32_t CurrentTaskFile = 40;    // UCHAR[8]
+inline constexpr std::uint32_t Bytes = 48;
+// AtaFlags.
+inline constexpr std::uint16_t DrdyRequired = 0x01;
+inline constexpr std::uint16_t DataIn = 0x02;
+inline constexpr std::uint16_t DataOut = 0x04;
+inline constexpr std::uint16_t Command48Bit = 0x08;
+// The task file, in and out: in, 0 features / out, 0 error; 1 count; 2, 3, 4 LBA low, mid, high;
+// 5 device; in, 6 command / out, 6 status.
+inline constexpr std::uint32_t TaskFeaturesOrError = 0;
+inline constexpr std::uint32_t TaskCount = 1;
+inline constexpr std::uint32_t TaskLbaLow = 2;
+inline constexpr std::uint32_t TaskDevice = 5;
+inline constexpr std::uint32_t TaskCommandOrStatus = 6;
+}  // namespace AtaPassThroughLayout
+
+// STORAGE_REINITIALIZE_MEDIA: Version and Size (both 16), TimeoutInSeconds, then SanitizeOption with
+// SanitizeMethod in bits 3:0 and DisallowUnrestrictedSanitizeExit in bit 4.
+namespace ReinitializeMedia {
+inline constexpr std::uint32_t Bytes = 16;
+inline constexpr std::uint32_t Timeout = 8;
+inline constexpr std::uint32_t SanitizeOption = 12;
+inline constexpr std::uint32_t MethodBlockErase = 1;   // StorageSanitizeMethodBlockErase
+inline constexpr std::uint32_t MethodCryptoErase = 2;  // StorageSanitizeMethodCryptoErase
+inline constexpr std::uint32_t DisallowUnrestrictedExit = 1u << 4;
+}  // namespace ReinitializeMedia
 
 // The platform's error codes that the program and its backends use.
 namespace ErrorCode {
@@ -99,6 +137,8 @@ inline constexpr std::uint32_t IdentifyNamespace = 0;   // CNS 00h
 inline constexpr std::uint32_t IdentifyController = 1;  // CNS 01h
 inline constexpr std::uint32_t ActiveNamespaceList = 2; // CNS 02h: the active namespace ids, ascending
 inline constexpr std::uint32_t HealthLog = 2;           // SMART / Health Information, log 02h
+inline constexpr std::uint32_t SanitizeLog = 0x81;      // Sanitize Status, log 81h
+inline constexpr std::uint32_t SanitizeLogBytes = 512;
 inline constexpr std::uint32_t IdentifyBytes = 4096;
 inline constexpr std::uint32_t HealthLogBytes = 512;
 inline constexpr std::uint32_t AllNamespaces = 0xFFFFFFFFu;

@@ -236,9 +236,11 @@ TEST(ShowSmartData, EachCallAppendsACompleteReport) {
   EXPECT_TRUE(std::equal(first.begin(), first.end(), machine.sink.lines.begin() + static_cast<std::ptrdiff_t>(first.size())));
 }
 
-// The storage stack's SMART requests carry 28-bit IDENTIFY and SMART commands only; anything else is
-// refused before a request is made, and a failed request hands back the machine's error code.
-TEST(WindowsAtaDevice, CommandsTheSmartRequestsCannotCarrySendNothing) {
+// The storage stack's SMART requests carry 28-bit IDENTIFY and SMART commands only; anything else goes
+// out as one IOCTL_ATA_PASS_THROUGH and comes back with the drive's registers (a drive without these
+// commands aborts them: ERR and ABRT). A buffer that is not whole sectors is refused before any
+// request, and a failed request hands back the machine's error code.
+TEST(WindowsAtaDevice, CommandsTheSmartRequestsCannotCarryGoAsAtaPassThrough) {
   ProgramBench machine = OneDrive(R"(, "smart_enable_error": 21)");
   machine.SelectDrive(0, 3, 0);
   const auto device = machine.system->AtaDeviceOf(machine.state.DriveHandle.Get());
@@ -251,9 +253,15 @@ TEST(WindowsAtaDevice, CommandsTheSmartRequestsCannotCarrySendNothing) {
   readSectors.command = 0x20;
   AtaResult result;
   for (const AtaCommand& command : {extended, write, readSectors}) {
+    machine.system->ClearRequests();
     EXPECT_FALSE(device->PassThrough(command, data, result));
-    EXPECT_EQ(result.systemError, ErrorCode::InvalidFunction);
+    EXPECT_TRUE(result.registersValid);
+    EXPECT_EQ(result.status, 0x51);
+    EXPECT_EQ(result.error, 0x04);
+    ASSERT_EQ(machine.Controls().size(), 1u);
+    EXPECT_EQ(machine.Controls()[0].code, Ioctl::AtaPassThrough);
   }
+  machine.system->ClearRequests();
   EXPECT_FALSE(device->PassThrough(IdentifyDeviceCommand(0), std::span<std::uint8_t>(data).first(511), result));
   EXPECT_EQ(result.systemError, ErrorCode::InvalidParameter);
   EXPECT_TRUE(machine.Controls().empty());

@@ -17,77 +17,54 @@ std::string StringAt(const std::vector<std::uint8_t>& reply, std::uint32_t offse
   return text;
 }
 
-TEST(DeviceDescriptorReply, StringsFollowTheHeaderInOrderEachWithItsZero) {
-  const DescriptorStrings strings{"ATA     ", "QEMU HARDDISK", "2.5+", "SQTA-A0000 1"};
-  const auto reply = DeviceDescriptorReply(strings, DeviceFacts{0, true, 11});
-  EXPECT_EQ(ReadU32LE(reply, 0), 40u);
-  EXPECT_EQ(ReadU32LE(reply, 4), 40u + 9 + 14 + 5 + 13);
-  EXPECT_EQ(reply.size(), ReadU32LE(reply, 4));
-  EXPECT_EQ(reply[10], 1);
-  EXPECT_EQ(ReadU32LE(reply, 12), 40u);
-  EXPECT_EQ(ReadU32LE(reply, 16), 49u);
-  EXPECT_EQ(ReadU32LE(reply, 20), 63u);
-  EXPECT_EQ(ReadU32LE(reply, 24), 68u);
-  EXPECT_EQ(StringAt(reply, 40), "ATA     ");
-  EXPECT_EQ(StringAt(reply, 49), "QEMU HARDDISK");
-  EXPECT_EQ(StringAt(reply, 68), "SQTA-A0000 1");
-  EXPECT_EQ(ReadU32LE(reply, 28), 11u);
+// What a reply holds at an offset: a byte (1), a little-endian 32-bit (4) or 64-bit (8) number.
+struct Field {
+  std::size_t offset;
+  int width;
+  std::uint64_t value;
+};
+
+template <typename Bytes>
+std::vector<std::uint8_t> Vector(const Bytes& bytes) {
+  return {bytes.begin(), bytes.end()};
 }
 
-TEST(DeviceDescriptorReply, AnEmptyStringTakesNoRoomAndHasOffsetZero) {
-  const auto reply = DeviceDescriptorReply(DescriptorStrings{"", "DISK", "", ""}, DeviceFacts{});
-  EXPECT_EQ(ReadU32LE(reply, 12), 0u);
-  EXPECT_EQ(ReadU32LE(reply, 16), 40u);
-  EXPECT_EQ(ReadU32LE(reply, 20), 0u);
-  EXPECT_EQ(ReadU32LE(reply, 24), 0u);
-  EXPECT_EQ(ReadU32LE(reply, 4), 45u);
-  EXPECT_EQ(reply[10], 0);
+std::uint64_t ValueAt(const std::vector<std::uint8_t>& reply, const Field& field) {
+  if (field.width == 1) return reply.at(field.offset);
+  return field.width == 4 ? ReadU32LE(reply, field.offset) : ReadU64LE(reply, field.offset);
 }
 
-TEST(GeometryReply, BytesPerSectorAt20AndCylindersOf255By63) {
+// The device descriptor's strings follow its 40-byte header in order, each with its zero, and an
+// empty string takes no room and has offset 0; the geometry has the bytes per sector at 20 and
+// cylinders of 255 by 63 (none without a sector size); the adapter's maximum transfer is at 8, its
+// bus type at 24; the first inquiry record's target ID is byte 13.
+TEST(DescriptorReplies, FieldsOfEachLayout) {
   const std::uint64_t length = 255ull * 63 * 512 * 1000 + 7;
-  const auto reply = GeometryReply(512, length, false);
-  EXPECT_EQ(ReadU64LE(reply, 0), 1000u);
-  EXPECT_EQ(ReadU32LE(reply, 8), 12u);
-  EXPECT_EQ(ReadU32LE(reply, 12), 255u);
-  EXPECT_EQ(ReadU32LE(reply, 16), 63u);
-  EXPECT_EQ(ReadU32LE(reply, 20), 512u);
-  EXPECT_EQ(ReadU32LE(GeometryReply(4096, 0, true), 8), 11u);
-  EXPECT_EQ(ReadU64LE(GeometryReply(0, length, false), 0), 0u);
-}
-
-TEST(AdapterDescriptorReply, MaximumTransferAt8AndBusTypeAt24) {
-  const auto reply = AdapterDescriptorReply(AdapterFacts{1310720, 128, 511, 15});
-  EXPECT_EQ(ReadU32LE(reply, 0), 32u);
-  EXPECT_EQ(ReadU32LE(reply, 4), 32u);
-  EXPECT_EQ(ReadU32LE(reply, 8), 1310720u);
-  EXPECT_EQ(ReadU32LE(reply, 12), 128u);
-  EXPECT_EQ(ReadU32LE(reply, 16), 511u);
-  EXPECT_EQ(reply[24], 15);
-  EXPECT_EQ(reply[25], 0);
-}
-
-TEST(InquiryDataReply, TheFirstRecordsTargetIdIsByte13) {
   std::vector<std::uint8_t> inquiry(36, 0x20);
   inquiry[0] = 0;
-  const auto reply = InquiryDataReply(ScsiAddress{6, 0, 1, 0}, inquiry);
-  ASSERT_EQ(reply.size(), 60u);
-  EXPECT_EQ(reply[0], 1);
-  EXPECT_EQ(reply[4], 1);
-  EXPECT_EQ(reply[5], 7);
-  EXPECT_EQ(ReadU32LE(reply, 8), 12u);
-  EXPECT_EQ(reply[12], 0);
-  EXPECT_EQ(reply[13], 1);
-  EXPECT_EQ(reply[15], 1);
-  EXPECT_EQ(ReadU32LE(reply, 16), 36u);
-  EXPECT_EQ(reply[25], 0x20);
-}
-
-TEST(DeviceNumberReply, TypeNumberPartition) {
-  const auto reply = DeviceNumberReply(7, 3, 2);
-  EXPECT_EQ(ReadU32LE(reply, 0), 7u);
-  EXPECT_EQ(ReadU32LE(reply, 4), 3u);
-  EXPECT_EQ(ReadU32LE(reply, 8), 2u);
+  const std::vector<std::uint8_t> described =
+      DeviceDescriptorReply({"ATA     ", "QEMU HARDDISK", "2.5+", "SQTA-A0000 1"}, DeviceFacts{0, true, 11});
+  const std::tuple<const char*, std::vector<std::uint8_t>, std::size_t, std::vector<Field>> cases[] = {
+      {"device", described, 81,
+       {{0, 4, 40}, {4, 4, 81}, {10, 1, 1}, {12, 4, 40}, {16, 4, 49}, {20, 4, 63}, {24, 4, 68}, {28, 4, 11}}},
+      {"device, empty strings", DeviceDescriptorReply({"", "DISK", "", ""}, DeviceFacts{}), 45,
+       {{12, 4, 0}, {16, 4, 40}, {20, 4, 0}, {24, 4, 0}, {4, 4, 45}, {10, 1, 0}}},
+      {"geometry", Vector(GeometryReply(512, length, false)), 24, {{0, 8, 1000}, {8, 4, 12}, {12, 4, 255}, {16, 4, 63}, {20, 4, 512}}},
+      {"geometry, removable", Vector(GeometryReply(4096, 0, true)), 24, {{8, 4, 11}}},
+      {"geometry, no sector size", Vector(GeometryReply(0, length, false)), 24, {{0, 8, 0}}},
+      {"adapter", Vector(AdapterDescriptorReply(AdapterFacts{1310720, 128, 511, 15})), 32,
+       {{0, 4, 32}, {4, 4, 32}, {8, 4, 1310720}, {12, 4, 128}, {16, 4, 511}, {24, 1, 15}, {25, 1, 0}}},
+      {"inquiry", InquiryDataReply(ScsiAddress{6, 0, 1, 0}, inquiry), 60,
+       {{0, 1, 1}, {4, 1, 1}, {5, 1, 7}, {8, 4, 12}, {12, 1, 0}, {13, 1, 1}, {15, 1, 1}, {16, 4, 36}, {25, 1, 0x20}}},
+      {"device number", Vector(DeviceNumberReply(7, 3, 2)), 12, {{0, 4, 7}, {4, 4, 3}, {8, 4, 2}}},
+  };
+  for (const auto& [name, reply, size, fields] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(reply.size(), size);
+    for (const Field& field : fields) EXPECT_EQ(ValueAt(reply, field), field.value) << "at " << field.offset;
+  }
+  EXPECT_EQ(StringAt(described, 40) + "|" + StringAt(described, 49) + "|" + StringAt(described, 68),
+            "ATA     |QEMU HARDDISK|SQTA-A0000 1");
 }
 
 }  // namespace

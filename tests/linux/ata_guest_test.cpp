@@ -76,61 +76,40 @@ class AtaGuest : public ::testing::Test {
   std::unique_ptr<System> system_;
 };
 
-TEST_F(AtaGuest, BusTypeAndSlavePositionOfEveryDisk) {
+// Each disk through a probe handle: its bus type, slave position, whole model (not the 16 characters
+// of the SCSI model text) and serial in reading order; through a read-write handle: IDENTIFY through
+// the pass-through, SMART enable, READ DATA, RETURN STATUS (a non-data command whose answer is its
+// registers) and disable, after which the drive aborts READ DATA (libata reports that in fixed-format
+// sense data) and the buffer keeps what it had.
+TEST_F(AtaGuest, EveryDiskThroughItsProbeAndPassThroughHandles) {
   for (std::size_t i = 0; i < disks_.size(); ++i) {
     SCOPED_TRACE(disks_[i].kernelName);
-    const Handle handle = Open(i, false);
-    ASSERT_NE(handle, InvalidHandle);
-    const auto device = system_->BlockDeviceOf(handle);
+    const Handle probe = Open(i, false);
+    ASSERT_NE(probe, InvalidHandle);
+    const auto block = system_->BlockDeviceOf(probe);
     AdapterInfo adapter;
-    ASSERT_TRUE(device->Adapter(adapter).ok);
+    ASSERT_TRUE(block->Adapter(adapter).ok);
     EXPECT_EQ(adapter.busType, disks_[i].sata ? 11 : 3);
-    EXPECT_EQ(device->IdeSlave(), disks_[i].slave);
-    system_->CloseHandle(handle);
-  }
-}
-
-TEST_F(AtaGuest, IdentityHasTheWholeModelAndTheSerialInReadingOrder) {
-  for (std::size_t i = 0; i < disks_.size(); ++i) {
-    SCOPED_TRACE(disks_[i].kernelName);
-    const Handle handle = Open(i, false);
-    ASSERT_NE(handle, InvalidHandle);
+    EXPECT_EQ(block->IdeSlave(), disks_[i].slave);
     DriveIdentity identity;
-    ASSERT_TRUE(system_->BlockDeviceOf(handle)->Identity(disks_[i].sata ? 11 : 3, identity).ok);
+    ASSERT_TRUE(block->Identity(adapter.busType, identity).ok);
     const std::string product = ToUtf8(identity.product);
     EXPECT_EQ(product.rfind("QEMU ", 0), 0u) << product;
-    EXPECT_GT(product.size(), 16u);  // not the 16 characters of the SCSI model text
+    EXPECT_GT(product.size(), 16u);
     EXPECT_EQ(ToUtf8(identity.serial).substr(0, disks_[i].serial.size()), disks_[i].serial);
-    system_->CloseHandle(handle);
-  }
-}
+    system_->CloseHandle(probe);
 
-TEST_F(AtaGuest, IdentifyThroughThePassThroughOfEveryDisk) {
-  for (std::size_t i = 0; i < disks_.size(); ++i) {
-    SCOPED_TRACE(disks_[i].kernelName);
-    const Handle handle = Open(i, true);
-    ASSERT_NE(handle, InvalidHandle);
-    Bytes identify(512, 0);
-    AtaResult result;
-    ASSERT_TRUE(system_->AtaDeviceOf(handle)->PassThrough(IdentifyDeviceCommand(disks_[i].slave ? 1 : 0), identify, result));
-    EXPECT_EQ(AtaText(identify, 20, 10), disks_[i].serial);
-    system_->CloseHandle(handle);
-  }
-}
-
-TEST_F(AtaGuest, SmartEnableReadStatusAndDisable) {
-  for (std::size_t i = 0; i < disks_.size(); ++i) {
-    SCOPED_TRACE(disks_[i].kernelName);
     const Handle handle = Open(i, true);
     ASSERT_NE(handle, InvalidHandle);
     const std::uint8_t selector = disks_[i].slave ? 1 : 0;
     const auto device = system_->AtaDeviceOf(handle);
     AtaResult result;
-    EXPECT_TRUE(device->PassThrough(SmartEnableOperationsCommand(selector), {}, result));
     Bytes data(512, 0);
+    ASSERT_TRUE(device->PassThrough(IdentifyDeviceCommand(selector), data, result));
+    EXPECT_EQ(AtaText(data, 20, 10), disks_[i].serial);
+    EXPECT_TRUE(device->PassThrough(SmartEnableOperationsCommand(selector), {}, result));
     ASSERT_TRUE(device->PassThrough(SmartReadDataCommand(selector), data, result));
     EXPECT_EQ(data[2], 1);  // the first attribute: raw read error rate
-    // SMART RETURN STATUS: a non-data command whose answer is its registers.
     AtaCommand status = SmartEnableOperationsCommand(selector);
     status.features = 0xDA;
     ASSERT_TRUE(device->PassThrough(status, {}, result));
@@ -138,13 +117,9 @@ TEST_F(AtaGuest, SmartEnableReadStatusAndDisable) {
     EXPECT_EQ(result.lba >> 8 & 0xFFFF, 0xC24Fu);  // a healthy drive keeps the signature
     EXPECT_EQ(result.status & 0x01, 0);
     EXPECT_TRUE(device->PassThrough(SmartDisableOperationsCommand(selector), {}, result));
-    // With SMART off the drive aborts READ DATA; libata reports that in fixed-format sense data. The
-    // buffer keeps what it had.
     Bytes untouched(512, 0x5A);
     EXPECT_FALSE(device->PassThrough(SmartReadDataCommand(selector), untouched, result));
-    EXPECT_EQ(result.systemError, 1117u);
-    EXPECT_TRUE(result.registersValid);
-    EXPECT_EQ(result.error, 0x04);  // ABRT
+    EXPECT_EQ(std::tuple(result.systemError, result.registersValid, result.error), std::tuple(1117u, true, 0x04));  // ABRT
     EXPECT_EQ(untouched, Bytes(512, 0x5A));
     system_->CloseHandle(handle);
   }

@@ -11,51 +11,26 @@
 namespace trelvane::linux_platform {
 namespace {
 
-TEST(ErrorFromErrno, PlainErrnos) {
-  EXPECT_EQ(ErrorFromErrno(ENOENT), 2u);
-  EXPECT_EQ(ErrorFromErrno(ENODEV), 55u);
-  EXPECT_EQ(ErrorFromErrno(ENXIO), 55u);
-  EXPECT_EQ(ErrorFromErrno(ENOLINK), 55u);
-  EXPECT_EQ(ErrorFromErrno(EROFS), 19u);
-  EXPECT_EQ(ErrorFromErrno(ETIMEDOUT), 121u);
-  EXPECT_EQ(ErrorFromErrno(ENOMEDIUM), 21u);
-  EXPECT_EQ(ErrorFromErrno(EBUSY), 32u);
-  EXPECT_EQ(ErrorFromErrno(EINVAL), 87u);
-  EXPECT_EQ(ErrorFromErrno(ENOSPC), 27u);
-  EXPECT_EQ(ErrorFromErrno(ENOTTY), 1u);
-  EXPECT_EQ(ErrorFromErrno(EOPNOTSUPP), 1u);
-  EXPECT_EQ(ErrorFromErrno(ENODATA), 1117u);
-  EXPECT_EQ(ErrorFromErrno(EREMOTEIO), 1117u);
-  EXPECT_EQ(ErrorFromErrno(EILSEQ), 1117u);
-}
-
-TEST(ErrorFromErrno, EioOfAnUnpluggedDiskIsDeviceGone) {
-  EXPECT_EQ(ErrorFromErrno(EIO), 1117u);
-  EXPECT_EQ(ErrorFromErrno(EIO, ErrnoFacts{true, false}), 55u);
-}
-
-TEST(ErrorFromErrno, EpermOnAReadOnlyDiskIsWriteProtect) {
-  EXPECT_EQ(ErrorFromErrno(EPERM), 5u);
-  EXPECT_EQ(ErrorFromErrno(EACCES), 5u);
-  EXPECT_EQ(ErrorFromErrno(EPERM, ErrnoFacts{false, true}), 19u);
-  EXPECT_EQ(ErrorFromErrno(EACCES, ErrnoFacts{false, true}), 19u);
-  // Read-only facts do not change another errno.
-  EXPECT_EQ(ErrorFromErrno(ENOSPC, ErrnoFacts{false, true}), 27u);
-}
-
-// An unplugged disk's writes fail with ENOSPC once the kernel has set its size to 0; a disk of
-// another size is no longer the one being written.
-TEST(ErrorFromErrno, FailedWriteOnAGoneOrResizedDisk) {
-  struct Row {
-    std::uint64_t claimed;
-    std::optional<std::uint64_t> now;
-    int error;
-    std::uint32_t code;
+// What an errno means alone, and what the facts found about the device make of it: EIO of an
+// unplugged disk is a gone device, EPERM/EACCES on a read-only disk is write protection (and
+// read-only facts change no other errno). An unplugged disk's writes fail with ENOSPC once the
+// kernel has set its size to 0; a disk of another size is no longer the one being written.
+TEST(ErrorFromErrno, PlainAndWithTheDevicesFacts) {
+  const ErrnoFacts none, gone{true, false}, readOnly{false, true};
+  const std::tuple<int, ErrnoFacts, std::uint32_t> cases[] = {
+      {ENOENT, none, 2},     {ENODEV, none, 55},        {ENXIO, none, 55},          {ENOLINK, none, 55},
+      {EROFS, none, 19},     {ETIMEDOUT, none, 121},    {ENOMEDIUM, none, 21},      {EBUSY, none, 32},
+      {EINVAL, none, 87},    {ENOSPC, none, 27},        {ENOTTY, none, 1},          {EOPNOTSUPP, none, 1},
+      {ENODATA, none, 1117}, {EREMOTEIO, none, 1117},   {EILSEQ, none, 1117},       {EIO, none, 1117},
+      {EIO, gone, 55},       {EPERM, none, 5},          {EACCES, none, 5},          {EPERM, readOnly, 19},
+      {EACCES, readOnly, 19}, {ENOSPC, readOnly, 27},
+      {ENOSPC, SizeFacts(1 << 20, 0), 55},       {EIO, SizeFacts(1 << 20, std::nullopt), 55},
+      {ENOSPC, SizeFacts(1 << 20, 1 << 19), 1110}, {EIO, SizeFacts(1 << 20, 1 << 21), 1110},
+      {ENOSPC, SizeFacts(1 << 20, 1 << 20), 27},   {EIO, SizeFacts(1 << 20, 1 << 20), 1117},
   };
-  for (const Row& row : {Row{1 << 20, 0, ENOSPC, 55}, Row{1 << 20, std::nullopt, EIO, 55},
-                         Row{1 << 20, 1 << 19, ENOSPC, 1110}, Row{1 << 20, 1 << 21, EIO, 1110},
-                         Row{1 << 20, 1 << 20, ENOSPC, 27}, Row{1 << 20, 1 << 20, EIO, 1117}})
-    EXPECT_EQ(ErrorFromErrno(row.error, SizeFacts(row.claimed, row.now)), row.code) << row.claimed << " " << row.error;
+  for (const auto& [error, facts, code] : cases)
+    EXPECT_EQ(ErrorFromErrno(error, facts), code)
+        << error << " gone " << facts.deviceGone << " read-only " << facts.readOnly << " resized " << facts.sizeChanged;
 }
 
 }  // namespace

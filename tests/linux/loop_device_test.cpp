@@ -26,23 +26,8 @@ constexpr long long MiB = 1 << 20;
 std::u16string Drive(int number) { return u"\\\\.\\PhysicalDrive" + FromAscii(std::to_string(number)); }
 std::u16string Volume(const std::string& name) { return u"\\\\.\\" + FromAscii(name); }
 
-bool IsMounted(const std::filesystem::path& point) {
-  return testing::ReadTextFile("/proc/self/mountinfo").find(" " + point.string() + " ") != std::string::npos;
-}
-
-Bytes ImageBytes(const std::filesystem::path& image, long long offset, std::size_t count) {
-  std::ifstream in(image, std::ios::binary);
-  in.seekg(offset);
-  Bytes bytes(count, 0xAA);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-  return bytes;
-}
-
-void FillImage(const std::filesystem::path& image, long long size, std::uint8_t value) {
-  std::fstream out(image, std::ios::binary | std::ios::in | std::ios::out);
-  const std::string chunk(static_cast<std::size_t>(MiB), static_cast<char>(value));
-  for (long long at = 0; at < size; at += MiB) out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-}
+using testing::FileRangeIs;
+using testing::IsMounted;
 
 class RealBackend : public ::testing::Test {
  protected:
@@ -121,21 +106,15 @@ TEST_F(RealBackend, GeometryLengthAndPropertiesOfLoopDevices) {
 
   EXPECT_EQ(system->CreateFileW(Drive(2), Access::GenericRead, Share::ReadWrite), InvalidHandle);
   EXPECT_EQ(system->GetLastError(), 2u);
-}
 
-TEST_F(RealBackend, QueryOnlyHandleHasTheDeviceNumberButNotTheLength) {
-  LoopDisk disk(folder_, "disk", 16 * MiB);
-  auto system = SystemFor({&disk});
-  REQUIRE_SYSTEM(system);
-  const Handle volume = system->CreateFileW(Volume(disk.kernelName()), Access::None, Share::ReadWrite);
+  // A query-only handle of the first disk's node has its device number but not its length.
+  const Handle volume = system->CreateFileW(Volume(small.kernelName()), Access::None, Share::ReadWrite);
   ASSERT_NE(volume, InvalidHandle);
   std::uint64_t length = 0;
   EXPECT_EQ(system->BlockDeviceOf(volume)->Length(length).error, 5u);
   VolumeNumber number{9, 9, 9};
   ASSERT_TRUE(system->VolumeOf(volume)->Number(number).ok);
-  EXPECT_EQ(number.deviceType, 7u);
-  EXPECT_EQ(number.deviceNumber, 0u);
-  EXPECT_EQ(number.partitionNumber, 0u);
+  EXPECT_EQ(std::tuple(number.deviceType, number.deviceNumber, number.partitionNumber), std::tuple(7u, 0u, 0u));
   system->CloseHandle(volume);
   EXPECT_EQ(system->CreateFileW(u"\\\\.\\null", Access::None, Share::ReadWrite), InvalidHandle);
 }
@@ -157,57 +136,32 @@ std::vector<std::string> LogicalDrives(System& system) {
   return names;
 }
 
-TEST_F(RealBackend, LogicalDrivesAreTheMountedPartitionsWithTheirDriveNumbers) {
-  LoopDisk disk(folder_, "parted", 64 * MiB);
-  auto system = SystemFor({&disk});
-  REQUIRE_SYSTEM(system);
-  ASSERT_TRUE(disk.Partition({16, 0}));
-  ASSERT_FALSE(disk.FormatAndMount(1).empty());
-
-  const std::vector<std::string> names = LogicalDrives(*system);
-  const std::string p1 = disk.kernelName() + "p1\\";
-  EXPECT_NE(std::find(names.begin(), names.end(), p1), names.end());
-  EXPECT_EQ(std::find(names.begin(), names.end(), disk.kernelName() + "p2\\"), names.end());
-
-  for (const std::string& name : names) {
-    const Handle volume = system->CreateFileW(Volume(name.substr(0, name.size() - 1)), Access::None, Share::ReadWrite);
-    if (volume == InvalidHandle) continue;
-    VolumeNumber number;
-    const bool numbered = system->VolumeOf(volume)->Number(number).ok;
-    system->CloseHandle(volume);
-    if (name == p1) {
-      ASSERT_TRUE(numbered);
-      EXPECT_EQ(number.deviceNumber, 0u);
-      EXPECT_EQ(number.partitionNumber, 1u);
-    } else {
-      // Volumes of the machine's own disks are on no listed drive and can never be taken for one.
-      EXPECT_FALSE(numbered) << name;
-    }
-  }
-}
-
-TEST_F(RealBackend, ExclusiveDriveHandleIsRefusedWhileAnotherIsOpen) {
-  LoopDisk disk(folder_, "exclusive", 16 * MiB);
-  auto system = SystemFor({&disk});
-  REQUIRE_SYSTEM(system);
-  const std::uint32_t readWrite = Access::GenericRead | Access::GenericWrite;
-  const Handle first = system->CreateFileW(Drive(0), readWrite, Share::None);
-  ASSERT_NE(first, InvalidHandle);
-  EXPECT_EQ(system->CreateFileW(Drive(0), readWrite, Share::None), InvalidHandle);
-  EXPECT_EQ(system->GetLastError(), 32u);
-  system->CloseHandle(first);
-  const Handle again = system->CreateFileW(Drive(0), readWrite, Share::None);
-  EXPECT_NE(again, InvalidHandle);
-  system->CloseHandle(again);
-}
-
-TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsHoldsAndGivesBackTheVolume) {
+// The mounted partitions are the logical drives, each with its drive number (only the partition of
+// the listed disk has one). A lock is refused while a file is open; then it unmounts the volume,
+// holds it, and gives it back when released.
+TEST_F(RealBackend, LogicalDrivesAndTheLockOfAMountedVolume) {
   LoopDisk disk(folder_, "locked", 64 * MiB);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);
   ASSERT_TRUE(disk.Partition({16, 0}));
   const auto point = disk.FormatAndMount(1);
   ASSERT_FALSE(point.empty());
+
+  const std::vector<std::string> names = LogicalDrives(*system);
+  const std::string p1 = disk.kernelName() + "p1\\";
+  EXPECT_NE(std::find(names.begin(), names.end(), p1), names.end());
+  EXPECT_EQ(std::find(names.begin(), names.end(), disk.kernelName() + "p2\\"), names.end());
+  for (const std::string& name : names) {
+    const Handle volume = system->CreateFileW(Volume(name.substr(0, name.size() - 1)), Access::None, Share::ReadWrite);
+    if (volume == InvalidHandle) continue;
+    VolumeNumber number;
+    const bool numbered = system->VolumeOf(volume)->Number(number).ok;
+    system->CloseHandle(volume);
+    // Volumes of the machine's own disks are on no listed drive and can never be taken for one.
+    EXPECT_EQ(numbered, name == p1) << name;
+    if (name == p1) { EXPECT_EQ(std::pair(number.deviceNumber, number.partitionNumber), std::pair(0u, 1u)); }
+  }
+
   const std::u16string volumeName = Volume(disk.kernelName() + "p1");
 
   {
@@ -237,14 +191,19 @@ TEST_F(RealBackend, LockIsRefusedWhileAFileIsOpenThenUnmountsHoldsAndGivesBackTh
   EXPECT_TRUE(IsMounted(point));
 }
 
+// One exclusive handle at a time; writes go to the tracked position (an unaligned buffer through the
+// bounce buffer), end at the end of the disk, and need whole sectors and write access.
 TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
   constexpr long long size = 8 * MiB;
   LoopDisk disk(folder_, "written", size);
   auto system = SystemFor({&disk});
   REQUIRE_SYSTEM(system);
-  FillImage(disk.image(), size, 0xFF);
-  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+  testing::FillFileRange(disk.image(), 0, size, '\xFF');
+  const std::uint32_t readWrite = Access::GenericRead | Access::GenericWrite;
+  const Handle drive = system->CreateFileW(Drive(0), readWrite, Share::None);
   ASSERT_NE(drive, InvalidHandle);
+  EXPECT_EQ(system->CreateFileW(Drive(0), readWrite, Share::None), InvalidHandle);  // exclusive while open
+  EXPECT_EQ(system->GetLastError(), 32u);
 
   std::int64_t position = -1;
   ASSERT_TRUE(system->SetFilePointerEx(drive, 4096, position));
@@ -256,9 +215,9 @@ TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
   EXPECT_EQ(written, 65536u);
   ASSERT_TRUE(system->WriteFile(drive, unaligned.subspan(0, 4096), written));  // follows the first write
   ASSERT_TRUE(system->FlushFileBuffers(drive));
-  EXPECT_EQ(ImageBytes(disk.image(), 4095, 1), Bytes{0xFF});
-  EXPECT_EQ(ImageBytes(disk.image(), 4096, 65536 + 4096), Bytes(65536 + 4096, 0));
-  EXPECT_EQ(ImageBytes(disk.image(), 4096 + 65536 + 4096, 1), Bytes{0xFF});
+  EXPECT_TRUE(FileRangeIs(disk.image(), 4095, 4096, '\xFF'));
+  EXPECT_TRUE(FileRangeIs(disk.image(), 4096, 4096 + 65536 + 4096, '\0'));
+  EXPECT_TRUE(FileRangeIs(disk.image(), 4096 + 65536 + 4096, 4096 + 65536 + 4097, '\xFF'));
 
   ASSERT_TRUE(system->SetFilePointerEx(drive, size - 4096, position));
   EXPECT_FALSE(system->WriteFile(drive, unaligned, written));
@@ -274,6 +233,9 @@ TEST_F(RealBackend, WritesGoToTheTrackedPositionAndReportTheEndOfTheDisk) {
   EXPECT_EQ(system->GetLastError(), 87u);
   EXPECT_FALSE(system->SetFilePointerEx(drive, -512, position));
   system->CloseHandle(drive);
+  const Handle again = system->CreateFileW(Drive(0), readWrite, Share::None);  // free again once closed
+  EXPECT_NE(again, InvalidHandle);
+  system->CloseHandle(again);
 
   const Handle reader = system->CreateFileW(Drive(0), Access::GenericRead, Share::ReadWrite);
   ASSERT_NE(reader, InvalidHandle);
@@ -290,8 +252,8 @@ TEST_F(RealBackend, OverlappedReadsOnTwoHandlesEachEndWithTheirOwnResult) {
   LoopDisk small(folder_, "small", size), native(folder_, "native", size, 4096);
   auto system = SystemFor({&small, &native});
   REQUIRE_SYSTEM(system);
-  FillImage(small.image(), size, 0x11);
-  FillImage(native.image(), size, 0x22);
+  testing::FillFileRange(small.image(), 0, size, '\x11');
+  testing::FillFileRange(native.image(), 0, size, '\x22');
   const Handle h[] = {system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None),
                       system->CreateFileW(Drive(1), Access::GenericRead | Access::GenericWrite, Share::None)};
   ASSERT_NE(h[0], InvalidHandle);
@@ -318,35 +280,37 @@ TEST_F(RealBackend, OverlappedReadsOnTwoHandlesEachEndWithTheirOwnResult) {
   for (const Handle handle : h) system->CloseHandle(handle);
 }
 
-TEST_F(RealBackend, HalfASectorOfAFourKDiskIsAnInvalidParameter) {
-  LoopDisk disk(folder_, "native", 8 * MiB, 4096);
-  auto system = SystemFor({&disk});
-  REQUIRE_SYSTEM(system);
-  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
-  ASSERT_NE(drive, InvalidHandle);
-  const Bytes zeros(4096, 0);
-  std::uint32_t written = 0;
-  std::int64_t position = 0;
-  ASSERT_TRUE(system->SetFilePointerEx(drive, 8 * MiB - 512, position));
-  EXPECT_FALSE(system->WriteFile(drive, std::span<const std::uint8_t>(zeros).subspan(0, 512), written));
-  EXPECT_EQ(system->GetLastError(), 87u);
-  system->CloseHandle(drive);
-}
-
-TEST_F(RealBackend, ReadOnlyDiskOpensButItsWritesAreWriteProtected) {
-  LoopDisk disk(folder_, "readonly", 8 * MiB, 512, true);
-  auto system = SystemFor({&disk});
-  REQUIRE_SYSTEM(system);
-  const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
-  if (drive == InvalidHandle) {
-    EXPECT_EQ(system->GetLastError(), 19u);  // kernels that refuse the open itself
-    return;
+// Writes the disk refuses: part of a sector is an invalid parameter, on 4096- and 512-byte sectors;
+// any write to a disk attached read-only is write-protected (some kernels refuse the read-write open
+// itself, with the same code).
+TEST_F(RealBackend, WritesTheDiskRefuses) {
+  const struct {
+    int sectorSize;
+    bool readOnly;
+    long long offset;
+    std::size_t bytes;
+    std::uint32_t error;
+  } cases[] = {{4096, false, 8 * MiB - 512, 512, 87}, {512, false, 8 * MiB - 512, 256, 87},
+               {512, true, 0, 4096, 19},              {4096, true, 8 * MiB - 4096, 4096, 19}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.sectorSize << (c.readOnly ? " read-only" : "") << " " << c.bytes);
+    LoopDisk disk(folder_, "refusing", 8 * MiB, c.sectorSize, c.readOnly);
+    auto system = SystemFor({&disk});
+    REQUIRE_SYSTEM(system);
+    const Handle drive = system->CreateFileW(Drive(0), Access::GenericRead | Access::GenericWrite, Share::None);
+    if (drive == InvalidHandle) {
+      EXPECT_TRUE(c.readOnly);
+      EXPECT_EQ(system->GetLastError(), 19u);
+      continue;
+    }
+    const Bytes zeros(c.bytes, 0);
+    std::uint32_t written = 0;
+    std::int64_t position = 0;
+    ASSERT_TRUE(system->SetFilePointerEx(drive, c.offset, position));
+    EXPECT_FALSE(system->WriteFile(drive, zeros, written));
+    EXPECT_EQ(system->GetLastError(), c.error);
+    system->CloseHandle(drive);
   }
-  const Bytes zeros(4096, 0);
-  std::uint32_t written = 0;
-  EXPECT_FALSE(system->WriteFile(drive, zeros, written));
-  EXPECT_EQ(system->GetLastError(), 19u);
-  system->CloseHandle(drive);
 }
 
 // A tmpfs mounted for the test (and unmounted after the loop device on it is gone).

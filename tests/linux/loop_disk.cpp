@@ -17,6 +17,10 @@ std::string Quoted(const std::filesystem::path& path) { return "'" + path.string
 
 int RunQuietly(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
+bool IsMounted(const std::filesystem::path& point) {
+  return ReadTextFile("/proc/self/mountinfo").find(" " + point.string() + " ") != std::string::npos;
+}
+
 std::string CaptureOutput(const std::string& command) {
   std::string output;
   FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");

@@ -19,6 +19,9 @@ std::string CaptureOutput(const std::string& command);
 
 bool CanUseLoopDevices();
 
+// Whether a file system is mounted at `point` in this mount namespace.
+bool IsMounted(const std::filesystem::path& point);
+
 // True when CI=true is set: a missing root, loop device or test machine is then a failure.
 bool SkipsAreFailures();
 

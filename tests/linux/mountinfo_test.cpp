@@ -16,51 +16,41 @@
 namespace trelvane::linux_platform {
 namespace {
 
-TEST(ParseMountInfoLine, FieldsAroundTheSeparatorAndOptionalFields) {
-  const auto entry = ParseMountInfoLine(
-      "36 35 98:0 /mnt1 /mnt/my\\040disk rw,noatime master:1 shared:7 - ext3 /dev/root rw,errors=continue");
-  ASSERT_TRUE(entry);
-  EXPECT_EQ(entry->mountId, 36u);
-  EXPECT_EQ(entry->parentId, 35u);
-  EXPECT_EQ(entry->major, 98u);
-  EXPECT_EQ(entry->minor, 0u);
-  EXPECT_EQ(entry->mountPoint, "/mnt/my disk");
-  EXPECT_EQ(entry->fsType, "ext3");
-  EXPECT_EQ(entry->source, "/dev/root");
-}
-
-TEST(ParseMountInfoLine, BtrfsAnonymousDeviceAndNoOptionalFields) {
-  const auto entry = ParseMountInfoLine("120 27 0:45 / /data rw,relatime - btrfs /dev/sdb1 rw,space_cache=v2");
-  ASSERT_TRUE(entry);
-  EXPECT_EQ(entry->major, 0u);
-  EXPECT_EQ(entry->minor, 45u);
-  EXPECT_EQ(entry->source, "/dev/sdb1");
-}
-
-TEST(ParseMountInfoLine, RefusesBrokenLines) {
-  EXPECT_FALSE(ParseMountInfoLine(""));
-  EXPECT_FALSE(ParseMountInfoLine("36 35 98:0 / /mnt rw"));
-  EXPECT_FALSE(ParseMountInfoLine("36 35 98:0 / /mnt rw master:1 ext3 /dev/root rw"));
-  EXPECT_FALSE(ParseMountInfoLine("x 35 98:0 / /mnt rw - ext3 /dev/root rw"));
+// The fields around the separator (with or without optional fields, a btrfs anonymous device);
+// broken lines are refused, and a file's broken line is skipped.
+TEST(ParseMountInfoLine, FieldsAroundTheSeparatorAndBrokenLines) {
+  using Fields = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::string, std::string,
+                            std::string>;  // IDs, major:minor, mount point, type, source
+  const std::pair<const char*, std::optional<Fields>> cases[] = {
+      {"36 35 98:0 /mnt1 /mnt/my\\040disk rw,noatime master:1 shared:7 - ext3 /dev/root rw,errors=continue",
+       Fields{36, 35, 98, 0, "/mnt/my disk", "ext3", "/dev/root"}},
+      {"120 27 0:45 / /data rw,relatime - btrfs /dev/sdb1 rw,space_cache=v2",
+       Fields{120, 27, 0, 45, "/data", "btrfs", "/dev/sdb1"}},
+      {"", std::nullopt},
+      {"36 35 98:0 / /mnt rw", std::nullopt},
+      {"36 35 98:0 / /mnt rw master:1 ext3 /dev/root rw", std::nullopt},
+      {"x 35 98:0 / /mnt rw - ext3 /dev/root rw", std::nullopt},
+  };
+  for (const auto& [line, fields] : cases) {
+    const auto e = ParseMountInfoLine(line);
+    EXPECT_EQ(e ? std::optional(Fields{e->mountId, e->parentId, e->major, e->minor, e->mountPoint, e->fsType, e->source})
+                : std::nullopt,
+              fields)
+        << line;
+  }
   EXPECT_EQ(ParseMountInfo("22 1 0:21 / /proc rw - proc proc rw\nbroken\n27 1 254:0 / / rw - ext4 /dev/vda rw\n").size(),
             2u);
 }
 
-TEST(UnescapeMountField, OctalEscapesOnly) {
+// Octal escapes only; swaps' first column after the header; a path's components.
+TEST(UnescapeMountField, OctalEscapesSwapsAndPathDepth) {
   EXPECT_EQ(UnescapeMountField("a\\011b\\134c\\012"), "a\tb\\c\n");
   EXPECT_EQ(UnescapeMountField("a\\9b\\04"), "a\\9b\\04");
-}
-
-TEST(ParseSwaps, FirstColumnAfterTheHeader) {
   const auto names = ParseSwaps(
       "Filename\t\t\t\tType\t\tSize\t\tUsed\t\tPriority\n/dev/zram0 partition 1000 0 100\n/swap\\040file file 10 0 -2\n");
   EXPECT_EQ(names, (std::vector<std::string>{"/dev/zram0", "/swap file"}));
-}
-
-TEST(PathDepth, Components) {
-  EXPECT_EQ(PathDepth("/"), 0u);
-  EXPECT_EQ(PathDepth("/mnt"), 1u);
-  EXPECT_EQ(PathDepth("/mnt//a b/"), 2u);
+  const std::pair<const char*, std::size_t> depths[] = {{"/", 0}, {"/mnt", 1}, {"/mnt//a b/", 2}};
+  for (const auto& [path, depth] : depths) EXPECT_EQ(PathDepth(path), depth) << path;
 }
 
 ResolvedMount Mount(std::uint32_t id, std::uint32_t parent, std::string point, std::optional<dev_t> device) {
@@ -74,21 +64,22 @@ ResolvedMount Mount(std::uint32_t id, std::uint32_t parent, std::string point, s
 const dev_t Sdb1 = makedev(8, 17);
 const dev_t Sdb2 = makedev(8, 18);
 
+// The deepest mount of the device first, until none is left; a mount of another device on top is
+// never unmounted by path; of two mounts of the device stacked on one place the upper one goes first.
 TEST(ChooseNextUnmount, DeepestMountOfTheDeviceFirst) {
   const std::vector<ResolvedMount> mounts{Mount(1, 0, "/", makedev(254, 0)), Mount(2, 1, "/mnt/a", Sdb1),
                                           Mount(3, 2, "/mnt/a/b/c", Sdb1), Mount(4, 1, "/srv", Sdb2)};
-  const UnmountChoice choice = ChooseNextUnmount(mounts, Sdb1);
-  EXPECT_EQ(choice.step, UnmountStep::Unmount);
-  EXPECT_EQ(choice.mountPoint, "/mnt/a/b/c");
-  EXPECT_EQ(ChooseNextUnmount({mounts[0], mounts[3]}, Sdb1).step, UnmountStep::Done);
-}
-
-TEST(ChooseNextUnmount, AMountOfAnotherDeviceOnTopIsNeverUnmountedByPath) {
-  const std::vector<ResolvedMount> covered{Mount(2, 1, "/mnt", Sdb1), Mount(5, 2, "/mnt", std::nullopt)};
-  EXPECT_EQ(ChooseNextUnmount(covered, Sdb1).step, UnmountStep::Covered);
-  // Two mounts of the device stacked on one place: the upper one goes first, then the lower.
-  const std::vector<ResolvedMount> stacked{Mount(2, 1, "/mnt", Sdb1), Mount(6, 2, "/mnt", Sdb1)};
-  EXPECT_EQ(ChooseNextUnmount(stacked, Sdb1).step, UnmountStep::Unmount);
+  const std::tuple<std::vector<ResolvedMount>, UnmountStep, std::string> cases[] = {
+      {mounts, UnmountStep::Unmount, "/mnt/a/b/c"},
+      {{mounts[0], mounts[3]}, UnmountStep::Done, ""},
+      {{Mount(2, 1, "/mnt", Sdb1), Mount(5, 2, "/mnt", std::nullopt)}, UnmountStep::Covered, ""},
+      {{Mount(2, 1, "/mnt", Sdb1), Mount(6, 2, "/mnt", Sdb1)}, UnmountStep::Unmount, "/mnt"},
+  };
+  for (const auto& [list, step, point] : cases) {
+    const UnmountChoice choice = ChooseNextUnmount(list, Sdb1);
+    EXPECT_EQ(choice.step, step) << point;
+    if (step == UnmountStep::Unmount) { EXPECT_EQ(choice.mountPoint, point); }
+  }
 }
 
 TEST(OrderForLocking, NestedVolumesBeforeTheirParentsThenByName) {
@@ -140,20 +131,19 @@ TEST(WorldWideName, OnlyNonZeroWorldWideDesignatorsNameAStorage) {
   for (const auto& [wwid, name] : cases) EXPECT_EQ(WorldWideName(wwid), name) << wwid;
 }
 
-TEST(WriteDriveStrings, RootsWithBackslashZeroTerminatedAndAFinalZero) {
-  std::vector<char16_t> buffer(32, u'#');
-  const std::uint32_t length = WriteDriveStrings({"sdb1", "loop3p1"}, buffer);
-  EXPECT_EQ(length, 15u);  // without the final zero
-  EXPECT_EQ(std::u16string(buffer.begin(), buffer.begin() + 16), std::u16string(u"sdb1\\\0loop3p1\\\0\0", 16));
-}
-
-TEST(WriteDriveStrings, TooSmallABufferGetsTheNeededLengthAndNothingWritten) {
-  std::vector<char16_t> buffer(15, u'#');
-  EXPECT_EQ(WriteDriveStrings({"sdb1", "loop3p1"}, buffer), 16u);
-  EXPECT_EQ(buffer[0], u'#');
-  std::vector<char16_t> empty(1, u'#');
-  EXPECT_EQ(WriteDriveStrings({}, empty), 0u);
-  EXPECT_EQ(empty[0], 0);
+// Roots with a backslash, each zero-terminated, and a final zero; too small a buffer gets the length
+// needed and nothing written; no roots, just the final zero.
+TEST(WriteDriveStrings, RootsOrTheLengthNeeded) {
+  const std::tuple<std::vector<std::string>, std::size_t, std::uint32_t, std::u16string> cases[] = {
+      {{"sdb1", "loop3p1"}, 32, 15, std::u16string(u"sdb1\\\0loop3p1\\\0\0", 16)},
+      {{"sdb1", "loop3p1"}, 15, 16, u"#"},
+      {{}, 1, 0, std::u16string(1, u'\0')},
+  };
+  for (const auto& [roots, size, length, start] : cases) {
+    std::vector<char16_t> buffer(size, u'#');
+    EXPECT_EQ(WriteDriveStrings(roots, buffer), length) << size;
+    EXPECT_EQ(std::u16string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(start.size())), start) << size;
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "backends/linux/module_catalog.h"
 #include "backends/linux/shell_open.h"
 #include "backends/linux/system_info.h"
+#include "text/u16.h"
 
 namespace trelvane::linux_platform {
 namespace {
@@ -24,26 +25,31 @@ TEST(ParseLoginUid, NumbersBelowTheUnsetValueOnly) {
     EXPECT_FALSE(ParseLoginUid(text)) << text;
 }
 
-TEST(ParseDevicePath, PhysicalDrivesAnyCase) {
-  const auto drive = ParseDevicePath(u"\\\\.\\PhysicalDrive12");
-  ASSERT_TRUE(drive);
-  EXPECT_EQ(drive->kind, DevicePath::Kind::PhysicalDrive);
-  EXPECT_EQ(drive->driveNumber, 12u);
-  EXPECT_EQ(ParseDevicePath(u"\\\\.\\PHYSICALDRIVE0")->driveNumber, 0u);
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\PhysicalDrive"));
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\PhysicalDrive-1"));
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\PhysicalDrive1x"));
-}
-
-TEST(ParseDevicePath, VolumesAreKernelNamesUnderDev) {
-  EXPECT_EQ(ParseDevicePath(u"\\\\.\\sdb1")->nodePath, "/dev/sdb1");
-  EXPECT_EQ(ParseDevicePath(u"\\\\.\\loop3p1")->nodePath, "/dev/loop3p1");
-  EXPECT_EQ(ParseDevicePath(u"\\\\.\\cciss!c0d0p1")->nodePath, "/dev/cciss/c0d0p1");
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\C:"));
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\..!..!etc!passwd"));
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\a/b"));
-  EXPECT_FALSE(ParseDevicePath(u"\\\\.\\"));
-  EXPECT_FALSE(ParseDevicePath(u"C:\\sdb1"));
+// Physical drives in any case; volumes are kernel names under /dev ("!" for "/"); anything else,
+// including names that would leave /dev, is no device.
+TEST(ParseDevicePath, PhysicalDrivesAndVolumes) {
+  using K = DevicePath::Kind;
+  using Parsed = std::optional<std::tuple<DevicePath::Kind, std::uint32_t, std::string>>;
+  const std::pair<const char16_t*, Parsed> cases[] = {
+      {u"\\\\.\\PhysicalDrive12", {{K::PhysicalDrive, 12, ""}}},
+      {u"\\\\.\\PHYSICALDRIVE0", {{K::PhysicalDrive, 0, ""}}},
+      {u"\\\\.\\sdb1", {{K::Volume, 0, "/dev/sdb1"}}},
+      {u"\\\\.\\loop3p1", {{K::Volume, 0, "/dev/loop3p1"}}},
+      {u"\\\\.\\cciss!c0d0p1", {{K::Volume, 0, "/dev/cciss/c0d0p1"}}},
+      {u"\\\\.\\PhysicalDrive", std::nullopt},
+      {u"\\\\.\\PhysicalDrive-1", std::nullopt},
+      {u"\\\\.\\PhysicalDrive1x", std::nullopt},
+      {u"\\\\.\\C:", std::nullopt},
+      {u"\\\\.\\..!..!etc!passwd", std::nullopt},
+      {u"\\\\.\\a/b", std::nullopt},
+      {u"\\\\.\\", std::nullopt},
+      {u"C:\\sdb1", std::nullopt},
+  };
+  for (const auto& [path, parsed] : cases) {
+    const auto d = ParseDevicePath(path);
+    const Parsed got = d ? Parsed(std::tuple(d->kind, d->driveNumber, d->nodePath)) : std::nullopt;
+    EXPECT_EQ(got, parsed) << ToUtf8(path);
+  }
 }
 
 TEST(ParseDriveVariable, CommaSeparatedPaths) {
@@ -121,15 +127,12 @@ TEST(ShellCommand, AddressesGoToXdgOpenAndDiskManagementToTheDiskUtility) {
 }
 
 TEST(VersionFromKernelRelease, MajorMinorPatchAsMajorMinorBuild) {
-  const OsVersion version = VersionFromKernelRelease("6.18.44-fc-v1272");
-  EXPECT_EQ(version.platformId, 2u);
-  EXPECT_EQ(version.major, 6u);
-  EXPECT_EQ(version.minor, 18u);
-  EXPECT_EQ(version.build, 44u);
-  EXPECT_TRUE(version.servicePack.empty());
-  const OsVersion shortRelease = VersionFromKernelRelease("6.1-rc3");
-  EXPECT_EQ(shortRelease.minor, 1u);
-  EXPECT_EQ(shortRelease.build, 0u);
+  using Version = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::u16string>;
+  for (const auto& [release, expected] : {std::pair<const char*, Version>{"6.18.44-fc-v1272", {2, 6, 18, 44, u""}},
+                                          std::pair<const char*, Version>{"6.1-rc3", {2, 6, 1, 0, u""}}}) {
+    const OsVersion v = VersionFromKernelRelease(release);
+    EXPECT_EQ(Version(v.platformId, v.major, v.minor, v.build, v.servicePack), expected) << release;
+  }
 }
 
 TEST(PlatformPathSyntax, SlashesBecomeBackslashes) {

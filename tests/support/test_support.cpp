@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <ostream>
@@ -53,6 +54,28 @@ void WriteTextFile(const std::filesystem::path& file, const std::string& text) {
 std::vector<unsigned char> ReadBinaryFile(const std::filesystem::path& file) {
   const std::string text = ReadTextFile(file);
   return {text.begin(), text.end()};
+}
+
+void FillFileRange(const std::filesystem::path& file, long long from, long long to, char value) {
+  if (!std::filesystem::exists(file)) std::ofstream{file, std::ios::binary};
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(from);
+  const std::string chunk(1 << 20, value);
+  for (long long at = from; at < to; at += static_cast<long long>(chunk.size()))
+    out.write(chunk.data(), static_cast<std::streamsize>(std::min<long long>(to - at, static_cast<long long>(chunk.size()))));
+}
+
+bool FileRangeIs(const std::filesystem::path& file, long long from, long long to, char value) {
+  std::ifstream in(file, std::ios::binary);
+  in.seekg(from);
+  std::string chunk(1 << 20, '\0');
+  for (long long at = from; at < to;) {
+    const auto count = static_cast<std::size_t>(std::min<long long>(to - at, static_cast<long long>(chunk.size())));
+    in.read(chunk.data(), static_cast<std::streamsize>(count));
+    if (static_cast<std::size_t>(in.gcount()) != count || chunk.find_first_not_of(value) < count) return false;
+    at += static_cast<long long>(count);
+  }
+  return true;
 }
 
 std::filesystem::path RealDriveFile(const std::string& name) {

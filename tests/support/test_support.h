@@ -36,6 +36,10 @@ class TempDir {
 std::string ReadTextFile(const std::filesystem::path& file);
 void WriteTextFile(const std::filesystem::path& file, const std::string& text);
 std::vector<unsigned char> ReadBinaryFile(const std::filesystem::path& file);
+// Sets bytes [from, to) of `file` to `value`, creating the file when it does not exist.
+void FillFileRange(const std::filesystem::path& file, long long from, long long to, char value);
+// Whether the file has bytes [from, to) and every one of them is `value`.
+bool FileRangeIs(const std::filesystem::path& file, long long from, long long to, char value);
 
 // A real drive's IDENTIFY or SMART block: tests/testdata/ata/<name>.
 std::filesystem::path RealDriveFile(const std::string& name);

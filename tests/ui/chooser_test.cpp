@@ -79,23 +79,74 @@ class Chooser : public ::testing::Test {
   std::unique_ptr<TFmChoose> chooser_;
 };
 
-TEST_F(Chooser, WithoutDrivesContinueStaysDisabledEnterDoesNothingAndEscapeEnds) {
-  chooser_->SetStatusText(QStringLiteral("Найдено дисков: 0"));
-  bool enterIgnored = false;
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), [&](QWidget& window) {
-    EXPECT_EQ(List().topLevelItemCount(), 0);
-    EXPECT_FALSE(Continue().isEnabled());
-    EXPECT_EQ(Child<QLabel>(window, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 0"));
-    PressKey(List(), Qt::Key_Return);
-    enterIgnored = window.isVisible() && ending_.codes.empty();
-    PressKey(List(), Qt::Key_Escape);
-  });
-  EXPECT_FALSE(Run(script));
-  EXPECT_TRUE(enterIgnored);
-  EXPECT_EQ(ending_.codes, std::vector<int>{0});
-  EXPECT_FALSE(state_.DriveChosen);
-  EXPECT_EQ(state_.SelectedDrive, -1);
+// What the user does in the chooser: with several drives the last is preselected, so Enter confirms
+// it; a click on empty space clears the choice (and the keyboard alone does not enable Continue again)
+// but a double-click still confirms; Escape outside the list does nothing, Escape in the list and the
+// close box end the program; without drives Continue stays disabled and Enter does nothing.
+TEST_F(Chooser, ChoosesOrEndsAsTheUserDoes) {
+  struct Case {
+    const char* name;
+    int drives;
+    std::function<bool(QWidget& window)> act;  // says whether what it saw on the way held
+    bool chosen;
+    std::int64_t selected;
+  };
+  const std::vector<Case> cases{
+      {"Enter confirms the preselected last", 3,
+       [&](QWidget&) {
+         const bool preselected = Continue().isEnabled() && List().currentItem() == List().topLevelItem(2) &&
+                                  List().topLevelItem(2)->isSelected() && List().hasFocus();
+         PressKey(List(), Qt::Key_Return);
+         return preselected;
+       },
+       true, 3},
+      {"empty space, then a double-click", 2,
+       [&](QWidget&) {
+         QTest::mouseClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, List().viewport()->height() - 5));
+         const bool cleared = List().selectedItems().isEmpty() && !Continue().isEnabled();
+         PressKey(List(), Qt::Key_Up);
+         const bool keyboardLeftIt = !List().selectedItems().isEmpty() && !Continue().isEnabled();
+         QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier,
+                            List().visualItemRect(List().topLevelItem(0)).center());
+         return cleared && keyboardLeftIt;
+       },
+       true, 1},
+      {"Escape outside the list, then the close box", 1,
+       [&](QWidget& window) {
+         Continue().setFocus();
+         PressKey(Continue(), Qt::Key_Escape);
+         const bool survived = window.isVisible() && ending_.codes.empty();
+         window.close();
+         return survived;
+       },
+       false, -1},
+      {"no drives: Enter, then Escape", 0,
+       [&](QWidget& window) {
+         const bool empty = List().topLevelItemCount() == 0 && !Continue().isEnabled() &&
+                            Child<QLabel>(window, QStringLiteral("StatusText")).text() == QStringLiteral("Найдено дисков: 0");
+         PressKey(List(), Qt::Key_Return);
+         const bool enterIgnored = window.isVisible() && ending_.codes.empty();
+         PressKey(List(), Qt::Key_Escape);
+         return empty && enterIgnored;
+       },
+       false, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    chooser_.reset();
+    state_.DriveTable = {}, state_.DriveCount = 0, state_.SelectedDrive = -1, state_.DriveChosen = false;
+    ending_.codes.clear();
+    chooser_ = std::make_unique<TFmChoose>(*system_, state_, boxes_, ending_);
+    chooser_->SetStatusText(QStringLiteral("Найдено дисков: ") + QString::number(c.drives));
+    for (int drive = 0; drive < c.drives; ++drive) AddDrive(u"DRIVE", 100000);
+    bool held = false;
+    ModalScript script;
+    script.Then(QStringLiteral("FmChoose"), [&](QWidget& window) { held = c.act(window); });
+    EXPECT_EQ(Run(script), c.chosen);
+    EXPECT_TRUE(held);
+    EXPECT_EQ(std::pair(state_.DriveChosen, state_.SelectedDrive), std::pair(c.chosen, c.selected));
+    EXPECT_EQ(ending_.codes, c.chosen ? std::vector<int>{} : std::vector<int>{0});
+  }
 }
 
 // The row texts themselves are the chooser model's; here they reach the list under its captions.
@@ -115,24 +166,6 @@ TEST_F(Chooser, RowsShowTheSixColumnsFromTheTable) {
   EXPECT_EQ(captions.join(u'|'), QStringLiteral("ШИНА|МОДЕЛЬ|ПРОШИВКА|СЕРИЙНЫЙ НОМЕР|LBA|ЕМКОСТЬ"));
   EXPECT_EQ(List().columnWidth(1), 220);
   EXPECT_EQ(List().columnWidth(3), 160);
-}
-
-TEST_F(Chooser, SeveralDrivesPreselectTheLastSoEnterConfirmsIt) {
-  AddDrive(u"FIRST", 100000);
-  AddDrive(u"SECOND", 100000);
-  AddDrive(u"THIRD", 100000);
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), [&](QWidget&) {
-    EXPECT_TRUE(Continue().isEnabled());
-    EXPECT_EQ(List().currentItem(), List().topLevelItem(2));
-    EXPECT_TRUE(List().topLevelItem(2)->isSelected());
-    EXPECT_TRUE(List().hasFocus());
-    PressKey(List(), Qt::Key_Return);
-  });
-  EXPECT_TRUE(Run(script));
-  EXPECT_EQ(state_.SelectedDrive, 3);
-  EXPECT_TRUE(state_.DriveChosen);
-  EXPECT_TRUE(ending_.codes.empty());
 }
 
 TEST_F(Chooser, DriveBelow65535SectorsIsRefusedAndTheChooserStaysOpen) {
@@ -155,41 +188,6 @@ TEST_F(Chooser, DriveBelow65535SectorsIsRefusedAndTheChooserStaysOpen) {
       });
   EXPECT_TRUE(Run(script));
   EXPECT_EQ(state_.SelectedDrive, 1);
-}
-
-TEST_F(Chooser, ClickOnEmptySpaceClearsTheChoiceButDoubleClickStillConfirms) {
-  AddDrive(u"FIRST", 100000);
-  AddDrive(u"SECOND", 100000);
-  bool disabledByClick = false;
-  bool keyboardLeftButton = false;
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), [&](QWidget&) {
-    QTest::mouseClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, List().viewport()->height() - 5));
-    disabledByClick = List().selectedItems().isEmpty() && !Continue().isEnabled();
-    PressKey(List(), Qt::Key_Up);
-    keyboardLeftButton = !List().selectedItems().isEmpty() && !Continue().isEnabled();
-    const QRect row = List().visualItemRect(List().topLevelItem(0));
-    QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
-  });
-  EXPECT_TRUE(Run(script));
-  EXPECT_TRUE(disabledByClick);
-  EXPECT_TRUE(keyboardLeftButton);
-  EXPECT_EQ(state_.SelectedDrive, 1);
-}
-
-TEST_F(Chooser, EscapeOutsideTheListDoesNotEndButTheCloseBoxDoes) {
-  AddDrive(u"ONLY", 100000);
-  bool survivedEscape = false;
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), [&](QWidget& window) {
-    Continue().setFocus();
-    PressKey(Continue(), Qt::Key_Escape);
-    survivedEscape = window.isVisible() && ending_.codes.empty();
-    window.close();
-  });
-  EXPECT_FALSE(Run(script));
-  EXPECT_TRUE(survivedEscape);
-  EXPECT_EQ(ending_.codes, std::vector<int>{0});
 }
 
 TEST_F(Chooser, LinksOpenThroughTheShellAndTheWebLinkTurnsRedWhileHeld) {

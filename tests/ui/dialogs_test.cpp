@@ -70,12 +70,11 @@ TEST_F(Dialogs, FormatQuestionShowsItsTextsAndAnswersYesOrCancel) {
     Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogYes")));
   });
   EXPECT_EQ(yes, PressedButton::Yes);
-  EXPECT_EQ(TaskDialog(YesCancel, TaskDialogIcon::Warning, [](QWidget& dialog) { PressKey(dialog, Qt::Key_Escape); }),
-            PressedButton::Cancel);
-  EXPECT_EQ(TaskDialog(YesCancel, TaskDialogIcon::Warning, [](QWidget& dialog) { dialog.close(); }),
-            PressedButton::Cancel);
-  EXPECT_EQ(TaskDialog(YesCancel, TaskDialogIcon::Warning, [](QWidget& dialog) { PressKey(dialog, Qt::Key_Return); }),
-            PressedButton::Cancel);
+  // Escape, the close box and Enter all cancel.
+  for (const auto& answer : std::vector<std::function<void(QWidget&)>>{
+           [](QWidget& dialog) { PressKey(dialog, Qt::Key_Escape); }, [](QWidget& dialog) { dialog.close(); },
+           [](QWidget& dialog) { PressKey(dialog, Qt::Key_Return); }})
+    EXPECT_EQ(TaskDialog(YesCancel, TaskDialogIcon::Warning, answer), PressedButton::Cancel);
 }
 
 TEST_F(Dialogs, TaskDialogWithoutCancelIgnoresEscapeAndItsCloseBox) {

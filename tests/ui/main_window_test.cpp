@@ -157,99 +157,101 @@ TEST_F(MainWindow, ShrinksToItsMinimumSizeWithoutClippingTheCommands) {
   EXPECT_LE(QFontMetrics(position.font()).horizontalAdvance(widest), position.contentsRect().width());
 }
 
-TEST_F(MainWindow, DebugSwitchShowsTheDebugWindowThenModallyBeforeTheChooser) {
-  Start(OneDrive(), u"--DeBuG");
-  ShowRecorder shows(session_->FmDebug());
-  QStringList debugLines;
-  bool debugSurvivedEscape = false;
-  ModalScript script;
-  script
-      .Then(QStringLiteral("FmDebug"),
-            [&](QWidget& window) {
-              debugLines = Child<QPlainTextEdit>(window, QStringLiteral("Memo1")).toPlainText().split(u'\n');
-              PressKey(Child<QPlainTextEdit>(window, QStringLiteral("Memo1")), Qt::Key_Escape);
-              debugSurvivedEscape = window.isVisible();
-              window.close();
-            })
-      .Then(QStringLiteral("FmChoose"), LeaveChooser);
-  ShowAndWait();
-  EXPECT_EQ(script.Seen(), QStringList({QStringLiteral("FmDebug"), QStringLiteral("FmChoose")}));
-  EXPECT_EQ(shows.modality, std::vector<bool>({false, true}));
-  EXPECT_TRUE(debugSurvivedEscape);
-  ASSERT_GE(debugLines.size(), 3);
-  EXPECT_EQ(debugLines[0], QStringLiteral("Окно отладки"));
-  EXPECT_TRUE(debugLines[1].endsWith(QStringLiteral("   Режим отладки активирован"))) << debugLines[1].toStdString();
-  EXPECT_TRUE(debugLines.filter(QStringLiteral("Итерация через устройства...")).size() == 1);
-  EXPECT_EQ(endCodes_, std::vector<int>{0});
-  EXPECT_FALSE(OpenedForWriting());
+// The debug switch (in any case) shows the debug window, then again modally before the chooser, and
+// Escape does not close it; another argument leaves it hidden. Either way the chooser shows the
+// program's title and the drive count, and leaving the chooser ends the program with nothing opened
+// for writing; without the switch the format log holds just its warning.
+TEST_F(MainWindow, DebugSwitchOrNotTheStartRunsToTheChooser) {
+  for (const char16_t* argument : {u"--DeBuG", u"-debug"}) {
+    const bool debug = argument[1] == u'-';
+    SCOPED_TRACE(debug);
+    endCodes_.clear();
+    Start(OneDrive(), argument);
+    ShowRecorder shows(session_->FmDebug());
+    QStringList debugLines;
+    bool debugSurvivedEscape = false;
+    ModalScript script;
+    if (debug) {
+      script.Then(QStringLiteral("FmDebug"), [&](QWidget& window) {
+        debugLines = Child<QPlainTextEdit>(window, QStringLiteral("Memo1")).toPlainText().split(u'\n');
+        PressKey(Child<QPlainTextEdit>(window, QStringLiteral("Memo1")), Qt::Key_Escape);
+        debugSurvivedEscape = window.isVisible();
+        window.close();
+      });
+    }
+    script.Then(QStringLiteral("FmChoose"), [&](QWidget& chooser) {
+      EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Выбор устройства - Trelvane 4.40    "));
+      EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("lbProgramName")).text(), QStringLiteral("TRELVANE 4.40    "));
+      EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 1"));
+      LeaveChooser(chooser);
+    });
+    ShowAndWait();
+    EXPECT_EQ(script.Seen().size(), debug ? 2 : 1);
+    EXPECT_EQ(shows.modality, debug ? std::vector<bool>({false, true}) : std::vector<bool>{});
+    EXPECT_EQ(debugSurvivedEscape, debug);
+    if (debug) {
+      ASSERT_GE(debugLines.size(), 3);
+      EXPECT_EQ(debugLines[0], QStringLiteral("Окно отладки"));
+      EXPECT_TRUE(debugLines[1].endsWith(QStringLiteral("   Режим отладки активирован"))) << debugLines[1].toStdString();
+      EXPECT_EQ(debugLines.filter(QStringLiteral("Итерация через устройства...")).size(), 1);
+    } else {
+      EXPECT_EQ(Child<QPlainTextEdit>(session_->FmDebug(), QStringLiteral("Memo1")).toPlainText(),
+                QStringLiteral("Окно отладки"));
+      const QStringList format = Memo("Log_BenchMark").split(u'\n');
+      ASSERT_EQ(format.size(), 3);
+      EXPECT_TRUE(format[0].endsWith(QStringLiteral("   * * * * * * * * * * * ПРЕДУПРЕЖДЕНИЕ!!! * * * * * * * * * * * ")));
+      EXPECT_TRUE(format[2].endsWith(QStringLiteral("   ВСЕ ДАННЫЕ БУДУТ ПОЛНОСТЬЮ И БЕЗВОЗВРАТНО СТЕРТЫ! ")));
+    }
+    EXPECT_EQ(Main().windowTitle(), QStringLiteral("Trelvane 4.40    "));
+    EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(0), QStringLiteral("Trelvane 4.40    "));
+    EXPECT_EQ(endCodes_, std::vector<int>{0});
+    EXPECT_FALSE(OpenedForWriting());
+  }
 }
 
-TEST_F(MainWindow, WithoutTheSwitchTheDebugWindowStaysHiddenAndTheWarningOpensTheFormatLog) {
-  Start(OneDrive(), u"-debug");
-  ShowRecorder shows(session_->FmDebug());
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), [&](QWidget& chooser) {
-    EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Выбор устройства - Trelvane 4.40    "));
-    EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("lbProgramName")).text(), QStringLiteral("TRELVANE 4.40    "));
-    EXPECT_EQ(Child<QLabel>(chooser, QStringLiteral("StatusText")).text(), QStringLiteral("Найдено дисков: 1"));
-    LeaveChooser(chooser);
-  });
-  ShowAndWait();
-  EXPECT_TRUE(shows.modality.empty());
-  EXPECT_EQ(Child<QPlainTextEdit>(session_->FmDebug(), QStringLiteral("Memo1")).toPlainText(),
-            QStringLiteral("Окно отладки"));
-  const QStringList format = Memo("Log_BenchMark").split(u'\n');
-  ASSERT_EQ(format.size(), 3);
-  EXPECT_TRUE(format[0].endsWith(QStringLiteral("   * * * * * * * * * * * ПРЕДУПРЕЖДЕНИЕ!!! * * * * * * * * * * * ")));
-  EXPECT_TRUE(format[2].endsWith(QStringLiteral("   ВСЕ ДАННЫЕ БУДУТ ПОЛНОСТЬЮ И БЕЗВОЗВРАТНО СТЕРТЫ! ")));
-  EXPECT_EQ(Main().windowTitle(), QStringLiteral("Trelvane 4.40    "));
-  EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(0), QStringLiteral("Trelvane 4.40    "));
-}
-
-TEST_F(MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
-  Start(OneDrive(", \"exclusive_open_error\": 32"));
-  ModalScript script;
-  script.Then(QStringLiteral("FmChoose"), ChooseLastDrive).Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
-    EXPECT_EQ(BoxText(box), QStringLiteral("Ошибка открытия устройства: ") + ToQString(SystemErrorText(*system_, 32)));
-    EXPECT_EQ(box.windowTitle(), QStringLiteral("Ошибка"));
-    EXPECT_EQ(BoxIcon(box), QMessageBox::Critical);
-    PressFirstButton(box);
-  });
-  ShowAndWait();
-  EXPECT_EQ(endCodes_, std::vector<int>{3});
-  EXPECT_TRUE(Memo("Log_Details").isEmpty());
-  EXPECT_TRUE(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(1).isEmpty());
-  EXPECT_FALSE(Main().isVisible());
-  EXPECT_EQ(session_->State().DriveHandle.Get(), InvalidHandle);
-}
-
-TEST_F(MainWindow, FailingProcessQueryEndsTheProgramAfterItsErrorBox) {
-  Start("{\"system\": {\"wow64\": \"fails\"}, \"drives\": [" +
-        testing::DriveJson(0, 98304 * 512, testing::RealDriveFields("ST320410A--3.39")) + "]}");
-  ModalScript script;
-  script.Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
-    EXPECT_EQ(BoxText(box), QStringLiteral("Плохой дескриптор процесса"));
-    EXPECT_EQ(BoxIcon(box), QMessageBox::Critical);
-    PressFirstButton(box);
-  });
-  ShowAndWait();
-  EXPECT_EQ(script.Seen(), QStringList{QStringLiteral("MessageBox")});
-  EXPECT_EQ(endCodes_, std::vector<int>{3});
-  EXPECT_TRUE(Memo("Log_BenchMark").isEmpty());
-  EXPECT_FALSE(OpenedForWriting());
-  EXPECT_FALSE(Main().isVisible());
-}
-
-TEST_F(MainWindow, PlatformOutsideTheNtFamilyIsRefused) {
-  Start("{\"system\": {\"platform_id\": 1}}");
-  ModalScript script;
-  script.Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
-    EXPECT_EQ(BoxText(box), QStringLiteral("Только следующие версии Windows поддерживаются: 2003, 2008, XP, Vista, 7"));
-    EXPECT_EQ(box.windowTitle(), QStringLiteral("Error"));
-    PressFirstButton(box);
-  });
-  ShowAndWait();
-  EXPECT_EQ(endCodes_, std::vector<int>{3});
+// The fatal ends of the start: a drive another program holds (after the chooser), a failing process
+// query, a platform outside the NT family. Each shows its box and ends with 3, nothing opened for
+// writing but the chosen drive's refused open, no drive left open, no details written, the window never shown.
+TEST_F(MainWindow, FatalEndsOfTheStartShowTheirBoxAndEnd) {
+  struct Case {
+    std::string json;
+    bool chooses;
+    std::uint32_t openError;  // the box names this error's text after its own
+    QString text, title;     // an empty title is not checked
+    std::optional<QMessageBox::Icon> icon;
+  };
+  const std::string drives = "\"drives\": [" + testing::DriveJson(0, 98304 * 512, testing::RealDriveFields("ST320410A--3.39"));
+  const Case cases[] = {
+      {OneDrive(", \"exclusive_open_error\": 32"), true, 32, QStringLiteral("Ошибка открытия устройства: "),
+       QStringLiteral("Ошибка"), QMessageBox::Critical},
+      {"{\"system\": {\"wow64\": \"fails\"}, " + drives + "]}", false, 0, QStringLiteral("Плохой дескриптор процесса"),
+       {}, QMessageBox::Critical},
+      {"{\"system\": {\"platform_id\": 1}}", false, 0,
+       QStringLiteral("Только следующие версии Windows поддерживаются: 2003, 2008, XP, Vista, 7"),
+       QStringLiteral("Error"), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.toStdString());
+    endCodes_.clear();
+    Start(c.json);
+    ModalScript script;
+    if (c.chooses) script.Then(QStringLiteral("FmChoose"), ChooseLastDrive);
+    script.Then(QStringLiteral("MessageBox"), [&](QWidget& box) {
+      EXPECT_EQ(BoxText(box), c.text + (c.openError ? ToQString(SystemErrorText(*system_, c.openError)) : QString()));
+      if (!c.title.isEmpty()) { EXPECT_EQ(box.windowTitle(), c.title); }
+      if (c.icon) { EXPECT_EQ(BoxIcon(box), *c.icon); }
+      PressFirstButton(box);
+    });
+    ShowAndWait();
+    EXPECT_EQ(script.Seen().size(), c.chooses ? 2 : 1);
+    EXPECT_EQ(endCodes_, std::vector<int>{3});
+    EXPECT_TRUE(Memo("Log_Details").isEmpty());
+    EXPECT_EQ(Memo("Log_BenchMark").isEmpty(), !c.chooses);  // the format log's warning comes before the chooser
+    EXPECT_TRUE(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(1).isEmpty());
+    EXPECT_EQ(OpenedForWriting(), c.openError != 0);  // only the refused open of the chosen drive
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_EQ(session_->State().DriveHandle.Get(), InvalidHandle);
+  }
 }
 
 TEST_F(MainWindow, EnterPressesTheDefaultButtonOfTheCurrentPageOnly) {

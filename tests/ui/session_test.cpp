@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -35,35 +33,12 @@ constexpr std::int64_t QuickHead = 10240000;
 constexpr std::int64_t QuickTail = 1048576;
 constexpr char Pattern = '\xA5';
 
-void WritePatternImage(const std::filesystem::path& path) {
-  std::ofstream out(path, std::ios::binary);
-  const std::string chunk(1 << 20, Pattern);
-  for (std::int64_t written = 0; written < DriveBytes; written += static_cast<std::int64_t>(chunk.size())) {
-    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-  }
-}
-
-// Whether every byte of [from, to) of the image equals `value`.
-bool ImageRangeIs(const std::filesystem::path& path, std::int64_t from, std::int64_t to, char value) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(from);
-  std::string block(1 << 16, '\0');
-  for (std::int64_t at = from; at < to;) {
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(to - at, static_cast<std::int64_t>(block.size())));
-    in.read(block.data(), static_cast<std::streamsize>(count));
-    if (static_cast<std::size_t>(in.gcount()) != count) return false;
-    if (block.find_first_not_of(value, 0) < count) return false;
-    at += static_cast<std::int64_t>(count);
-  }
-  return true;
-}
-
 class Session : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::EnsureApplication();
-    WritePatternImage(Image(0));
-    WritePatternImage(Image(1));
+    testing::FillFileRange(Image(0), 0, DriveBytes, Pattern);
+    testing::FillFileRange(Image(1), 0, DriveBytes, Pattern);
     const std::string json = "{\"drives\": [" +
                              testing::DriveJson(0, DriveSectors * 512, testing::RealDriveFields("ST320410A--3.39") +
                                                 ImageField(0)) + ", " +
@@ -85,6 +60,25 @@ class Session : public ::testing::Test {
     return Child<T>(Main(), QString::fromLatin1(name));
   }
   QString Memo(const char* name) { return Get<QPlainTextEdit>(name).toPlainText(); }
+
+  // Whether the chosen drive has zeros in the quick wipe's head and tail and its pattern in between.
+  bool OnlyTheQuickWipesExtentsAreZero() const {
+    return testing::FileRangeIs(Image(1), 0, QuickHead, '\0') &&
+           testing::FileRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, Pattern) &&
+           testing::FileRangeIs(Image(1), DriveBytes - QuickTail, DriveBytes, '\0');
+  }
+
+  // Shows the main window and chooses the second drive in the chooser.
+  void ChooseTheSecondDrive() {
+    ModalScript start;
+    start.Then(QStringLiteral("FmChoose"), [](QWidget& chooser) {
+      ClickRow(chooser, 1);
+      Click(Child<QPushButton>(chooser, QStringLiteral("btContinue")));
+    });
+    session_->Show();
+    ASSERT_TRUE(RunUntil([&] { return session_->FmMain().StartupFinished(); }));
+    ASSERT_TRUE(start.Finished());
+  }
 
   // Runs the format command with the confirmation answered Yes; returns when the command is done.
   void FormatConfirmed(QString* confirmationContent = nullptr) {
@@ -108,14 +102,7 @@ class Session : public ::testing::Test {
 };
 
 TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
-  ModalScript start;
-  start.Then(QStringLiteral("FmChoose"), [](QWidget& chooser) {
-    ClickRow(chooser, 1);
-    Click(Child<QPushButton>(chooser, QStringLiteral("btContinue")));
-  });
-  session_->Show();
-  ASSERT_TRUE(RunUntil([&] { return session_->FmMain().StartupFinished(); }));
-  ASSERT_TRUE(start.Finished());
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSecondDrive());
   const ProgramState& state = session_->State();
   ASSERT_EQ(state.SelectedDrive, 2);
   const QString title = ToQString(state.DriveTitle);
@@ -146,10 +133,8 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
   EXPECT_TRUE(log.contains(QStringLiteral("   Низкоуровневое форматирование: ") + title));
   EXPECT_TRUE(log.contains(QStringLiteral("   Низкоуровневое форматирование завершено.")));
   EXPECT_TRUE(log.endsWith(QStringLiteral("   Не забудьте создать новые разделы.")));
-  EXPECT_TRUE(ImageRangeIs(Image(1), 0, QuickHead, '\0'));
-  EXPECT_TRUE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, Pattern));
-  EXPECT_TRUE(ImageRangeIs(Image(1), DriveBytes - QuickTail, DriveBytes, '\0'));
-  EXPECT_TRUE(ImageRangeIs(Image(0), 0, DriveBytes, Pattern));
+  EXPECT_TRUE(OnlyTheQuickWipesExtentsAreZero());
+  EXPECT_TRUE(testing::FileRangeIs(Image(0), 0, DriveBytes, Pattern));
   EXPECT_TRUE(Get<QProgressBar>("pbCurrentTask").property("paused").toBool());
   EXPECT_EQ(Get<QProgressBar>("pbCurrentTask").value(), 100);
   EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
@@ -162,8 +147,8 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
   FormatConfirmed();
   log = Memo("Log_BenchMark");
   EXPECT_TRUE(log.contains(QStringLiteral("   Операция отменена по смещению "))) << log.toStdString();
-  EXPECT_FALSE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, '\0'));
-  EXPECT_TRUE(ImageRangeIs(Image(0), 0, DriveBytes, Pattern));
+  EXPECT_FALSE(testing::FileRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, '\0'));
+  EXPECT_TRUE(testing::FileRangeIs(Image(0), 0, DriveBytes, Pattern));
   EXPECT_FALSE(session_->FmMain().StopRequested());
   EXPECT_FALSE(Get<QPushButton>("btStop").isEnabled());
   EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isEnabled());
@@ -174,13 +159,7 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
 }
 
 TEST_F(Session, VerifiedQuickWipeReadsBothExtentsBackAndSavesAReport) {
-  ModalScript start;
-  start.Then(QStringLiteral("FmChoose"), [](QWidget& chooser) {
-    ClickRow(chooser, 1);
-    Click(Child<QPushButton>(chooser, QStringLiteral("btContinue")));
-  });
-  session_->Show();
-  ASSERT_TRUE(RunUntil([&] { return session_->FmMain().StartupFinished(); }));
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSecondDrive());
   Get<QTabWidget>("pages").setCurrentIndex(1);
   Get<QCheckBox>("cbQuickWipe").setChecked(true);
   Get<QCheckBox>("cbVerify").setChecked(true);
@@ -193,9 +172,7 @@ TEST_F(Session, VerifiedQuickWipeReadsBothExtentsBackAndSavesAReport) {
   ASSERT_GE(at, 0);
   const QString path = log.mid(at + 21, log.indexOf(u'\n', at) - at - 21);
   EXPECT_TRUE(std::filesystem::exists(path.toStdString())) << path.toStdString();
-  EXPECT_TRUE(ImageRangeIs(Image(1), 0, QuickHead, '\0'));
-  EXPECT_TRUE(ImageRangeIs(Image(1), QuickHead, DriveBytes - QuickTail, Pattern));
-  EXPECT_TRUE(ImageRangeIs(Image(1), DriveBytes - QuickTail, DriveBytes, '\0'));
+  EXPECT_TRUE(OnlyTheQuickWipesExtentsAreZero());
   Main().close();
 }
 

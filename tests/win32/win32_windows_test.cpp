@@ -9,8 +9,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <fstream>
-
 #include "app/chooser_model.h"
 #include "shell/task_dialog.h"
 #include "win32/toolkit/anchors.h"
@@ -66,11 +64,9 @@ TEST(Win32Anchors, SidesKeepTheirDistanceToTheAnchoredEdges) {
   for (const Row& row : {Row{Anchor::TopLeft, {10, 20, 110, 70}}, Row{Anchor::All, {10, 20, 160, 100}},
                          Row{Anchor::BottomRight, {60, 50, 160, 100}}, Row{Anchor::BottomWide, {10, 50, 160, 100}},
                          Row{Anchor::BottomLeft, {10, 50, 110, 100}}}) {
-    const RECT place = Anchored(design, SIZE{200, 100}, SIZE{250, 130}, row.anchors);
-    EXPECT_EQ(place.left, row.expected.left) << row.anchors;
-    EXPECT_EQ(place.top, row.expected.top) << row.anchors;
-    EXPECT_EQ(place.right, row.expected.right) << row.anchors;
-    EXPECT_EQ(place.bottom, row.expected.bottom) << row.anchors;
+    const RECT p = Anchored(design, SIZE{200, 100}, SIZE{250, 130}, row.anchors);
+    const RECT& e = row.expected;
+    EXPECT_EQ(std::tuple(p.left, p.top, p.right, p.bottom), std::tuple(e.left, e.top, e.right, e.bottom)) << row.anchors;
   }
 }
 
@@ -129,31 +125,27 @@ TEST(Win32Chooser, DriveBelow65535SectorsIsRefusedAndTheChooserStaysOpen) {
   EXPECT_EQ(harness.Session().State().SelectedDrive, -1);
 }
 
-TEST(Win32MainWindow, DriveHeldByAnotherProgramShowsTheOpenErrorAndEnds) {
-  Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39", "\"exclusive_open_error\": 32"));
-  std::u16string caption;
-  harness.Start({ClickIn(FmChooseClass, ControlId::btContinue), CloseMessageBox(&caption)});
-  EXPECT_EQ(caption, u"Ошибка");
-  EXPECT_EQ(harness.endCodes, std::vector<int>{3});
-  EXPECT_TRUE(Text(harness.Control(harness.Main(), ControlId::Log_Details)).empty());
-}
-
-TEST(Win32MainWindow, PlatformOutsideTheNtFamilyIsRefused) {
-  Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39"), "{\"platform_id\": 1}");
-  std::u16string caption;
-  harness.Start({CloseMessageBox(&caption)});
-  EXPECT_EQ(caption, u"Error");
-  EXPECT_EQ(harness.endCodes, std::vector<int>{3});
+// The fatal ends of the start: a drive another program holds (after the chooser), a platform outside
+// the NT family. Each shows its box and ends with 3, no log written.
+TEST(Win32MainWindow, FatalEndsOfTheStartShowTheirBoxAndEnd) {
+  const std::tuple<std::string, const char*, std::u16string> cases[] = {
+      {"\"exclusive_open_error\": 32", "", u"Ошибка"}, {"", "{\"platform_id\": 1}", u"Error"}};
+  for (const auto& [drive, host, expected] : cases) {
+    Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39", drive), host);
+    std::u16string caption;
+    std::deque<Step> steps{CloseMessageBox(&caption)};
+    if (!drive.empty()) steps.push_front(ClickIn(FmChooseClass, ControlId::btContinue));
+    harness.Start(std::move(steps));
+    EXPECT_EQ(caption, expected);
+    EXPECT_EQ(harness.endCodes, std::vector<int>{3});
+    EXPECT_TRUE(Text(harness.Control(harness.Main(), ControlId::Log_Details)).empty());
+  }
 }
 
 class WholeSession : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (int drive = 0; drive < 2; ++drive) {
-      std::ofstream out(Image(drive), std::ios::binary);
-      const std::string chunk(1 << 20, '\xA5');
-      for (int mib = 0; mib < Sectors * 512 / (1 << 20); ++mib) out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    }
+    for (int drive = 0; drive < 2; ++drive) testing::FillFileRange(Image(drive), 0, Sectors * 512, '\xA5');
     harness_ = std::make_unique<Win32Harness>(
         Drive(0, Sectors, "ST320410A--3.39", ImageOf(Image(0))) + ", " +
         Drive(1, Sectors, "INTEL_SSDSA2CW120G3--4PC10302", ImageOf(Image(1)) + ", \"write_delay_us_per_mib\": 40000"));
@@ -183,14 +175,6 @@ class WholeSession : public ::testing::Test {
   std::unique_ptr<Win32Harness> harness_;
 };
 
-bool ImageRangeIs(const std::filesystem::path& path, std::int64_t from, std::int64_t to, char value) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(from);
-  std::string block(static_cast<std::size_t>(to - from), '\0');
-  in.read(block.data(), static_cast<std::streamsize>(block.size()));
-  return block.find_first_not_of(value) == std::string::npos;
-}
-
 TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   EXPECT_EQ(harness_->Session().State().SelectedDrive, 2);
   EXPECT_NE(Text(Get(ControlId::Log_Details)).find(u"INTEL SSDSA2CW120G3"), std::u16string::npos);
@@ -209,9 +193,9 @@ TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   std::u16string dialogTitle;
   harness_->Run({PressInTaskDialog(IDYES, &dialogTitle)}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
   EXPECT_EQ(dialogTitle, u"Предупреждение");
-  EXPECT_TRUE(ImageRangeIs(Image(1), 0, 10240000, '\0'));
-  EXPECT_TRUE(ImageRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
-  EXPECT_TRUE(ImageRangeIs(Image(0), 0, 10240000, '\xA5'));
+  EXPECT_TRUE(testing::FileRangeIs(Image(1), 0, 10240000, '\0'));
+  EXPECT_TRUE(testing::FileRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
+  EXPECT_TRUE(testing::FileRangeIs(Image(0), 0, 10240000, '\xA5'));
   EXPECT_EQ(Text(Get(ControlId::lbCurrentPercent)), u"100% завершено");
   // Verification is off unless asked for; the run's report is saved and its path logged.
   EXPECT_EQ(SendMessageW(Get(ControlId::cbVerify), BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -220,7 +204,7 @@ TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   Click(Get(ControlId::cbQuickWipe));
   harness_->Run({PressInTaskDialog(IDYES), StopWhenRunning()}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
   // Stopped before its first block: past the quick wipe's head the drive keeps its bytes.
-  EXPECT_TRUE(ImageRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
+  EXPECT_TRUE(testing::FileRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
   EXPECT_TRUE(IsWindowEnabled(Get(ControlId::btRunBenchmarks)));
   EXPECT_FALSE(IsWindowEnabled(Get(ControlId::btStop)));
   EXPECT_TRUE(harness_->endCodes.empty());
@@ -239,7 +223,7 @@ TEST_F(WholeSession, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) 
   testing::Pump();
   EXPECT_EQ(harness_->endCodes, std::vector<int>{0});
   EXPECT_FALSE(harness_->Session().State().DriveHandle.IsOpen());
-  EXPECT_FALSE(ImageRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\0'));
+  EXPECT_FALSE(testing::FileRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\0'));
 }
 
 // The largest sector count a drive can report (48-bit LBA) shows whole at the minimum window size.

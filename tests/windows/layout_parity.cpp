@@ -27,6 +27,19 @@
 namespace trelvane {
 namespace {
 
+// STORAGE_REINITIALIZE_MEDIA as Microsoft documents it in ntddstor.h; the MinGW-w64 headers have
+// the request code but not the structure.
+struct ReinitializeMediaAsDocumented {
+  ULONG Version;
+  ULONG Size;
+  ULONG TimeoutInSeconds;
+  struct {
+    ULONG SanitizeMethod : 4;
+    ULONG DisallowUnrestrictedSanitizeExit : 1;
+    ULONG Reserved : 27;
+  } SanitizeOption;
+};
+
 // clang-format off
 // The numbers of os/win_constants.h against the headers' macros and enumerations.
 #define TRELVANE_CONSTANT_ROWS(ROW) \
@@ -44,6 +57,23 @@ namespace {
   ROW(FSCTL_UNLOCK_VOLUME, Ioctl::FsctlUnlockVolume) \
   ROW(FSCTL_ALLOW_EXTENDED_DASD_IO, Ioctl::FsctlAllowExtendedDasdIo) \
   ROW(IOCTL_DISK_UPDATE_PROPERTIES, Ioctl::DiskUpdateProperties) \
+  ROW(IOCTL_ATA_PASS_THROUGH, Ioctl::AtaPassThrough) \
+  ROW(IOCTL_STORAGE_REINITIALIZE_MEDIA, Ioctl::StorageReinitializeMedia) \
+  ROW(sizeof(ATA_PASS_THROUGH_EX), AtaPassThroughLayout::Bytes) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, Length), AtaPassThroughLayout::Length) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, AtaFlags), AtaPassThroughLayout::Flags) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, DataTransferLength), AtaPassThroughLayout::DataTransferLength) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, TimeOutValue), AtaPassThroughLayout::TimeOutValue) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset), AtaPassThroughLayout::DataBufferOffset) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, PreviousTaskFile), AtaPassThroughLayout::PreviousTaskFile) \
+  ROW(offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile), AtaPassThroughLayout::CurrentTaskFile) \
+  ROW(ATA_FLAGS_DRDY_REQUIRED, AtaPassThroughLayout::DrdyRequired) \
+  ROW(ATA_FLAGS_DATA_IN, AtaPassThroughLayout::DataIn) \
+  ROW(ATA_FLAGS_DATA_OUT, AtaPassThroughLayout::DataOut) \
+  ROW(ATA_FLAGS_48BIT_COMMAND, AtaPassThroughLayout::Command48Bit) \
+  ROW(sizeof(ReinitializeMediaAsDocumented), ReinitializeMedia::Bytes) \
+  ROW(offsetof(ReinitializeMediaAsDocumented, TimeoutInSeconds), ReinitializeMedia::Timeout) \
+  ROW(offsetof(ReinitializeMediaAsDocumented, SanitizeOption), ReinitializeMedia::SanitizeOption) \
   ROW(GENERIC_READ, Access::GenericRead) \
   ROW(GENERIC_WRITE, Access::GenericWrite) \
   ROW(FILE_SHARE_READ, Share::Read) \
@@ -306,6 +336,16 @@ TEST(LayoutParity, SendCmdOutHeaderIsTheWindowsStructureUpToItsData) {
   out.DriverStatus.bDriverError = SMART_IDE_ERROR;
   out.DriverStatus.bIDEError = 0x04;
   EXPECT_EQ(Vector(SendCmdOutHeader(512, SMART_IDE_ERROR, 0x04)), BytesOf(out, offsetof(SENDCMDOUTPARAMS, bBuffer)));
+}
+
+// The sanitize options of STORAGE_REINITIALIZE_MEDIA as the compiler packs Microsoft's bit fields.
+TEST(LayoutParity, ReinitializeMediaSanitizeOptionBits) {
+  auto media = Zeroed<ReinitializeMediaAsDocumented>();
+  media.SanitizeOption.SanitizeMethod = 2;  // StorageSanitizeMethodCryptoErase
+  media.SanitizeOption.DisallowUnrestrictedSanitizeExit = 1;
+  std::uint32_t option = 0;
+  std::memcpy(&option, reinterpret_cast<const std::uint8_t*>(&media) + ReinitializeMedia::SanitizeOption, 4);
+  EXPECT_EQ(option, ReinitializeMedia::MethodCryptoErase | ReinitializeMedia::DisallowUnrestrictedExit);
 }
 
 }  // namespace

@@ -70,6 +70,8 @@ std::variant<NvmeRequest, DeviceReply> ReadNvmeRequest(const PropertyQuery& quer
     nvme = {NvmeRequestKind::IdentifyNamespace, request.requestSubValue, NvmeData::IdentifyBytes};
   } else if (request.dataType == StorageProtocol::NvmeDataLogPage && request.requestValue == NvmeData::HealthLog) {
     nvme = {NvmeRequestKind::HealthLog, NvmeData::AllNamespaces, NvmeData::HealthLogBytes};
+  } else if (request.dataType == StorageProtocol::NvmeDataLogPage && request.requestValue == NvmeData::SanitizeLog) {
+    nvme = {NvmeRequestKind::SanitizeLog, 0, NvmeData::SanitizeLogBytes};
   } else {
     return notAnswered;
   }

@@ -59,7 +59,7 @@ struct PropertyQuery {
 std::variant<PropertyQuery, DeviceReply> ReadPropertyQuery(std::span<const std::uint8_t> in);
 
 // The NVMe data a protocol-specific query asks for.
-enum class NvmeRequestKind { IdentifyController, ActiveNamespaceList, IdentifyNamespace, HealthLog };
+enum class NvmeRequestKind { IdentifyController, ActiveNamespaceList, IdentifyNamespace, HealthLog, SanitizeLog };
 struct NvmeRequest {
   NvmeRequestKind kind = NvmeRequestKind::IdentifyController;
   std::uint32_t namespaceId = 0;  // the Identify Namespace request's NSID
@@ -67,7 +67,8 @@ struct NvmeRequest {
 };
 
 // What the in-box NVMe driver makes of a protocol-specific query: Identify Controller through the
-// adapter property, Identify Namespace and the health log through either; 50 for another protocol,
+// adapter property, Identify Namespace, the health log and the Sanitize Status log (81h) through
+// either; 50 for another protocol,
 // data type, CNS or log page; 87 when the data would not start after the 40-byte structure or the
 // asked length is shorter than the data.
 std::variant<NvmeRequest, DeviceReply> ReadNvmeRequest(const PropertyQuery& query);

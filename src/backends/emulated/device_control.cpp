@@ -1,8 +1,11 @@
 #include "backends/emulated/device_control.h"
 
+#include <array>
+
 #include "backends/emulated/ata_requests.h"
 #include "backends/emulated/device_replies.h"
 #include "backends/emulated/handle_table.h"
+#include "os/bytes.h"
 #include "os/win_constants.h"
 
 namespace trelvane::emulated {
@@ -24,7 +27,8 @@ DeviceReply Length(RequestContext& request) {
 }
 
 // A drive without an `nvme` field answers no protocol-specific query, as a SATA disk's driver does not.
-DeviceReply NvmeQuery(const DriveConfig& drive, const PropertyQuery& query, std::span<std::uint8_t> out) {
+DeviceReply NvmeQuery(const DriveConfig& drive, DriveFirmware* firmware, const PropertyQuery& query,
+                      std::span<std::uint8_t> out) {
   if (!drive.nvme) return DeviceReply::Failure(ErrorCode::NotSupported);
   const auto read = ReadNvmeRequest(query);
   if (const auto* refused = std::get_if<DeviceReply>(&read)) return *refused;
@@ -45,6 +49,15 @@ DeviceReply NvmeQuery(const DriveConfig& drive, const PropertyQuery& query, std:
     case NvmeRequestKind::HealthLog:
       if (nvme.log.Refuses()) return Refused(nvme.log);
       return ProtocolDataReply(*query.protocol, nvme.healthLog, out);
+    case NvmeRequestKind::SanitizeLog: {
+      if (nvme.log.Refuses()) return Refused(nvme.log);
+      // A controller without Sanitize has no such log: Invalid Field, which the driver reports as 1117.
+      if (!firmware || (ReadU32LE(nvme.identifyController, 328) & 7u) == 0)
+        return DeviceReply::Failure(ErrorCode::IoDevice);
+      std::array<std::uint8_t, NvmeData::SanitizeLogBytes> log{};
+      firmware->SanitizeLog(log);
+      return ProtocolDataReply(*query.protocol, log, out);
+    }
   }
   return DeviceReply::Failure(ErrorCode::NotSupported);
 }
@@ -55,7 +68,7 @@ DeviceReply QueryProperty(RequestContext& request) {
   if (const auto* refused = std::get_if<DeviceReply>(&read)) return *refused;
   const PropertyQuery query = std::get<PropertyQuery>(read);
   if (query.existsOnly) return DeviceReply::Success(0);
-  if (query.protocol) return NvmeQuery(drive, query, request.out);
+  if (query.protocol) return NvmeQuery(drive, request.firmware, query, request.out);
   if (query.property == StorageProperty::Adapter) {
     if (drive.adapter.Refuses()) return Refused(drive.adapter);
     const auto reply = DriveAdapterReply(drive);
@@ -127,6 +140,31 @@ DeviceReply AllowExtendedIo(RequestContext& request) {
   return DeviceReply::Success(0);
 }
 
+// IOCTL_STORAGE_REINITIALIZE_MEDIA on an NVMe disk, as the in-box driver carries it: no input, Format
+// NVM with a cryptographic erase; STORAGE_REINITIALIZE_MEDIA, Sanitize. A command the controller
+// rejects fails the request with 1117; a drive without the format's crypto erase is refused by the
+// driver itself with 1. Other disks answer 1.
+DeviceReply ReinitializeMediaRequest(RequestContext& request) {
+  const DriveConfig& drive = *request.drive;
+  if (!drive.nvme || request.firmware == nullptr) return DeviceReply::Failure(ErrorCode::InvalidFunction);
+  if (request.in.empty()) {
+    const NvmeConfig& nvme = *drive.nvme;
+    if ((ReadU16LE(nvme.identifyController, 256) & 2u) == 0 || (nvme.identifyController[524] & 4u) == 0)
+      return DeviceReply::Failure(ErrorCode::InvalidFunction);
+    if (request.firmware->NvmeFormat(2) != 0) return DeviceReply::Failure(ErrorCode::IoDevice);
+    return DeviceReply::Success(0);
+  }
+  if (request.in.size() < ReinitializeMedia::Bytes || ReadU32LE(request.in, 4) < ReinitializeMedia::Bytes)
+    return DeviceReply::Failure(ErrorCode::InvalidParameter);
+  const std::uint32_t option = ReadU32LE(request.in, ReinitializeMedia::SanitizeOption);
+  const std::uint32_t method = option & 0xFu;
+  if (method > ReinitializeMedia::MethodCryptoErase) return DeviceReply::Failure(ErrorCode::InvalidParameter);
+  const std::uint8_t action = method == ReinitializeMedia::MethodBlockErase ? 2 : 4;  // the default is crypto
+  const bool unrestricted = (option & ReinitializeMedia::DisallowUnrestrictedExit) == 0;
+  if (request.firmware->NvmeSanitize(action, unrestricted) != 0) return DeviceReply::Failure(ErrorCode::IoDevice);
+  return DeviceReply::Success(0);
+}
+
 struct RequestRow {
   std::uint32_t code;
   DeviceKind kind;
@@ -143,6 +181,8 @@ constexpr RequestRow Requests[] = {
     {Ioctl::SmartRcvDriveData, DeviceKind::Drive, AnswerSmartReceive, true},
     {Ioctl::SmartSendDriveCommand, DeviceKind::Drive, AnswerSmartSend, true},
     {Ioctl::ScsiMiniport, DeviceKind::Drive, AnswerMiniport, true},
+    {Ioctl::AtaPassThrough, DeviceKind::Drive, AnswerAtaPassThrough, true},
+    {Ioctl::StorageReinitializeMedia, DeviceKind::Drive, ReinitializeMediaRequest},
     {Ioctl::StorageGetDeviceNumber, DeviceKind::Drive, DriveNumber},
     {Ioctl::DiskUpdateProperties, DeviceKind::Drive, UpdateProperties},
     {Ioctl::DiskIsWritable, DeviceKind::Drive, IsWritable},

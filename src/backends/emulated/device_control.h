@@ -8,6 +8,7 @@
 #include <span>
 
 #include "backends/driver_model/device_reply.h"
+#include "backends/emulated/drive_firmware.h"
 #include "backends/emulated/machine.h"
 #include "os/system.h"
 
@@ -25,6 +26,8 @@ struct RequestContext {
   VolumeState* volume = nullptr;       // set for a volume handle
   std::span<const std::uint8_t> in;    // never overlaps `out` (the machine copies it first)
   std::span<std::uint8_t> out;
+  DriveFirmware* firmware = nullptr;   // set for a drive handle: the drive's erase state
+  bool preinstallation = false;        // the machine runs Windows PE
 };
 
 DeviceReply AnswerDeviceControl(std::uint32_t code, RequestContext& request);

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "backends/emulated/device_replies.h"
+#include "backends/emulated/erase_file.h"
 #include "backends/emulated/inline_blocks.h"
 #include "backends/emulated/machine_file.h"
 #include "backends/emulated/nvme_file.h"
@@ -242,6 +243,9 @@ DriveConfig ParseDrive(const Field& field, std::size_t index, const std::filesys
   config.inquiryTargetId = ParseByteObject(drive, "inquiry", "byte13", 0);
   ParseBlocks(drive, config, baseDirectory);
   config.nvme = ParseNvme(drive, baseDirectory);
+  config.ataErase = ParseAtaErase(drive);
+  if (config.ataErase && !config.identify) Refuse(drive.PathOf("ata_erase"), "needs the drive's identify block");
+  config.erase = ParseEraseBehaviour(drive);
   config.miniportBytes = U32(drive.Integer("miniport_bytes", config.miniportBytes, 0, MaxU32));
   config.smartRcvBytes = U32(drive.Integer("smart_rcv_bytes", config.smartRcvBytes, 0, MaxU32));
   config.smartSendBytes = U32(drive.Integer("smart_send_bytes", config.smartSendBytes, 0, MaxU32));

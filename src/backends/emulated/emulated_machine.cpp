@@ -1,6 +1,8 @@
 #include "backends/emulated/emulated_machine.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 #include <utility>
 
 #include "backends/driver_model/access_rights.h"
@@ -49,9 +51,11 @@ EmulatedMachine::EmulatedMachine(MachineConfig config)
       log_(OpenRequestLog(config_)),
       clock_(config_.system.clockStart, config_.system.clockStepMs),
       modules_(ModuleCatalog{config_.system.modules, true}) {
-  for (const DriveConfig& drive : config_.drives) {
+  for (std::size_t i = 0; i < config_.drives.size(); ++i) {
+    const DriveConfig& drive = config_.drives[i];
     DriveState state;
     if (drive.image) state.image = std::make_unique<ImageFile>(*drive.image, drive.lengthBytes);
+    state.firmware = std::make_unique<DriveFirmware>(drive, [this, i](const MediaFill& fill) { FillMedia(i, fill); });
     drives_.push_back(std::move(state));
   }
   for (const VolumeConfig& volume : config_.volumes) volumes_.push_back(VolumeState{&volume, std::nullopt});
@@ -128,14 +132,42 @@ bool EmulatedMachine::DeviceIoControl(Handle handle, std::uint32_t code, std::sp
   if (open != nullptr) {
     record.path = open->path;
     const bool isDrive = open->device.kind == DeviceKind::Drive;
-    RequestContext request{handle, isDrive ? &config_.drives[open->device.index] : nullptr,
-                           isDrive ? nullptr : &volumes_[open->device.index], record.in, out};
+    RequestContext request{handle,
+                           isDrive ? &config_.drives[open->device.index] : nullptr,
+                           isDrive ? nullptr : &volumes_[open->device.index],
+                           record.in,
+                           out,
+                           isDrive ? drives_[open->device.index].firmware.get() : nullptr,
+                           config_.system.preinstallation};
     reply = RequestAccessAllowed(code, open->access) ? AnswerDeviceControl(code, request)
                                              : DeviceReply::Failure(ErrorCode::AccessDenied);
   }
   bytesReturned = reply.returned;
   record.returned = reply.returned;
   return Finish(record, reply.ok, reply.error);
+}
+
+// The media as the firmware leaves it, physical bytes from the start (a counterfeit drive has only
+// `wrapsAt` of them); a drive without an image keeps nothing anyway.
+void EmulatedMachine::FillMedia(std::size_t driveIndex, const MediaFill& fill) {
+  DriveState& drive = drives_[driveIndex];
+  const DriveConfig& config = config_.drives[driveIndex];
+  if (!drive.image) return;
+  const std::int64_t end = std::min(config.lengthBytes, config.wrapsAt.value_or(config.lengthBytes));
+  std::vector<std::uint8_t> chunk(std::size_t{1} << 20, fill.byte);
+  std::uint64_t state = fill.seed | 1u;
+  for (std::int64_t at = 0; at < end; at += static_cast<std::int64_t>(chunk.size())) {
+    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(end - at, static_cast<std::int64_t>(chunk.size())));
+    if (fill.random)
+      for (std::size_t i = 0; i < size; ++i) {  // xorshift64: a new key's bytes, the same on every run
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        chunk[i] = static_cast<std::uint8_t>(state >> 24);
+      }
+    drive.image->WriteAt(at, std::span<const std::uint8_t>(chunk).first(size));
+  }
+  drive.image->Flush();
 }
 
 std::unique_ptr<NvmeDevice> EmulatedMachine::NvmeDeviceOf(Handle drive) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backends/emulated/device_control.h"
+#include "backends/emulated/drive_firmware.h"
 #include "backends/emulated/emulated_clock.h"
 #include "backends/emulated/emulated_system.h"
 #include "backends/emulated/handle_table.h"
@@ -88,6 +89,7 @@ class EmulatedMachine final : public EmulatedSystem {
   struct DriveState {
     std::unique_ptr<ImageFile> image;  // null: writes are counted and discarded
     std::int64_t writtenBytes = 0;
+    std::unique_ptr<DriveFirmware> firmware;  // the erase commands' state
   };
 
   std::optional<DeviceRef> Resolve(const std::u16string& path) const;
@@ -99,6 +101,8 @@ class EmulatedMachine final : public EmulatedSystem {
   bool Store(std::size_t driveIndex, std::int64_t offset, std::span<const std::uint8_t> data);
   bool Load(std::size_t driveIndex, std::int64_t offset, std::span<std::uint8_t> buffer);
   void Delay(const DriveConfig& drive, std::size_t sizeBytes) const;
+  // What a firmware erase leaves on the drive's media: every byte of the image written.
+  void FillMedia(std::size_t driveIndex, const MediaFill& fill);
   // Sets the last error, completes and keeps the record; returns `ok`.
   bool Finish(RecordedRequest& record, bool ok, std::uint32_t error);
 

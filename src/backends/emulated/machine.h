@@ -26,6 +26,8 @@ struct RequestFault {
 };
 
 struct SystemConfig {
+  // Windows PE: the storage stack passes the ATA Security commands, which it blocks elsewhere.
+  bool preinstallation = false;
   OsVersion version{2, 10, 0, 19045, u""};
   int processBits = 64;
   Wow64Answer wow64 = Wow64Answer::No;
@@ -105,6 +107,32 @@ struct NvmeConfig {
   RequestFault log;
 };
 
+// The ATA drive's erase features (`ata_erase`): they set IDENTIFY words 59, 69, 82, 85, 89, 90,
+// 128 and 217, and the Security feature set starts from this state.
+struct AtaEraseConfig {
+  bool sanitizeCrypto = false, sanitizeBlock = false, sanitizeOverwrite = false;
+  bool antifreeze = false;      // word 59 bit 10
+  bool sanitizeFrozen = false;  // SANITIZE commands aborted as frozen
+  bool securitySupported = false, securityEnabled = false, securityLocked = false, securityFrozen = false;
+  bool countExpired = false;
+  bool enhancedErase = false;   // word 128 bit 5
+  std::string password;         // the user password set at the start (security enabled)
+  std::uint16_t normalEraseWord = 0, enhancedEraseWord = 0;  // words 89 and 90 as given
+  bool encryptsAllUserData = false;  // word 69 bit 4
+  std::uint16_t rotationRate = 0;    // word 217
+};
+
+// How a firmware erase of this drive ends (`erase`), either bus.
+struct EraseBehaviour {
+  enum class Ending { Completes, Fails, PowerLoss, Lies, Aborts };
+  std::uint32_t statusReads = 2;  // status reads that still find a sanitize in progress
+  Ending ending = Ending::Completes;
+  std::uint8_t blockByte = 0;     // what a block erase leaves: 00h or FFh
+  std::uint8_t vendorByte = 0xA5; // what an enhanced security erase leaves
+  bool sanitizeFailedAtStart = false;  // came back from a power loss in the sanitize failed state
+  std::optional<std::uint32_t> estimateSeconds;  // the sanitize log's estimates; none: FFFFFFFFh
+};
+
 struct DriveConfig {
   std::uint32_t number = 0;
   std::u16string node;  // the operating system's own name of the drive ("/dev/sdb"); empty: none
@@ -134,6 +162,8 @@ struct DriveConfig {
   std::optional<Block> identify;
   std::optional<Block> smart;
   std::optional<NvmeConfig> nvme;  // set: the drive answers NVMe queries and refuses ATA requests
+  std::optional<AtaEraseConfig> ataErase;
+  EraseBehaviour erase;
   std::uint32_t miniportBytes = 572;
   std::uint32_t smartRcvBytes = 528;
   std::uint32_t smartSendBytes = 528;

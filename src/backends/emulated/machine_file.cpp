@@ -104,6 +104,7 @@ SystemConfig ParseSystem(std::optional<ObjectReader> reader, const std::filesyst
     RequireRegularFile(reader->PathOf("request_log"), *system.requestLog, true);
   }
   system.ansiCodePage = U32(reader->Integer("ansi_code_page", 1251, 0, 65535));  // an addition of this backend
+  system.preinstallation = reader->Boolean("preinstallation", false);
   // Who and where the program runs, for the erasure report.
   system.host.computerName = FromUtf8(reader->String("host_name", ToUtf8(system.host.computerName)));
   system.host.operatingSystem = FromUtf8(reader->String("os_name", ToUtf8(system.host.operatingSystem)));

@@ -123,6 +123,8 @@ bool EmulatedMachine::Load(std::size_t driveIndex, std::int64_t offset, std::spa
 std::optional<std::uint32_t> EmulatedMachine::ReadRefusal(const OpenDevice& open, std::size_t sizeBytes) const {
   if (!open.CanRead() || open.device.kind != DeviceKind::Drive) return ErrorCode::AccessDenied;
   const DriveConfig& drive = config_.drives[open.device.index];
+  // A drive in the sanitize failed state takes no reads or writes until a sanitize completes.
+  if (drives_[open.device.index].firmware->MediaRefused()) return ErrorCode::IoDevice;
   const auto size = static_cast<std::int64_t>(sizeBytes);
   const std::int64_t sector = drive.sectorSize;
   if (sector >= 512 && (open.position % sector != 0 || size % sector != 0)) return ErrorCode::InvalidParameter;

@@ -26,6 +26,8 @@ bool Overlaps(const WriteFault& fault, std::int64_t offset, std::int64_t size) {
 std::optional<std::uint32_t> EmulatedMachine::WriteRefusal(const OpenDevice& open, std::size_t sizeBytes) const {
   if (!open.CanWrite() || open.device.kind != DeviceKind::Drive) return ErrorCode::AccessDenied;
   const DriveConfig& drive = config_.drives[open.device.index];
+  // A drive in the sanitize failed state takes no reads or writes until a sanitize completes.
+  if (drives_[open.device.index].firmware->MediaRefused()) return ErrorCode::IoDevice;
   const auto size = static_cast<std::int64_t>(sizeBytes);
   if (drive.claimError != 0) return drive.claimError;
   if (!drive.openers.empty()) return ErrorCode::SharingViolation;

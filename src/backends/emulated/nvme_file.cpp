@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "backends/emulated/erase_file.h"
 #include "backends/emulated/machine_file.h"
 #include "os/win_constants.h"
 
@@ -71,6 +72,7 @@ std::optional<NvmeConfig> ParseNvme(ObjectReader& drive, const std::filesystem::
   config.healthLog = ParseBlock(*nvme, "smart_log", NvmeData::HealthLogBytes, baseDirectory);
   config.identify = ReadRequestFault(*nvme, "identify");
   config.log = ReadRequestFault(*nvme, "log");
+  ApplyNvmeEraseFields(*nvme, config);
   nvme->RejectUnknownFields();
   return config;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "os/ata_registers.h"
 #include "os/bytes.h"
@@ -163,6 +164,68 @@ bool IdentifyThroughMiniport(DeviceControlPort& system, Handle handle, std::uint
   return true;
 }
 
+// Every other command: IOCTL_ATA_PASS_THROUGH, one buffer sent and received, the ATA_PASS_THROUGH_EX
+// header (os/win_constants.h, AtaPassThroughLayout) and the data right after it. The request
+// succeeds whenever the port driver carried the command; the device's own answer is in the task
+// files it returns, STATUS bit 0 (ERR) or bit 5 (DF) set when the device did not complete it.
+constexpr std::uint8_t StatusError = 0x01;
+constexpr std::uint8_t StatusDeviceFault = 0x20;
+
+bool PassThroughRequest(DeviceControlPort& system, Handle handle, const AtaCommand& command,
+                        std::span<std::uint8_t> data, AtaResult& result) {
+  namespace L = AtaPassThroughLayout;
+  std::vector<std::uint8_t> buffer(L::Bytes + data.size(), 0);
+  std::uint16_t flags = L::DrdyRequired;
+  if (command.direction == AtaDirection::In) flags |= L::DataIn;
+  if (command.direction == AtaDirection::Out) flags |= L::DataOut;
+  if (command.extended) flags |= L::Command48Bit;
+  WriteU16LE(buffer, L::Length, static_cast<std::uint16_t>(L::Bytes));
+  WriteU16LE(buffer, L::Flags, flags);
+  WriteU32LE(buffer, L::DataTransferLength, static_cast<std::uint32_t>(data.size()));
+  WriteU32LE(buffer, L::TimeOutValue, command.timeoutSeconds);
+  WriteU32LE(buffer, L::DataBufferOffset, L::Bytes);
+  const std::array<std::uint8_t, 7> current = {
+      static_cast<std::uint8_t>(command.features), static_cast<std::uint8_t>(command.count),
+      static_cast<std::uint8_t>(command.lba),      static_cast<std::uint8_t>(command.lba >> 8),
+      static_cast<std::uint8_t>(command.lba >> 16), command.device, command.command};
+  std::copy(current.begin(), current.end(), buffer.begin() + L::CurrentTaskFile);
+  if (command.extended) {
+    const std::array<std::uint8_t, 5> previous = {
+        static_cast<std::uint8_t>(command.features >> 8), static_cast<std::uint8_t>(command.count >> 8),
+        static_cast<std::uint8_t>(command.lba >> 24), static_cast<std::uint8_t>(command.lba >> 32),
+        static_cast<std::uint8_t>(command.lba >> 40)};
+    std::copy(previous.begin(), previous.end(), buffer.begin() + L::PreviousTaskFile);
+  }
+  if (command.direction == AtaDirection::Out) std::copy(data.begin(), data.end(), buffer.begin() + L::Bytes);
+
+  std::uint32_t returned = 0;
+  if (!system.DeviceIoControl(handle, Ioctl::AtaPassThrough, buffer, buffer, returned)) {
+    result.systemError = system.GetLastError();
+    return false;
+  }
+  if (returned < L::Bytes) {
+    result.systemError = ErrorCode::InvalidFunction;
+    return false;
+  }
+  const auto task = [&](std::uint32_t file, std::uint32_t index) { return buffer[file + index]; };
+  result.error = task(L::CurrentTaskFile, L::TaskFeaturesOrError);
+  result.status = task(L::CurrentTaskFile, L::TaskCommandOrStatus);
+  result.device = task(L::CurrentTaskFile, L::TaskDevice);
+  result.count = task(L::CurrentTaskFile, L::TaskCount);
+  for (std::uint32_t i = 0; i < 3; ++i)
+    result.lba |= std::uint64_t{task(L::CurrentTaskFile, L::TaskLbaLow + i)} << (8 * i);
+  if (command.extended) {
+    result.count = static_cast<std::uint16_t>(result.count | task(L::PreviousTaskFile, L::TaskCount) << 8);
+    for (std::uint32_t i = 0; i < 3; ++i)
+      result.lba |= std::uint64_t{task(L::PreviousTaskFile, L::TaskLbaLow + i)} << (24 + 8 * i);
+  }
+  result.registersValid = true;
+  const bool completed = (result.status & (StatusError | StatusDeviceFault)) == 0;
+  if (completed && command.direction == AtaDirection::In)
+    std::copy_n(buffer.begin() + L::Bytes, data.size(), data.begin());
+  return completed;
+}
+
 bool Refuse(AtaResult& result, std::uint32_t error) {
   result.systemError = error;
   return false;
@@ -174,8 +237,10 @@ bool WindowsAtaDevice::PassThrough(const AtaCommand& command, std::span<std::uin
   result = AtaResult{};
   const bool identify = command.command == AtaOpcode::IdentifyDevice;
   const bool smart = command.command == AtaOpcode::Smart;
+  if (data.size() % SectorBytes != 0 || (command.direction == AtaDirection::None) != data.empty())
+    return Refuse(result, ErrorCode::InvalidParameter);
   if (command.extended || command.direction == AtaDirection::Out || (!identify && !smart))
-    return Refuse(result, ErrorCode::InvalidFunction);
+    return PassThroughRequest(system_, drive_, command, data, result);
   const bool dataIn = command.direction == AtaDirection::In;
   if (dataIn != (data.size() == SectorBytes) || (identify && !dataIn)) return Refuse(result, ErrorCode::InvalidParameter);
 

@@ -8,6 +8,12 @@
 //
 // These requests answer only true or false: the driver's status bytes are not read and no registers
 // come back. A data buffer is written only on success.
+//
+// Every other command (SANITIZE, the Security feature set, any 48-bit or data-out command) goes out
+// as IOCTL_ATA_PASS_THROUGH with ATA_PASS_THROUGH_EX and its data after it, and comes back with the
+// device's registers (status, error, count, LBA). Outside Windows PE the storage stack refuses the
+// Security commands (F1h-F6h) itself: the request fails with ERROR_INVALID_FUNCTION (1), no
+// registers come back, and the drive never sees the command.
 
 #include <cstdint>
 #include <span>
@@ -22,8 +28,8 @@ class WindowsAtaDevice final : public AtaDevice {
   // `system` and `drive` stay the caller's and must outlive the device.
   WindowsAtaDevice(DeviceControlPort& system, Handle drive) : system_(system), drive_(drive) {}
 
-  // A command these requests cannot carry (48-bit, data out, other than IDENTIFY DEVICE and SMART)
-  // fails with ERROR_INVALID_FUNCTION before any request is made.
+  // A data buffer that is not whole sectors, or that does not fit the direction, fails with
+  // ERROR_INVALID_PARAMETER before any request is made.
   bool PassThrough(const AtaCommand& command, std::span<std::uint8_t> data, AtaResult& result) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "backends/windows_encoding/windows_nvme_device.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -42,7 +43,48 @@ std::optional<ProtocolQuery> QueryFor(const NvmeCommand& command) {
   }
 }
 
+constexpr std::uint8_t FormatNvmOpcode = 0x80;
+constexpr std::uint8_t SanitizeOpcode = 0x84;
+constexpr std::uint32_t SanitizeBlockErase = 2, SanitizeCryptoErase = 4;  // SANACT, CDW10 bits 2:0
+constexpr std::uint32_t AllowUnrestrictedExit = 1u << 3;                   // AUSE, CDW10 bit 3
+constexpr std::uint32_t SecureEraseCryptographic = 2;                     // SES, CDW10 bits 11:9
+
+// IOCTL_STORAGE_REINITIALIZE_MEDIA: without input the in-box driver sends Format NVM with a
+// cryptographic erase to the disk's namespace (in the format it has); with STORAGE_REINITIALIZE_MEDIA
+// it sends Sanitize, block or crypto erase. Nothing else of these two commands goes through.
+bool Reinitialize(DeviceControlPort& system, Handle handle, std::span<const std::uint8_t> in,
+                  NvmeCompletion& completion) {
+  std::uint32_t returned = 0;
+  if (system.DeviceIoControl(handle, Ioctl::StorageReinitializeMedia, in, {}, returned)) return true;
+  completion.systemError = system.GetLastError();
+  return false;
+}
+
+bool Refused(NvmeCompletion& completion) {
+  completion.systemError = WindowsNvmeDevice::NotLetThrough;
+  return false;
+}
+
 }  // namespace
+
+bool WindowsNvmeDevice::EraseCommand(const NvmeCommand& command, NvmeCompletion& completion) {
+  if (command.opcode == FormatNvmOpcode) {
+    const std::uint32_t ses = (command.cdw10 >> 9) & 0x7u;
+    if (ses != SecureEraseCryptographic || command.namespaceId != DiskNamespaceId) return Refused(completion);
+    return Reinitialize(system_, handle_, {}, completion);
+  }
+  const std::uint32_t action = command.cdw10 & 0x7u;
+  if (action != SanitizeBlockErase && action != SanitizeCryptoErase) return Refused(completion);
+  std::array<std::uint8_t, ReinitializeMedia::Bytes> options{};
+  WriteU32LE(options, 0, ReinitializeMedia::Bytes);  // Version
+  WriteU32LE(options, 4, ReinitializeMedia::Bytes);  // Size
+  WriteU32LE(options, ReinitializeMedia::Timeout, std::max<std::uint32_t>(1, command.timeoutMs / 1000));
+  std::uint32_t option = action == SanitizeCryptoErase ? ReinitializeMedia::MethodCryptoErase
+                                                       : ReinitializeMedia::MethodBlockErase;
+  if ((command.cdw10 & AllowUnrestrictedExit) == 0) option |= ReinitializeMedia::DisallowUnrestrictedExit;
+  WriteU32LE(options, ReinitializeMedia::SanitizeOption, option);
+  return Reinitialize(system_, handle_, options, completion);
+}
 
 // One buffer serves as the query and the reply; the data follows the 40-byte protocol structure.
 //
@@ -61,6 +103,7 @@ std::optional<ProtocolQuery> QueryFor(const NvmeCommand& command) {
 //   from byte 8; FixedProtocolReturnData (byte 32) is the completion's dword 0.
 bool WindowsNvmeDevice::Admin(const NvmeCommand& command, std::span<std::uint8_t> data, NvmeCompletion& completion) {
   completion = {};
+  if (command.opcode == FormatNvmOpcode || command.opcode == SanitizeOpcode) return EraseCommand(command, completion);
   const std::optional<ProtocolQuery> query = QueryFor(command);
   if (!query) {
     completion.systemError = ErrorCode::NotSupported;
