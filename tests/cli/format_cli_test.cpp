@@ -167,6 +167,9 @@ TEST(FormatCommandLine, FirmwareEraseEndsOnTheDrivesWordAndItsProof) {
       {"format 0 --method secure-erase --verify=full --yes", 0, "Проверка чтением (весь диск): проверено байт: 67,108,864"},
       {"format 1 --method format-user --yes", 1, "Встроенное стирание не удалось: команда не дошла до контроллера"},
       {"format 1 --method format-user --yes", 1, "\"outcome\": \"failed\""},
+      {"format 0 --method secure-erase-enhanced --yes", 0, "  Категория NIST SP 800-88: Purge\n"},
+      {"format 0 --method secure-erase --yes", 0, "  Оценка накопителя: 2 мин 00 с; заняло: "},
+      {"format 1 --method format-user --yes", 1, "Итог: НЕ СТЕРТО: накопитель отклонил стирание или сообщил о сбое"},
   };
   for (const auto& [arguments, exitCode, part] : runs) {
     const TempDir dir;
@@ -176,7 +179,7 @@ TEST(FormatCommandLine, FirmwareEraseEndsOnTheDrivesWordAndItsProof) {
     EXPECT_EQ(result.exitCode, exitCode) << arguments << "\n" << result.err;
     std::string texts = result.out;
     for (const auto& file : std::filesystem::directory_iterator(dir.path()))
-      if (file.path().extension() == ".json" && file.path().filename() != "firmware.json") texts += ReadTextFile(file.path());
+      if (file.path().filename().string().starts_with("T")) texts += ReadTextFile(file.path());  // the reports
     EXPECT_NE(texts.find(part), std::string::npos) << arguments << ": " << part << "\n" << texts;
   }
 }

@@ -186,43 +186,5 @@ TEST(ErasureReportOfNvme, NamesTheBusAndSummarisesTheHealthLog) {
   }
 }
 
-// A firmware erase: the technique, the category, each command with its completion, the estimate
-// against the time taken and the proof, in both renderings; a failed one says so.
-TEST(ErasureReportOfFirmwareErase, CarriesCommandsEstimateAndProof) {
-  using E = FirmwareEraseOutcome::Ending;
-  const std::tuple<E, std::int64_t, const char*> cases[] = {
-      {E::Completed, 4096, "  Проверка чтением (весь диск): проверено байт: 8192, ошибочных секторов: 0; "},
-      {E::Failed, 512, "  Format NVM (80h, 0200h): ошибка (4002h): неверное поле, 5 мс\n"}};
-  for (const auto& [ending, sectorSize, line] : cases) {
-    const bool ok = ending == E::Completed;
-    ErasureReport report;
-    report.sectorSize = sectorSize;
-    report.outcome = ok ? "erased" : "failed";
-    report.nistCategory = "clear";
-    FirmwareEraseReport& f = report.firmwareErase.emplace();
-    f.technique = u"NVMe Format NVM, стирание данных пользователя";
-    f.ran = f.run.eraseStarted = f.wholeDiskProof = true;
-    f.run = {ending, u"", true, {}, {{u"Format NVM", 0x80, 0x200, ok, ok ? 0u : 0x4002u, ok ? u"" : u"неверное поле", 5, 1}},
-             60'000, 5};
-    if (ok) {
-      f.proof = EraseProof{ErasedRule::Uniform, 2 * sectorSize, 0, 0, 0, {}};
-      report.verification = VerificationOutcome{false, false, 2 * sectorSize, 0, {}};
-    }
-    const auto run = nlohmann::json::parse(ErasureReportJson(report))["run"];
-    EXPECT_EQ(run["technique"], "NVMe Format NVM, стирание данных пользователя");
-    EXPECT_EQ(run["firmware"]["ending"], ok ? "completed" : "failed");
-    EXPECT_EQ(run["firmware"]["drive_estimate_ms"], 60'000);
-    EXPECT_EQ(run["firmware"]["commands"][0]["status"], ok ? 0 : 0x4002);
-    EXPECT_EQ(run["verification"].dump(), ok ? R"({"bytes_checked":8192,"bytes_wrong":0,"findings":[],"method":"whole_disk",)"
-                                               R"("ranges":[],"result":"passed","rule":"uniform","sectors_compared":0,)"
-                                               R"("sectors_wrong":0,"uniform_byte":0})"
-                                             : "null");
-    const std::string text = ErasureReportText(report);
-    for (const char* part : {line, "  Категория NIST SP 800-88: Clear\n", "  Оценка накопителя: 1 мин 00 с; заняло: 5 мс\n"})
-      EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
-    EXPECT_EQ(text.find("Итог: НЕ СТЕРТО: ") != std::string::npos, !ok) << text;
-  }
-}
-
 }  // namespace
 }  // namespace trelvane::testing
