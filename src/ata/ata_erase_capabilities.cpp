@@ -151,4 +151,42 @@ std::u16string SecurityFailureText(const AtaResult& result, const AtaSecuritySta
   return u"накопитель отверг команду ATA Security: неверный пароль или порядок команд";
 }
 
+namespace {
+
+std::u16string YesNo(bool value) { return value ? u"да" : u"нет"; }
+
+std::u16string EraseTimeText(const AtaEraseTime& time) {
+  if (time.kind == AtaEraseTime::Kind::Minutes) return DecimalUnsigned(time.minutes) + u" мин";
+  if (time.kind == AtaEraseTime::Kind::LongerThan) return u"более " + DecimalUnsigned(time.minutes) + u" мин";
+  return u"не сообщается";
+}
+
+std::u16string RotationText(std::uint16_t rate) {
+  if (rate == 1) return u"твердотельный накопитель";
+  if (rate >= 0x0401 && rate <= 0xFFFE) return DecimalUnsigned(rate) + u" об/мин";
+  return u"не сообщается";
+}
+
+}  // namespace
+
+std::vector<std::u16string> AtaEraseDetails(const AtaEraseCapabilities& caps) {
+  const AtaSecurityState& security = caps.security;
+  return {
+      u"СТИРАНИЕ:",
+      u"SANITIZE: " + YesNo(caps.sanitizeSupported),
+      u"SANITIZE: криптографическое стирание (CRYPTO SCRAMBLE): " + YesNo(caps.cryptoScramble),
+      u"SANITIZE: блочное стирание (BLOCK ERASE): " + YesNo(caps.blockErase),
+      u"SANITIZE: перезапись (OVERWRITE): " + YesNo(caps.overwrite),
+      u"ATA Security: " + YesNo(security.supported),
+      u"ATA Security, расширенное стирание: " + YesNo(security.enhancedEraseSupported),
+      u"ATA Security, пароль установлен: " + YesNo(security.enabled),
+      u"ATA Security, заблокирован: " + YesNo(security.locked),
+      u"ATA Security, заморожен до перезапуска (frozen): " + YesNo(security.frozen),
+      u"Время обычного стирания (ATA Security): " + EraseTimeText(caps.normalEraseTime),
+      u"Время расширенного стирания (ATA Security): " + EraseTimeText(caps.enhancedEraseTime),
+      u"Шифрование всех данных пользователя: " + YesNo(caps.encryptsAllUserData),
+      u"Скорость вращения: " + RotationText(caps.rotationRate),
+  };
+}
+
 }  // namespace trelvane

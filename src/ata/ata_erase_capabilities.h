@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "os/ata_device.h"
 
@@ -43,6 +44,10 @@ struct AtaEraseCapabilities {
 };
 
 AtaEraseCapabilities DecodeEraseCapabilities(std::span<const std::uint8_t, 512> identify);
+
+// The details page's erase section: the sanitize modes, the security state, the erase times and the
+// rotation rate, one line each.
+std::vector<std::u16string> AtaEraseDetails(const AtaEraseCapabilities& caps);
 
 // How long to give SECURITY ERASE UNIT: half again the time the drive names; a drive that names
 // none, or only "longer than", gets a day, or half again that bound when it is longer.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/product.h"
+#include "ata/ata_erase_capabilities.h"
 #include "ata/ata_transport.h"
 #include "common/drive_title.h"
 #include "nvme/nvme_reports.h"
@@ -147,6 +148,8 @@ void ShowDeviceDetails(System& system, const ProgramState& state, DiagnosticLog&
   const T_IDE_PASSPORT passport = DecodeIdentifyData(identify, system.GetACP());
   for (const std::u16string& line : DeviceDetailsBody(passport, decimalSeparator))
     details.AppendLine(line);
+  details.AppendLine(u" ");
+  for (const std::u16string& line : AtaEraseDetails(DecodeEraseCapabilities(identify))) details.AppendLine(line);
 }
 
 }  // namespace trelvane

@@ -43,18 +43,35 @@ bool Refuse(const std::string& why) {
   return false;
 }
 
+// --method NAME or --method=NAME; --quick names the quick wipe, and only one method may be named.
+bool ApplyMethod(Arguments& arguments, const std::string& name) {
+  const std::optional<EraseMethodId> method = MethodFromCommandLineName(name);
+  if (!method) return Refuse("Неизвестный способ стирания: " + name);
+  if (arguments.method && *arguments.method != *method)
+    return Refuse("Указано несколько способов стирания: " + std::string(CommandLineName(*arguments.method)) + " и " +
+                  name);
+  arguments.method = method;
+  return true;
+}
+
 // Applies words[at] (and the value after an option that takes one, moving `at` past it).
 bool ApplyWord(Arguments& arguments, const CommandShape& shape, const std::vector<std::string>& words,
                std::size_t& at) {
   const std::string& word = words[at];
-  if (shape.takesFormatOptions && word == "--verify") return arguments.verify = true;
+  if (shape.takesFormatOptions && (word == "--verify" || word == "--verify=sample")) return arguments.verify = true;
+  if (shape.takesFormatOptions && word == "--verify=full") return arguments.verify = arguments.verifyWholeDisk = true;
+  if (shape.takesFormatOptions && word == "--method") {
+    if (at + 1 >= words.size() || words[at + 1].empty()) return Refuse("Не указан способ стирания: --method");
+    return ApplyMethod(arguments, words[++at]);
+  }
+  if (shape.takesFormatOptions && word.starts_with("--method=")) return ApplyMethod(arguments, word.substr(9));
   if (shape.takesFormatOptions && word == "--report") {
     if (at + 1 >= words.size() || words[at + 1].empty()) return Refuse("Не указана папка для отчета: --report");
     arguments.reportDirectory = words[++at];
     return true;
   }
   if (word == "--debug") return arguments.debug = true;
-  if (shape.takesFormatOptions && word == "--quick") return arguments.quick = true;
+  if (shape.takesFormatOptions && word == "--quick") return (arguments.quick = true) && ApplyMethod(arguments, "quick");
   if (shape.takesFormatOptions && word == "--yes") return arguments.yes = true;
   if (shape.takesDrive && !arguments.drive && LooksLikeNumber(word)) {
     arguments.drive = ParseDriveNumber(word);
@@ -71,7 +88,10 @@ void PrintUsage() {
             u"  trelvane-cli list [--debug]\n"
             u"  trelvane-cli details N [--debug]\n"
             u"  trelvane-cli smart N [--debug]\n"
-            u"  trelvane-cli format N [--quick] [--verify] [--report ПАПКА] [--yes] [--debug]\n"
+            u"  trelvane-cli format N [--method СПОСОБ] [--quick] [--verify[=full|sample]] [--report ПАПКА] [--yes]\n"
+            u"                        [--debug]\n"
+            u"СПОСОБ: auto, zero, quick, sanitize-crypto, sanitize-block, sanitize-overwrite, format-crypto,\n"
+            u"format-user, secure-erase, secure-erase-enhanced.\n"
             u"N — номер устройства \\\\.\\PhysicalDriveN.");
 }
 

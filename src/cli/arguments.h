@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "format/firmware_erase_choice.h"
+
 namespace trelvane::cli {
 
 struct Arguments {
@@ -14,6 +16,10 @@ struct Arguments {
   bool quick = false;
   bool yes = false;
   bool verify = false;
+  // --verify=full: a firmware erase is read back whole instead of the sample (the zero fill and the
+  // quick wipe always read back all they wrote).
+  bool verifyWholeDisk = false;
+  std::optional<EraseMethodId> method;  // --method NAME; --quick is --method quick
   std::optional<std::string> reportDirectory;  // --report DIR
 };
 

@@ -7,6 +7,7 @@
 
 #include "launch/console.h"
 #include "cli/console_output.h"
+#include "format/firmware_erase_run.h"
 #include "text/u16.h"
 
 namespace trelvane::cli {
@@ -25,6 +26,10 @@ std::u16string CyrillicLower(std::u16string text) {
 volatile std::sig_atomic_t stopPressed = 0;
 
 void PressStop() { stopPressed = 1; }
+
+volatile std::sig_atomic_t interruptRefused = 0;
+
+void RefuseInterrupt() { interruptRefused = 1; }
 
 volatile std::sig_atomic_t progressAsked = 0;
 
@@ -58,6 +63,10 @@ void ConsoleProgressView::ProcessMessages() {
     stopPressed = 0;
     stopRequested_ = true;  // what the Stop button does
   }
+  if (interruptRefused != 0) {
+    interruptRefused = 0;
+    PrintLine(stderr, FirmwareEraseStopText());
+  }
 }
 
 std::string ConsoleProgressView::Line() const { return ToUtf8(percent_ + u"   " + position_ + u"   " + speed_); }
@@ -73,6 +82,11 @@ void ConsoleProgressView::AnswerProgressRequest() {
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
   line_.Restore();
+}
+
+void ConsoleCommandControls::SetUninterruptible(bool on) {
+  interruptRefused = 0;
+  OnInterrupt(on ? RefuseInterrupt : nullptr);
 }
 
 void ConsoleCommandControls::SetStopEnabled(bool enabled) {

@@ -52,6 +52,8 @@ class ConsoleCommandControls : public CommandControls {
   void SetEraseOptionsEnabled(bool) override {}
   void SetStopEnabled(bool enabled) override;
   void FocusStop() override {}
+  // Ctrl+C, SIGTERM and SIGHUP are caught and answered with a line saying the erase cannot be stopped.
+  void SetUninterruptible(bool on) override;
 };
 
 // Asks the confirmation on the terminal; only "да" or "yes" confirm. With `assumeYes` it answers Yes

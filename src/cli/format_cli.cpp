@@ -1,10 +1,12 @@
 #include "cli/format_cli.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "cli/console_format.h"
 #include "cli/console_output.h"
+#include "format/firmware_erase_method.h"
 #include "format/format_command.h"
 #include "report/report_files.h"
 #include "text/u16.h"
@@ -33,9 +35,47 @@ class CliReporter : public RunReporter {
 
 // The erase options of the command line, as the windows' boxes would give them.
 EraseRequest RequestOf(const Arguments& arguments) {
-  EraseRequest request{arguments.quick ? &QuickWipe() : &WholeDiskZeroFill(), arguments.verify, std::nullopt};
+  const bool quick = arguments.quick || arguments.method == EraseMethodId::Quick;
+  EraseRequest request{quick ? &QuickWipe() : &WholeDiskZeroFill(), arguments.verify, std::nullopt};
   if (arguments.reportDirectory) request.reportFolder = std::filesystem::path(*arguments.reportDirectory);
   return request;
+}
+
+bool WritesThroughInterface(EraseMethodId method) {
+  return method == EraseMethodId::Zero || method == EraseMethodId::Quick;
+}
+
+// The method the arguments name, on the opened drive: the automatic choice is made and said, and a
+// method the drive cannot run is refused before anything is asked. The firmware method the request
+// points to lives in `firmware`. Answers an exit code when the run must not go on.
+std::optional<int> ResolveMethod(Session& session, const Arguments& arguments, EraseRequest& request,
+                                 std::unique_ptr<FirmwareEraseMethod>& firmware) {
+  const EraseMethodId asked = arguments.method.value_or(EraseMethodId::Zero);
+  if (WritesThroughInterface(asked)) return std::nullopt;
+  // What the drive says of itself, read now, just before the confirmation.
+  const DriveEraseFacts facts = ReadDriveEraseFacts(*session.system, session.state.DriveHandle.Get(),
+                                                    session.state.SelectedEntry().IdentifyData);
+  EraseMethodId method = asked;
+  if (asked == EraseMethodId::Auto) {
+    const EraseChoice choice = ChooseErase(facts);
+    method = choice.method;
+    PrintLine(stderr, u"Выбран способ стирания: " + MethodTitle(method, facts) + u" (" + choice.reason + u")");
+  }
+  if (const std::optional<std::u16string> refusal = RefusalOf(method, facts)) {
+    PrintLine(stderr, u"Встроенное стирание невозможно: " + *refusal + u". На диск ничего не записано.");
+    return ExitRefused;
+  }
+  if (WritesThroughInterface(method)) {
+    request.method = method == EraseMethodId::Quick ? &QuickWipe() : &WholeDiskZeroFill();
+    return std::nullopt;
+  }
+  const Handle drive = session.state.DriveHandle.Get();
+  firmware = std::make_unique<FirmwareEraseMethod>(method, facts, arguments.verifyWholeDisk,
+                                                   EstimateBeforeErase(*session.system, drive, method, facts));
+  request.method = firmware.get();
+  // A firmware erase is always read back: a drive may report completion and keep the data.
+  request.verify = true;
+  return std::nullopt;
 }
 
 int ExitCodeOf(const FormatCommandOutcome& outcome) {
@@ -60,8 +100,11 @@ int FormatDriveCommand(Session& session, const Arguments& arguments) {
   ConsoleCommandControls controls;
   ConsolePrompt prompt(arguments.yes);
   CliReporter reporter(session);
+  EraseRequest request = RequestOf(arguments);
+  std::unique_ptr<FirmwareEraseMethod> firmware;
+  if (const std::optional<int> refused = ResolveMethod(session, arguments, request, firmware)) return *refused;
   const FormatCommandOutcome outcome = FormatCommand(*session.system, session.state, session.log, progress, controls,
-                                                     prompt, RequestOf(arguments), StopToken(stopRequested), &reporter);
+                                                     prompt, request, StopToken(stopRequested), &reporter);
   if (!outcome.confirmed) PrintLine(stderr, u"Форматирование не подтверждено: на диск ничего не записано.");
   const int exitCode = ExitCodeOf(outcome);
   return exitCode == ExitSuccess && reporter.Lost() ? ExitReportLost : exitCode;

@@ -14,6 +14,10 @@ class CommandControls {
   virtual void SetEraseOptionsEnabled(bool enabled) = 0;  // the quick-wipe box and the other erase options
   virtual void SetStopEnabled(bool enabled) = 0;
   virtual void FocusStop() = 0;
+  // A run nothing may cut short is going on (a firmware erase halfway through its sequence, with a
+  // password set or a sanitize started): the front end keeps the user's interrupt from ending the
+  // program until it is over.
+  virtual void SetUninterruptible(bool) {}
 };
 
 // Enables or disables the three controls that can start a command, in the order format button,

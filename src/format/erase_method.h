@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/diagnostic_log.h"
@@ -19,6 +20,7 @@
 namespace trelvane {
 
 struct EraseJob;
+struct FirmwareEraseReport;
 
 // How the erasure report names a method.
 struct EraseMethodNames {
@@ -44,6 +46,14 @@ class EraseMethod {
   virtual VerificationOutcome Verify(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view,
                                      const EraseRunOutcome& run) const = 0;
   virtual EraseMethodNames Names() const = 0;
+  // Lines the confirmation adds after the drive's title for this method (its name, category, what
+  // cannot be undone); none for the zero fill and the quick wipe, whose confirmation says it all.
+  virtual std::u16string ConfirmationLines() const { return {}; }
+  // Stop can end the run. A firmware erase cannot be called back once the drive has it.
+  virtual bool Stoppable() const { return true; }
+  // What a firmware erase leaves for the report; nothing for a method that writes through the
+  // interface.
+  virtual const FirmwareEraseReport* Firmware() const { return nullptr; }
 };
 
 // Zeros over the whole drive.

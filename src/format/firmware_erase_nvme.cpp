@@ -108,8 +108,9 @@ FirmwareEraseOutcome RunNvmeFormat(NvmeDevice& device, EraseMethodId method, con
   if (method != EraseMethodId::FormatUser && method != EraseMethodId::FormatCrypto)
     return steps.Finish(Ending::Refused, NotThisMethod);
 
-  // The format in use: a format to any other changes the block size (a 4096-byte namespace of the
-  // QEMU controller uses format 4, not 0).
+  // The format in use, with its metadata and protection settings: a format to any other changes the
+  // block size (a 4096-byte namespace of the QEMU controller uses format 4, not 0) or turns
+  // protection off. DiskNamespaceId is the disk's own namespace: the backend carries it there.
   std::array<std::uint8_t, 4096> identify{};
   NvmeCompletion completion;
   if (!steps.SendNvme(device, u"Identify Namespace", IdentifyNamespaceCommand(DiskNamespaceId), identify, completion))
@@ -119,7 +120,8 @@ FirmwareEraseOutcome RunNvmeFormat(NvmeDevice& device, EraseMethodId method, con
   const NvmeSecureErase erase =
       method == EraseMethodId::FormatCrypto ? NvmeSecureErase::Cryptographic : NvmeSecureErase::UserData;
   const NvmeCommand format =
-      FormatNvmCommand(DiskNamespaceId, static_cast<std::uint8_t>(space.formatInUse), erase);
+      FormatNvmCommand(DiskNamespaceId, static_cast<std::uint8_t>(space.formatInUse), erase,
+                       {space.metadataExtended, space.protectionType, space.protectionFirst});
   // The command blocks until the erase is done; its completion is the controller's last word.
   steps.EraseStarts(std::nullopt);
   if (!steps.SendNvme(device, u"Format NVM", format, {}, completion))

@@ -17,10 +17,11 @@ namespace {
 constexpr const char16_t* ConfirmationQuestion =
     u"Вы абсолютно уверены, что хотите безвозвратно уничтожить все данные на этом устройстве?\r\n\r\n";
 
-bool ConfirmDestruction(System& system, TaskDialogPresenter& dialogs, const std::u16string& driveTitle) {
+bool ConfirmDestruction(System& system, TaskDialogPresenter& dialogs, const std::u16string& driveTitle,
+                        const EraseMethod& method) {
   const int answer = ShowTaskDialog(system, dialogs, u"Предупреждение",
                                     u"Все данные на выбранном устройстве будут потеряны",
-                                    ConfirmationQuestion + driveTitle, TaskDialogIcon::Warning,
+                                    ConfirmationQuestion + driveTitle + method.ConfirmationLines(), TaskDialogIcon::Warning,
                                     TaskDialogButton::Yes | TaskDialogButton::Cancel);
   return answer == DialogResult::Yes;
 }
@@ -34,18 +35,24 @@ void LogHeader(DiagnosticLog& log, const ProgramState& state, const TDeviceTable
   log.AddFormatLogLine(u"Блокировка устройства... ");
 }
 
-// The method's run and, when asked and the run completed, its verification, both under one Stop.
+// The method's run and, when asked and the run completed, its verification, both under one Stop; a
+// method the drive runs on its own gets no Stop.
 void RunWithStop(System& system, EraseJob& job, DiagnosticLog& log, ProgressView& view, CommandControls& controls,
                  FormatCommandOutcome& outcome) {
-  controls.SetStopEnabled(true);
-  controls.FocusStop();
+  const EraseMethod& method = *job.request.method;
+  if (method.Stoppable()) {
+    controls.SetStopEnabled(true);
+    controls.FocusStop();
+  } else {
+    controls.SetUninterruptible(true);
+  }
   log.AddFormatLogLine(u"Форматирование... ");
   view.SetProgressState(ProgressState::Normal);
-  const EraseMethod& method = *job.request.method;
   outcome.run = method.Run(system, job, log, view);
   if (job.request.verify && outcome.run.ending == EraseRunOutcome::Ending::Completed)
     outcome.verification = method.Verify(system, job, log, view, outcome.run);
   view.SetProgressState(ProgressState::Paused);
+  if (!method.Stoppable()) controls.SetUninterruptible(false);
   controls.SetStopEnabled(false);
 }
 
@@ -104,7 +111,7 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
                                    const EraseRequest& request, StopToken stop, RunReporter* reporter) {
   FormatCommandOutcome outcome;
   outcome.method = request.method;
-  if (!ConfirmDestruction(system, dialogs, state.DriveTitle)) return outcome;
+  if (!ConfirmDestruction(system, dialogs, state.DriveTitle, *request.method)) return outcome;
   outcome.confirmed = true;
   SetCommandsEnabled(controls, false);
   LogHeader(log, state, state.SelectedEntry());
@@ -118,8 +125,10 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
   if (request.reportFolder && outcome.TouchedDrive()) {
     if (reporter != nullptr) reporter->SaveReport(outcome, *request.reportFolder);
   }
-  // New partitions are worth a thought only on a disk that was written to.
-  if (outcome.TouchedDrive() && outcome.run.bytesWritten > 0) {
+  // New partitions are worth a thought only on a disk that was written to or erased by the drive.
+  const bool erasedByDrive =
+      request.method->Firmware() != nullptr && outcome.run.ending == EraseRunOutcome::Ending::Completed;
+  if (outcome.TouchedDrive() && (outcome.run.bytesWritten > 0 || erasedByDrive)) {
     log.AddFormatLogLine(u"");
     log.AddFormatLogLine(u"Не забудьте создать новые разделы.");
   }

@@ -25,6 +25,9 @@ constexpr std::uint32_t SanitizeMs = 30'000;
 //   bits 3:0 LBAF     the LBA format, low four bits    bit 4 MSET    bits 7:5 PI    bit 8 PIL
 //   bits 11:9 SES     000b none, 001b user data erase, 010b cryptographic erase
 //   bits 13:12 LBAFU  the LBA format, upper two bits
+constexpr unsigned MsetShift = 4;
+constexpr unsigned PiShift = 5;
+constexpr unsigned PilShift = 8;
 constexpr unsigned SesShift = 9;
 constexpr unsigned LbafuShift = 12;
 // A user data erase may write the whole medium before the command completes.
@@ -52,12 +55,14 @@ NvmeCommand SanitizeCommand(NvmeSanitizeAction action, const NvmeSanitizeOptions
   return command;
 }
 
-NvmeCommand FormatNvmCommand(std::uint32_t namespaceId, std::uint8_t formatIndex, NvmeSecureErase erase) {
+NvmeCommand FormatNvmCommand(std::uint32_t namespaceId, std::uint8_t formatIndex, NvmeSecureErase erase,
+                             const NvmeFormatLayout& layout) {
   NvmeCommand command;
   command.opcode = NvmeEraseOpcode::FormatNvm;
   command.namespaceId = namespaceId;
-  command.cdw10 = (formatIndex & 0xFu) | static_cast<std::uint32_t>(erase) << SesShift |
-                  ((formatIndex >> 4) & 0x3u) << LbafuShift;
+  command.cdw10 = (formatIndex & 0xFu) | (layout.metadataExtended ? 1u : 0u) << MsetShift |
+                  (layout.protectionType & 0x7u) << PiShift | (layout.protectionFirst ? 1u : 0u) << PilShift |
+                  static_cast<std::uint32_t>(erase) << SesShift | ((formatIndex >> 4) & 0x3u) << LbafuShift;
   command.timeoutMs = FormatMs;
   return command;
 }

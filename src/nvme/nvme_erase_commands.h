@@ -36,9 +36,18 @@ NvmeCommand SanitizeCommand(NvmeSanitizeAction action, const NvmeSanitizeOptions
 // Secure Erase Settings of Format NVM (CDW10 bits 11:9).
 enum class NvmeSecureErase : std::uint8_t { None = 0, UserData = 1, Cryptographic = 2 };
 
-// Format NVM of `namespaceId` (NvmeAllNamespaces for every one) to LBA format `formatIndex` (0..63),
-// metadata, protection information as they were cleared: the data-only formats the program keeps.
-NvmeCommand FormatNvmCommand(std::uint32_t namespaceId, std::uint8_t formatIndex, NvmeSecureErase erase);
+// How the namespace carries metadata and protection information (Identify Namespace FLBAS bit 4 and
+// DPS): a format must name them as they are, or it turns protection off and moves the metadata.
+struct NvmeFormatLayout {
+  bool metadataExtended = false;    // MSET, CDW10 bit 4
+  std::uint8_t protectionType = 0;  // PI, CDW10 bits 7:5
+  bool protectionFirst = false;     // PIL, CDW10 bit 8
+};
+
+// Format NVM of `namespaceId` (NvmeAllNamespaces for every one) to LBA format `formatIndex` (0..63)
+// with the metadata and protection information settings of `layout`.
+NvmeCommand FormatNvmCommand(std::uint32_t namespaceId, std::uint8_t formatIndex, NvmeSecureErase erase,
+                             const NvmeFormatLayout& layout = {});
 
 // Get Log Page 81h, 512 bytes, for the controller as a whole.
 NvmeCommand SanitizeLogCommand();

@@ -190,6 +190,9 @@ NvmeNamespace DecodeIdentifyNamespace(std::span<const std::uint8_t, 4096> data) 
   const std::size_t formatCount = std::min<std::size_t>(std::size_t{data[25]} + 1, MaximumFormats);
   const std::uint8_t flbas = data[26];
   space.formatInUse = std::size_t{flbas & 0x0Fu} | std::size_t{(flbas >> 5) & 0x03u} << 4;
+  space.metadataExtended = (flbas & 0x10u) != 0;
+  space.protectionType = static_cast<std::uint8_t>(data[29] & 0x07u);
+  space.protectionFirst = (data[29] & 0x08u) != 0;
   for (std::size_t i = 0; i < formatCount; ++i) {
     const std::size_t entry = FormatTable + 4 * i;
     space.formats.push_back({ReadU16LE(data, entry), data[entry + 2], static_cast<std::uint8_t>(data[entry + 3] & 3)});

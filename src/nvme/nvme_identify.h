@@ -36,6 +36,9 @@ struct NvmeNamespace {
   std::uint64_t capacityBlocks = 0;
   std::uint64_t utilizationBlocks = 0;
   std::size_t formatInUse = 0;
+  bool metadataExtended = false;    // FLBAS bit 4: metadata travels at the end of each block
+  std::uint8_t protectionType = 0;  // DPS bits 2:0: end-to-end protection information type, 0 none
+  bool protectionFirst = false;     // DPS bit 3: the protection information is the metadata's first bytes
   std::vector<NvmeLbaFormat> formats;  // NLBAF + 1 entries, at most 64
 };
 

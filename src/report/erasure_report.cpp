@@ -87,6 +87,10 @@ std::u16string Trimmed(const std::u16string& text) {
 
 std::string OutcomeWord(const FormatCommandOutcome& run) {
   using Ending = EraseRunOutcome::Ending;
+  if (const FirmwareEraseReport* firmware = run.method->Firmware()) {
+    if (firmware->ran && !firmware->run.Completed()) return "failed";
+    if (firmware->proof && !firmware->proof->Passed()) return "failed";
+  }
   if (run.Succeeded()) return "erased";
   if (run.run.ending == Ending::Stopped || (run.verification && run.verification->stopped)) return "stopped";
   if (run.run.ending == Ending::Aborted || (run.verification && run.verification->aborted)) return "aborted";
@@ -94,6 +98,12 @@ std::string OutcomeWord(const FormatCommandOutcome& run) {
 }
 
 }  // namespace
+
+std::string NistCategoryWord(NistCategory category) {
+  if (category == NistCategory::Purge) return "purge";
+  if (category == NistCategory::Clear) return "clear";
+  return "none";
+}
 
 ErasureReport CollectErasureReport(System& system, const ProgramState& state, const FormatCommandOutcome& run) {
   const TDeviceTable& entry = state.SelectedEntry();
@@ -126,6 +136,12 @@ ErasureReport CollectErasureReport(System& system, const ProgramState& state, co
   report.flush = !completed ? "not_reached" : run.run.flushed ? "ok" : "failed";
   report.verification = run.verification;
   if (run.verification) report.verificationRanges = VerificationRanges(system, *run.verification);
+  if (const FirmwareEraseReport* firmware = run.method->Firmware()) {
+    report.firmwareErase = *firmware;
+    report.nistCategory = NistCategoryWord(firmware->category);
+  } else {
+    report.nistCategory = run.method == &QuickWipe() ? "none" : "clear";
+  }
   report.outcome = OutcomeWord(run);
   report.verified = run.verification && !run.verification->stopped && !run.verification->aborted &&
                     run.verification->Clean();

@@ -11,6 +11,7 @@
 
 #include "common/program_state.h"
 #include "format/erase_method.h"
+#include "format/firmware_erase_report.h"
 #include "format/format_command.h"
 #include "format/wipe_extents.h"
 #include "os/system.h"
@@ -74,13 +75,22 @@ struct ErasureReport {
   std::string flush;  // "ok", "failed", "not_reached"
   std::optional<VerificationOutcome> verification;
   std::vector<ReportRange> verificationRanges;
-  std::string outcome;  // "erased", "incomplete", "stopped", "aborted"
+  // What the method counts as under NIST SP 800-88: "clear", "purge", "none".
+  std::string nistCategory;
+  // A firmware erase: the technique, every command sent, the drive's estimate and the proof.
+  std::optional<FirmwareEraseReport> firmwareErase;
+  // "erased", "incomplete", "stopped", "aborted", or "failed": the drive refused or failed a firmware
+  // erase, or still held data afterwards.
+  std::string outcome;
   // A verification read the run's whole extent back and found it right.
   bool verified = false;
 };
 
 // Gathers the report of `run` on the selected drive; asks the drive for IDENTIFY and SMART data.
 ErasureReport CollectErasureReport(System& system, const ProgramState& state, const FormatCommandOutcome& run);
+
+// "clear", "purge", "none": the JSON report's "nist_category".
+std::string NistCategoryWord(NistCategory category);
 
 // The reports' texts (UTF-8), each ending with its digest line; see docs/report.md.
 std::string ErasureReportJson(const ErasureReport& report);

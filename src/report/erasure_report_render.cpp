@@ -3,6 +3,7 @@
 
 #include "common/product.h"
 #include "report/erasure_report.h"
+#include "format/firmware_erase_text.h"
 #include "format/run_clock.h"
 #include "text/json_writer.h"
 #include "text/number_text.h"
@@ -85,7 +86,55 @@ JsonValue VerificationJson(const ErasureReport& report) {
   verification.Add("bytes_checked", outcome.bytesChecked);
   verification.Add("bytes_wrong", outcome.bytesWrong);
   verification.Add("ranges", RangesJson(report.verificationRanges));
+  if (!report.firmwareErase || !report.firmwareErase->proof) {
+    verification.Add("method", "read_back");
+    return verification;
+  }
+  const EraseProof& proof = *report.firmwareErase->proof;
+  static constexpr const char* Rules[] = {"zeros", "uniform", "changed"};
+  static constexpr const char* Kinds[] = {"unreadable", "not_zero", "not_uniform", "unchanged"};
+  verification.Add("method", report.firmwareErase->wholeDiskProof ? "whole_disk" : "sample");
+  verification.Add("rule", Rules[static_cast<std::size_t>(proof.rule)]);
+  verification.Add("sectors_wrong", proof.sectorsWrong);
+  verification.Add("uniform_byte", proof.uniformByte ? JsonValue(std::int64_t{*proof.uniformByte}) : JsonValue());
+  verification.Add("sectors_compared", static_cast<std::int64_t>(proof.sectorsCompared));
+  JsonValue& findings = verification.Add("findings", JsonValue::Array());
+  for (const ProofFinding& finding : proof.findings) {
+    JsonValue item = JsonValue::Object();
+    item.Add("kind", Kinds[static_cast<std::size_t>(finding.kind)]);
+    item.Add("offset", finding.offsetBytes);
+    item.Add("length", finding.lengthBytes);
+    findings.Push(std::move(item));
+  }
   return verification;
+}
+
+JsonValue FirmwareJson(const ErasureReport& report) {
+  if (!report.firmwareErase) return JsonValue();
+  const FirmwareEraseReport& f = *report.firmwareErase;
+  static constexpr const char* Endings[] = {"completed", "failed", "refused"};
+  JsonValue firmware = JsonValue::Object();
+  firmware.Add("ending", f.ran ? JsonValue(Endings[static_cast<std::size_t>(f.run.ending)]) : JsonValue());
+  firmware.Add("text", U8(f.run.text));
+  firmware.Add("erase_started", f.run.eraseStarted);
+  JsonValue& commands = firmware.Add("commands", JsonValue::Array());
+  for (const FirmwareCommandRecord& record : f.run.commands) {
+    JsonValue item = JsonValue::Object();
+    item.Add("name", U8(record.name));
+    item.Add("opcode", std::int64_t{record.opcode});
+    item.Add("feature", std::int64_t{record.feature});
+    item.Add("succeeded", record.succeeded);
+    item.Add("status", std::int64_t{record.status});
+    item.Add("text", U8(record.text));
+    item.Add("elapsed_ms", record.elapsedMs);
+    item.Add("count", std::int64_t{record.count});
+    commands.Push(std::move(item));
+  }
+  firmware.Add("drive_estimate_ms", f.run.estimateMs ? JsonValue(*f.run.estimateMs) : JsonValue());
+  firmware.Add("elapsed_ms", f.run.elapsedMs);
+  JsonValue& notes = firmware.Add("notes", JsonValue::Array());
+  for (const std::u16string& note : f.run.notes) notes.Push(JsonValue(U8(note)));
+  return firmware;
 }
 
 JsonValue RunJson(const ErasureReport& report) {
@@ -110,6 +159,9 @@ JsonValue RunJson(const ErasureReport& report) {
   run.Add("outcome", report.outcome);
   run.Add("scope", report.method.scope);
   run.Add("verified", report.verified);
+  run.Add("nist_category", report.nistCategory);
+  run.Add("technique", report.firmwareErase ? JsonValue(U8(report.firmwareErase->technique)) : JsonValue());
+  run.Add("firmware", FirmwareJson(report));
   return run;
 }
 

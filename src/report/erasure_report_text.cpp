@@ -4,6 +4,7 @@
 
 #include "common/product.h"
 #include "report/erasure_report.h"
+#include "format/firmware_erase_text.h"
 #include "format/run_clock.h"
 #include "text/json_writer.h"
 #include "text/number_text.h"
@@ -32,6 +33,8 @@ struct OutcomeName {
   const char* text;
 };
 constexpr OutcomeName OutcomeNames[] = {{"incomplete", "НЕ ПОЛНОСТЬЮ: часть байтов не стерта или не подтверждена"},
+                                        {"failed", "НЕ СТЕРТО: накопитель отклонил стирание или сообщил о сбое, "
+                                                   "либо проверка чтением нашла нестертые данные"},
                                         {"stopped", "ОСТАНОВЛЕНО пользователем"},
                                         {"aborted", "ПРЕРВАНО: устройство отключено или заменено"}};
 
@@ -94,8 +97,23 @@ std::string DriveSection(const ErasureReport& r) {
   return s;
 }
 
+// The drive's own erase: every command with its completion, the estimate against the time taken.
+std::string FirmwareSection(const FirmwareEraseReport& f) {
+  std::string s = "  Команды накопителя:\n";
+  for (const FirmwareCommandRecord& record : f.run.commands) s += "    " + U8(CommandRecordLine(record)) + "\n";
+  if (f.run.eraseStarted) s += "  " + U8(EstimateLine(f.run)) + "\n";
+  for (const std::u16string& note : f.run.notes) s += "  " + U8(note) + "\n";
+  if (!f.run.text.empty()) s += "  Ответ накопителя: " + U8(f.run.text) + "\n";
+  return s;
+}
+
 std::string VerificationSection(const ErasureReport& r) {
   if (!r.verification) return "  Проверка после записи: не выполнялась\n";
+  if (r.firmwareErase && r.firmwareErase->proof) {
+    std::string s = "  " + U8(ProofLine(*r.firmwareErase->proof, r.firmwareErase->wholeDiskProof)) + "\n";
+    for (const ProofFinding& finding : r.firmwareErase->proof->findings) s += "    " + U8(FindingLine(finding)) + "\n";
+    return s;
+  }
   const VerificationOutcome& v = *r.verification;
   const char* result = v.stopped ? "остановлена" : v.aborted ? "прервана" : v.Clean() ? "пройдена" : "не пройдена";
   std::string s = "  Проверка после записи: " + std::string(result) + "; проверено байт: " + Group(v.bytesChecked) +
@@ -107,6 +125,10 @@ std::string VerificationSection(const ErasureReport& r) {
 std::string RunSection(const ErasureReport& r) {
   std::string s = "Стирание\n  Способ: ";
   s += std::string(r.method.text) + "\n";
+  s += "  Категория NIST SP 800-88: " + U8(NistCategoryText(r.nistCategory == "purge"   ? NistCategory::Purge
+                                                             : r.nistCategory == "clear" ? NistCategory::Clear
+                                                                                         : NistCategory::None)) +
+       "\n";
   for (const WipeExtent& extent : r.extents)
     s += "    смещение " + Group(extent.from) + ", длина " + Group(extent.to - extent.from) + " байт\n";
   const std::int64_t ms = std::max<std::int64_t>(RunClockMilliseconds(r.ended) - RunClockMilliseconds(r.started), 0);
@@ -119,6 +141,7 @@ std::string RunSection(const ErasureReport& r) {
   for (const ReportRange& range : r.failedWrites) s += RangeLine(range);
   for (const auto& [word, text] : FlushNames)
     if (r.flush == word) s += "  Сброс кэша устройства: " + std::string(text) + "\n";
+  if (r.firmwareErase) s += FirmwareSection(*r.firmwareErase);
   return s + VerificationSection(r);
 }
 

@@ -159,5 +159,30 @@ TEST(FormatCommandLine, VerificationDecidesTheExitCodeAndReportsGoBesideTheLog) 
   EXPECT_EQ(files, 8u);
 }
 
+// The drive's own erase on the firmware demo machine: completion read back (the sample or the whole
+// disk), and a Format NVM the storage stack does not let through ending the run as failed.
+TEST(FormatCommandLine, FirmwareEraseEndsOnTheDrivesWordAndItsProof) {
+  const std::tuple<const char*, int, const char*> runs[] = {  // arguments, exit code, in the log or the report
+      {"format 0 --method secure-erase-enhanced --yes", 0, "\"outcome\": \"erased\""},
+      {"format 0 --method secure-erase --verify=full --yes", 0, "Проверка чтением (весь диск): проверено байт: 67,108,864"},
+      {"format 1 --method format-user --yes", 1, "Встроенное стирание не удалось: команда не дошла до контроллера"},
+      {"format 1 --method format-user --yes", 1, "\"outcome\": \"failed\""},
+      {"format 0 --method secure-erase-enhanced --yes", 0, "  Категория NIST SP 800-88: Purge\n"},
+      {"format 0 --method secure-erase --yes", 0, "  Оценка накопителя: 2 мин 00 с; заняло: "},
+      {"format 1 --method format-user --yes", 1, "Итог: НЕ СТЕРТО: накопитель отклонил стирание или сообщил о сбое"},
+  };
+  for (const auto& [arguments, exitCode, part] : runs) {
+    const TempDir dir;
+    for (const auto& file : std::filesystem::directory_iterator(std::filesystem::path(TRELVANE_EXAMPLES_DIR) / "demo"))
+      std::filesystem::copy(file.path(), dir.path());
+    const CliResult result = RunCli(dir.path() / "firmware.json", std::string(arguments) + " --report '" + dir.path().string() + "'");
+    EXPECT_EQ(result.exitCode, exitCode) << arguments << "\n" << result.err;
+    std::string texts = result.out;
+    for (const auto& file : std::filesystem::directory_iterator(dir.path()))
+      if (file.path().filename().string().starts_with("T")) texts += ReadTextFile(file.path());  // the reports
+    EXPECT_NE(texts.find(part), std::string::npos) << arguments << ": " << part << "\n" << texts;
+  }
+}
+
 }  // namespace
 }  // namespace trelvane::testing

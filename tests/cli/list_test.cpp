@@ -85,6 +85,15 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotDo) {
       {"cli/enumeration.json", "format", 2, "", "", true},
       {"cli/enumeration.json", "format 0 --force", 2, "", "", true},
       {"cli/enumeration.json", "list --quick", 2, "", "", true},
+      {"cli/enumeration.json", "format 0 --method wipe", 2, "", "Неизвестный способ стирания: wipe\n", true},
+      {"cli/enumeration.json", "format 0 --method", 2, "", "Не указан способ стирания: --method\n", true},
+      {"cli/enumeration.json", "format 0 --quick --method=zero", 2, "",
+       "Указано несколько способов стирания: quick и zero\n", true},
+      {"cli/enumeration.json", "list --method zero", 2, "", "", true},
+      // An ATA drive has no Format NVM: refused before the confirmation, nothing written.
+      {"cli/enumeration.json", "format 0 --method format-user", 2, "",
+       "Встроенное стирание невозможно: ", true},
+      {"cli/enumeration.json", "format 0 --method auto --yes", 0, "", "Выбран способ стирания: ", true},
   };
   for (const InformationCase& c : cases) {
     const CliResult result = RunCli(Machine(c.machine), c.arguments);

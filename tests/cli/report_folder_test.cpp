@@ -52,7 +52,7 @@ TEST(ReportFolder, ReportsNameTheNodeAndShowDriveTextsEscaped) {
   const ReportBench bench;
   const std::filesystem::path reports = bench.dir.path() / "reports";
   std::filesystem::create_directories(reports);
-  const CliResult result = RunCli(bench.machine, "format 0 --quick --yes --report '" + reports.string() + "'");
+  const CliResult result = RunCli(bench.machine, "format 0 --method quick --yes --report '" + reports.string() + "'");
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const CliResult list = RunCli(bench.machine, "list");
   EXPECT_NE(list.out.find("\tEVIL X\\x1B[2J\\x07Y"), std::string::npos) << list.out;
@@ -62,6 +62,7 @@ TEST(ReportFolder, ReportsNameTheNodeAndShowDriveTextsEscaped) {
     EXPECT_EQ(text.find('\x1B'), std::string::npos) << entry.path();
     EXPECT_NE(text.find("x1B[2J"), std::string::npos) << text;
     EXPECT_NE(text.find("/dev/sdb"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\"method\": \"quick_wipe\"") != std::string::npos, entry.path().extension() == ".json");
     ++files;
   }
   EXPECT_EQ(files, 2u);

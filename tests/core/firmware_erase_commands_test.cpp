@@ -76,6 +76,9 @@ TEST(FirmwareEraseCommands, NvmeDwordsOfEachCommand) {
       {SanitizeCommand(A::Overwrite, {.overwritePasses = 3}), {0x84, 0, 0x033, 0}},
       {FormatNvmCommand(1, 4, NvmeSecureErase::UserData), {0x80, 1, 0x204, 0}},
       {FormatNvmCommand(NvmeAllNamespaces, 33, NvmeSecureErase::Cryptographic), {0x80, 0xFFFFFFFFu, 0x2401, 0}},
+      // Metadata at the end of each block (MSET), protection type 1 in the first bytes (PI, PIL).
+      {FormatNvmCommand(1, 1, NvmeSecureErase::UserData, {true, 1, true}), {0x80, 1, 0x331, 0}},
+      {FormatNvmCommand(2, 0, NvmeSecureErase::Cryptographic, {false, 3, false}), {0x80, 2, 0x460, 0}},
       {SanitizeLogCommand(), {0x02, 0xFFFFFFFFu, 0x007F0081, 0}},
   };
   for (const auto& [c, fields] : cases) EXPECT_EQ(Fields(c.opcode, c.namespaceId, c.cdw10, c.cdw11), fields);
