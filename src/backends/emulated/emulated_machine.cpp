@@ -1,6 +1,7 @@
 #include "backends/emulated/emulated_machine.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <vector>
 #include <utility>
@@ -155,11 +156,23 @@ void EmulatedMachine::FillMedia(std::size_t driveIndex, const MediaFill& fill) {
   if (!drive.image) return;
   const std::int64_t end = std::min(config.lengthBytes, config.wrapsAt.value_or(config.lengthBytes));
   std::vector<std::uint8_t> chunk(std::size_t{1} << 20, fill.byte);
-  std::uint64_t state = fill.seed | 1u;
+  std::uint64_t state = fill.seed;
+  // The key a crypto erase leaves follows from what the media held before (FNV-1a of its first
+  // block), so that a second crypto erase, also one by a later run of the program, changes every
+  // byte again, while the same media always gets the same bytes.
+  if (fill.random) {
+    std::array<std::uint8_t, 4096> before{};
+    const auto first = static_cast<std::size_t>(std::min<std::int64_t>(end, static_cast<std::int64_t>(before.size())));
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    if (drive.image->ReadAt(0, std::span<std::uint8_t>(before).first(first)))
+      for (std::size_t i = 0; i < first; ++i) hash = (hash ^ before[i]) * 0x100000001B3u;
+    state ^= hash;
+  }
+  state |= 1u;
   for (std::int64_t at = 0; at < end; at += static_cast<std::int64_t>(chunk.size())) {
     const auto size = static_cast<std::size_t>(std::min<std::int64_t>(end - at, static_cast<std::int64_t>(chunk.size())));
     if (fill.random)
-      for (std::size_t i = 0; i < size; ++i) {  // xorshift64: a new key's bytes, the same on every run
+      for (std::size_t i = 0; i < size; ++i) {  // xorshift64: the new key's bytes
         state ^= state << 13;
         state ^= state >> 7;
         state ^= state << 17;
