@@ -148,10 +148,11 @@ TEST(Win32MainWindow, FatalEndsOfTheStartShowTheirBoxAndEnd) {
 // A solid-state drive that takes the sanitize crypto erase: the list offers it after the automatic choice
 // and the zero fill; run by the automatic choice, Stop and the list are disabled with the reason under Stop.
 TEST(Win32MainWindow, FirmwareEraseListedAndRunWithStopDisabled) {
-  const std::string ssd = ", \"ata_erase\": {\"sanitize\": {\"crypto\": true}, \"rotation_rate\": 1}, \"erase\": {\"status_reads\": 2}";
-  Win32Harness harness(Drive(0, Sectors, "INTEL_SSDSA2CW120G3--4PC10302", "\"sector_size\": 4096" + ssd));
+  const std::string ssd = "\"ata_erase\": {\"sanitize\": {\"crypto\": true}, \"rotation_rate\": 1}, \"erase\": {\"status_reads\": 2}";
+  Win32Harness harness(Drive(0, Sectors, "INTEL_SSDSA2CW120G3--4PC10302", ssd));
   harness.Start({ClickIn(FmChooseClass, ControlId::btContinue)});
   auto get = [&](int id) { return harness.Control(harness.Main(), id); };
+  harness.Session().FmMain().SelectPage(1);
   EXPECT_EQ(SendMessageW(get(ControlId::cbMethod), CB_GETCOUNT, 0, 0), 3);
   std::u16string reason = u"?";
   harness.Run({PressInTaskDialog(IDYES), [&] {
