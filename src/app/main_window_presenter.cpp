@@ -5,6 +5,7 @@
 #include "app/guarded_command.h"
 #include "app/report_saving.h"
 #include "common/product.h"
+#include "format/firmware_erase_run.h"
 #include "os/win_constants.h"
 
 namespace trelvane {
@@ -28,8 +29,11 @@ bool MainWindowPresenter::TakeFirstShow() { return std::exchange(firstShowPendin
 void MainWindowPresenter::FormShow() {
   Guarded([this] {
     if (!MainWindowFirstShow(system_, state_, log_, boxes_, *this, *this, widgets_.Log(MainLog::Details),
-                             firstArgument_))
+                             firstArgument_)) {
       ending_.EndProgram(0);
+      return;
+    }
+    ListMethods();
   });
   startupFinished_ = true;
 }
@@ -37,17 +41,63 @@ void MainWindowPresenter::FormShow() {
 void MainWindowPresenter::FormatClicked() {
   commandRunning_ = true;
   Guarded([this] {
-    FormatCommand(system_, state_, log_, *this, *this, dialogs_, ReadEraseRequest(), StopToken(stopRequested_), this);
+    if (const std::optional<EraseRequest> request = ReadEraseRequest())
+      FormatCommand(system_, state_, log_, *this, *this, dialogs_, *request, StopToken(stopRequested_), this);
   });
   commandRunning_ = false;
+  firmware_.reset();
   if (closeAfterCommand_) widgets_.Close();
 }
 
-// The erase options as the boxes show them when the format button is pressed, before the
-// confirmation; every run that touches the drive saves its report in the user's reports folder.
-EraseRequest MainWindowPresenter::ReadEraseRequest() const {
-  return {widgets_.IsTicked(MainControl::QuickWipeBox) ? &QuickWipe() : &WholeDiskZeroFill(),
-          widgets_.IsTicked(MainControl::VerifyBox), widgets_.ReportsFolder()};
+void MainWindowPresenter::ListMethods() {
+  const DriveEraseFacts facts =
+      ReadDriveEraseFacts(system_, state_.DriveHandle.Get(), state_.SelectedEntry().IdentifyData);
+  methods_ = {EraseMethodId::Auto, EraseMethodId::Zero};
+  std::vector<std::u16string> titles = {u"Автоматически (рекомендуется)", MethodTitle(EraseMethodId::Zero, facts)};
+  for (const EraseMethodId method :
+       {EraseMethodId::SanitizeCrypto, EraseMethodId::SanitizeBlock, EraseMethodId::SanitizeOverwrite,
+        EraseMethodId::FormatCrypto, EraseMethodId::FormatUser, EraseMethodId::SecureErase,
+        EraseMethodId::SecureEraseEnhanced}) {
+    if (RefusalOf(method, facts)) continue;
+    methods_.push_back(method);
+    titles.push_back(MethodTitle(method, facts));
+  }
+  widgets_.SetMethodEntries(titles);
+}
+
+// The erase options as the controls show them when the format button is pressed, before the
+// confirmation; every run that touches the drive saves its report in the user's reports folder. The
+// ticked quick-wipe box wins over the list. A firmware method is read back always (a drive may report
+// completion and keep the data): the whole drive when the verification box is ticked, else a sample.
+std::optional<EraseRequest> MainWindowPresenter::ReadEraseRequest() {
+  const bool verify = widgets_.IsTicked(MainControl::VerifyBox);
+  EraseRequest request{&WholeDiskZeroFill(), verify, widgets_.ReportsFolder()};
+  if (widgets_.IsTicked(MainControl::QuickWipeBox)) {
+    request.method = &QuickWipe();
+    return request;
+  }
+  const int selected = widgets_.SelectedMethod();
+  if (selected < 0 || static_cast<std::size_t>(selected) >= methods_.size()) return request;
+  EraseMethodId method = methods_[static_cast<std::size_t>(selected)];
+  if (method == EraseMethodId::Zero) return request;
+  // What the drive says now, just before the confirmation: its state may have changed since it was opened.
+  const Handle drive = state_.DriveHandle.Get();
+  const DriveEraseFacts facts = ReadDriveEraseFacts(system_, drive, state_.SelectedEntry().IdentifyData);
+  if (method == EraseMethodId::Auto) {
+    const EraseChoice choice = ChooseErase(facts);
+    method = choice.method;
+    log_.AddFormatLogLine(u"Выбран способ стирания: " + MethodTitle(method, facts) + u" (" + choice.reason + u")");
+    if (method == EraseMethodId::Zero) return request;
+  }
+  if (const std::optional<std::u16string> refusal = RefusalOf(method, facts)) {
+    log_.AddFormatLogLine(u"Встроенное стирание невозможно: " + *refusal + u". На диск ничего не записано.");
+    return std::nullopt;
+  }
+  firmware_ = std::make_unique<FirmwareEraseMethod>(method, facts, verify,
+                                                    EstimateBeforeErase(system_, drive, method, facts));
+  request.method = firmware_.get();
+  request.verify = true;
+  return request;
 }
 
 void MainWindowPresenter::SmartClicked() {
@@ -74,6 +124,8 @@ bool MainWindowPresenter::EnterPressed() {
 
 bool MainWindowPresenter::CloseRequested() {
   if (commandRunning_) {
+    if (uninterruptible_ && !closeAfterCommand_)
+      log_.AddFormatLogLine(u"Окно закроется, когда накопитель закончит встроенное стирание: прервать его нельзя");
     stopRequested_ = true;
     closeAfterCommand_ = true;
     return false;
@@ -86,6 +138,13 @@ bool MainWindowPresenter::CloseRequested() {
 void MainWindowPresenter::SetEraseOptionsEnabled(bool enabled) {
   widgets_.SetEnabled(MainControl::QuickWipeBox, enabled);
   widgets_.SetEnabled(MainControl::VerifyBox, enabled);
+  widgets_.SetEnabled(MainControl::MethodList, enabled);
+}
+
+// Stop stays disabled through a firmware erase; the caption beside it says why.
+void MainWindowPresenter::SetUninterruptible(bool on) {
+  uninterruptible_ = on;
+  widgets_.SetText(MainText::StopCaption, on ? FirmwareEraseStopText() : std::u16string());
 }
 
 void MainWindowPresenter::SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {

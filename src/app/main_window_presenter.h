@@ -8,7 +8,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/main_window_commands.h"
 #include "app/main_window_flow.h"
@@ -17,6 +20,7 @@
 #include "common/program_state.h"
 #include "common/views.h"
 #include "format/command_controls.h"
+#include "format/firmware_erase_method.h"
 #include "format/format_command.h"
 #include "os/system.h"
 #include "shell/task_dialog.h"
@@ -34,10 +38,11 @@ enum class MainText {
   ChooserProgramName,
   ChooserMakerNotice,
   ChooserStatus,
+  StopCaption,       // beside Stop: why it cannot be pressed while the drive erases itself
 };
 
 // The controls the commands enable, press and read.
-enum class MainControl { FormatButton, StopButton, SmartButton, QuickWipeBox, VerifyBox };
+enum class MainControl { FormatButton, StopButton, SmartButton, QuickWipeBox, VerifyBox, MethodList };
 
 // The three logs: the drive's details, the format log, the SMART report.
 enum class MainLog { Details, Format, Smart };
@@ -58,6 +63,9 @@ class MainWindowWidgets {
   virtual bool CanPress(MainControl control) const = 0;
   virtual bool IsTicked(MainControl box) const = 0;
   virtual void Focus(MainControl control) = 0;
+  // The erase method list: replaces its entries and selects the first; the selected entry's index.
+  virtual void SetMethodEntries(const std::vector<std::u16string>& titles) = 0;
+  virtual int SelectedMethod() const = 0;
 
   virtual void SetProgressPosition(int percent) = 0;
   virtual void SetProgressPaused(bool paused) = 0;
@@ -129,6 +137,10 @@ class MainWindowPresenter final : public ProgressView,
   void SetEraseOptionsEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override { widgets_.SetEnabled(MainControl::StopButton, enabled); }
   void FocusStop() override { widgets_.Focus(MainControl::StopButton); }
+  void SetUninterruptible(bool on) override;
+
+  // The methods the list offers for the open drive, in its order.
+  const std::vector<EraseMethodId>& ListedMethods() const { return methods_; }
 
   // RunReporter: saves the report of a run and says in the format log where it went.
   void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
@@ -150,7 +162,12 @@ class MainWindowPresenter final : public ProgressView,
   void ScrollDetailsToTop() override { widgets_.ScrollToTop(MainLog::Details); }
 
  private:
-  EraseRequest ReadEraseRequest() const;
+  // Reads what the open drive says about erasing itself and fills the method list: the automatic
+  // choice, the zero fill, then each firmware method the drive accepts.
+  void ListMethods();
+  // The erase options as the controls show them when the format button is pressed; nothing when
+  // the chosen firmware method is refused now (the format log says why).
+  std::optional<EraseRequest> ReadEraseRequest();
   // Runs a handler's work so that no exception reaches the toolkit's event loop: a fatal condition
   // ends the program here, after its box has been shown.
   void Guarded(const std::function<void()>& work);
@@ -172,6 +189,12 @@ class MainWindowPresenter final : public ProgressView,
   bool commandRunning_ = false;
   bool closeAfterCommand_ = false;
   bool stopRequested_ = false;
+  // A run that Stop and a close cannot cut short is going on.
+  bool uninterruptible_ = false;
+
+  std::vector<EraseMethodId> methods_;
+  // The firmware method of the current run, which the request points to.
+  std::unique_ptr<FirmwareEraseMethod> firmware_;
 };
 
 }  // namespace trelvane

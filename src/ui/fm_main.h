@@ -15,6 +15,7 @@
 #include "ui/toolkit/qt_task_dialog.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -57,6 +58,8 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   bool CanPress(MainControl control) const override;
   bool IsTicked(MainControl box) const override;
   void Focus(MainControl control) override;
+  void SetMethodEntries(const std::vector<std::u16string>& titles) override;
+  int SelectedMethod() const override;
   void SetProgressPosition(int percent) override;
   void SetProgressPaused(bool paused) override;
   void ProcessMessages() override;
@@ -82,6 +85,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QWidget* BuildDetailsPage();
   QWidget* BuildFormatPage();
   QWidget* BuildFormatControls();
+  QWidget* BuildMethodRow();
   QWidget* BuildSmartPage();
   QWidget* BuildBottomStrip();
   void ConnectHandlers();
@@ -113,6 +117,8 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QLabel* lbCurrentPosition = nullptr;
   QCheckBox* cbQuickWipe = nullptr;
   QCheckBox* cbVerify = nullptr;
+  QComboBox* cbMethod = nullptr;
+  QLabel* lbStopReason = nullptr;
   QPushButton* btStop = nullptr;
   QPushButton* btRunBenchmarks = nullptr;
   QPlainTextEdit* Log_Smart = nullptr;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -118,6 +119,7 @@ QWidget* TFmMain::BuildFormatPage() {
   Log_BenchMark = MakeMemo(QStringLiteral("Log_BenchMark"));
   Log_BenchMark->setMinimumHeight(80);
   layout->addWidget(Log_BenchMark, 1);
+  layout->addWidget(BuildMethodRow());
   auto* group = new QGroupBox(QStringLiteral("Текущий ход выполнения задачи"));
   group->setObjectName(QStringLiteral("gbCurrentTask"));
   group->setFixedHeight(77);
@@ -129,7 +131,6 @@ QWidget* TFmMain::BuildFormatPage() {
   auto* groupLayout = new QVBoxLayout(group);
   groupLayout->setContentsMargins(10, 10, 10, 10);
   groupLayout->addWidget(pbCurrentTask);
-  layout->addSpacing(10);
   layout->addWidget(group);
   layout->addWidget(BuildFormatControls());
   return page;
@@ -175,7 +176,34 @@ QWidget* TFmMain::BuildFormatControls() {
   buttons->addWidget(btStop);
   buttons->addWidget(btRunBenchmarks);
   grid->addLayout(buttons, 3, 0, 1, 2);
+  // Under the buttons, right-aligned to them: why Stop is disabled while the drive erases itself.
+  lbStopReason = new QLabel;
+  lbStopReason->setObjectName(QStringLiteral("lbStopReason"));
+  lbStopReason->setTextFormat(Qt::PlainText);
+  lbStopReason->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lbStopReason->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  lbStopReason->setFixedHeight(lbStopReason->fontMetrics().height() + 4);
+  grid->addWidget(lbStopReason, 4, 0, 1, 2);
   return controls;
+}
+
+// Between the format log and the progress: the erase method list, as wide as the row allows.
+QWidget* TFmMain::BuildMethodRow() {
+  auto* row = new QWidget;
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(12, 6, 19, 2);
+  layout->setSpacing(8);
+  auto* caption = new QLabel(QStringLiteral("Способ стирания"));
+  caption->setObjectName(QStringLiteral("lbMethod"));
+  cbMethod = new QComboBox;
+  cbMethod->setObjectName(QStringLiteral("cbMethod"));
+  cbMethod->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbMethod->setMinimumContentsLength(20);
+  cbMethod->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  caption->setBuddy(cbMethod);
+  layout->addWidget(caption);
+  layout->addWidget(cbMethod, 1);
+  return row;
 }
 
 QWidget* TFmMain::BuildSmartPage() {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -35,6 +36,7 @@ QWidget* TFmMain::ControlOf(MainControl control) const {
     case MainControl::SmartButton: return btGetSmart;
     case MainControl::QuickWipeBox: return cbQuickWipe;
     case MainControl::VerifyBox: return cbVerify;
+    case MainControl::MethodList: return cbMethod;
   }
   return nullptr;
 }
@@ -60,6 +62,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::ChooserProgramName: chooser_->SetProgramName(shown); break;
     case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(shown); break;
     case MainText::ChooserStatus: chooser_->SetStatusText(shown); break;
+    case MainText::StopCaption: lbStopReason->setText(shown); break;
   }
 }
 
@@ -81,6 +84,14 @@ bool TFmMain::IsTicked(MainControl box) const {
   return (box == MainControl::VerifyBox ? cbVerify : cbQuickWipe)->isChecked();
 }
 void TFmMain::Focus(MainControl control) { ControlOf(control)->setFocus(); }
+
+void TFmMain::SetMethodEntries(const std::vector<std::u16string>& titles) {
+  cbMethod->clear();
+  for (const std::u16string& title : titles) cbMethod->addItem(ToQString(title));
+  cbMethod->setCurrentIndex(0);
+}
+
+int TFmMain::SelectedMethod() const { return cbMethod->currentIndex(); }
 
 void TFmMain::SetProgressPosition(int percent) { pbCurrentTask->setValue(percent); }
 

@@ -22,6 +22,9 @@ inline constexpr int btGetSmart = 1014;
 inline constexpr int lbMakerLink = 1015;
 inline constexpr int StatusBar = 1016;
 inline constexpr int cbVerify = 1017;
+inline constexpr int lbMethod = 1018;
+inline constexpr int cbMethod = 1019;
+inline constexpr int lbStopReason = 1020;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

@@ -48,6 +48,8 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   bool CanPress(MainControl control) const override;
   bool IsTicked(MainControl box) const override;
   void Focus(MainControl control) override;
+  void SetMethodEntries(const std::vector<std::u16string>& titles) override;
+  int SelectedMethod() const override;
   void SetProgressPosition(int percent) override;
   void SetProgressPaused(bool paused) override;
   void ProcessMessages() override;
@@ -119,6 +121,9 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   HWND lbCurrentPosition = nullptr;
   HWND cbQuickWipe = nullptr;
   HWND cbVerify = nullptr;
+  HWND lbMethod = nullptr;
+  HWND cbMethod = nullptr;
+  HWND lbStopReason = nullptr;
   HWND btStop = nullptr;
   HWND btRunBenchmarks = nullptr;
   HWND Log_Smart = nullptr;

@@ -79,34 +79,42 @@ void TFmMain::BuildDetailsPage() {
 
 void TFmMain::BuildFormatPage() {
   Log_BenchMark = CreateMemo(Handle(), ControlId::Log_BenchMark);
-  places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 177}, Anchor::All});
+  places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 134}, Anchor::All});
+  // The erase method list between the log and the progress, as wide as the page allows.
+  lbMethod = OnPage(1, L"STATIC", u"Способ стирания", SS_LEFT | SS_NOPREFIX, ControlId::lbMethod,
+                    RECT{12, 143, 130, 160}, Anchor::BottomLeft);
+  cbMethod = OnPage(1, WC_COMBOBOXW, u"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ControlId::cbMethod,
+                    RECT{134, 139, 716, 339}, Anchor::BottomWide);
   OnPage(1, L"BUTTON", u"Текущий ход выполнения задачи", BS_GROUPBOX, ControlId::gbCurrentTask,
-         RECT{10, 192, 730, 259}, Anchor::BottomWide);
-  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 210, 720, 249},
+         RECT{10, 170, 730, 237}, Anchor::BottomWide);
+  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 188, 720, 227},
                          Anchor::BottomWide);
   SendMessageW(pbCurrentTask, PBM_SETRANGE32, 0, 100);
   SendMessageW(pbCurrentTask, PBM_SETSTEP, 1, 0);
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
   lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
-                            RECT{22, 282, 210, 308}, Anchor::BottomLeft);
+                            RECT{22, 260, 210, 286}, Anchor::BottomLeft);
   // Wide enough for the labelled read-back speed of a verification ("Проверка: 1234,5 МБ/с").
-  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 282, 560, 308},
+  lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 260, 560, 286},
                    Anchor::BottomLeft);
   // The sector caption has a row of its own as wide as the page: a 48-bit sector count in the large
   // face must show whole at the minimum window size. The buttons take the row below it.
   lbCurrentPosition = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPosition,
-                             RECT{22, 312, 716, 338}, Anchor::BottomWide);
+                             RECT{22, 290, 716, 316}, Anchor::BottomWide);
   // The box has the row between the group box and the captions to itself, ending where the format
   // button ends: beside the captions, the speed would run into its text.
   cbQuickWipe = OnPage(1, L"BUTTON", u"Выполнить быструю очистку (просто удалить разделы и MBR)",
                        WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbQuickWipe,
-                       RECT{322, 262, 716, 279}, Anchor::BottomRight);
+                       RECT{322, 240, 716, 257}, Anchor::BottomRight);
   cbVerify = OnPage(1, L"BUTTON", u"Проверить после записи", WS_TABSTOP | BS_AUTOCHECKBOX, ControlId::cbVerify,
-                    RECT{22, 346, 322, 363}, Anchor::BottomLeft);
+                    RECT{22, 324, 322, 341}, Anchor::BottomLeft);
   btStop = OnPage(1, L"BUTTON", u"Остановить", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, ControlId::btStop,
-                  RECT{346, 342, 440, 368}, Anchor::BottomRight);
+                  RECT{346, 320, 440, 346}, Anchor::BottomRight);
   btRunBenchmarks = OnPage(1, L"BUTTON", u"ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО", WS_TABSTOP | BS_DEFPUSHBUTTON,
-                           ControlId::btRunBenchmarks, RECT{491, 342, 716, 368}, Anchor::BottomRight);
+                           ControlId::btRunBenchmarks, RECT{491, 320, 716, 346}, Anchor::BottomRight);
+  // Under the buttons, ending where they end: why Stop is disabled while the drive erases itself.
+  lbStopReason = OnPage(1, L"STATIC", u"", SS_RIGHT | SS_NOPREFIX, ControlId::lbStopReason, RECT{22, 350, 716, 368},
+                        Anchor::BottomWide);
 }
 
 void TFmMain::BuildSmartPage() {

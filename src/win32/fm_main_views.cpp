@@ -22,6 +22,7 @@ HWND TFmMain::ControlOf(MainControl control) const {
     case MainControl::SmartButton: return btGetSmart;
     case MainControl::QuickWipeBox: return cbQuickWipe;
     case MainControl::VerifyBox: return cbVerify;
+    case MainControl::MethodList: return cbMethod;
   }
   return nullptr;
 }
@@ -46,6 +47,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::ChooserProgramName: chooser_->SetProgramName(text); break;
     case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(text); break;
     case MainText::ChooserStatus: chooser_->SetStatusText(text); break;
+    case MainText::StopCaption: SetWindowText(lbStopReason, text); break;
   }
 }
 
@@ -75,6 +77,17 @@ bool TFmMain::IsTicked(MainControl box) const {
 }
 
 void TFmMain::Focus(MainControl control) { SetFocus(ControlOf(control)); }
+
+void TFmMain::SetMethodEntries(const std::vector<std::u16string>& titles) {
+  SendMessageW(cbMethod, CB_RESETCONTENT, 0, 0);
+  for (const std::u16string& title : titles) {
+    const std::wstring entry = Wide(title);
+    SendMessageW(cbMethod, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  }
+  SendMessageW(cbMethod, CB_SETCURSEL, 0, 0);
+}
+
+int TFmMain::SelectedMethod() const { return static_cast<int>(SendMessageW(cbMethod, CB_GETCURSEL, 0, 0)); }
 
 void TFmMain::SetProgressPosition(int percent) { SendMessageW(pbCurrentTask, PBM_SETPOS, static_cast<WPARAM>(percent), 0); }
 

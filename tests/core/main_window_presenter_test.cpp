@@ -24,6 +24,8 @@ class FakeWidgets final : public MainWindowWidgets {
   bool CanPress(MainControl control) const override { return !disabled.count(control) || !disabled.at(control); }
   bool IsTicked(MainControl) const override { return false; }
   void Focus(MainControl) override {}
+  void SetMethodEntries(const std::vector<std::u16string>&) override {}
+  int SelectedMethod() const override { return 0; }
   void SetProgressPosition(int) override {}
   void SetProgressPaused(bool) override {}
   void ProcessMessages() override {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -16,6 +17,8 @@
 #include <QTreeWidget>
 
 #include "common/product.h"
+#include "format/firmware_erase_method.h"
+#include "format/firmware_erase_run.h"
 #include "format/progress_text.h"
 #include "ui/fm_debug.h"
 #include "ui/gui_session.h"
@@ -332,6 +335,43 @@ TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
   }
   EXPECT_GE(lastWrite, 0);
   EXPECT_GT(lastClose, lastWrite);
+}
+
+// The method list of each demo drive once it is open (the automatic choice, the zero fill, then only what
+// the drive accepts), and a firmware erase: the choice logged before the confirmation, which names the
+// category; Stop and the list disabled, with the reason under Stop, until the drive has finished.
+TEST_F(MainWindow, MethodListPerDriveAndAFirmwareEraseThatStopCannotCut) {
+  const std::tuple<const char*, int, int> cases[] = {{"demo.json", 1, 2}, {"firmware.json", 1, 6}, {"firmware.json", 0, 7}};
+  for (const auto& [machine, row, entries] : cases) {
+    const std::filesystem::path folder = dir_.path() / (machine + std::to_string(row));
+    std::filesystem::copy(std::filesystem::path(TRELVANE_EXAMPLES_DIR) / "demo", folder);
+    session_.reset();
+    system_ = LoadEmulatedMachine(folder / machine);
+    session_ = std::make_unique<GuiSession>(*system_, u"");
+    QString confirmation, reason = QStringLiteral("?");
+    ModalScript script;
+    script.Then(QStringLiteral("FmChoose"), [row](QWidget& chooser) { testing::ClickRow(chooser, row); ChooseLastDrive(chooser); })
+        .Then(QStringLiteral("TaskDialog"), [&](QWidget& dialog) {
+          confirmation = Child<QLabel>(dialog, QStringLiteral("TaskDialogContent")).text();
+          Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogYes")));
+        });
+    ShowAndWait();
+    auto& list = Get<QComboBox>("cbMethod");
+    ASSERT_EQ(list.count(), entries) << machine << row;
+    EXPECT_EQ(list.itemText(0), QStringLiteral("Автоматически (рекомендуется)"));
+    EXPECT_EQ(list.itemText(1), ToQString(MethodTitle(EraseMethodId::Zero, {})));
+    if (entries != 7) continue;
+    testing::Watch during([&] { return !Get<QLabel>("lbStopReason").text().isEmpty(); }, [&] {
+      reason = Get<QPushButton>("btStop").isEnabled() || list.isEnabled() ? QString() : Get<QLabel>("lbStopReason").text();
+    });
+    Click(Get<QPushButton>("btRunBenchmarks"));
+    const QString log = Memo("Log_BenchMark");
+    EXPECT_LT(ToU16(log).find(u"Выбран способ стирания: "), ToU16(log).find(u"Форматирование... "));
+    EXPECT_TRUE(confirmation.contains(QStringLiteral("Purge"))) << confirmation.toStdString();
+    EXPECT_EQ(reason, ToQString(FirmwareEraseStopText()));
+    EXPECT_TRUE(log.contains(QStringLiteral("Проверка чтением"))) << log.toStdString();
+    EXPECT_TRUE(Get<QLabel>("lbStopReason").text().isEmpty() && list.isEnabled());
+  }
 }
 
 }  // namespace

@@ -10,9 +10,12 @@
 #include <commctrl.h>
 
 #include "app/chooser_model.h"
+#include "format/firmware_erase_method.h"
+#include "format/firmware_erase_run.h"
 #include "shell/task_dialog.h"
 #include "win32/toolkit/anchors.h"
 #include "win32/toolkit/win32_task_dialog.h"
+#include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
 #include "win32/fm_main.h"
 #include "win32_harness.h"
@@ -140,6 +143,30 @@ TEST(Win32MainWindow, FatalEndsOfTheStartShowTheirBoxAndEnd) {
     EXPECT_EQ(harness.endCodes, std::vector<int>{3});
     EXPECT_TRUE(Text(harness.Control(harness.Main(), ControlId::Log_Details)).empty());
   }
+}
+
+// A solid-state drive that takes the sanitize crypto erase: the list offers it after the automatic choice
+// and the zero fill; run by the automatic choice, Stop and the list are disabled with the reason under Stop.
+TEST(Win32MainWindow, FirmwareEraseListedAndRunWithStopDisabled) {
+  const std::string ssd = "\"ata_erase\": {\"sanitize\": {\"crypto\": true}, \"rotation_rate\": 1}, \"erase\": {\"status_reads\": 2}";
+  Win32Harness harness(Drive(0, Sectors, "INTEL_SSDSA2CW120G3--4PC10302", ssd));
+  harness.Start({ClickIn(FmChooseClass, ControlId::btContinue)});
+  auto get = [&](int id) { return harness.Control(harness.Main(), id); };
+  harness.Session().FmMain().SelectPage(1);
+  EXPECT_EQ(SendMessageW(get(ControlId::cbMethod), CB_GETCOUNT, 0, 0), 3);
+  std::u16string reason = u"?";
+  harness.Run({PressInTaskDialog(IDYES), [&] {
+                 if (IsWindowEnabled(get(ControlId::btRunBenchmarks))) return false;
+                 const bool locked = !IsWindowEnabled(get(ControlId::btStop)) && !IsWindowEnabled(get(ControlId::cbMethod));
+                 reason = locked ? Text(get(ControlId::lbStopReason)) : u"";
+                 return true;
+               }},
+              [&] { Click(get(ControlId::btRunBenchmarks)); });
+  EXPECT_EQ(reason, FirmwareEraseStopText());
+  const std::u16string log = Text(get(ControlId::Log_BenchMark));
+  EXPECT_LT(log.find(u"Выбран способ стирания: "), log.find(u"Форматирование... "));
+  EXPECT_NE(log.find(u"Проверка чтением"), std::u16string::npos);
+  EXPECT_TRUE(Text(get(ControlId::lbStopReason)).empty() && IsWindowEnabled(get(ControlId::cbMethod)));
 }
 
 class WholeSession : public ::testing::Test {
