@@ -107,7 +107,8 @@ void ApplyNvmeEraseFields(ObjectReader& nvme, NvmeConfig& config) {
     while ((std::int64_t{1} << shift) < size) ++shift;
     if ((std::int64_t{1} << shift) != size) Refuse(format->PathOf("data_size"), "expected a power of two");
     std::vector<std::uint8_t>& space = config.identifyNamespace;
-    space[26] = static_cast<std::uint8_t>((space[26] & 0x90u) | (index & 0x0Fu) | ((index >> 4) << 5));
+    const unsigned flbas = (index & 0x0Fu) | (static_cast<unsigned>(index >> 4) << 5);
+    space[26] = static_cast<std::uint8_t>((space[26] & 0x90u) | flbas);
     if (space[25] < index) space[25] = index;  // NLBAF
     space[128 + 4u * index + 2] = static_cast<std::uint8_t>(shift);
   }
