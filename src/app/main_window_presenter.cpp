@@ -81,20 +81,15 @@ std::optional<EraseRequest> MainWindowPresenter::ReadEraseRequest() {
   EraseMethodId method = methods_[static_cast<std::size_t>(selected)];
   if (method == EraseMethodId::Zero) return request;
   // What the drive says now, just before the confirmation: its state may have changed since it was opened.
-  const Handle drive = state_.DriveHandle.Get();
-  const DriveEraseFacts facts = ReadDriveEraseFacts(system_, drive, state_.SelectedEntry().IdentifyData);
-  if (method == EraseMethodId::Auto) {
-    const EraseChoice choice = ChooseErase(facts);
-    method = choice.method;
-    log_.AddFormatLogLine(u"Выбран способ стирания: " + MethodTitle(method, facts) + u" (" + choice.reason + u")");
-    if (method == EraseMethodId::Zero) return request;
-  }
-  if (const std::optional<std::u16string> refusal = RefusalOf(method, facts)) {
-    log_.AddFormatLogLine(u"Встроенное стирание невозможно: " + *refusal + u". На диск ничего не записано.");
+  ResolvedErase resolved =
+      ResolveErase(system_, state_.DriveHandle.Get(), state_.SelectedEntry().IdentifyData, method, verify);
+  if (!resolved.choiceLine.empty()) log_.AddFormatLogLine(resolved.choiceLine);
+  if (!resolved.refusalLine.empty()) {
+    log_.AddFormatLogLine(resolved.refusalLine);
     return std::nullopt;
   }
-  firmware_ = std::make_unique<FirmwareEraseMethod>(method, facts, verify,
-                                                    EstimateBeforeErase(system_, drive, method, facts));
+  if (!resolved.firmware) return request;
+  firmware_ = std::move(resolved.firmware);
   request.method = firmware_.get();
   request.verify = true;
   return request;

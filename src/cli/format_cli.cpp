@@ -53,25 +53,18 @@ std::optional<int> ResolveMethod(Session& session, const Arguments& arguments, E
   const EraseMethodId asked = arguments.method.value_or(EraseMethodId::Zero);
   if (WritesThroughInterface(asked)) return std::nullopt;
   // What the drive says of itself, read now, just before the confirmation.
-  const DriveEraseFacts facts = ReadDriveEraseFacts(*session.system, session.state.DriveHandle.Get(),
-                                                    session.state.SelectedEntry().IdentifyData);
-  EraseMethodId method = asked;
-  if (asked == EraseMethodId::Auto) {
-    const EraseChoice choice = ChooseErase(facts);
-    method = choice.method;
-    PrintLine(stderr, u"Выбран способ стирания: " + MethodTitle(method, facts) + u" (" + choice.reason + u")");
-  }
-  if (const std::optional<std::u16string> refusal = RefusalOf(method, facts)) {
-    PrintLine(stderr, u"Встроенное стирание невозможно: " + *refusal + u". На диск ничего не записано.");
+  ResolvedErase resolved = ResolveErase(*session.system, session.state.DriveHandle.Get(),
+                                        session.state.SelectedEntry().IdentifyData, asked, arguments.verifyWholeDisk);
+  if (!resolved.choiceLine.empty()) PrintLine(stderr, resolved.choiceLine);
+  if (!resolved.refusalLine.empty()) {
+    PrintLine(stderr, resolved.refusalLine);
     return ExitRefused;
   }
-  if (WritesThroughInterface(method)) {
-    request.method = method == EraseMethodId::Quick ? &QuickWipe() : &WholeDiskZeroFill();
+  if (!resolved.firmware) {
+    request.method = resolved.method == EraseMethodId::Quick ? &QuickWipe() : &WholeDiskZeroFill();
     return std::nullopt;
   }
-  const Handle drive = session.state.DriveHandle.Get();
-  firmware = std::make_unique<FirmwareEraseMethod>(method, facts, arguments.verifyWholeDisk,
-                                                   EstimateBeforeErase(*session.system, drive, method, facts));
+  firmware = std::move(resolved.firmware);
   request.method = firmware.get();
   // A firmware erase is always read back: a drive may report completion and keep the data.
   request.verify = true;

@@ -156,4 +156,24 @@ std::u16string FirmwareEraseMethod::ConfirmationLines() const {
   return lines;
 }
 
+ResolvedErase ResolveErase(System& system, Handle drive, const TIdentifyDeviceData& identity, EraseMethodId asked,
+                           bool wholeDiskProof) {
+  ResolvedErase resolved;
+  const DriveEraseFacts facts = ReadDriveEraseFacts(system, drive, identity);
+  resolved.method = asked;
+  if (asked == EraseMethodId::Auto) {
+    const EraseChoice choice = ChooseErase(facts);
+    resolved.method = choice.method;
+    resolved.choiceLine = u"Выбран способ стирания: " + MethodTitle(choice.method, facts) + u" (" + choice.reason + u")";
+  }
+  if (const std::optional<std::u16string> refusal = RefusalOf(resolved.method, facts)) {
+    resolved.refusalLine = u"Встроенное стирание невозможно: " + *refusal + u". На диск ничего не записано.";
+    return resolved;
+  }
+  if (resolved.method == EraseMethodId::Zero || resolved.method == EraseMethodId::Quick) return resolved;
+  resolved.firmware = std::make_unique<FirmwareEraseMethod>(resolved.method, facts, wholeDiskProof,
+                                                            EstimateBeforeErase(system, drive, resolved.method, facts));
+  return resolved;
+}
+
 }  // namespace trelvane

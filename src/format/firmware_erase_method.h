@@ -5,6 +5,7 @@
 // One object per run: it keeps the drive's facts, read just before the confirmation, and what the
 // run found, for the erasure report.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,5 +56,17 @@ class FirmwareEraseMethod final : public EraseMethod {
   // Filled by Run: the method's const interface is the format command's, the record is the report's.
   mutable FirmwareEraseReport report_;
 };
+
+// The method a front end asked for other than the zero fill and the quick wipe, resolved on the
+// opened drive with what it says of itself now, just before the confirmation: the automatic choice
+// is made, and a method the drive cannot run is refused before anything is sent.
+struct ResolvedErase {
+  EraseMethodId method = EraseMethodId::Zero;  // what runs: Zero, or a firmware method
+  std::u16string choiceLine;   // "Выбран способ стирания: ..." when the automatic choice was made
+  std::u16string refusalLine;  // not empty: the drive refuses the method, nothing may run
+  std::unique_ptr<FirmwareEraseMethod> firmware;  // set for a firmware method that may run
+};
+ResolvedErase ResolveErase(System& system, Handle drive, const TIdentifyDeviceData& identity, EraseMethodId asked,
+                           bool wholeDiskProof);
 
 }  // namespace trelvane
