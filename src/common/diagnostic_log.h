@@ -17,6 +17,8 @@ class DiagnosticLog {
 
   void SetFormatSink(LineSink* sink) { formatSink_ = sink; }
   void SetDebugSink(LineSink* sink) { debugSink_ = sink; }
+  LineSink* FormatSink() const { return formatSink_; }
+  LineSink* DebugSink() const { return debugSink_; }
 
   void AddFormatLogLine(const std::u16string& text);
   void AddDebugLogLine(const std::u16string& text);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 
 #include "ata/ata_transport.h"
+#include "common/worker_run.h"
 #include "format/erase_job.h"
 #include "format/firmware_erase_report.h"
 #include "format/firmware_erase_text.h"
@@ -39,8 +41,50 @@ void ShowProgress(ProgressView& view, const FirmwareEraseProgress& progress) {
   std::u16string elapsed = u"Прошло: " + DurationText(progress.elapsedMs);
   if (progress.estimateMs) elapsed += u" из " + DurationText(*progress.estimateMs) + u" по оценке накопителя";
   view.SetPositionCaption(elapsed);
-  view.ProcessMessages();
 }
+
+// While SECURITY ERASE UNIT or Format NVM holds the worker, the drive reports nothing for as long as it
+// erases: the elapsed time goes on from its last report by the real clock, once a second, so a window
+// or console line that has said "0 s" for an hour does not look hung. Reports with a share (sanitize
+// polls, the read-back) come often enough on their own and are left alone.
+class ElapsedWhileBlocked {
+ public:
+  explicit ElapsedWhileBlocked(ProgressView& view) : view_(view) {}
+
+  void Reported(const FirmwareEraseProgress& progress) {
+    last_ = progress;
+    reportedAt_ = shownAt_ = Clock::now();
+  }
+
+  void Tick() {
+    if (!last_ || last_->shareDone) return;
+    const Clock::time_point now = Clock::now();
+    if (now - shownAt_ < std::chrono::seconds(1)) return;
+    shownAt_ = now;
+    FirmwareEraseProgress moved = *last_;
+    moved.elapsedMs += std::chrono::duration_cast<std::chrono::milliseconds>(now - reportedAt_).count();
+    ShowProgress(view_, moved);
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  ProgressView& view_;
+  std::optional<FirmwareEraseProgress> last_;
+  Clock::time_point reportedAt_, shownAt_;
+};
+
+// A memo of the window, written by its own thread: the worker's stamped lines are posted to it.
+class PostedSink final : public LineSink {
+ public:
+  PostedSink(CallerQueue& queue, LineSink* target) : queue_(queue), target_(target) {}
+  void AppendLine(const std::u16string& text) override {
+    if (target_ != nullptr) queue_.Post([target = target_, text] { target->AppendLine(text); });
+  }
+
+ private:
+  CallerQueue& queue_;
+  LineSink* target_;
+};
 
 }  // namespace
 
@@ -108,9 +152,32 @@ EraseRunOutcome FirmwareEraseMethod::Run(System& system, EraseJob& job, Diagnost
   log.AddFormatLogLine(u"Способ стирания: " + report_.technique + u"; категория NIST SP 800-88: " +
                        NistCategoryText(report_.category));
   log.AddFormatLogLine(FirmwareEraseStopText());
-  SystemEraseWaiter waiter(system);
-  const FirmwareEraseContext context{waiter, [&view](const FirmwareEraseProgress& p) { ShowProgress(view, p); }};
-  FirmwareEraseResult result = RunFirmwareErase(system, job, method_, facts_, wholeDiskProof_, log, context);
+  // SECURITY ERASE UNIT and Format NVM block until the drive is done, which may take hours: the run goes
+  // on a worker so the window stays live. Its log lines are stamped there, by a log of its own, and
+  // written to the memos, like its progress to the captions, by the window's thread.
+  FirmwareEraseResult result;
+  ElapsedWhileBlocked elapsed(view);
+  RunOnWorker(
+      [&](CallerQueue& queue) {
+        PostedSink formatSink(queue, log.FormatSink());
+        PostedSink debugSink(queue, log.DebugSink());
+        const bool debugMode = log.DebugMode();
+        DiagnosticLog workerLog(system, debugMode);
+        workerLog.SetFormatSink(&formatSink);
+        workerLog.SetDebugSink(&debugSink);
+        SystemEraseWaiter waiter(system);
+        const FirmwareEraseContext context{waiter, [&](const FirmwareEraseProgress& progress) {
+                                             queue.Post([&view, &elapsed, progress] {
+                                               ShowProgress(view, progress);
+                                               elapsed.Reported(progress);
+                                             });
+                                           }};
+        result = RunFirmwareErase(system, job, method_, facts_, wholeDiskProof_, workerLog, context);
+      },
+      [&view, &elapsed] {
+        elapsed.Tick();
+        view.ProcessMessages();
+      });
   report_.ran = true;
   report_.run = std::move(result.run);
   report_.proof = std::move(result.proof);

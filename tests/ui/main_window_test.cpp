@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -372,6 +375,57 @@ TEST_F(MainWindow, MethodListPerDriveAndAFirmwareEraseThatStopCannotCut) {
     EXPECT_TRUE(log.contains(QStringLiteral("Проверка чтением"))) << log.toStdString();
     EXPECT_TRUE(Get<QLabel>("lbStopReason").text().isEmpty() && list.isEnabled());
   }
+}
+
+// A Format NVM that holds its caller for 1.5 s: the window handles its events meanwhile, so the first
+// event after the run began comes before the drive's answer, and the close asked then waits for the end.
+TEST_F(MainWindow, ABlockingFirmwareCommandLeavesTheWindowLive) {
+  const std::filesystem::path folder = dir_.path() / "blocking";
+  std::filesystem::copy(std::filesystem::path(TRELVANE_EXAMPLES_DIR) / "demo", folder);
+  std::string machine;
+  {
+    std::ifstream in(folder / "firmware.json");
+    machine.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  const std::string::size_type reads = machine.find("\"status_reads\": 3", machine.find("\"nvme\""));
+  ASSERT_NE(reads, std::string::npos) << "the firmware demo machine's NVMe drive has no erase object";
+  machine.insert(reads, "\"blocking_ms\": 1500, ");
+  std::ofstream(folder / "firmware.json") << machine;
+  session_.reset();
+  system_ = LoadEmulatedMachine(folder / "firmware.json");
+  session_ = std::make_unique<GuiSession>(*system_, u"");
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), [](QWidget& chooser) { testing::ClickRow(chooser, 1); ChooseLastDrive(chooser); })
+      .Then(QStringLiteral("TaskDialog"), [](QWidget& dialog) {
+        Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogYes")));
+      });
+  ShowAndWait();
+  auto& list = Get<QComboBox>("cbMethod");
+  const int formatCrypto = list.findText(ToQString(MethodTitle(EraseMethodId::FormatCrypto, ReadDriveEraseFacts(
+      *system_, session_->State().DriveHandle.Get(), session_->State().SelectedEntry().IdentifyData))));
+  ASSERT_GE(formatCrypto, 0);
+  list.setCurrentIndex(formatCrypto);
+  // Seen while the drive holds the format: the log has nothing of the run's own yet, the bar has not
+  // had the drive's answer, and the elapsed time has moved on from the report made as the command went out.
+  bool liveWhileHeld = false;
+  QString firstElapsed;
+  const QString stopText = ToQString(FirmwareEraseStopText());
+  testing::Watch live([&] {
+    const QString elapsed = Get<QLabel>("lbCurrentPosition").text();
+    if (!Memo("Log_BenchMark").trimmed().endsWith(stopText) || !elapsed.startsWith(QStringLiteral("Прошло: ")) ||
+        Get<QProgressBar>("pbCurrentTask").value() == 100)
+      return false;
+    if (firstElapsed.isEmpty()) firstElapsed = elapsed;
+    return elapsed != firstElapsed;
+  }, [&] {
+    liveWhileHeld = true;
+    Main().close();
+  });
+  Click(Get<QPushButton>("btRunBenchmarks"));
+  EXPECT_TRUE(liveWhileHeld);
+  const QString log = Memo("Log_BenchMark");
+  EXPECT_TRUE(log.contains(QStringLiteral("Окно закроется, когда накопитель закончит встроенное стирание")));
+  EXPECT_TRUE(log.contains(QStringLiteral("Накопитель сообщил о завершении стирания"))) << log.toStdString();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "backends/emulated/drive_firmware.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "os/bytes.h"
@@ -164,6 +166,7 @@ AtaTaskFile DriveFirmware::SecurityCommand(const AtaTaskFile& in, std::span<cons
       if (!PasswordMatches(data)) return Aborted();
       const EraseBehaviour::Ending ending = drive_.erase.ending;
       if (ending == EraseBehaviour::Ending::Aborts || ending == EraseBehaviour::Ending::Fails) return Aborted();
+      HoldCaller();
       if (ending != EraseBehaviour::Ending::Lies) fill_(MediaFill{false, enhanced ? drive_.erase.vendorByte : std::uint8_t{0}, 0});
       enabled_ = locked_ = false;
       password_.clear();
@@ -178,6 +181,12 @@ AtaTaskFile DriveFirmware::SecurityCommand(const AtaTaskFile& in, std::span<cons
     default:
       return Aborted();
   }
+}
+
+// These commands complete only when the drive is done: the caller's thread waits in real time, whatever
+// the machine's clock, so that a test can see the window stay live meanwhile.
+void DriveFirmware::HoldCaller() const {
+  if (drive_.erase.blockingMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(drive_.erase.blockingMs));
 }
 
 void DriveFirmware::StartSanitize(char kind, std::uint32_t pattern) {
@@ -277,6 +286,7 @@ std::uint16_t DriveFirmware::NvmeFormat(std::uint8_t ses) {
   const EraseBehaviour::Ending ending = drive_.erase.ending;
   if (ending == EraseBehaviour::Ending::Aborts) return NvmeAbortRequested;
   if (ending == EraseBehaviour::Ending::Fails || ending == EraseBehaviour::Ending::PowerLoss) return 0x0006;  // Internal Error
+  HoldCaller();
   if (ending != EraseBehaviour::Ending::Lies) {
     if (ses == 2) fill_(MediaFill{true, 0, 0x9E3779B9u * ++erases_ + drive_.number});
     else fill_(MediaFill{false, 0, 0});

@@ -59,6 +59,8 @@ class DriveFirmware {
 
   AtaTaskFile SanitizeCommand(const AtaTaskFile& in);
   AtaTaskFile SecurityCommand(const AtaTaskFile& in, std::span<const std::uint8_t> data, bool prepared);
+  // SECURITY ERASE UNIT and Format NVM hold the caller for the machine file's blocking time.
+  void HoldCaller() const;
   // Starts the sanitize `kind` ('c' crypto, 'b' block, 'o' overwrite with `pattern`).
   void StartSanitize(char kind, std::uint32_t pattern);
   // One status read while it runs: counts down, and ends it as the machine file says when due.

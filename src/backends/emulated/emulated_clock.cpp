@@ -89,6 +89,7 @@ EmulatedClock::EmulatedClock(std::optional<SystemTime> start, std::optional<std:
       createdAt_(std::chrono::steady_clock::now()) {}
 
 SystemTime EmulatedClock::Read() {
+  const std::lock_guard<std::mutex> lock(mutex_);
   switch (mode_) {
     case Mode::Real:
       return RealLocalTime();
@@ -108,7 +109,10 @@ SystemTime EmulatedClock::Read() {
 void EmulatedClock::Sleep(std::uint32_t milliseconds) {
   if (mode_ == Mode::Real) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-  } else if (mode_ == Mode::FollowsReal) {
+    return;
+  }
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (mode_ == Mode::FollowsReal) {
     sleptMs_ += milliseconds;
   } else {
     startMs_ += milliseconds;

@@ -1,10 +1,12 @@
 #pragma once
 // The machine's local clock. Real by default; or started at a given local time, then either following
 // real time or moving by a fixed step on every reading (a step of 0 freezes it), so that tests get the
-// same time stamps and speeds on every run.
+// same time stamps and speeds on every run. A firmware erase reads and advances it from a worker
+// thread while the window's thread may stamp a line, so every reading is taken under a lock.
 
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -24,6 +26,7 @@ class EmulatedClock {
 
  private:
   enum class Mode { Real, FollowsReal, Stepped };
+  std::mutex mutex_;
   Mode mode_;
   std::int64_t startMs_ = 0;  // FollowsReal: the start; Stepped: the current reading
   std::int64_t stepMs_ = 0;

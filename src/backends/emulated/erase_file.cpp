@@ -76,6 +76,7 @@ EraseBehaviour ParseEraseBehaviour(ObjectReader& drive) {
   behaviour.sanitizeFailedAtStart = erase->Boolean("sanitize_failed_at_start", false);
   if (const auto seconds = erase->OptionalInteger("estimate_seconds", 0, 0xFFFFFFFE))
     behaviour.estimateSeconds = static_cast<std::uint32_t>(*seconds);
+  behaviour.blockingMs = static_cast<std::uint32_t>(erase->Integer("blocking_ms", 0, 0, 600'000));
   erase->RejectUnknownFields();
   return behaviour;
 }

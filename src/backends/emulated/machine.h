@@ -131,6 +131,7 @@ struct EraseBehaviour {
   std::uint8_t vendorByte = 0xA5; // what an enhanced security erase leaves
   bool sanitizeFailedAtStart = false;  // came back from a power loss in the sanitize failed state
   std::optional<std::uint32_t> estimateSeconds;  // the sanitize log's estimates; none: FFFFFFFFh
+  std::uint32_t blockingMs = 0;  // real time SECURITY ERASE UNIT and Format NVM hold their caller
 };
 
 struct DriveConfig {
