@@ -54,6 +54,10 @@ MaybeRefusal NvmeRefusal(EraseMethodId method, const NvmeEraseCapabilities& caps
                          (method == EraseMethodId::FormatCrypto && caps.formatNvm && caps.formatCryptoErase) ||
                          (method == EraseMethodId::FormatUser && caps.formatNvm);
   if (!supported) return Refusal{true, Unsupported};
+  if ((method == EraseMethodId::SanitizeOverwrite && !caps.systemCarriesOverwrite) ||
+      (method == EraseMethodId::FormatUser && !caps.systemCarriesUserDataFormat))
+    return Refusal{false, u"система не пропускает эту команду к накопителю NVMe (Windows передаёт только Sanitize с "
+                          u"блочным или криптографическим стиранием и Format NVM с криптографическим стиранием)"};
   // Sanitize always takes the whole NVM subsystem; a format, when the controller says so.
   const bool manyNamespaces = caps.NamespacesAtStake() > 1;
   if (IsSanitize(method) && manyNamespaces)

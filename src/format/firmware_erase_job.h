@@ -3,7 +3,7 @@
 // picked by the drive's bus and the method, the sample is fingerprinted first when the method's
 // proof compares with the old data, every command goes into the format log with its completion,
 // and a completed erase is read back when the job asks for a verification. Blocks for as long as
-// the drive erases: a front end runs it off its window's thread.
+// the drive erases: FirmwareEraseMethod::Run calls it on a worker thread.
 
 #include <optional>
 

@@ -95,7 +95,12 @@ DriveEraseFacts ReadDriveEraseFacts(System& system, Handle drive, const TIdentif
     std::optional<std::uint32_t> active;
     std::array<std::uint8_t, 4096> list{};
     if (ReadNvmeActiveNamespaces(system, drive, list)) active = CountActiveNamespaces(list);
-    return EraseCapabilitiesOf(DecodeIdentifyController(controller), active);
+    NvmeEraseCapabilities caps = EraseCapabilitiesOf(DecodeIdentifyController(controller), active);
+    const std::unique_ptr<NvmeDevice> device = system.NvmeDeviceOf(drive);
+    caps.systemCarriesOverwrite = device->Carries(SanitizeCommand(NvmeSanitizeAction::Overwrite));
+    caps.systemCarriesUserDataFormat =
+        device->Carries(FormatNvmCommand(DiskNamespaceId, 0, NvmeSecureErase::UserData));
+    return caps;
   }
   std::array<std::uint8_t, 512> identify{};
   if (!IdentifyDevice(system, drive, identity.IsIDESlave, identify)) return std::monostate{};

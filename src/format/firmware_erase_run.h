@@ -7,8 +7,8 @@
 // A firmware erase is complete only when the drive says so (the sanitize status, the completion of
 // the erase unit or the format), never because it accepted the command. Once the erasing command
 // is sent the drive works on its own and cannot be called back: these runs take no Stop.
-// SECURITY ERASE UNIT and Format NVM block for as long as the drive works, so a front end calls
-// these runs off its window's thread.
+// SECURITY ERASE UNIT and Format NVM block for as long as the drive works, so these runs go on a
+// worker thread (FirmwareEraseMethod::Run) that reports back to the window's thread.
 
 #include <cstdint>
 #include <functional>
@@ -52,8 +52,8 @@ inline constexpr std::uint32_t DefaultPollMs = 2'000;
 
 // How far the drive has come: the share it reports done (sanitize progress), or nothing when it
 // reports none; the time since the erasing command went out, and the drive's estimate when it
-// gave one. While SECURITY ERASE UNIT or Format NVM blocks, nothing is reported: the front end
-// shows the elapsed time against `estimateMs` on its own timer.
+// gave one. While SECURITY ERASE UNIT or Format NVM blocks, nothing is reported: the caller moves
+// the elapsed time on by its own clock until the next report.
 struct FirmwareEraseProgress {
   std::optional<double> shareDone;
   std::int64_t elapsedMs = 0;

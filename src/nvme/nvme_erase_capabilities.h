@@ -24,6 +24,10 @@ struct NvmeEraseCapabilities {
   std::uint32_t highestNamespaceId = 0;  // NN
   // How many namespaces exist, when the drive listed its active ones.
   std::optional<std::uint32_t> activeNamespaces;
+  // What the platform lets through to the drive: false where it stops Sanitize overwrite, or Format
+  // NVM with a user data erase, before the drive sees it (NvmeDevice::Carries).
+  bool systemCarriesOverwrite = true;
+  bool systemCarriesUserDataFormat = true;
   // The namespaces a whole-controller command may take: the active ones when known, NN otherwise.
   std::uint32_t NamespacesAtStake() const { return activeNamespaces.value_or(highestNamespaceId); }
 };

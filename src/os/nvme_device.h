@@ -40,6 +40,9 @@ class NvmeDevice {
   // the transport carried the command, the controller completed it with success and `data` holds
   // the whole transfer; `data` is left untouched otherwise.
   virtual bool Admin(const NvmeCommand& command, std::span<std::uint8_t> data, NvmeCompletion& completion) = 0;
+  // False when this platform's path stops `command` before the drive sees it, whatever the drive
+  // supports: a method built on it is not offered.
+  virtual bool Carries(const NvmeCommand& /*command*/) const { return true; }
 };
 
 }  // namespace trelvane

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -160,24 +161,32 @@ TEST(FormatCommandLine, VerificationDecidesTheExitCodeAndReportsGoBesideTheLog) 
 }
 
 // The drive's own erase on the firmware demo machine: completion read back (the sample or the whole
-// disk), and a Format NVM the storage stack does not let through ending the run as failed.
+// disk), a Format NVM the storage stack does not let through refused before anything is sent, and a
+// drive that reports its format failed ending the run as failed.
 TEST(FormatCommandLine, FirmwareEraseEndsOnTheDrivesWordAndItsProof) {
-  const std::tuple<const char*, int, const char*> runs[] = {  // arguments, exit code, in the log or the report
+  struct Run { const char* arguments; int exitCode; const char* part; bool formatFails = false; };  // part: of the log or the report
+  const Run runs[] = {
       {"format 0 --method secure-erase-enhanced --yes", 0, "\"outcome\": \"erased\""},
       {"format 0 --method secure-erase --verify=full --yes", 0, "Проверка чтением (весь диск): проверено байт: 67,108,864"},
-      {"format 1 --method format-user --yes", 1, "Встроенное стирание не удалось: команда не дошла до контроллера"},
-      {"format 1 --method format-user --yes", 1, "\"outcome\": \"failed\""},
+      {"format 1 --method format-user --yes", 2, "Встроенное стирание невозможно: система не пропускает эту команду к накопителю NVMe"},
+      {"format 1 --method format-crypto --yes", 1, "\"outcome\": \"failed\"", true},
       {"format 0 --method secure-erase-enhanced --yes", 0, "  Категория NIST SP 800-88: Purge\n"},
       {"format 0 --method secure-erase --yes", 0, "  Оценка накопителя: 2 мин 00 с; заняло: "},
-      {"format 1 --method format-user --yes", 1, "Итог: НЕ СТЕРТО: накопитель отклонил стирание или сообщил о сбое"},
+      {"format 1 --method format-crypto --yes", 1, "Итог: НЕ СТЕРТО: накопитель отклонил стирание или сообщил о сбое", true},
   };
-  for (const auto& [arguments, exitCode, part] : runs) {
+  for (const auto& [arguments, exitCode, part, formatFails] : runs) {
     const TempDir dir;
     for (const auto& file : std::filesystem::directory_iterator(std::filesystem::path(TRELVANE_EXAMPLES_DIR) / "demo"))
       std::filesystem::copy(file.path(), dir.path());
+    if (formatFails) {
+      std::string machine = ReadTextFile(dir.path() / "firmware.json");
+      const std::string::size_type reads = machine.find("\"status_reads\": 3", machine.find("\"nvme\""));
+      ASSERT_NE(reads, std::string::npos) << "the firmware demo machine's NVMe drive has no erase object";
+      std::ofstream(dir.path() / "firmware.json") << machine.insert(reads, "\"ending\": \"fails\", ");
+    }
     const CliResult result = RunCli(dir.path() / "firmware.json", std::string(arguments) + " --report '" + dir.path().string() + "'");
     EXPECT_EQ(result.exitCode, exitCode) << arguments << "\n" << result.err;
-    std::string texts = result.out;
+    std::string texts = result.out + result.err;
     for (const auto& file : std::filesystem::directory_iterator(dir.path()))
       if (file.path().filename().string().starts_with("T")) texts += ReadTextFile(file.path());  // the reports
     EXPECT_NE(texts.find(part), std::string::npos) << arguments << ": " << part << "\n" << texts;

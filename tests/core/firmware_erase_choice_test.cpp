@@ -20,6 +20,13 @@ NvmeEraseCapabilities Nvme(std::uint32_t sanicap, bool format, std::uint8_t fna,
   return EraseCapabilitiesOf(controller);
 }
 
+// The same, behind a system that stops Sanitize overwrite and the user data Format NVM (Windows).
+NvmeEraseCapabilities NvmeOnWindows(std::uint32_t sanicap, bool format, std::uint8_t fna, std::uint32_t nn) {
+  NvmeEraseCapabilities caps = Nvme(sanicap, format, fna, nn);
+  caps.systemCarriesOverwrite = caps.systemCarriesUserDataFormat = false;
+  return caps;
+}
+
 AtaEraseCapabilities Ata(bool crypto, bool block, AtaSecurityState security, std::uint16_t rotation = 1) {
   AtaEraseCapabilities caps;
   caps.sanitizeSupported = crypto || block;
@@ -35,6 +42,9 @@ const std::u16string Frozen =
     u"команды ATA Security заблокированы до перезапуска накопителя (frozen): переведите компьютер в спящий режим "
     u"и разбудите его или переподключите накопитель";
 const std::u16string NoneBuiltIn = u"накопитель не поддерживает стирание встроенными командами";
+const std::u16string NotCarried =
+    u"система не пропускает эту команду к накопителю NVMe (Windows передаёт только Sanitize с блочным или "
+    u"криптографическим стиранием и Format NVM с криптографическим стиранием)";
 const std::u16string FormatTakesAll =
     u"Format NVM этого накопителя стирает все пространства имён сразу, а их больше одного";
 
@@ -47,6 +57,9 @@ TEST(ChooseErase, FirstMethodTheDriveRunsNowWithItsReason) {
       {Nvme(0, true, 0, 256), M::FormatUser,
        u"накопитель поддерживает стирание данных при форматировании (Format NVM)"},
       {Nvme(0, false, 0, 1), M::Zero, NoneBuiltIn},
+      {NvmeOnWindows(0x4, true, 0x4, 1), M::FormatCrypto,
+       u"накопитель поддерживает криптографическое стирание при форматировании (Format NVM)"},
+      {NvmeOnWindows(0x4, true, 0, 1), M::Zero, u"встроенное стирание сейчас невозможно: " + NotCarried},
       {Nvme(0x1, true, 0x1, 2), M::Zero,
        u"встроенное стирание сейчас невозможно: Sanitize стирает все пространства имён накопителя, а их больше "
        u"одного"},
@@ -71,6 +84,7 @@ TEST(ChooseErase, RefusalsNameTheCauseAndTheRemedy) {
   const std::tuple<M, DriveEraseFacts, std::optional<std::u16string>> cases[] = {
       {M::FormatUser, Nvme(0, true, 0x1, 2), FormatTakesAll},
       {M::FormatUser, Nvme(0, true, 0x2, 4), FormatTakesAll},
+      {M::SanitizeOverwrite, NvmeOnWindows(0x4, true, 0, 1), NotCarried},
       {M::FormatCrypto, Nvme(0, true, 0x1, 1), u"накопитель не поддерживает этот способ стирания"},
       {M::FormatCrypto, Nvme(0, true, 0x4, 8), std::nullopt},  // a format of this namespace alone
       {M::FormatUser, Ata(true, true, Enhanced), u"этот способ есть только у накопителей NVMe"},

@@ -67,14 +67,20 @@ bool Refused(NvmeCompletion& completion) {
 
 }  // namespace
 
-bool WindowsNvmeDevice::EraseCommand(const NvmeCommand& command, NvmeCompletion& completion) {
-  if (command.opcode == FormatNvmOpcode) {
-    const std::uint32_t ses = (command.cdw10 >> 9) & 0x7u;
-    if (ses != SecureEraseCryptographic || command.namespaceId != DiskNamespaceId) return Refused(completion);
-    return Reinitialize(system_, handle_, {}, completion);
+bool WindowsNvmeDevice::Carries(const NvmeCommand& command) const {
+  if (command.opcode == FormatNvmOpcode)
+    return ((command.cdw10 >> 9) & 0x7u) == SecureEraseCryptographic && command.namespaceId == DiskNamespaceId;
+  if (command.opcode == SanitizeOpcode) {
+    const std::uint32_t action = command.cdw10 & 0x7u;
+    return action == SanitizeBlockErase || action == SanitizeCryptoErase;
   }
+  return true;
+}
+
+bool WindowsNvmeDevice::EraseCommand(const NvmeCommand& command, NvmeCompletion& completion) {
+  if (!Carries(command)) return Refused(completion);
+  if (command.opcode == FormatNvmOpcode) return Reinitialize(system_, handle_, {}, completion);
   const std::uint32_t action = command.cdw10 & 0x7u;
-  if (action != SanitizeBlockErase && action != SanitizeCryptoErase) return Refused(completion);
   std::array<std::uint8_t, ReinitializeMedia::Bytes> options{};
   WriteU32LE(options, 0, ReinitializeMedia::Bytes);  // Version
   WriteU32LE(options, 4, ReinitializeMedia::Bytes);  // Size

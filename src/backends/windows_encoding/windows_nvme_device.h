@@ -31,6 +31,8 @@ class WindowsNvmeDevice final : public NvmeDevice {
   WindowsNvmeDevice(DeviceControlPort& system, Handle handle) : system_(system), handle_(handle) {}
 
   bool Admin(const NvmeCommand& command, std::span<std::uint8_t> data, NvmeCompletion& completion) override;
+  // Of Format NVM and Sanitize, only what IOCTL_STORAGE_REINITIALIZE_MEDIA turns into the command.
+  bool Carries(const NvmeCommand& command) const override;
 
   // The system error of a command Windows does not pass to the drive.
   static constexpr std::uint32_t NotLetThrough = 50;
