@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "app/help_text.h"
 #include "launch/elevation_launcher.h"
 #include "launch/make_system.h"
+#include "ui/display_check.h"
 #include "ui/gui_session.h"
 #include "ui/toolkit/qt_message_boxes.h"
 #include "text/u16.h"
@@ -40,6 +42,13 @@ int main(int argc, char** argv) {
   if (const auto text = trelvane::InformationRequested(trelvane::ProgramKind::Windowed, firstArgument)) {
     std::fputs(trelvane::ToUtf8(*text).c_str(), stdout);
     return 0;
+  }
+  if (const auto missing = trelvane::MissingDisplayText([](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value != nullptr ? value : "");
+      })) {
+    std::fprintf(stderr, "%s\n", trelvane::ToUtf8(*missing).c_str());
+    return 3;
   }
   const trelvane::RelaunchOutcome relaunch = trelvane::RelaunchWithAdministratorRights(argc, argv);
   if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Ended) return relaunch.exitCode;
