@@ -11,12 +11,21 @@ echo "== $deb"
 dpkg-deb --field "$deb"
 
 echo "== lintian"
-lintian --fail-on error --info "$deb"
+lintian_out=$(lintian --fail-on error --info "$deb") || { echo "$lintian_out"; exit 1; }
+echo "$lintian_out"
+if grep -q 'hardening-' <<<"$lintian_out"; then echo "lintian finds the programs' hardening incomplete"; exit 1; fi
 
 removePackage() { apt-get remove -y -qq trelvane >/dev/null 2>&1 || true; }
 trap removePackage EXIT
 echo "== install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+
+echo "== hardening of the installed programs"
+for program in /usr/bin/trelvane /usr/bin/trelvane-cli; do
+  readelf -lW "$program" | grep -q GNU_RELRO || { echo "$program: no read-only relocations"; exit 1; }
+  readelf -dW "$program" | grep -Eq 'BIND_NOW|FLAGS.* NOW' || { echo "$program: symbols not bound at start"; exit 1; }
+  nm -D "$program" | grep -q __stack_chk_fail || { echo "$program: no stack protector"; exit 1; }
+done
 
 echo "== installed programs"
 /usr/bin/trelvane-cli --version
