@@ -1,9 +1,11 @@
 // Device names, the drive list variable, modules, shell commands and system information.
 
 #include <gtest/gtest.h>
-#include <sys/sysmacros.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sys/sysmacros.h>
 
 #include "backends/linux/device_path.h"
 #include "backends/linux/drive_list.h"
@@ -11,6 +13,7 @@
 #include "backends/linux/module_catalog.h"
 #include "backends/linux/shell_open.h"
 #include "backends/linux/system_info.h"
+#include "test_support.h"
 #include "text/u16.h"
 
 namespace trelvane::linux_platform {
@@ -81,10 +84,48 @@ TEST(DriveList, NumbersFollowTheListAndLeaveNoGaps) {
   EXPECT_FALSE(drives.NumberOf(makedev(254, 0)));
 }
 
-TEST(IsDriveName, VirtualAndOpticalDevicesAreNotDrives) {
-  for (const char* name : {"sda", "vda", "nvme0n1", "mmcblk0", "hda"}) EXPECT_TRUE(IsDriveName(name)) << name;
-  for (const char* name : {"loop0", "zram0", "ram1", "dm-0", "md127", "sr0", "fd0", "nbd0", ""})
-    EXPECT_FALSE(IsDriveName(name)) << name;
+// A /sys/block folder as the kernel lays it out, each entry judged by its attributes and the device
+// behind it, whatever its name.
+TEST(ListSysBlockDrives, JudgesEachEntryByWhatSysfsSaysOfIt) {
+  const trelvane::testing::TempDir dir;
+  const std::filesystem::path block = dir.path() / "block", devices = dir.path() / "devices";
+  struct Entry { const char* name; const char* device; std::map<std::string, std::string> attributes; const char* why; };
+  const Entry entries[] = {
+      {"sda", "ata1/0:0:0:0", {{"device/type", "0"}, {"size", "1000"}}, nullptr},
+      {"sdb", "usb1/6:0:0:0", {{"device/type", "0"}, {"removable", "1"}, {"size", "0"}}, "no medium"},
+      {"sdc", "usb2/7:0:0:0", {{"device/type", "14"}, {"removable", "1"}, {"size", "30000"}}, nullptr},
+      {"sdd", "ata2/1:0:0:0", {{"device/type", "0"}, {"ro", "1"}}, "read-only"},
+      {"sr0", "ata3/2:0:0:0", {{"device/type", "5"}}, "SCSI device type 5"},
+      {"loop0", nullptr, {{"size", "2048"}}, "no device behind it"},
+      {"zram0", nullptr, {}, "no device behind it"},
+      {"mmcblk0", "mmc0/mmc0:0001", {{"device/type", "MMC"}}, nullptr},
+      {"mmcblk0boot0", "mmc0/mmc0:0001", {{"force_ro", "1"}, {"ro", "1"}}, "boot area"},
+      {"mmcblk0boot1", "mmc0/mmc0:0001", {{"force_ro", "0"}, {"ro", "0"}}, "boot area"},
+      {"mmcblk0rpmb", "mmc0/mmc0:0001", {}, nullptr},  // left out as an area of mmcblk0
+      {"nvme0n1", "nvme/nvme0", {}, nullptr},
+      {"nvme0n10", "nvme/nvme0", {}, nullptr},  // a namespace of its own, not an area of nvme0n1
+      {"cciss!c0d0", "cciss0/c0d0", {{"device/type", "0"}}, nullptr},
+  };
+  for (const Entry& entry : entries) {
+    const std::filesystem::path folder = block / entry.name;
+    std::filesystem::create_directories(folder);
+    if (entry.device != nullptr) {
+      std::filesystem::create_directories(devices / entry.device);
+      std::filesystem::create_directory_symlink(devices / entry.device, folder / "device");
+    }
+    for (const auto& [attribute, value] : entry.attributes) std::ofstream(folder / attribute) << value << "\n";
+  }
+  for (const Entry& entry : entries) {
+    const std::optional<std::string> why = WhyNotADrive(block.string(), entry.name);
+    EXPECT_EQ(why.has_value(), entry.why != nullptr) << entry.name << ": " << why.value_or("a drive");
+    if (why && entry.why != nullptr) {
+      EXPECT_NE(why->find(entry.why), std::string::npos) << *why;
+    }
+  }
+  std::vector<std::string> nodes;
+  for (const DriveEntry& drive : ListSysBlockDrives(block.string())) nodes.push_back(drive.nodePath);
+  EXPECT_EQ(nodes, (std::vector<std::string>{"/dev/cciss/c0d0", "/dev/mmcblk0", "/dev/nvme0n1", "/dev/nvme0n10",
+                                             "/dev/sda", "/dev/sdc"}));
 }
 
 // Only the three modules the program binds are present, comctl32 and kernel32 with the one entry each

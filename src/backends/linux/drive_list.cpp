@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,9 +15,15 @@ namespace trelvane::linux_platform {
 
 namespace {
 
-// Kernel name prefixes of block devices that are never physical drives.
-constexpr std::array<std::string_view, 8> ExcludedPrefixes{"loop", "zram", "ram", "dm-", "md", "sr", "fd", "nbd"};
-constexpr std::string_view OpticalScsiType = "5";
+// SCSI peripheral device types (device/type) of drives that hold data blocks: direct access (0),
+// optical memory (7, some magneto-optical and USB drives), simplified direct access (14). A CD or DVD
+// drive (5) and the rest are not drives to erase.
+constexpr std::array<std::string_view, 3> ScsiDiskTypes{"0", "7", "14"};
+
+bool AttributeIs(const std::string& path, std::string_view value) {
+  const auto text = ReadAttribute(path);
+  return text && TrimBlanks(*text) == value;
+}
 
 std::optional<dev_t> BlockDeviceNumber(const std::string& path) {
   struct stat info {};
@@ -45,20 +52,7 @@ std::string LeftOut(const std::string& path, const std::string& why) {
   return "TRELVANE_DRIVES: " + path + " пропущен: " + why;
 }
 
-std::vector<DriveEntry> EntriesFromSysBlock() {
-  std::vector<DriveEntry> entries;
-  for (const std::string& name : ListDirectory("/sys/block")) {
-    const std::string dir = "/sys/block/" + name;
-    if (!IsDriveName(name) || !RealPath(dir + "/device")) continue;
-    const auto type = ReadAttribute(dir + "/device/type");
-    if (type && TrimBlanks(*type) == OpticalScsiType) continue;
-    std::string node = "/dev/" + name;
-    std::replace(node.begin(), node.end(), '!', '/');
-    const auto dev = ReadAttribute(dir + "/dev");
-    entries.push_back({node, dev ? ParseDevAttribute(*dev) : std::nullopt});
-  }
-  return entries;
-}
+std::vector<DriveEntry> EntriesFromSysBlock() { return ListSysBlockDrives("/sys/block"); }
 
 }  // namespace
 
@@ -111,10 +105,44 @@ std::vector<std::string> ParseDriveVariable(std::string_view value) {
   return paths;
 }
 
-bool IsDriveName(std::string_view kernelName) {
-  if (kernelName.empty()) return false;
-  return std::none_of(ExcludedPrefixes.begin(), ExcludedPrefixes.end(),
-                      [&](std::string_view prefix) { return kernelName.substr(0, prefix.size()) == prefix; });
+std::optional<std::string> WhyNotADrive(const std::string& sysBlock, const std::string& name) {
+  const std::string dir = sysBlock + "/" + name;
+  if (!RealPath(dir + "/device")) return "no device behind it (loop, ram, zram, device-mapper, md, nbd)";
+  if (const auto type = ReadAttribute(dir + "/device/type")) {
+    const std::string scsiType = TrimBlanks(*type);
+    const bool numeric = !scsiType.empty() && std::all_of(scsiType.begin(), scsiType.end(), [](char c) {
+      return c >= '0' && c <= '9';
+    });
+    // MMC and SD cards name their kind here in words ("MMC", "SD"); only SCSI gives a number.
+    if (numeric && std::find(ScsiDiskTypes.begin(), ScsiDiskTypes.end(), scsiType) == ScsiDiskTypes.end())
+      return "SCSI device type " + scsiType + " (optical or other, not a disk)";
+  }
+  if (RealPath(dir + "/force_ro")) return "an eMMC boot area";
+  if (AttributeIs(dir + "/ro", "1")) return "read-only";
+  if (AttributeIs(dir + "/removable", "1") && AttributeIs(dir + "/size", "0")) return "removable, no medium";
+  return std::nullopt;
+}
+
+std::vector<DriveEntry> ListSysBlockDrives(const std::string& sysBlock) {
+  const std::vector<std::string> names = ListDirectory(sysBlock);
+  // An area of another drive's device (the eMMC replay-protected area, in kernels that make it a block
+  // device): the same device behind it, and a name that goes on from that drive's with a word.
+  const auto areaOfAnother = [&](const std::string& name) {
+    const auto device = RealPath(sysBlock + "/" + name + "/device");
+    return std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+      return other.size() < name.size() && name.starts_with(other) && std::isalpha(static_cast<unsigned char>(name[other.size()])) &&
+             RealPath(sysBlock + "/" + other + "/device") == device;
+    });
+  };
+  std::vector<DriveEntry> entries;
+  for (const std::string& name : names) {
+    if (WhyNotADrive(sysBlock, name) || areaOfAnother(name)) continue;
+    std::string node = "/dev/" + name;
+    std::replace(node.begin(), node.end(), '!', '/');
+    const auto dev = ReadAttribute(sysBlock + "/" + name + "/dev");
+    entries.push_back({node, dev ? ParseDevAttribute(*dev) : std::nullopt});
+  }
+  return entries;
 }
 
 }  // namespace trelvane::linux_platform

@@ -1,8 +1,8 @@
 #pragma once
 // The physical drives: "\\.\PhysicalDriveN" is entry N of this list.
 //
-// By default the list holds the whole disks of /sys/block (entries with a "device" link) in name
-// order, leaving out loop, zram, ram, device-mapper, md, floppy and optical devices. The variable
+// By default the list holds the drives of /sys/block in name order, judged by what sysfs says of each
+// (WhyNotADrive), not by its name. The variable
 // TRELVANE_DRIVES=/dev/loop3,/dev/loop4 replaces it: tests and demos list their own loop devices,
 // and a cautious user lists only the disks they mean. Only whole disks are taken from it: a
 // partition, a second name of a device already listed, or something that is not a block device is
@@ -59,7 +59,13 @@ DriveChoice ChooseDrives(const std::vector<std::string>& paths,
 // "/dev/loop3, /dev/loop4" -> the two paths (blanks around entries and empty entries dropped).
 std::vector<std::string> ParseDriveVariable(std::string_view value);
 
-// Whether a /sys/block entry of this kernel name may be a physical drive.
-bool IsDriveName(std::string_view kernelName);
+// Why the entry `name` of a /sys/block folder is not a drive to erase, or nothing when it is one:
+// nothing behind it (loop, ram, zram, device-mapper, md, nbd have no "device"), a SCSI device type
+// other than a disk (a CD or DVD drive), an eMMC boot area ("force_ro"), read-only ("ro"), or a
+// removable drive without a medium (size 0: an empty card reader, a floppy drive).
+std::optional<std::string> WhyNotADrive(const std::string& sysBlock, const std::string& name);
+
+// The drives of a /sys/block folder, in name order; eMMC replay-protected areas left out too.
+std::vector<DriveEntry> ListSysBlockDrives(const std::string& sysBlock);
 
 }  // namespace trelvane::linux_platform
