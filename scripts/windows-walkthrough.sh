@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Walks the Windows program under Wine and Xvfb with a real input tool (xdotool), on a copy of the demo
 # machine, and saves screenshots into docs/screenshots/windows/: the chooser, the refusal of a drive
-# that is too small, the details, the SMART report, the confirmation of a quick wipe and its end.
+# that is too small, the details, the SMART report, the confirmation of a quick wipe, its end and the
+# summary of the run.
 #
 # TRELVANE_MACHINE is always set: the program never reaches Wine's own drives (Wine's Z: is the build
 # machine's root, and a dismount there would unmount a real file system).
@@ -60,4 +61,6 @@ click 780 530
 shot 06-confirmation 2
 xdotool key Return
 shot 07-quick-wipe 4
+# The run's end: the summary above the method list, with the link to the saved report.
+shot 10-summary 0
 wineserver -k 2>/dev/null || true

@@ -69,7 +69,11 @@ void ConsoleProgressView::ProcessMessages() {
   }
 }
 
-std::string ConsoleProgressView::Line() const { return ToUtf8(percent_ + u"   " + position_ + u"   " + speed_); }
+std::string ConsoleProgressView::Line() const {
+  std::u16string line = percent_ + u"   " + position_ + u"   " + speed_;
+  if (!amount_.empty()) line += u"   " + amount_;
+  return ToUtf8(line);
+}
 
 void ConsoleProgressView::Redraw() { line_.Show(Line()); }
 

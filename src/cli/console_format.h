@@ -29,6 +29,7 @@ class ConsoleProgressView : public ProgressView {
   void SetPositionCaption(const std::u16string& text) override;
   void SetSpeedCaption(const std::u16string& text) override;
   std::u16string SpeedCaption() const override { return speed_; }
+  void SetAmountCaption(const std::u16string& text) override { amount_ = text; }
   void ProcessMessages() override;
 
  private:
@@ -41,6 +42,7 @@ class ConsoleProgressView : public ProgressView {
   std::u16string percent_;
   std::u16string position_;
   std::u16string speed_;
+  std::u16string amount_;
 };
 
 // The command buttons as the terminal knows them: Stop is Ctrl+C, armed only while Stop is enabled.

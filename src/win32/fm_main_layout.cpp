@@ -21,6 +21,9 @@ constexpr SIZE PageDesignSize{740, 376};
 constexpr int TopStripHeight = 32;
 constexpr int BottomStripHeight = 21;
 constexpr int PagesBorder = 10;
+// The summary's two lines at the bottom of the format log's place, and the log's bottom meanwhile.
+constexpr int SummaryTop = 99;
+constexpr int LogBottomBesideSummary = 95;
 constexpr const char16_t* PageCaptions[] = {u"Детали устройства", u"НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ", u"S.M.A.R.T."};
 
 int HeightOf(HWND control) {
@@ -80,6 +83,14 @@ void TFmMain::BuildDetailsPage() {
 void TFmMain::BuildFormatPage() {
   Log_BenchMark = CreateMemo(Handle(), ControlId::Log_BenchMark);
   places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 134}, Anchor::All});
+  // The summary of the last run takes the bottom of the log's place while it is shown.
+  lbVerdict = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbVerdict,
+                     RECT{12, SummaryTop, 590, SummaryTop + 17}, Anchor::BottomWide);
+  lbReportLink = std::make_unique<LinkLabel>(Handle(), ControlId::lbReportLink, u"Открыть отчет", RECT{}, SS_RIGHT);
+  lbReportLink->onClick = [this] { presenter_.ReportLinkClicked(); };
+  places_.push_back({lbReportLink->Handle(), 1, RECT{596, SummaryTop, 716, SummaryTop + 17}, Anchor::BottomRight});
+  lbSummary = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbSummary,
+                     RECT{12, SummaryTop + 19, 716, SummaryTop + 35}, Anchor::BottomWide);
   // The erase method list between the log and the progress, as wide as the page allows.
   lbMethod = OnPage(1, L"STATIC", u"Способ стирания", SS_LEFT | SS_NOPREFIX, ControlId::lbMethod,
                     RECT{12, 143, 130, 160}, Anchor::BottomLeft);
@@ -87,8 +98,12 @@ void TFmMain::BuildFormatPage() {
                     RECT{134, 139, 716, 339}, Anchor::BottomWide);
   OnPage(1, L"BUTTON", u"Текущий ход выполнения задачи", BS_GROUPBOX, ControlId::gbCurrentTask,
          RECT{10, 170, 730, 237}, Anchor::BottomWide);
-  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 188, 720, 227},
+  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 188, 720, 212},
                          Anchor::BottomWide);
+  // Under the bar, in the window's own face: the bytes and times run longer than the large captions
+  // below could show.
+  lbAmount = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbAmount,
+                    RECT{20, 215, 720, 232}, Anchor::BottomWide);
   SendMessageW(pbCurrentTask, PBM_SETRANGE32, 0, 100);
   SendMessageW(pbCurrentTask, PBM_SETSTEP, 1, 0);
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
@@ -167,7 +182,9 @@ void TFmMain::Layout() {
   SendMessageW(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
   const SIZE pageSize{page.right - page.left, page.bottom - page.top};
   for (const PagePlace& place : places_) {
-    RECT at = Anchored(place.design, PageDesignSize, pageSize, place.anchors);
+    RECT design = place.design;
+    if (place.control == Log_BenchMark && summaryShown_) design.bottom = LogBottomBesideSummary;
+    RECT at = Anchored(design, PageDesignSize, pageSize, place.anchors);
     OffsetRect(&at, page.left, page.top);
     PlaceControl(place.control, at);
   }
@@ -176,7 +193,14 @@ void TFmMain::Layout() {
 
 void TFmMain::ShowPageControls() {
   const int current = TabCtrl_GetCurSel(pages);
-  for (const PagePlace& place : places_) ShowWindow(place.control, place.page == current ? SW_SHOW : SW_HIDE);
+  for (const PagePlace& place : places_)
+    ShowWindow(place.control, place.page == current && Wanted(place.control) ? SW_SHOW : SW_HIDE);
+}
+
+bool TFmMain::Wanted(HWND control) const {
+  if (control == lbVerdict || control == lbSummary) return summaryShown_;
+  if (control == lbReportLink->Handle()) return summaryShown_ && reportLinkShown_;
+  return true;
 }
 
 void TFmMain::SelectPage(int page) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -25,6 +28,7 @@
 #include "common/system_error_text.h"
 #include "ui/toolkit/qt_text.h"
 #include "os/win_constants.h"
+#include "text/u16.h"
 #include "test_support.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"
@@ -335,6 +339,61 @@ TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
   }
   EXPECT_GE(lastWrite, 0);
   EXPECT_GT(lastClose, lastWrite);
+}
+
+// During a run the captions name the phase and the amount; at its end the summary shows the report's
+// verdict in its colour and the scope, and its link opens the text report. The next run hides it.
+TEST_F(MainWindow, RunEndsWithAColouredSummaryWhoseLinkOpensTheReport) {
+  struct Row {
+    int sectorSize;
+    bool quick, verify;
+    const char* verdict;
+    QColor colour;
+    const char* written;
+  };
+  const Row rows[] = {
+      {512, false, true, "Стерто и проверено", QColor(0, 120, 0), "Записано нулями: 50,331,648 из 50,331,648 байт   "},
+      {4096, true, false, "Стерто, без проверки чтением", QColor(170, 100, 0),
+       "Записано нулями: 11,288,576 из 50,331,648 байт (только начало и конец диска)   "},
+  };
+  for (const Row& row : rows) {
+    Start("{\"drives\": [" +
+          testing::DriveJson(0, 98304 * 512, ", \"sector_size\": " + std::to_string(row.sectorSize) +
+                                                 ", \"write_delay_us_per_mib\": 2000") +
+          "]}");
+    ModalScript script;
+    script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
+        .Then(QStringLiteral("TaskDialog"), [](QWidget& d) { Click(Child<QPushButton>(d, QStringLiteral("TaskDialogYes"))); });
+    ShowAndWait();
+    Get<QTabWidget>("pages").setCurrentIndex(1);
+    Get<QCheckBox>("cbQuickWipe").setChecked(row.quick);
+    Get<QCheckBox>("cbVerify").setChecked(row.verify);
+    QStringList phases;
+    testing::Watch midway([&] { return !Get<QLabel>("lbAmount").text().isEmpty(); }, [&] {
+      phases << Get<QLabel>("lbCurrentPercent").text() << Get<QLabel>("lbSpeed").text() << Get<QLabel>("lbAmount").text();
+      EXPECT_FALSE(Get<QWidget>("pnSummary").isVisible());
+    });
+    Click(Get<QPushButton>("btRunBenchmarks"));
+    ASSERT_EQ(phases.size(), 3) << row.sectorSize;
+    EXPECT_TRUE(phases[0].startsWith(QStringLiteral("Запись: "))) << phases[0].toStdString();
+    EXPECT_TRUE(phases[1].isEmpty() || phases[1].startsWith(QStringLiteral("Скорость записи: "))) << phases[1].toStdString();
+    EXPECT_TRUE(phases[2].contains(QStringLiteral(" МБ, прошло "))) << phases[2].toStdString();
+    EXPECT_TRUE(Get<QWidget>("pnSummary").isVisible());
+    auto& verdict = Get<QLabel>("lbVerdict");
+    EXPECT_EQ(verdict.text(), QString::fromUtf8(row.verdict));
+    EXPECT_EQ(verdict.palette().color(QPalette::WindowText), row.colour);
+    EXPECT_TRUE(Get<QLabel>("lbSummary").text().startsWith(QString::fromUtf8(row.written)))
+        << Get<QLabel>("lbSummary").text().toStdString();
+    EXPECT_EQ(Get<QLabel>("lbCurrentPercent").text().startsWith(QStringLiteral("Проверка: ")), row.verify);
+    auto& link = Get<LinkLabel>("lbReportLink");
+    ASSERT_TRUE(link.isVisible());
+    QTest::mouseClick(&link, Qt::LeftButton);
+    const auto opened = std::find_if(system_->Requests().begin(), system_->Requests().end(),
+                                     [](const RecordedRequest& request) { return request.call == "ShellExecute"; });
+    ASSERT_NE(opened, system_->Requests().end());
+    EXPECT_TRUE(opened->path.ends_with(u".txt") && std::filesystem::exists(opened->path)) << ToUtf8(opened->path);
+    EXPECT_TRUE(Get<QProgressBar>("pbCurrentTask").property("paused").toBool());
+  }
 }
 
 // The method list of each demo drive once it is open (the automatic choice, the zero fill, then only what
