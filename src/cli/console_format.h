@@ -15,7 +15,8 @@ namespace trelvane::cli {
 // Installed at start, so that the signal never ends the program; nothing where the signal does not exist.
 void ListenForProgressRequests();
 
-// Progress as one updating line on standard error, only when standard error is a terminal.
+// Progress as one updating line on standard error, only when standard error is a terminal; a
+// progress request prints every caption.
 // Ctrl+C, noticed where the window would handle its messages, presses Stop; a progress request
 // (SIGUSR1) is answered there too.
 class ConsoleProgressView : public ProgressView {

@@ -9,6 +9,7 @@
 
 #include "app/main_window_presenter.h"
 #include "program_bench.h"
+#include "text/u16.h"
 
 namespace trelvane::testing {
 namespace {
