@@ -92,44 +92,27 @@ TEST(FormatCommand, AsksForConfirmationWithTheDriveTitle) {
 
 // What will be written and read, for how long at the bus's typical speed, and which volumes go.
 TEST(FormatCommand, ConfirmationSaysWhatTheRunWillDo) {
-  struct Row {
-    const EraseMethod* method;
-    bool verify;
-    std::int64_t sectorSize, sectors, bus;
-    const char16_t* volumes;
-    Texts lines;
-  };
-  const Row rows[] = {
-      {&WholeDiskZeroFill(), true, 4096, 4'882'812'500, BusTypeNvme, u"sdb1 sdb2",
-       {u"Будет записано нулями: весь диск, 20,000,000,000,000 байт (20000 ГБ)",
-        u"Ожидаемое время: около 27 ч 46 мин 40 с (при 400,0 МБ/с)", u"Проверка чтением: будет выполнена",
-        u"Будут отключены тома: sdb1 sdb2"}},
-      {&QuickWipe(), false, 512, 3'907'029'168, 11, u"",
-       {u"Будет записано нулями: начало и конец диска, 11,288,576 из 2,000,398,934,016 байт",
-        u"Ожидаемое время: около 1 с (при 100,0 МБ/с)", u"Проверка чтением: не будет выполнена",
-        u"Подключенных томов на диске нет"}},
-      {&QuickWipe(), true, 4096, 2'560, 7, u"E:",
-       {u"Будет записано нулями: весь диск, 10,485,760 байт (10,48 МБ)",
-        u"Ожидаемое время: около 1 с (при 25,0 МБ/с)", u"Проверка чтением: будет выполнена",
-        u"Будут отключены тома: E:"}},
-  };
-  for (const Row& row : rows) {
+  const std::tuple<const EraseMethod*, bool, std::int64_t, std::int64_t, std::int64_t, const char16_t*, const char16_t*>
+      rows[] = {
+          {&WholeDiskZeroFill(), true, 4096, 4'882'812'500, BusTypeNvme, u"sdb1 sdb2",
+           u"весь диск, 20,000,000,000,000 байт (20000 ГБ)\r\nОжидаемое время: около 27 ч 46 мин 40 с (при 400,0 МБ/с)"
+           u"\r\nПроверка чтением: будет выполнена\r\nБудут отключены тома: sdb1 sdb2"},
+          {&QuickWipe(), false, 512, 3'907'029'168, 11, u"",
+           u"начало и конец диска, 11,288,576 из 2,000,398,934,016 байт\r\nОжидаемое время: около 1 с (при 100,0 "
+           u"МБ/с)\r\nПроверка чтением: не будет выполнена\r\nПодключенных томов на диске нет"},
+          {&QuickWipe(), true, 4096, 2'560, 7, u"E:",
+           u"весь диск, 10,485,760 байт (10,48 МБ)\r\nОжидаемое время: около 1 с (при 25,0 МБ/с)\r\n"
+           u"Проверка чтением: будет выполнена\r\nБудут отключены тома: E:"}};
+  for (const auto& [method, verify, sectorSize, sectors, bus, volumes, plan] : rows) {
     ProgramBench bench = CommandBench();
     bench.dialogs.pressed = PressedButton::Cancel;
     TIdentifyDeviceData& drive = bench.state.SelectedEntry().IdentifyData;
-    std::tie(drive.SectorSize, drive.LBA, drive.BusType) = std::tie(row.sectorSize, row.sectors, row.bus);
-    bench.state.SelectedEntry().AssociatedPartitions = row.volumes;
-    Format(bench, EraseRequest{row.method, row.verify, std::nullopt});
+    std::tie(drive.SectorSize, drive.LBA, drive.BusType) = std::tie(sectorSize, sectors, bus);
+    bench.state.SelectedEntry().AssociatedPartitions = volumes;
+    Format(bench, EraseRequest{method, verify, std::nullopt});
     ASSERT_EQ(bench.dialogs.taskDialogs.size(), 1u);
     const std::u16string& content = bench.dialogs.taskDialogs[0].content;
-    const std::u16string tail = content.substr(content.find(u"Будет записано"));
-    Texts lines;
-    for (std::size_t at = 0; at <= tail.size();) {
-      const std::size_t end = std::min(tail.find(u"\r\n", at), tail.size());
-      lines.push_back(tail.substr(at, end - at));
-      at = end + 2;
-    }
-    EXPECT_EQ(lines, row.lines) << row.sectors;
+    EXPECT_TRUE(content.ends_with(std::u16string(u"\r\nБудет записано нулями: ") + plan)) << ToUtf8(content);
   }
 }
 
