@@ -29,7 +29,7 @@ constexpr Verdict Verdicts[] = {
 }  // namespace
 
 RunSummary SummarizeRun(const ErasureReport& report) {
-  RunSummary summary{FromUtf8(report.outcome), SummaryTone::Bad, {}};
+  RunSummary summary{FromUtf8(report.outcome), SummaryTone::Bad, {}, {}};
   const bool verified = report.outcome == "erased" && report.verified;
   for (const Verdict& verdict : Verdicts) {
     if (report.outcome == verdict.outcome && verified == verdict.verified) {
@@ -48,9 +48,9 @@ RunSummary SummarizeRun(const ErasureReport& report) {
     if (planned < deviceBytes) summary.details += u" (только начало и конец диска)";
   }
   const std::int64_t ms = RunClockMilliseconds(report.ended) - RunClockMilliseconds(report.started);
-  summary.details += u"   Длительность: " + DurationText(ms < 0 ? 0 : ms);
   const std::size_t failed = report.failedWrites.size() + report.verificationRanges.size();
-  summary.details += u"   Сбойных участков: " + GroupDigits(static_cast<std::int64_t>(failed));
+  summary.figures = u"Длительность: " + DurationText(ms < 0 ? 0 : ms) + u"   Сбойных участков: " +
+                    GroupDigits(static_cast<std::int64_t>(failed));
   return summary;
 }
 

@@ -24,7 +24,8 @@ constexpr ToneColour ColourOf(SummaryTone tone) {
 struct RunSummary {
   std::u16string verdict;
   SummaryTone tone = SummaryTone::Good;
-  std::u16string details;  // one line: the bytes written, the duration, the failed ranges
+  std::u16string details;  // the bytes written of the drive's, and the scope of a method that leaves the rest
+  std::u16string figures;  // the duration and the failed ranges, beside the verdict
 };
 
 RunSummary SummarizeRun(const ErasureReport& report);

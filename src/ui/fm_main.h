@@ -125,6 +125,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QWidget* pnSummary = nullptr;
   QLabel* lbVerdict = nullptr;
   QLabel* lbSummary = nullptr;
+  QLabel* lbFigures = nullptr;
   LinkLabel* lbReportLink = nullptr;
   QPushButton* btStop = nullptr;
   QPushButton* btRunBenchmarks = nullptr;

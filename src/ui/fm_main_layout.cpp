@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "format/progress_text.h"
+#include "ui/toolkit/qt_text.h"
 #include "ui/toolkit/system_font.h"
 #include "ui/toolkit/widget_colours.h"
 #include "ui/fm_main.h"
@@ -162,7 +164,8 @@ QWidget* TFmMain::BuildFormatControls() {
   grid->addWidget(cbQuickWipe, 0, 0, 1, 2, Qt::AlignRight);
   lbCurrentPercent = MakeCaption(QStringLiteral("lbCurrentPercent"));
   // Wide enough for the widest percent caption, so the speed caption beside it never touches it.
-  lbCurrentPercent->setMinimumWidth(lbCurrentPercent->fontMetrics().horizontalAdvance(QStringLiteral("100% завершено")) + 24);
+  lbCurrentPercent->setMinimumWidth(
+      lbCurrentPercent->fontMetrics().horizontalAdvance(ToQString(PercentCaption(RunPhase::Check, 100))) + 24);
   lbSpeed = MakeCaption(QStringLiteral("lbSpeed"));
   lbCurrentPosition = MakeCaption(QStringLiteral("lbCurrentPosition"));
   // The captions take the width the row has; they never widen the window's minimum.
@@ -213,8 +216,14 @@ QWidget* TFmMain::BuildSummary() {
   lbReportLink->setObjectName(QStringLiteral("lbReportLink"));
   lbReportLink->setText(QStringLiteral("Открыть отчет"));
   lbReportLink->SetTextColour(LinkBlue());
+  lbFigures = new QLabel;
+  lbFigures->setObjectName(QStringLiteral("lbFigures"));
+  lbFigures->setTextFormat(Qt::PlainText);
+  lbFigures->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lbFigures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  top->setSpacing(16);
   top->addWidget(lbVerdict);
-  top->addStretch(1);
+  top->addWidget(lbFigures, 1);
   top->addWidget(lbReportLink);
   column->addLayout(top);
   lbSummary = new QLabel;

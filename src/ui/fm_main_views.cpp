@@ -112,6 +112,7 @@ void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
   SetTextColour(*lbVerdict, QColor(colour.red, colour.green, colour.blue));
   lbSummary->setText(ToQString(summary.details));
   lbSummary->setToolTip(lbSummary->text());
+  lbFigures->setText(ToQString(summary.figures));
   lbReportLink->setVisible(reportLink);
 }
 

@@ -29,6 +29,7 @@ inline constexpr int lbAmount = 1021;
 inline constexpr int lbVerdict = 1022;
 inline constexpr int lbSummary = 1023;
 inline constexpr int lbReportLink = 1024;
+inline constexpr int lbFigures = 1025;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

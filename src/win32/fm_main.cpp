@@ -123,7 +123,7 @@ LRESULT TFmMain::ColourStatic(HDC dc, HWND control) {
   if (control == lbDiskName) return reinterpret_cast<LRESULT>(SolidBrush(White));
   const int id = GetDlgCtrlID(control);
   const bool onPage = (id >= ControlId::gbCurrentTask && id <= ControlId::btGetSmart) ||
-                      (id >= ControlId::lbAmount && id <= ControlId::lbReportLink);
+                      (id >= ControlId::lbAmount && id <= ControlId::lbFigures);
   return reinterpret_cast<LRESULT>(onPage ? PageBrush() : GetSysColorBrush(COLOR_BTNFACE));
 }
 

@@ -130,6 +130,7 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   HWND lbAmount = nullptr;
   HWND lbVerdict = nullptr;
   HWND lbSummary = nullptr;
+  HWND lbFigures = nullptr;
   std::unique_ptr<LinkLabel> lbReportLink;
   // The summary is shown (the format log gives it the room), with its link; the verdict's colour.
   bool summaryShown_ = false;

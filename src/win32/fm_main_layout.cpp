@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "format/progress_text.h"
 #include "win32/toolkit/anchors.h"
 #include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
@@ -85,7 +86,9 @@ void TFmMain::BuildFormatPage() {
   places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 134}, Anchor::All});
   // The summary of the last run takes the bottom of the log's place while it is shown.
   lbVerdict = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbVerdict,
-                     RECT{12, SummaryTop, 590, SummaryTop + 17}, Anchor::BottomWide);
+                     RECT{12, SummaryTop, 330, SummaryTop + 17}, Anchor::BottomLeft);
+  lbFigures = OnPage(1, L"STATIC", u"", SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbFigures,
+                     RECT{334, SummaryTop, 586, SummaryTop + 17}, Anchor::BottomWide);
   lbReportLink = std::make_unique<LinkLabel>(Handle(), ControlId::lbReportLink, u"Открыть отчет", RECT{}, SS_RIGHT);
   lbReportLink->onClick = [this] { presenter_.ReportLinkClicked(); };
   places_.push_back({lbReportLink->Handle(), 1, RECT{596, SummaryTop, 716, SummaryTop + 17}, Anchor::BottomRight});
@@ -109,7 +112,7 @@ void TFmMain::BuildFormatPage() {
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
   lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
                             RECT{22, 260, 210, 286}, Anchor::BottomLeft);
-  // Wide enough for the labelled read-back speed of a verification ("Проверка: 1234,5 МБ/с").
+  // Wide enough for the labelled read-back speed of a verification ("Скорость чтения: 1234,5 МБ/с").
   lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 260, 560, 286},
                    Anchor::BottomLeft);
   // The sector caption has a row of its own as wide as the page: a 48-bit sector count in the large
@@ -153,12 +156,14 @@ LONG TextWidth(HWND control, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-// In the desktop's faces: the speed caption starts clear of the widest percent caption, and the
+// In the desktop's faces: the percent caption holds its widest text and the speed caption starts
+// clear of it, and the
 // quick-wipe box is as wide as its caption, so that it ends where the format button ends.
 void TFmMain::FitCaptions() {
-  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), L"100% завершено");
+  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), Wide(PercentCaption(RunPhase::Check, 100)));
   const LONG boxWidth = TextWidth(cbQuickWipe, windowFont_.get(), Wide(WindowText(cbQuickWipe))) + 24;
   for (PagePlace& place : places_) {
+    if (place.control == lbCurrentPercent) place.design.right = std::max<LONG>(place.design.right, 22 + percentWidth + 8);
     if (place.control == lbSpeed) {
       const LONG width = place.design.right - place.design.left;
       place.design.left = std::max<LONG>(place.design.left, 22 + percentWidth + 16);
@@ -198,7 +203,7 @@ void TFmMain::ShowPageControls() {
 }
 
 bool TFmMain::Wanted(HWND control) const {
-  if (control == lbVerdict || control == lbSummary) return summaryShown_;
+  if (control == lbVerdict || control == lbSummary || control == lbFigures) return summaryShown_;
   if (control == lbReportLink->Handle()) return summaryShown_ && reportLinkShown_;
   return true;
 }

@@ -105,6 +105,7 @@ void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
   verdictColour_ = RGB(colour.red, colour.green, colour.blue);
   SetWindowText(lbVerdict, summary.verdict);
   SetWindowText(lbSummary, summary.details);
+  SetWindowText(lbFigures, summary.figures);
   if (moved) Layout();
   ShowPageControls();
 }

@@ -130,11 +130,11 @@ TEST(MainWindowPresenter, CloseDuringARunStopsItAndClosesTheWindowOnceAfterwards
 TEST(MainWindowPresenter, RunEndsWithASummaryAndALinkToItsReport) {
   constexpr std::int64_t Big = 12 * 1'048'576;
   const std::tuple<std::int64_t, std::int64_t, bool, bool, bool, const char16_t*, SummaryTone, const char16_t*> rows[] = {
-      {Length, 512, false, true, false, u"Стерто и проверено", SummaryTone::Good, u"262,144 из 262,144 байт   "},
+      {Length, 512, false, true, false, u"Стерто и проверено", SummaryTone::Good, u"262,144 из 262,144 байт"},
       {Big, 4096, true, false, false, u"Стерто, без проверки чтением", SummaryTone::Caution,
-       u"11,288,576 из 12,582,912 байт (только начало и конец диска)   "},
+       u"11,288,576 из 12,582,912 байт (только начало и конец диска)"},
       {Length, 4096, false, false, true, u"Остановлено пользователем: диск стерт не полностью", SummaryTone::Caution,
-       u"0 из 262,144 байт   "}};
+       u"0 из 262,144 байт"}};
   for (const auto& [length, sectorSize, quick, verify, stop, verdict, tone, written] : rows) {
     Window window(length, sectorSize);
     if (quick) window.widgets.ticked.insert(MainControl::QuickWipeBox);
@@ -147,8 +147,8 @@ TEST(MainWindowPresenter, RunEndsWithASummaryAndALinkToItsReport) {
     window.presenter.FormatClicked();
     const RunSummary& summary = window.widgets.summary;
     EXPECT_EQ(std::tie(summary.verdict, summary.tone), std::tie(verdict, tone)) << length;
-    EXPECT_TRUE(summary.details.starts_with(std::u16string(u"Записано нулями: ") + written) &&
-                summary.details.ends_with(u"   Сбойных участков: 0")) << ToUtf8(summary.details);
+    EXPECT_EQ(summary.details, std::u16string(u"Записано нулями: ") + written);
+    EXPECT_TRUE(summary.figures.ends_with(u"   Сбойных участков: 0")) << ToUtf8(summary.figures);
     ASSERT_TRUE(window.widgets.reportLink);
     window.presenter.ReportLinkClicked();
     const std::vector<RecordedRequest> opened = window.bench.Requests("ShellExecute");
