@@ -84,6 +84,8 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
               unsigned anchors, DWORD extendedStyle = 0);
   void Layout();
   void FitCaptions();
+  // The verdict takes the width its text needs; the figures beside it the rest of the line.
+  void FitSummary(const std::u16string& verdict);
   void ShowPageControls();
   // False for a control of the summary while the summary (or its link) is hidden.
   bool Wanted(HWND control) const;

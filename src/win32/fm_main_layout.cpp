@@ -173,6 +173,14 @@ void TFmMain::FitCaptions() {
   }
 }
 
+void TFmMain::FitSummary(const std::u16string& verdict) {
+  const LONG width = TextWidth(lbVerdict, boldFont_.get(), Wide(verdict));
+  for (PagePlace& place : places_) {
+    if (place.control == lbVerdict) place.design.right = place.design.left + width + 4;
+    if (place.control == lbFigures) place.design.left = std::min<LONG>(12 + width + 16, place.design.right - 40);
+  }
+}
+
 void TFmMain::Layout() {
   RECT client{};
   GetClientRect(Handle(), &client);

@@ -98,7 +98,6 @@ void TFmMain::SetProgressPaused(bool paused) {
 }
 
 void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
-  const bool moved = summaryShown_ != !summary.verdict.empty();
   summaryShown_ = !summary.verdict.empty();
   reportLinkShown_ = reportLink;
   const ToneColour colour = ColourOf(summary.tone);
@@ -106,7 +105,8 @@ void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
   SetWindowText(lbVerdict, summary.verdict);
   SetWindowText(lbSummary, summary.details);
   SetWindowText(lbFigures, summary.figures);
-  if (moved) Layout();
+  FitSummary(summary.verdict);
+  Layout();
   ShowPageControls();
 }
 
