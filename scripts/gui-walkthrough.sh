@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Walks the windowed program through a session on the demo machine under a virtual X server and
 # saves a screenshot of each step: the chooser, the size refusal, the device details, the SMART
-# report, the confirmation, the finished quick wipe, and the debug window of a second start.
+# report, the confirmation, the finished quick wipe with the run's summary, and the debug window of a
+# second start.
 #
 #   scripts/gui-walkthrough.sh [program] [screenshot folder]
 #
@@ -108,15 +109,17 @@ shot "$main" 03-details
 keys "$main" ctrl+Tab ctrl+Tab Return
 shot "$main" 04-smart
 
-# 4. The format page: tick the quick wipe, Enter for the format button, confirm with Yes (Cancel is
+# 4. The format page: past the log and the method list tick the quick wipe, Enter for the format button, confirm with Yes (Cancel is
 #    the dialog's default, so the focus moves back to Yes first).
-keys "$main" ctrl+shift+Tab Tab Tab space Return
+keys "$main" ctrl+shift+Tab Tab Tab Tab space Return
 confirm=$(window '^Предупреждение')
 shot "$confirm" 05-confirmation
 keys "$confirm" shift+Tab space
 gone '^Предупреждение'
 sleep 2
 shot "$main" 06-quick-wipe
+# The run's end: the summary above the method list, with the link to the saved report.
+shot "$main" 10-summary
 stop_program
 
 # 5. A second start in debug mode: the debug window comes up modally before the chooser.

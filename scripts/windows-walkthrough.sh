@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Walks the Windows program under Wine and Xvfb with a real input tool (xdotool), on a copy of the demo
 # machine, and saves screenshots into docs/screenshots/windows/: the chooser, the refusal of a drive
-# that is too small, the details, the SMART report, the confirmation of a quick wipe and its end.
+# that is too small, the details, the SMART report, the confirmation of a quick wipe, its end and the
+# summary of the run.
 #
 # TRELVANE_MACHINE is always set: the program never reaches Wine's own drives (Wine's Z: is the build
 # machine's root, and a dismount there would unmount a real file system).
@@ -55,9 +56,12 @@ click 800 518
 shot 04-smart 2
 click 420 162
 shot 05-format 1
-click "${QUICK_WIPE_X:-520}" 475
-click 780 530
+click "${QUICK_WIPE_X:-510}" 426
+click 783 510
 shot 06-confirmation 2
-xdotool key Return
+# Yes, by the pointer: without a window manager the key would not reach the dialog.
+click 612 461
 shot 07-quick-wipe 4
+# The run's end: the summary above the method list, with the link to the saved report.
+shot 10-summary 0
 wineserver -k 2>/dev/null || true

@@ -101,6 +101,18 @@ void MainWindowPresenter::SmartClicked() {
 
 void MainWindowPresenter::MakerLinkClicked() { system_.ShellExecuteW(u"open", MakerWebAddress, ShowCommandShow); }
 
+void MainWindowPresenter::ReportLinkClicked() {
+  if (!reportText_.empty()) system_.ShellExecuteW(u"open", reportText_.u16string(), ShowCommandShow);
+}
+
+void MainWindowPresenter::SetProgressState(ProgressState state) {
+  widgets_.SetProgressPaused(state == ProgressState::Paused);
+  if (state == ProgressState::Normal) {
+    reportText_.clear();
+    widgets_.ShowSummary({}, false);
+  }
+}
+
 bool MainWindowPresenter::EnterPressed() {
   switch (DefaultCommandOf(widgets_.CurrentPage())) {
     case PageCommand::Format:
@@ -143,7 +155,12 @@ void MainWindowPresenter::SetUninterruptible(bool on) {
 }
 
 void MainWindowPresenter::SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {
-  SaveReportAndSaySo(system_, state_, log_, outcome, folder);
+  const ErasureReport report = CollectErasureReport(system_, state_, outcome);
+  const SavedReport saved = SaveErasureReport(folder, report);
+  SayReportSaved(log_, saved);
+  reportText_.clear();
+  if (!saved.error) reportText_ = std::filesystem::path(saved.json).replace_extension(".txt");
+  widgets_.ShowSummary(SummarizeRun(report), !reportText_.empty());
 }
 
 void MainWindowPresenter::SetMainCaption(const std::u16string& text) {

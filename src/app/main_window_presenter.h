@@ -23,6 +23,7 @@
 #include "format/firmware_erase_method.h"
 #include "format/format_command.h"
 #include "os/system.h"
+#include "report/run_summary.h"
 #include "shell/task_dialog.h"
 
 namespace trelvane {
@@ -30,9 +31,10 @@ namespace trelvane {
 // The texts the main window shows, and the chooser texts it sets on start-up's behalf.
 enum class MainText {
   DiskName,          // the chosen drive's title above the pages
-  PercentCaption,    // the format page's three captions under the bar
+  PercentCaption,    // the format page's captions under the bar
   PositionCaption,
   SpeedCaption,
+  AmountCaption,     // bytes done of the phase's total, time taken and time left
   MakerLink,
   ChooserCaption,    // the chooser's window caption
   ChooserProgramName,
@@ -69,6 +71,9 @@ class MainWindowWidgets {
 
   virtual void SetProgressPosition(int percent) = 0;
   virtual void SetProgressPaused(bool paused) = 0;
+  // The end-of-run summary under the format page's captions: the verdict in its tone's colour, the
+  // figures, and the link to the saved report when `reportLink`. An empty verdict hides it all.
+  virtual void ShowSummary(const RunSummary& summary, bool reportLink) = 0;
   // Handles the window messages waiting, so that the window stays live between blocks of a run.
   virtual void ProcessMessages() = 0;
 
@@ -110,6 +115,8 @@ class MainWindowPresenter final : public ProgressView,
   void StopClicked() { stopRequested_ = true; }
   void SmartClicked();
   void MakerLinkClicked();
+  // Opens the text erasure report of the last run, which the summary's link offers.
+  void ReportLinkClicked();
   // Enter that no focused button took: the current page's default command, when its button can be
   // pressed. False when nothing was started, so the window passes the key on.
   bool EnterPressed();
@@ -124,11 +131,13 @@ class MainWindowPresenter final : public ProgressView,
 
   // ProgressView
   void SetProgressPosition(int percent) override { widgets_.SetProgressPosition(percent); }
-  void SetProgressState(ProgressState state) override { widgets_.SetProgressPaused(state == ProgressState::Paused); }
+  // A run that starts takes the previous run's summary away.
+  void SetProgressState(ProgressState state) override;
   void SetPercentCaption(const std::u16string& text) override { widgets_.SetText(MainText::PercentCaption, text); }
   void SetPositionCaption(const std::u16string& text) override { widgets_.SetText(MainText::PositionCaption, text); }
   void SetSpeedCaption(const std::u16string& text) override { widgets_.SetText(MainText::SpeedCaption, text); }
   std::u16string SpeedCaption() const override { return widgets_.Text(MainText::SpeedCaption); }
+  void SetAmountCaption(const std::u16string& text) override { widgets_.SetText(MainText::AmountCaption, text); }
   void ProcessMessages() override { widgets_.ProcessMessages(); }
 
   // CommandControls. The verification box goes with the quick-wipe box: both are read when a run starts.
@@ -142,7 +151,8 @@ class MainWindowPresenter final : public ProgressView,
   // The methods the list offers for the open drive, in its order.
   const std::vector<EraseMethodId>& ListedMethods() const { return methods_; }
 
-  // RunReporter: saves the report of a run and says in the format log where it went.
+  // RunReporter: saves the report of a run, says in the format log where it went and shows the
+  // run's summary.
   void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
 
   // StartupWindows
@@ -193,6 +203,8 @@ class MainWindowPresenter final : public ProgressView,
   bool uninterruptible_ = false;
 
   std::vector<EraseMethodId> methods_;
+  // The text report of the last run, which the summary's link opens; empty when none was saved.
+  std::filesystem::path reportText_;
   // The firmware method of the current run, which the request points to.
   std::unique_ptr<FirmwareEraseMethod> firmware_;
 };

@@ -2,11 +2,6 @@
 
 namespace trelvane {
 
-void SaveReportAndSaySo(System& system, ProgramState& state, DiagnosticLog& log,
-                        const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {
-  SayReportSaved(log, SaveRunReport(system, state, outcome, folder));
-}
-
 void SayReportSaved(DiagnosticLog& log, const SavedReport& saved) {
   if (saved.error) log.AddFormatLogLine(u"Не удалось записать отчет о стирании: " + *saved.error);
   else log.AddFormatLogLine(u"Отчет о стирании: " + saved.json.u16string());

@@ -10,8 +10,4 @@ namespace trelvane {
 
 void SayReportSaved(DiagnosticLog& log, const SavedReport& saved);
 
-// Saves the run's report in `folder` (SaveRunReport) and says so (SayReportSaved).
-void SaveReportAndSaySo(System& system, ProgramState& state, DiagnosticLog& log,
-                        const FormatCommandOutcome& outcome, const std::filesystem::path& folder);
-
 }  // namespace trelvane

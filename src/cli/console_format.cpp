@@ -69,9 +69,16 @@ void ConsoleProgressView::ProcessMessages() {
   }
 }
 
-std::string ConsoleProgressView::Line() const { return ToUtf8(percent_ + u"   " + position_ + u"   " + speed_); }
+std::string ConsoleProgressView::Line() const {
+  std::u16string line = percent_ + u"   " + position_ + u"   " + speed_;
+  if (!amount_.empty()) line += u"   " + amount_;
+  return ToUtf8(line);
+}
 
-void ConsoleProgressView::Redraw() { line_.Show(Line()); }
+// The updating line keeps to what a terminal's width holds: a longer line would wrap, and each
+// redraw would then leave a row behind. The phase, the share, the bytes and the times; the sector and
+// the speed come with a progress request.
+void ConsoleProgressView::Redraw() { line_.Show(ToUtf8(amount_.empty() ? percent_ : percent_ + u"   " + amount_)); }
 
 // A request that comes before the first block has set the captions waits for it.
 void ConsoleProgressView::AnswerProgressRequest() {

@@ -15,7 +15,8 @@ namespace trelvane::cli {
 // Installed at start, so that the signal never ends the program; nothing where the signal does not exist.
 void ListenForProgressRequests();
 
-// Progress as one updating line on standard error, only when standard error is a terminal.
+// Progress as one updating line on standard error, only when standard error is a terminal; a
+// progress request prints every caption.
 // Ctrl+C, noticed where the window would handle its messages, presses Stop; a progress request
 // (SIGUSR1) is answered there too.
 class ConsoleProgressView : public ProgressView {
@@ -29,6 +30,7 @@ class ConsoleProgressView : public ProgressView {
   void SetPositionCaption(const std::u16string& text) override;
   void SetSpeedCaption(const std::u16string& text) override;
   std::u16string SpeedCaption() const override { return speed_; }
+  void SetAmountCaption(const std::u16string& text) override { amount_ = text; }
   void ProcessMessages() override;
 
  private:
@@ -41,6 +43,7 @@ class ConsoleProgressView : public ProgressView {
   std::u16string percent_;
   std::u16string position_;
   std::u16string speed_;
+  std::u16string amount_;
 };
 
 // The command buttons as the terminal knows them: Stop is Ctrl+C, armed only while Stop is enabled.

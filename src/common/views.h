@@ -52,6 +52,8 @@ class ProgressView {
   virtual void SetPositionCaption(const std::u16string& text) = 0;
   virtual void SetSpeedCaption(const std::u16string& text) = 0;
   virtual std::u16string SpeedCaption() const = 0;
+  // How much of the phase is done and how long it has taken and will take; empty clears it.
+  virtual void SetAmountCaption(const std::u16string& text) = 0;
   // Lets the window handle its pending messages (repainting, the Stop button).
   virtual void ProcessMessages() = 0;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/product.h"
+#include "format/run_plan.h"
 #include "format/volume_lock.h"
 #include "format/write_errors.h"
 #include "os/win_constants.h"
@@ -17,12 +18,13 @@ namespace {
 constexpr const char16_t* ConfirmationQuestion =
     u"Вы абсолютно уверены, что хотите безвозвратно уничтожить все данные на этом устройстве?\r\n\r\n";
 
-bool ConfirmDestruction(System& system, TaskDialogPresenter& dialogs, const std::u16string& driveTitle,
-                        const EraseMethod& method) {
-  const int answer = ShowTaskDialog(system, dialogs, u"Предупреждение",
-                                    u"Все данные на выбранном устройстве будут потеряны",
-                                    ConfirmationQuestion + driveTitle + method.ConfirmationLines(), TaskDialogIcon::Warning,
-                                    TaskDialogButton::Yes | TaskDialogButton::Cancel);
+bool ConfirmDestruction(System& system, TaskDialogPresenter& dialogs, const ProgramState& state,
+                        const EraseRequest& request) {
+  const int answer = ShowTaskDialog(
+      system, dialogs, u"Предупреждение", u"Все данные на выбранном устройстве будут потеряны",
+      ConfirmationQuestion + state.DriveTitle + request.method->ConfirmationLines() +
+          RunPlanLines(state.SelectedEntry(), request, system.GetRegionalSettings().decimalSeparator),
+      TaskDialogIcon::Warning, TaskDialogButton::Yes | TaskDialogButton::Cancel);
   return answer == DialogResult::Yes;
 }
 
@@ -48,6 +50,7 @@ void RunWithStop(System& system, EraseJob& job, DiagnosticLog& log, ProgressView
   }
   log.AddFormatLogLine(u"Форматирование... ");
   view.SetProgressState(ProgressState::Normal);
+  view.SetAmountCaption({});
   outcome.run = method.Run(system, job, log, view);
   if (job.request.verify && outcome.run.ending == EraseRunOutcome::Ending::Completed)
     outcome.verification = method.Verify(system, job, log, view, outcome.run);
@@ -111,7 +114,7 @@ FormatCommandOutcome FormatCommand(System& system, ProgramState& state, Diagnost
                                    const EraseRequest& request, StopToken stop, RunReporter* reporter) {
   FormatCommandOutcome outcome;
   outcome.method = request.method;
-  if (!ConfirmDestruction(system, dialogs, state.DriveTitle, *request.method)) return outcome;
+  if (!ConfirmDestruction(system, dialogs, state, request)) return outcome;
   outcome.confirmed = true;
   SetCommandsEnabled(controls, false);
   LogHeader(log, state, state.SelectedEntry());

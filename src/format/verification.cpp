@@ -19,8 +19,6 @@ namespace trelvane {
 
 namespace {
 
-constexpr const char16_t* ReadSpeedLabel = u"Проверка: ";
-
 // What a read delivered: `bytes` of the asked length, or fewer and the error `code` saying why.
 struct ReadResult {
   bool whole = false;
@@ -300,17 +298,19 @@ void VerificationRun::AddWrappedRange() {
 void VerificationRun::ShowProgress(std::int64_t position, std::int64_t length) {
   const std::int64_t percent = PercentDone(checked_ + length, total_);
   view_.SetProgressPosition(static_cast<int>(percent));
-  view_.SetPercentCaption(PercentCaption(percent));
+  view_.SetPercentCaption(PercentCaption(RunPhase::Check, percent));
   view_.SetPositionCaption(PositionCaption(SectorAt(position + length, sectorSize_)));
 }
 
 void VerificationRun::ShowSpeed() {
   const std::int64_t elapsed = Now() - startTime_;
+  const char16_t separator = system_.GetRegionalSettings().decimalSeparator;
+  view_.SetAmountCaption(AmountCaption(checked_, total_, elapsed, separator));
   if (elapsed <= 0) return;
   const double megabytesPerSecond = static_cast<double>(checked_) / static_cast<double>(elapsed) / 1000.0;
-  speed_ = SpeedCaptionText(megabytesPerSecond, system_.GetRegionalSettings().decimalSeparator);
+  speed_ = SpeedCaptionText(megabytesPerSecond, separator);
   // Labelled: the caption showed the write speed until now, and keeps this figure after the run.
-  view_.SetSpeedCaption(ReadSpeedLabel + speed_);
+  view_.SetSpeedCaption(SpeedCaptionText(RunPhase::Check, megabytesPerSecond, separator));
 }
 
 VerificationOutcome VerificationRun::Finish() {

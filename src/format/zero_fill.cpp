@@ -125,7 +125,7 @@ void ZeroFillRun::GrowBlockSize() {
 void ZeroFillRun::ShowProgress(std::int64_t length) {
   const std::int64_t percent = PercentDone(done_ + length, total_);
   view_.SetProgressPosition(static_cast<int>(percent));
-  view_.SetPercentCaption(PercentCaption(percent));
+  view_.SetPercentCaption(PercentCaption(RunPhase::Write, percent));
   const std::int64_t sector = std::min(SectorAt(position_ + length, sectorSize_), sectorCount_);
   view_.SetPositionCaption(PositionCaption(sector));
 }
@@ -241,11 +241,13 @@ void ZeroFillRun::NoteFailure(std::int64_t offset, std::int64_t length, std::uin
 
 void ZeroFillRun::ShowSpeed() {
   const std::int64_t elapsed = std::max<std::int64_t>(Now() - startTime_, 0);
+  const char16_t separator = system_.GetRegionalSettings().decimalSeparator;
+  view_.SetAmountCaption(AmountCaption(done_, total_, elapsed, separator));
   if (elapsed <= 0) return;
   const double megabytesPerSecond =
       static_cast<double>(done_) / static_cast<double>(elapsed) / 1000.0;
   speed_ = megabytesPerSecond;
-  view_.SetSpeedCaption(SpeedCaptionText(megabytesPerSecond, system_.GetRegionalSettings().decimalSeparator));
+  view_.SetSpeedCaption(SpeedCaptionText(RunPhase::Write, megabytesPerSecond, separator));
 }
 
 // The device may still hold written blocks in its cache; only a flush that succeeds says they are on
@@ -269,7 +271,7 @@ EraseRunOutcome ZeroFillRun::Finish() {
     refused.bytesNotWritten = total_;
     return refused;
   }
-  log_.AddFormatLogLine((job_.request.verify ? u"Средняя скорость записи: " : u"Средняя скорость: ") + view_.SpeedCaption());
+  log_.AddFormatLogLine((job_.request.verify ? u"Средняя скорость записи: " : u"Средняя скорость: ") + SpeedFigure(view_.SpeedCaption()));
   EraseRunOutcome outcome;
   outcome.bytesNotWritten = total_ - written_;
   outcome.bytesWritten = written_;

@@ -46,6 +46,7 @@ void TFmMain::ConnectHandlers() {
   connect(btStop, &QPushButton::clicked, this, [this] { presenter_.StopClicked(); });
   connect(btGetSmart, &QPushButton::clicked, this, [this] { presenter_.SmartClicked(); });
   connect(lbMakerLink, &LinkLabel::clicked, this, [this] { presenter_.MakerLinkClicked(); });
+  connect(lbReportLink, &LinkLabel::clicked, this, [this] { presenter_.ReportLinkClicked(); });
   connect(lbMakerLink, &LinkLabel::mouseEntered, this, [this] { lbMakerLinkMouseEnter(); });
   connect(lbMakerLink, &LinkLabel::mouseLeft, this, [this] { lbMakerLinkMouseLeave(); });
   connect(lbMakerLink, &LinkLabel::mousePressed, this, [this](Qt::MouseButton b) { lbMakerLinkMouseDown(b); });

@@ -62,6 +62,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   int SelectedMethod() const override;
   void SetProgressPosition(int percent) override;
   void SetProgressPaused(bool paused) override;
+  void ShowSummary(const RunSummary& summary, bool reportLink) override;
   void ProcessMessages() override;
   LineSink& Log(MainLog which) override;
   void ScrollToTop(MainLog which) override;
@@ -86,6 +87,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QWidget* BuildFormatPage();
   QWidget* BuildFormatControls();
   QWidget* BuildMethodRow();
+  QWidget* BuildSummary();
   QWidget* BuildSmartPage();
   QWidget* BuildBottomStrip();
   void ConnectHandlers();
@@ -119,6 +121,12 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QCheckBox* cbVerify = nullptr;
   QComboBox* cbMethod = nullptr;
   QLabel* lbStopReason = nullptr;
+  QLabel* lbAmount = nullptr;
+  QWidget* pnSummary = nullptr;
+  QLabel* lbVerdict = nullptr;
+  QLabel* lbSummary = nullptr;
+  QLabel* lbFigures = nullptr;
+  LinkLabel* lbReportLink = nullptr;
   QPushButton* btStop = nullptr;
   QPushButton* btRunBenchmarks = nullptr;
   QPlainTextEdit* Log_Smart = nullptr;

@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "format/progress_text.h"
+#include "ui/toolkit/qt_text.h"
 #include "ui/toolkit/system_font.h"
 #include "ui/toolkit/widget_colours.h"
 #include "ui/fm_main.h"
@@ -117,8 +119,9 @@ QWidget* TFmMain::BuildFormatPage() {
   auto* page = new QWidget;
   QVBoxLayout* layout = Column(page, 5);
   Log_BenchMark = MakeMemo(QStringLiteral("Log_BenchMark"));
-  Log_BenchMark->setMinimumHeight(80);
+  Log_BenchMark->setMinimumHeight(40);
   layout->addWidget(Log_BenchMark, 1);
+  layout->addWidget(BuildSummary());
   layout->addWidget(BuildMethodRow());
   auto* group = new QGroupBox(QStringLiteral("Текущий ход выполнения задачи"));
   group->setObjectName(QStringLiteral("gbCurrentTask"));
@@ -128,9 +131,17 @@ QWidget* TFmMain::BuildFormatPage() {
   pbCurrentTask->setRange(0, 100);
   pbCurrentTask->setValue(0);
   pbCurrentTask->setTextVisible(false);
+  // Under the bar, in the window's own face: the bytes and times run longer than the large captions
+  // below could show.
+  lbAmount = new QLabel;
+  lbAmount->setObjectName(QStringLiteral("lbAmount"));
+  lbAmount->setTextFormat(Qt::PlainText);
+  lbAmount->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   auto* groupLayout = new QVBoxLayout(group);
-  groupLayout->setContentsMargins(10, 10, 10, 10);
-  groupLayout->addWidget(pbCurrentTask);
+  groupLayout->setContentsMargins(10, 6, 10, 4);
+  groupLayout->setSpacing(2);
+  groupLayout->addWidget(pbCurrentTask, 1);
+  groupLayout->addWidget(lbAmount);
   layout->addWidget(group);
   layout->addWidget(BuildFormatControls());
   return page;
@@ -153,7 +164,8 @@ QWidget* TFmMain::BuildFormatControls() {
   grid->addWidget(cbQuickWipe, 0, 0, 1, 2, Qt::AlignRight);
   lbCurrentPercent = MakeCaption(QStringLiteral("lbCurrentPercent"));
   // Wide enough for the widest percent caption, so the speed caption beside it never touches it.
-  lbCurrentPercent->setMinimumWidth(lbCurrentPercent->fontMetrics().horizontalAdvance(QStringLiteral("100% завершено")) + 24);
+  lbCurrentPercent->setMinimumWidth(
+      lbCurrentPercent->fontMetrics().horizontalAdvance(ToQString(PercentCaption(RunPhase::Check, 100))) + 24);
   lbSpeed = MakeCaption(QStringLiteral("lbSpeed"));
   lbCurrentPosition = MakeCaption(QStringLiteral("lbCurrentPosition"));
   // The captions take the width the row has; they never widen the window's minimum.
@@ -185,6 +197,42 @@ QWidget* TFmMain::BuildFormatControls() {
   lbStopReason->setFixedHeight(lbStopReason->fontMetrics().height() + 4);
   grid->addWidget(lbStopReason, 4, 0, 1, 2);
   return controls;
+}
+
+// The end of the last run, under the format log: the verdict and the link to its report on one line,
+// the figures under them. Hidden until a run ends, and again while the next one runs; the log gives
+// it the room.
+QWidget* TFmMain::BuildSummary() {
+  pnSummary = new QWidget;
+  pnSummary->setObjectName(QStringLiteral("pnSummary"));
+  auto* column = new QVBoxLayout(pnSummary);
+  column->setContentsMargins(12, 4, 19, 0);
+  column->setSpacing(2);
+  auto* top = new QHBoxLayout;
+  lbVerdict = new QLabel;
+  lbVerdict->setObjectName(QStringLiteral("lbVerdict"));
+  lbVerdict->setTextFormat(Qt::PlainText);
+  lbReportLink = new LinkLabel;
+  lbReportLink->setObjectName(QStringLiteral("lbReportLink"));
+  lbReportLink->setText(QStringLiteral("Открыть отчет"));
+  lbReportLink->SetTextColour(LinkBlue());
+  lbFigures = new QLabel;
+  lbFigures->setObjectName(QStringLiteral("lbFigures"));
+  lbFigures->setTextFormat(Qt::PlainText);
+  lbFigures->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lbFigures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  top->setSpacing(16);
+  top->addWidget(lbVerdict);
+  top->addWidget(lbFigures, 1);
+  top->addWidget(lbReportLink);
+  column->addLayout(top);
+  lbSummary = new QLabel;
+  lbSummary->setObjectName(QStringLiteral("lbSummary"));
+  lbSummary->setTextFormat(Qt::PlainText);
+  lbSummary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  column->addWidget(lbSummary);
+  pnSummary->hide();
+  return pnSummary;
 }
 
 // Between the format log and the progress: the erase method list, as wide as the row allows.

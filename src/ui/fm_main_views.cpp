@@ -12,6 +12,7 @@
 
 #include "ui/fm_debug.h"
 #include "ui/toolkit/qt_text.h"
+#include "ui/toolkit/widget_colours.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"
 #include "ui/link_label.h"
@@ -57,6 +58,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::PercentCaption: lbCurrentPercent->setText(shown); break;
     case MainText::PositionCaption: lbCurrentPosition->setText(shown); break;
     case MainText::SpeedCaption: lbSpeed->setText(shown); break;
+    case MainText::AmountCaption: lbAmount->setText(shown); break;
     case MainText::MakerLink: lbMakerLink->setText(shown); break;
     case MainText::ChooserCaption: chooser_->setWindowTitle(shown); break;
     case MainText::ChooserProgramName: chooser_->SetProgramName(shown); break;
@@ -98,6 +100,20 @@ void TFmMain::SetProgressPosition(int percent) { pbCurrentTask->setValue(percent
 void TFmMain::SetProgressPaused(bool paused) {
   pbCurrentTask->setProperty("paused", paused);
   pbCurrentTask->setStyleSheet(paused ? PausedBarStyle : QString());
+}
+
+void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
+  pnSummary->setVisible(!summary.verdict.empty());
+  lbVerdict->setText(ToQString(summary.verdict));
+  QFont bold = font();
+  bold.setBold(true);
+  lbVerdict->setFont(bold);
+  const ToneColour colour = ColourOf(summary.tone);
+  SetTextColour(*lbVerdict, QColor(colour.red, colour.green, colour.blue));
+  lbSummary->setText(ToQString(summary.details));
+  lbSummary->setToolTip(lbSummary->text());
+  lbFigures->setText(ToQString(summary.figures));
+  lbReportLink->setVisible(reportLink);
 }
 
 void TFmMain::ProcessMessages() { QCoreApplication::processEvents(); }

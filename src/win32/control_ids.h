@@ -25,6 +25,11 @@ inline constexpr int cbVerify = 1017;
 inline constexpr int lbMethod = 1018;
 inline constexpr int cbMethod = 1019;
 inline constexpr int lbStopReason = 1020;
+inline constexpr int lbAmount = 1021;
+inline constexpr int lbVerdict = 1022;
+inline constexpr int lbSummary = 1023;
+inline constexpr int lbReportLink = 1024;
+inline constexpr int lbFigures = 1025;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

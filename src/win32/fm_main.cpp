@@ -62,6 +62,7 @@ void TFmMain::FormCreate() {
   bold.lfWeight = FW_BOLD;
   boldFont_ = MakeFont(bold);
   SetOwnFont(lbDiskName, boldFont_.get());
+  SetOwnFont(lbVerdict, boldFont_.get());
   memoFont_ = MakeFont(MonospacedFace(12));
   SetOwnFont(Log_Details, memoFont_.get());
   SetOwnFont(Log_Smart, memoFont_.get());
@@ -71,6 +72,7 @@ void TFmMain::FormCreate() {
   linkFont_ = MakeFont(FaceOfPixels(L"Tahoma", 11, true));
   SetOwnFont(lbMakerLink->Handle(), linkFont_.get());
   lbMakerLink->SetTextColour(LinkGrey);
+  lbReportLink->SetTextColour(LinkBlue);
 }
 
 void TFmMain::CloseForEnd() {
@@ -116,9 +118,12 @@ LRESULT TFmMain::ColourStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(SolidBrush(White));
   }
   if (const LinkLabel* link = LinkLabel::Of(control)) SetTextColor(dc, link->TextColour());
+  if (control == lbVerdict) SetTextColor(dc, verdictColour_);
   SetBkMode(dc, TRANSPARENT);
   if (control == lbDiskName) return reinterpret_cast<LRESULT>(SolidBrush(White));
-  const bool onPage = GetDlgCtrlID(control) >= ControlId::gbCurrentTask && GetDlgCtrlID(control) <= ControlId::btGetSmart;
+  const int id = GetDlgCtrlID(control);
+  const bool onPage = (id >= ControlId::gbCurrentTask && id <= ControlId::btGetSmart) ||
+                      (id >= ControlId::lbAmount && id <= ControlId::lbFigures);
   return reinterpret_cast<LRESULT>(onPage ? PageBrush() : GetSysColorBrush(COLOR_BTNFACE));
 }
 

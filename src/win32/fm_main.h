@@ -52,6 +52,7 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   int SelectedMethod() const override;
   void SetProgressPosition(int percent) override;
   void SetProgressPaused(bool paused) override;
+  void ShowSummary(const RunSummary& summary, bool reportLink) override;
   void ProcessMessages() override;
   LineSink& Log(MainLog which) override;
   void ScrollToTop(MainLog which) override;
@@ -83,7 +84,11 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
               unsigned anchors, DWORD extendedStyle = 0);
   void Layout();
   void FitCaptions();
+  // The verdict takes the width its text needs; the figures beside it the rest of the line.
+  void FitSummary(const std::u16string& verdict);
   void ShowPageControls();
+  // False for a control of the summary while the summary (or its link) is hidden.
+  bool Wanted(HWND control) const;
   LRESULT ColourStatic(HDC dc, HWND control);
   void Command(int id, int code, LPARAM from);
   int PageDefaultButton() const;
@@ -124,6 +129,15 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   HWND lbMethod = nullptr;
   HWND cbMethod = nullptr;
   HWND lbStopReason = nullptr;
+  HWND lbAmount = nullptr;
+  HWND lbVerdict = nullptr;
+  HWND lbSummary = nullptr;
+  HWND lbFigures = nullptr;
+  std::unique_ptr<LinkLabel> lbReportLink;
+  // The summary is shown (the format log gives it the room), with its link; the verdict's colour.
+  bool summaryShown_ = false;
+  bool reportLinkShown_ = false;
+  COLORREF verdictColour_ = RGB(0, 0, 0);
   HWND btStop = nullptr;
   HWND btRunBenchmarks = nullptr;
   HWND Log_Smart = nullptr;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "format/progress_text.h"
 #include "win32/toolkit/anchors.h"
 #include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
@@ -21,6 +22,9 @@ constexpr SIZE PageDesignSize{740, 376};
 constexpr int TopStripHeight = 32;
 constexpr int BottomStripHeight = 21;
 constexpr int PagesBorder = 10;
+// The summary's two lines at the bottom of the format log's place, and the log's bottom meanwhile.
+constexpr int SummaryTop = 99;
+constexpr int LogBottomBesideSummary = 95;
 constexpr const char16_t* PageCaptions[] = {u"Детали устройства", u"НИЗКОУРОВНЕВОЕ ФОРМАТИРОВАНИЕ", u"S.M.A.R.T."};
 
 int HeightOf(HWND control) {
@@ -80,6 +84,16 @@ void TFmMain::BuildDetailsPage() {
 void TFmMain::BuildFormatPage() {
   Log_BenchMark = CreateMemo(Handle(), ControlId::Log_BenchMark);
   places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 134}, Anchor::All});
+  // The summary of the last run takes the bottom of the log's place while it is shown.
+  lbVerdict = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbVerdict,
+                     RECT{12, SummaryTop, 330, SummaryTop + 17}, Anchor::BottomLeft);
+  lbFigures = OnPage(1, L"STATIC", u"", SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbFigures,
+                     RECT{334, SummaryTop, 586, SummaryTop + 17}, Anchor::BottomWide);
+  lbReportLink = std::make_unique<LinkLabel>(Handle(), ControlId::lbReportLink, u"Открыть отчет", RECT{}, SS_RIGHT);
+  lbReportLink->onClick = [this] { presenter_.ReportLinkClicked(); };
+  places_.push_back({lbReportLink->Handle(), 1, RECT{596, SummaryTop, 716, SummaryTop + 17}, Anchor::BottomRight});
+  lbSummary = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbSummary,
+                     RECT{12, SummaryTop + 19, 716, SummaryTop + 35}, Anchor::BottomWide);
   // The erase method list between the log and the progress, as wide as the page allows.
   lbMethod = OnPage(1, L"STATIC", u"Способ стирания", SS_LEFT | SS_NOPREFIX, ControlId::lbMethod,
                     RECT{12, 143, 130, 160}, Anchor::BottomLeft);
@@ -87,14 +101,18 @@ void TFmMain::BuildFormatPage() {
                     RECT{134, 139, 716, 339}, Anchor::BottomWide);
   OnPage(1, L"BUTTON", u"Текущий ход выполнения задачи", BS_GROUPBOX, ControlId::gbCurrentTask,
          RECT{10, 170, 730, 237}, Anchor::BottomWide);
-  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 188, 720, 227},
+  pbCurrentTask = OnPage(1, PROGRESS_CLASSW, u"", 0, ControlId::pbCurrentTask, RECT{20, 188, 720, 212},
                          Anchor::BottomWide);
+  // Under the bar, in the window's own face: the bytes and times run longer than the large captions
+  // below could show.
+  lbAmount = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbAmount,
+                    RECT{20, 215, 720, 232}, Anchor::BottomWide);
   SendMessageW(pbCurrentTask, PBM_SETRANGE32, 0, 100);
   SendMessageW(pbCurrentTask, PBM_SETSTEP, 1, 0);
   SendMessageW(pbCurrentTask, PBM_SETPOS, 0, 0);
   lbCurrentPercent = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbCurrentPercent,
                             RECT{22, 260, 210, 286}, Anchor::BottomLeft);
-  // Wide enough for the labelled read-back speed of a verification ("Проверка: 1234,5 МБ/с").
+  // Wide enough for the labelled read-back speed of a verification ("Скорость чтения: 1234,5 МБ/с").
   lbSpeed = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbSpeed, RECT{214, 260, 560, 286},
                    Anchor::BottomLeft);
   // The sector caption has a row of its own as wide as the page: a 48-bit sector count in the large
@@ -138,18 +156,28 @@ LONG TextWidth(HWND control, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-// In the desktop's faces: the speed caption starts clear of the widest percent caption, and the
+// In the desktop's faces: the percent caption holds its widest text and the speed caption starts
+// clear of it, and the
 // quick-wipe box is as wide as its caption, so that it ends where the format button ends.
 void TFmMain::FitCaptions() {
-  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), L"100% завершено");
+  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), Wide(PercentCaption(RunPhase::Check, 100)));
   const LONG boxWidth = TextWidth(cbQuickWipe, windowFont_.get(), Wide(WindowText(cbQuickWipe))) + 24;
   for (PagePlace& place : places_) {
+    if (place.control == lbCurrentPercent) place.design.right = std::max<LONG>(place.design.right, 22 + percentWidth + 8);
     if (place.control == lbSpeed) {
       const LONG width = place.design.right - place.design.left;
       place.design.left = std::max<LONG>(place.design.left, 22 + percentWidth + 16);
       place.design.right = place.design.left + width;
     }
     if (place.control == cbQuickWipe) place.design.left = place.design.right - boxWidth;
+  }
+}
+
+void TFmMain::FitSummary(const std::u16string& verdict) {
+  const LONG width = TextWidth(lbVerdict, boldFont_.get(), Wide(verdict));
+  for (PagePlace& place : places_) {
+    if (place.control == lbVerdict) place.design.right = place.design.left + width + 4;
+    if (place.control == lbFigures) place.design.left = std::min<LONG>(12 + width + 16, place.design.right - 40);
   }
 }
 
@@ -167,7 +195,9 @@ void TFmMain::Layout() {
   SendMessageW(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
   const SIZE pageSize{page.right - page.left, page.bottom - page.top};
   for (const PagePlace& place : places_) {
-    RECT at = Anchored(place.design, PageDesignSize, pageSize, place.anchors);
+    RECT design = place.design;
+    if (place.control == Log_BenchMark && summaryShown_) design.bottom = LogBottomBesideSummary;
+    RECT at = Anchored(design, PageDesignSize, pageSize, place.anchors);
     OffsetRect(&at, page.left, page.top);
     PlaceControl(place.control, at);
   }
@@ -176,7 +206,14 @@ void TFmMain::Layout() {
 
 void TFmMain::ShowPageControls() {
   const int current = TabCtrl_GetCurSel(pages);
-  for (const PagePlace& place : places_) ShowWindow(place.control, place.page == current ? SW_SHOW : SW_HIDE);
+  for (const PagePlace& place : places_)
+    ShowWindow(place.control, place.page == current && Wanted(place.control) ? SW_SHOW : SW_HIDE);
+}
+
+bool TFmMain::Wanted(HWND control) const {
+  if (control == lbVerdict || control == lbSummary || control == lbFigures) return summaryShown_;
+  if (control == lbReportLink->Handle()) return summaryShown_ && reportLinkShown_;
+  return true;
 }
 
 void TFmMain::SelectPage(int page) {

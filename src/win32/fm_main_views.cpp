@@ -42,6 +42,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::PercentCaption: SetWindowText(lbCurrentPercent, text); break;
     case MainText::PositionCaption: SetWindowText(lbCurrentPosition, text); break;
     case MainText::SpeedCaption: SetWindowText(lbSpeed, text); break;
+    case MainText::AmountCaption: SetWindowText(lbAmount, text); break;
     case MainText::MakerLink: SetWindowText(lbMakerLink->Handle(), text); break;
     case MainText::ChooserCaption: SetWindowText(chooser_->Handle(), text); break;
     case MainText::ChooserProgramName: chooser_->SetProgramName(text); break;
@@ -94,6 +95,19 @@ void TFmMain::SetProgressPosition(int percent) { SendMessageW(pbCurrentTask, PBM
 // The paused state draws the bar yellow (Common Controls 6 with visual styles).
 void TFmMain::SetProgressPaused(bool paused) {
   SendMessageW(pbCurrentTask, PBM_SETSTATE, paused ? PBST_PAUSED : PBST_NORMAL, 0);
+}
+
+void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
+  summaryShown_ = !summary.verdict.empty();
+  reportLinkShown_ = reportLink;
+  const ToneColour colour = ColourOf(summary.tone);
+  verdictColour_ = RGB(colour.red, colour.green, colour.blue);
+  SetWindowText(lbVerdict, summary.verdict);
+  SetWindowText(lbSummary, summary.details);
+  SetWindowText(lbFigures, summary.figures);
+  FitSummary(summary.verdict);
+  Layout();
+  ShowPageControls();
 }
 
 void TFmMain::ProcessMessages() { ProcessPendingMessages(); }

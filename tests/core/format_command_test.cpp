@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <stdexcept>
 
 #include "format/format_command.h"
@@ -79,9 +80,40 @@ TEST(FormatCommand, AsksForConfirmationWithTheDriveTitle) {
   EXPECT_EQ(call.instruction, u"Все данные на выбранном устройстве будут потеряны");
   EXPECT_EQ(call.content,
             u"Вы абсолютно уверены, что хотите безвозвратно уничтожить все данные на этом устройстве?\r\n\r\n"
-            u"[0]  EMU DISK    1.0");
+            u"[0]  EMU DISK    1.0\r\n\r\n"
+            u"Способ: полное заполнение нулями\r\n"
+            u"Будет записано нулями: весь диск, 262,144 байт (262,14 КБ)\r\n"
+            u"Ожидаемое время: около 1 с (при 50,0 МБ/с)\r\n"
+            u"Проверка чтением: не будет выполнена\r\n"
+            u"Подключенных томов на диске нет");
   EXPECT_EQ(call.buttons, 10);
   EXPECT_EQ(call.icon, 84);
+}
+
+// What will be written and read, for how long at the bus's typical speed, and which volumes go.
+TEST(FormatCommand, ConfirmationSaysWhatTheRunWillDo) {
+  const std::tuple<const EraseMethod*, bool, std::int64_t, std::int64_t, std::int64_t, const char16_t*, const char16_t*>
+      rows[] = {
+          {&WholeDiskZeroFill(), true, 4096, 4'882'812'500, BusTypeNvme, u"sdb1 sdb2",
+           u"весь диск, 20,000,000,000,000 байт (20000 ГБ)\r\nОжидаемое время: около 27 ч 46 мин 40 с (при 400,0 МБ/с)"
+           u"\r\nПроверка чтением: будет выполнена\r\nБудут отключены тома: sdb1 sdb2"},
+          {&QuickWipe(), false, 512, 3'907'029'168, 11, u"",
+           u"начало и конец диска, 11,288,576 из 2,000,398,934,016 байт\r\nОжидаемое время: около 1 с (при 100,0 "
+           u"МБ/с)\r\nПроверка чтением: не будет выполнена\r\nПодключенных томов на диске нет"},
+          {&QuickWipe(), true, 4096, 2'560, 7, u"E:",
+           u"весь диск, 10,485,760 байт (10,48 МБ)\r\nОжидаемое время: около 1 с (при 25,0 МБ/с)\r\n"
+           u"Проверка чтением: будет выполнена\r\nБудут отключены тома: E:"}};
+  for (const auto& [method, verify, sectorSize, sectors, bus, volumes, plan] : rows) {
+    ProgramBench bench = CommandBench();
+    bench.dialogs.pressed = PressedButton::Cancel;
+    TIdentifyDeviceData& drive = bench.state.SelectedEntry().IdentifyData;
+    std::tie(drive.SectorSize, drive.LBA, drive.BusType) = std::tie(sectorSize, sectors, bus);
+    bench.state.SelectedEntry().AssociatedPartitions = volumes;
+    Format(bench, EraseRequest{method, verify, std::nullopt});
+    ASSERT_EQ(bench.dialogs.taskDialogs.size(), 1u);
+    const std::u16string& content = bench.dialogs.taskDialogs[0].content;
+    EXPECT_TRUE(content.ends_with(std::u16string(u"\r\nБудет записано нулями: ") + plan)) << ToUtf8(content);
+  }
 }
 
 TEST(FormatCommand, AnyAnswerButYesDoesNothingAtAll) {

@@ -90,7 +90,7 @@ TEST(ZeroFill, FullRunZeroesTheWholeDriveAndTrimsTheLastBlock) {
   EXPECT_EQ(requests[10].call, "FlushFileBuffers");
 
   EXPECT_EQ(bench.view.positions, (std::vector<int>{25, 50, 75, 99, 100, 100}));
-  EXPECT_EQ(bench.view.percentCaptions.back(), u"100% завершено");
+  EXPECT_EQ(bench.view.percentCaptions.back(), u"Запись: 100% завершено");
   EXPECT_EQ(bench.view.positionCaptions,
             (Texts{u"Текущий сектор: 128", u"Текущий сектор: 256", u"Текущий сектор: 384",
                    u"Текущий сектор: 512", u"Текущий сектор: 515"}));
@@ -461,9 +461,12 @@ TEST(ZeroFill, QuickWipeOfALargeDriveZeroesTheHeadAndTheTailOnly) {
   // Percent counts both extents; the sector label shows where on the drive the run is.
   const std::size_t headBlocks = tailFirst;
   EXPECT_EQ(bench.view.positionCaptions[headBlocks - 1], u"Текущий сектор: 20,000");
-  EXPECT_EQ(bench.view.percentCaptions[headBlocks - 1], u"91% завершено");
+  EXPECT_EQ(bench.view.percentCaptions[headBlocks - 1], u"Запись: 91% завершено");
   EXPECT_EQ(bench.view.positionCaptions.back(), u"Текущий сектор: 32,768");
-  EXPECT_EQ(bench.view.percentCaptions.back(), u"100% завершено");
+  EXPECT_EQ(bench.view.percentCaptions.back(), u"Запись: 100% завершено");
+  // The amount counts the extents' bytes too, not the drive's.
+  EXPECT_TRUE(bench.view.amountCaptions.back().starts_with(u"11,2 из 11,2 МБ, прошло "))
+      << ToUtf8(bench.view.amountCaptions.back());
 }
 
 TEST(ZeroFill, QuickWipeOfADriveSmallerThanBothExtentsWritesItWholeOnce) {
@@ -518,9 +521,10 @@ TEST(ZeroFill, SpeedIsTheAverageSinceTheStartWithTheRegionalSeparator) {
   Fill(bench);
   ASSERT_FALSE(bench.view.speedCaptions.empty());
   for (const std::u16string& caption : bench.view.speedCaptions) {
-    EXPECT_TRUE(caption.size() == 8 && caption.starts_with(u"0.") && caption.ends_with(u" МБ/с")) << ToUtf8(caption);
+    EXPECT_TRUE(caption.size() == 25 && caption.starts_with(u"Скорость записи: 0.") && caption.ends_with(u" МБ/с"))
+        << ToUtf8(caption);
   }
-  EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: " + bench.view.speedCaptions.back(),
+  EXPECT_EQ(bench.LogTexts(), (Texts{u"Средняя скорость: " + bench.view.speedCaptions.back().substr(17),
                                      u"Низкоуровневое форматирование завершено."}));
 }
 

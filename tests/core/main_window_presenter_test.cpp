@@ -5,9 +5,12 @@
 
 #include <array>
 #include <map>
+#include <set>
+#include <tuple>
 
 #include "app/main_window_presenter.h"
 #include "program_bench.h"
+#include "text/u16.h"
 
 namespace trelvane::testing {
 namespace {
@@ -22,12 +25,13 @@ class FakeWidgets final : public MainWindowWidgets {
   void SetStatusPanel(int, const std::u16string&) override {}
   void SetEnabled(MainControl control, bool enabled) override { disabled[control] = !enabled; }
   bool CanPress(MainControl control) const override { return !disabled.count(control) || !disabled.at(control); }
-  bool IsTicked(MainControl) const override { return false; }
+  bool IsTicked(MainControl box) const override { return ticked.count(box) != 0; }
   void Focus(MainControl) override {}
   void SetMethodEntries(const std::vector<std::u16string>&) override {}
   int SelectedMethod() const override { return 0; }
   void SetProgressPosition(int) override {}
   void SetProgressPaused(bool) override {}
+  void ShowSummary(const RunSummary& shown, bool link) override { std::tie(summary, reportLink) = std::tie(shown, link); }
   void ProcessMessages() override {
     if (whileRunning) whileRunning();
   }
@@ -41,6 +45,9 @@ class FakeWidgets final : public MainWindowWidgets {
   std::filesystem::path ReportsFolder() const override { return folder; }
 
   std::map<MainControl, bool> disabled;
+  std::set<MainControl> ticked;
+  RunSummary summary;
+  bool reportLink = false;
   MainPage page = MainPage::Details;
   std::array<RecordingSink, 3> logs;
   std::function<void()> whileRunning;
@@ -55,9 +62,9 @@ class RecordingEnding final : public ProgramEnding {
 };
 
 struct Window {
-  Window()
-      : bench(MachineJson(R"([{"number": 0, "length": 262144, "image": "d0.img"}])", "[]", 0, ""),
-              SelectedDisk{Length / 512}, {{"d0.img", Length, 0}}),
+  explicit Window(std::int64_t length = Length, std::int64_t sectorSize = 512)
+      : bench(MachineJson(R"([{"number": 0, "length": )" + std::to_string(length) + R"(, "image": "d0.img"}])", "[]", 0, ""),
+              SelectedDisk{length / sectorSize, sectorSize}, {{"d0.img", length, 0}}),
         presenter(*bench.system, bench.state, bench.log, ending, bench.boxes, bench.dialogs, widgets, u"", u"t") {
     widgets.folder = bench.dir.path() / "reports";
   }
@@ -115,6 +122,38 @@ TEST(MainWindowPresenter, CloseDuringARunStopsItAndClosesTheWindowOnceAfterwards
     EXPECT_TRUE(window.presenter.CloseRequested());
     EXPECT_EQ(window.ending.codes, std::vector<int>{0});
     EXPECT_FALSE(window.bench.state.DriveHandle.IsOpen());
+  }
+}
+
+// The summary takes the report's verdict and scope; a new run hides it until it ends; the link opens
+// the text report beside the JSON one.
+TEST(MainWindowPresenter, RunEndsWithASummaryAndALinkToItsReport) {
+  constexpr std::int64_t Big = 12 * 1'048'576;
+  const std::tuple<std::int64_t, std::int64_t, bool, bool, bool, const char16_t*, SummaryTone, const char16_t*> rows[] = {
+      {Length, 512, false, true, false, u"Стерто и проверено", SummaryTone::Good, u"262,144 из 262,144 байт"},
+      {Big, 4096, true, false, false, u"Стерто, без проверки чтением", SummaryTone::Caution,
+       u"11,288,576 из 12,582,912 байт (только начало и конец диска)"},
+      {Length, 4096, false, false, true, u"Остановлено пользователем: диск стерт не полностью", SummaryTone::Caution,
+       u"0 из 262,144 байт"}};
+  for (const auto& [length, sectorSize, quick, verify, stop, verdict, tone, written] : rows) {
+    Window window(length, sectorSize);
+    if (quick) window.widgets.ticked.insert(MainControl::QuickWipeBox);
+    if (verify) window.widgets.ticked.insert(MainControl::VerifyBox);
+    window.widgets.summary.verdict = u"от прошлого прогона";
+    window.widgets.whileRunning = [&, stop = stop] {
+      EXPECT_TRUE(window.widgets.summary.verdict.empty());
+      if (stop) window.presenter.StopClicked();
+    };
+    window.presenter.FormatClicked();
+    const RunSummary& summary = window.widgets.summary;
+    EXPECT_EQ(std::tie(summary.verdict, summary.tone), std::tie(verdict, tone)) << length;
+    EXPECT_EQ(summary.details, std::u16string(u"Записано нулями: ") + written);
+    EXPECT_TRUE(summary.figures.ends_with(u"   Сбойных участков: 0")) << ToUtf8(summary.figures);
+    ASSERT_TRUE(window.widgets.reportLink);
+    window.presenter.ReportLinkClicked();
+    const std::vector<RecordedRequest> opened = window.bench.Requests("ShellExecute");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].path.ends_with(u".txt") && std::filesystem::exists(opened[0].path));
   }
 }
 

@@ -132,6 +132,22 @@ TEST(ProgressText, PercentAndSectorRoundHalfToEvenAndTheCaptions) {
   EXPECT_EQ(SpeedCaptionText(0.05, u','), u"0,1 МБ/с");
   EXPECT_EQ(SpeedCaptionText(123.44, u'.'), u"123.4 МБ/с");
   EXPECT_EQ(SpeedCaptionText(1234.96, u','), u"1235,0 МБ/с");
+  EXPECT_EQ(PercentCaption(RunPhase::Check, 101), u"Проверка: 100% завершено");
+  EXPECT_EQ(SpeedCaptionText(RunPhase::Check, 7.5, u','), u"Скорость чтения: 7,5 МБ/с");
+}
+
+// Done and total in the total's unit, cut (never rounded up to the total); the time left only once
+// a second has passed and something is left.
+TEST(ProgressTexts, AmountCaptionSaysHowMuchAndHowLong) {
+  const std::tuple<std::int64_t, std::int64_t, std::int64_t, char16_t, const char16_t*> rows[] = {
+      {31'499'999'999, 67'108'864'000, 12'345, u',', u"31,4 из 67,1 ГБ, прошло 12 с, осталось около 14 с"},
+      {67'108'863'999, 67'108'864'000, 600'000, u'.', u"67.1 из 67.1 ГБ, прошло 10 мин 00 с, осталось около 1 с"},
+      {4096, 262'144, 1000, u',', u"4,0 из 262,1 КБ, прошло 1 с, осталось около 1 мин 03 с"},
+      {0, 512, 5000, u',', u"0 из 512 байт, прошло 5 с"},
+      {1'000'000'000, 4'000'000'000'000, 3'600'000, u',', u"1,0 из 4000,0 ГБ, прошло 1 ч 00 мин 00 с, осталось около 3999 ч 00 мин 00 с"},
+  };
+  for (const auto& [done, total, ms, separator, text] : rows)
+    EXPECT_EQ(AmountCaption(done, total, ms, separator), text) << done;
 }
 
 TEST(EraseMethodExtents, WholeDriveOrHeadAndTail) {

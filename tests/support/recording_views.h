@@ -57,6 +57,7 @@ class RecordingProgressView : public ProgressView {
     speedCaptions.push_back(text);
   }
   std::u16string SpeedCaption() const override { return speed; }
+  void SetAmountCaption(const std::u16string& text) override { amountCaptions.push_back(text); }
   // Calls onProcessMessages with the number of this call (1 for the first).
   void ProcessMessages() override {
     ++processMessagesCalls;
@@ -68,6 +69,7 @@ class RecordingProgressView : public ProgressView {
   std::vector<std::u16string> percentCaptions;
   std::vector<std::u16string> positionCaptions;
   std::vector<std::u16string> speedCaptions;
+  std::vector<std::u16string> amountCaptions;
   std::u16string speed;
   int processMessagesCalls = 0;
   std::function<void(int)> onProcessMessages;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -28,6 +30,7 @@
 #include "common/system_error_text.h"
 #include "ui/toolkit/qt_text.h"
 #include "os/win_constants.h"
+#include "text/u16.h"
 #include "test_support.h"
 #include "ui/fm_choose.h"
 #include "ui/fm_main.h"
@@ -338,6 +341,39 @@ TEST_F(MainWindow, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) {
   }
   EXPECT_GE(lastWrite, 0);
   EXPECT_GT(lastClose, lastWrite);
+}
+
+// During a run the captions name the phase and the amount; at its end the summary shows the report's
+// verdict in its colour, the quick wipe's scope and the failed ranges, and its link opens the text report.
+TEST_F(MainWindow, RunEndsWithAColouredSummaryWhoseLinkOpensTheReport) {
+  Start(OneDrive(", \"write_delay_us_per_mib\": 20000"));
+  ModalScript script;
+  script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
+      .Then(QStringLiteral("TaskDialog"), [](QWidget& d) { Click(Child<QPushButton>(d, QStringLiteral("TaskDialogYes"))); });
+  ShowAndWait();
+  Get<QTabWidget>("pages").setCurrentIndex(1);
+  Get<QCheckBox>("cbQuickWipe").setChecked(true);
+  Get<QCheckBox>("cbVerify").setChecked(true);
+  QString during;
+  testing::Watch midway([&] { return !Get<QLabel>("lbAmount").text().isEmpty(); }, [&] {
+    during = Get<QLabel>("lbCurrentPercent").text() + u'|' + Get<QLabel>("lbAmount").text();
+    EXPECT_TRUE(Get<QWidget>("pnSummary").isHidden());
+  });
+  Click(Get<QPushButton>("btRunBenchmarks"));
+  EXPECT_TRUE(during.startsWith(QStringLiteral("Запись: ")) && during.contains(QStringLiteral(" МБ, прошло "))) << during.toStdString();
+  EXPECT_TRUE(Get<QLabel>("lbCurrentPercent").text().startsWith(QStringLiteral("Проверка: ")));
+  auto& verdict = Get<QLabel>("lbVerdict");
+  EXPECT_TRUE(verdict.isVisible() && verdict.text() == QStringLiteral("Стерто не полностью")) << verdict.text().toStdString();
+  EXPECT_EQ(verdict.palette().color(QPalette::WindowText), QColor(190, 0, 0));
+  // The drive keeps no data (no image): the read-back finds the first sector of each MiB lost.
+  EXPECT_EQ(Get<QLabel>("lbSummary").text(), QStringLiteral("Записано нулями: 11,288,576 из 50,331,648 байт (только начало и конец диска)"));
+  EXPECT_TRUE(Get<QLabel>("lbFigures").text().endsWith(QStringLiteral("   Сбойных участков: 13")));
+  ASSERT_TRUE(Get<LinkLabel>("lbReportLink").isVisible());
+  QTest::mouseClick(&Get<LinkLabel>("lbReportLink"), Qt::LeftButton);
+  const auto& requests = system_->Requests();
+  const auto opened = std::find_if(requests.begin(), requests.end(), [](const RecordedRequest& r) { return r.call == "ShellExecute"; });
+  ASSERT_NE(opened, requests.end());
+  EXPECT_TRUE(opened->path.ends_with(u".txt") && std::filesystem::exists(opened->path)) << ToUtf8(opened->path);
 }
 
 // The method list of each demo drive once it is open (the automatic choice, the zero fill, then only what

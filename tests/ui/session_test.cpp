@@ -128,7 +128,7 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
   QString confirmation;
   FormatConfirmed(&confirmation);
   EXPECT_TRUE(confirmation.startsWith(QStringLiteral("Предупреждение|Все данные на выбранном устройстве будут потеряны|")));
-  EXPECT_TRUE(confirmation.endsWith(title)) << confirmation.toStdString();
+  EXPECT_TRUE(confirmation.contains(title + QStringLiteral("\n\nСпособ: быстрая очистка"))) << confirmation.toStdString();
   QString log = Memo("Log_BenchMark");
   EXPECT_TRUE(log.contains(QStringLiteral("   Низкоуровневое форматирование: ") + title));
   EXPECT_TRUE(log.contains(QStringLiteral("   Низкоуровневое форматирование завершено.")));

@@ -33,6 +33,7 @@ class Win32Harness {
   bool StepsDone() const;
 
   Win32Session& Session() { return *session_; }
+  EmulatedSystem& System() { return *system_; }
   HWND Main();
   HWND Control(HWND window, int id) { return GetDlgItem(window, id); }
   std::filesystem::path Image(int drive) const;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,6 +16,7 @@
 #include "format/firmware_erase_method.h"
 #include "format/firmware_erase_run.h"
 #include "shell/task_dialog.h"
+#include "text/u16.h"
 #include "win32/toolkit/anchors.h"
 #include "win32/toolkit/win32_task_dialog.h"
 #include "win32/toolkit/win32_text.h"
@@ -223,10 +227,22 @@ TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   EXPECT_TRUE(testing::FileRangeIs(Image(1), 0, 10240000, '\0'));
   EXPECT_TRUE(testing::FileRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
   EXPECT_TRUE(testing::FileRangeIs(Image(0), 0, 10240000, '\xA5'));
-  EXPECT_EQ(Text(Get(ControlId::lbCurrentPercent)), u"100% завершено");
+  EXPECT_EQ(Text(Get(ControlId::lbCurrentPercent)), u"Запись: 100% завершено");
+  EXPECT_NE(Text(Get(ControlId::lbAmount)).find(u"2 МБ, прошло "), std::u16string::npos) << ToUtf8(Text(Get(ControlId::lbAmount)));
   // Verification is off unless asked for; the run's report is saved and its path logged.
   EXPECT_EQ(SendMessageW(Get(ControlId::cbVerify), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_NE(Text(Get(ControlId::Log_BenchMark)).find(u"Отчет о стирании: "), std::u16string::npos);
+  // The summary: the verdict, the scope of a quick wipe, and the link that opens the text report.
+  EXPECT_TRUE(IsWindowVisible(Get(ControlId::lbVerdict)) && Text(Get(ControlId::lbVerdict)) == u"Стерто, без проверки чтением");
+  EXPECT_TRUE(Text(Get(ControlId::lbSummary)).ends_with(u" байт (только начало и конец диска)"));
+  EXPECT_TRUE(Text(Get(ControlId::lbFigures)).ends_with(u"   Сбойных участков: 0")) << ToUtf8(Text(Get(ControlId::lbFigures)));
+  ASSERT_TRUE(IsWindowVisible(Get(ControlId::lbReportLink)));
+  SendMessageW(Get(ControlId::lbReportLink), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(Get(ControlId::lbReportLink), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  const std::vector<RecordedRequest> opened = harness_->System().Requests();
+  const auto open = std::find_if(opened.begin(), opened.end(), [](const RecordedRequest& r) { return r.call == "ShellExecute"; });
+  ASSERT_NE(open, opened.end());
+  EXPECT_TRUE(open->path.ends_with(u".txt") && std::filesystem::exists(std::filesystem::path(open->path)));
 
   Click(Get(ControlId::cbQuickWipe));
   harness_->Run({PressInTaskDialog(IDYES), StopWhenRunning()}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
@@ -234,6 +250,7 @@ TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   EXPECT_TRUE(testing::FileRangeIs(Image(1), 10240000, 10240000 + 4096, '\xA5'));
   EXPECT_TRUE(IsWindowEnabled(Get(ControlId::btRunBenchmarks)));
   EXPECT_FALSE(IsWindowEnabled(Get(ControlId::btStop)));
+  EXPECT_EQ(Text(Get(ControlId::lbVerdict)), u"Остановлено пользователем: диск стерт не полностью");
   EXPECT_TRUE(harness_->endCodes.empty());
 }
 
