@@ -14,7 +14,7 @@ TFmDebug::TFmDebug() {
   Memo1 = CreateMemo(Handle(), ControlId::Memo1, false);
   SetWindowText(Memo1, u"Окно отладки");
   ApplyFont(Handle(), font_.get());
-  debugSink_ = std::make_unique<MemoSink>(Memo1);
+  memoSink_ = std::make_unique<MemoSink>(Memo1);
   RECT client{};
   GetClientRect(Handle(), &client);
   PlaceControl(Memo1, client);
@@ -23,6 +23,12 @@ TFmDebug::TFmDebug() {
 void TFmDebug::ShowModeless() {
   CentreOnScreen(Handle());
   ShowWindow(Handle(), SW_SHOW);
+  ProcessWindowMessages(Handle());
+}
+
+void TFmDebug::LiveSink::AppendLine(const std::u16string& text) {
+  window_.memoSink_->AppendLine(text);
+  if (IsWindowVisible(window_.Handle())) ProcessWindowMessages(window_.Handle());
 }
 
 void TFmDebug::ShowModal(HWND owner) {

@@ -13,7 +13,9 @@ class TFmDebug final : public WindowBase {
  public:
   TFmDebug();
 
-  LineSink& DebugSink() { return *debugSink_; }
+  // The memo's lines. While the window shows, each line is painted as it is logged: the start-up
+  // that logs them runs inside one message of the main window, where no message loop turns.
+  LineSink& DebugSink() { return debugSink_; }
   void ShowModeless();
   // Shows the window modally over `owner`; returns when the user has closed it.
   void ShowModal(HWND owner);
@@ -25,7 +27,20 @@ class TFmDebug final : public WindowBase {
  private:
   FontHandle font_;
   HWND Memo1 = nullptr;
-  std::unique_ptr<MemoSink> debugSink_;
+  // Appends to the memo, then lets the window repaint and answer (move, scroll, close) before the
+  // caller goes on. Other windows get no input meanwhile: a click on the main window must not start
+  // a command in the middle of the start-up.
+  class LiveSink final : public LineSink {
+   public:
+    explicit LiveSink(TFmDebug& window) : window_(window) {}
+    void AppendLine(const std::u16string& text) override;
+
+   private:
+    TFmDebug& window_;
+  };
+
+  std::unique_ptr<MemoSink> memoSink_;
+  LiveSink debugSink_{*this};
   bool modalFinished_ = true;
 };
 

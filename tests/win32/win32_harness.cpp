@@ -48,12 +48,12 @@ void RunScript(std::deque<Step>& steps, const std::function<bool()>& done) {
 
 }  // namespace
 
-Win32Harness::Win32Harness(const std::string& drives, const std::string& system) {
+Win32Harness::Win32Harness(const std::string& drives, const std::string& system, const std::u16string& argument) {
   static CommonControlsSix controls;
   const std::string json = "{" + (system.empty() ? std::string() : "\"system\": " + system + ", ") +
                            "\"drives\": [" + drives + "]}";
   system_ = EmulatedMachineFromJson(json, dir_.path().generic_string());
-  session_ = std::make_unique<Win32Session>(*system_, u"");
+  session_ = std::make_unique<Win32Session>(*system_, argument);
   session_->SetEndHandler([this](int code) { endCodes.push_back(code); });
 }
 
@@ -120,6 +120,20 @@ std::u16string ItemText(HWND list, int row, int column) {
 }
 
 void Pump() { ProcessPendingMessages(); }
+
+void PressKey(HWND window, UINT key, bool ctrl, bool shift) {
+  // A posted key changes no key state: the modifiers are set in the thread's table while it is handled.
+  BYTE keys[256] = {};
+  BYTE held[256] = {};
+  GetKeyboardState(keys);
+  GetKeyboardState(held);
+  held[VK_CONTROL] = held[VK_LCONTROL] = ctrl ? 0x80 : 0;
+  held[VK_SHIFT] = held[VK_LSHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(held);
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  Pump();
+  SetKeyboardState(keys);
+}
 
 Step ClickIn(const wchar_t* className, int id) {
   return [className, id] {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,6 +19,7 @@
 #include "win32/toolkit/win32_task_dialog.h"
 #include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
+#include "win32/fm_debug.h"
 #include "win32/fm_main.h"
 #include "win32_harness.h"
 
@@ -56,6 +59,33 @@ Step InChooser(const std::function<void(HWND chooser, HWND list)>& act) {
 void SelectRow(HWND list, int row) {
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+LONG CentreDistance(HWND window, HWND over) {
+  RECT a{}, b{};
+  GetWindowRect(window, &a);
+  GetWindowRect(over, &b);
+  return std::abs(a.left + a.right - b.left - b.right) + std::abs(a.top + a.bottom - b.top - b.bottom);
+}
+
+// Every line of the task dialog's longest text fits the width of the text's control unwrapped.
+bool LinesFit(HWND dialog) {
+  HWND content = nullptr;
+  for (HWND child = nullptr; (child = FindWindowExW(dialog, child, L"Static", nullptr)) != nullptr;)
+    if (content == nullptr || Text(child).size() > Text(content).size()) content = child;
+  RECT box{};
+  GetClientRect(content, &box);
+  HDC dc = GetDC(content);
+  SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(content, WM_GETFONT, 0, 0)));
+  bool fit = true;
+  std::wistringstream lines(Wide(Text(content)));
+  for (std::wstring line; std::getline(lines, line);) {
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()) - (line.ends_with(L'\r') ? 1 : 0), &extent);
+    fit = fit && extent.cx <= box.right;
+  }
+  ReleaseDC(content, dc);
+  return fit;
 }
 
 TEST(Win32Anchors, SidesKeepTheirDistanceToTheAnchoredEdges) {
@@ -253,6 +283,82 @@ TEST_F(WholeSession, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) 
   EXPECT_FALSE(testing::FileRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\0'));
 }
 
+// Enter on the format page asks and Enter again answers with the focused Cancel: nothing is written. The
+// question sits on the main window, no line of its content wrapped. Enter on the focused Stop stops a run.
+TEST_F(WholeSession, EnterTwiceCancelsTheQuestionAndEnterOnTheFocusedStopStops) {
+  Page(1);
+  bool asked = false;
+  harness_->Run({[&] {
+                  HWND dialog = FindModal(L"#32770");
+                  if (dialog == nullptr) return false;
+                  EXPECT_TRUE(LinesFit(dialog));
+                  EXPECT_LE(CentreDistance(dialog, harness_->Main()), 2);
+                  asked = GetDlgCtrlID(GetFocus()) == IDCANCEL;
+                  PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+                  return true;
+                }},
+                [&] { testing::PressKey(Get(ControlId::pages), VK_RETURN); });
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(testing::FileRangeIs(Image(1), 0, 4096, '\xA5'));
+  harness_->Run({PressInTaskDialog(IDYES), [this] {
+                   if (!IsWindowEnabled(Get(ControlId::btStop))) return false;
+                   SetFocus(Get(ControlId::btStop));
+                   PostMessageW(Get(ControlId::btStop), WM_KEYDOWN, VK_RETURN, 1);
+                   return true;
+                 }},
+                [&] { Click(Get(ControlId::btRunBenchmarks)); });
+  EXPECT_TRUE(testing::FileRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\xA5'));
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab switch pages round the end from any control, a memo included; Tab leaves a
+// memo; Esc in a memo closes nothing.
+TEST_F(WholeSession, CtrlTabSwitchesPagesFromAnywhereAndTabAndEscDoNotStayInAMemo) {
+  struct Case {
+    int page, focus;
+    UINT key;
+    bool ctrl, shift;
+    int pageAfter, focusAfter;
+  };
+  for (const Case& c : {Case{0, ControlId::Log_Details, VK_TAB, true, false, 1, ControlId::pages},
+                        Case{1, ControlId::Log_BenchMark, VK_TAB, true, true, 0, ControlId::pages},
+                        Case{1, ControlId::cbQuickWipe, VK_TAB, true, false, 2, ControlId::pages},
+                        Case{0, ControlId::pages, VK_TAB, true, true, 2, ControlId::pages},
+                        Case{2, ControlId::Log_Smart, VK_TAB, false, false, 2, ControlId::btGetSmart},
+                        Case{0, ControlId::Log_Details, VK_ESCAPE, false, false, 0, ControlId::Log_Details}}) {
+    Page(c.page);
+    SetFocus(Get(c.focus));
+    testing::PressKey(Get(c.focus), c.key, c.ctrl, c.shift);
+    EXPECT_EQ(std::pair(TabCtrl_GetCurSel(Get(ControlId::pages)), GetDlgCtrlID(GetFocus())), std::pair(c.pageAfter, c.focusAfter)) << c.focus;
+  }
+  EXPECT_TRUE(harness_->endCodes.empty());
+}
+
+// With the debug switch the debug window paints each line while the start still runs, and Esc in its
+// memo leaves it open.
+TEST(Win32DebugWindow, PaintsLinesWhileTheStartRunsAndStaysOpenOnEscape) {
+  Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39"), "", u"--debug");
+  static std::vector<LRESULT> painted;
+  HWND memo = GetDlgItem(harness.Session().FmDebug().Handle(), ControlId::Memo1);
+  SetWindowSubclass(memo, [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_PAINT) painted.push_back(SendMessageW(window, EM_GETLINECOUNT, 0, 0));
+    return DefSubclassProc(window, message, wParam, lParam);
+  }, 1, 0);
+  LRESULT lines = 0;
+  bool open = false;
+  harness.Start({[&] {
+                   if (FindModal(FmDebugClass) == nullptr) return false;
+                   lines = SendMessageW(memo, EM_GETLINECOUNT, 0, 0);
+                   testing::PressKey(memo, VK_ESCAPE);
+                   open = IsWindowVisible(GetParent(memo));
+                   PostMessageW(GetParent(memo), WM_CLOSE, 0, 0);
+                   return true;
+                 },
+                 InChooser([](HWND, HWND list) { PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0); })});
+  EXPECT_TRUE(open);
+  ASSERT_FALSE(painted.empty());
+  EXPECT_LT(painted.front(), lines);
+}
+
 // The largest sector count a drive can report (48-bit LBA) shows whole at the minimum window size.
 TEST_F(WholeSession, TheLargestSectorCaptionShowsWholeAtTheMinimumWindowSize) {
   Page(1);
@@ -271,9 +377,12 @@ TEST_F(WholeSession, TheLargestSectorCaptionShowsWholeAtTheMinimumWindowSize) {
   EXPECT_LE(extent.cx, box.right);
 }
 
-// Before platform version 6 the question is the program's own dialog with Russian captions.
+// Before platform version 6 the question is the program's own dialog with Russian captions, centred
+// on its owner; Enter presses Cancel, which has the focus.
 TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancels) {
   Win32TaskDialogPresenter presenter;
+  HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 20, 500, 400, nullptr, nullptr, nullptr, nullptr);
+  presenter.SetOwner(owner);
   struct Case {
     int buttons;
     UINT key;
@@ -281,14 +390,16 @@ TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancel
   };
   for (const Case& test : {Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, VK_ESCAPE, DialogResult::Cancel},
                            Case{MessageDialogButton::Yes | MessageDialogButton::No, VK_ESCAPE, DialogResult::No},
+                           Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, VK_RETURN, DialogResult::Cancel},
                            Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, 0, DialogResult::Yes}}) {
     std::vector<std::u16string> seen;
     std::deque<Step> steps{[&] {
       HWND dialog = FindModal(MessageDialogClass);
       if (dialog == nullptr) return false;
       seen = {Text(dialog), Text(GetDlgItem(dialog, DialogResult::Yes))};
+      EXPECT_LE(CentreDistance(dialog, owner), 2);
       if (test.key != 0) {
-        PostMessageW(GetDlgItem(dialog, DialogResult::Yes), WM_KEYDOWN, test.key, 0);
+        PostMessageW(test.key == VK_RETURN ? GetFocus() : GetDlgItem(dialog, DialogResult::Yes), WM_KEYDOWN, test.key, 0);
       } else {
         Click(GetDlgItem(dialog, DialogResult::Yes));
       }
@@ -300,6 +411,7 @@ TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancel
     EXPECT_EQ(result, test.result);
     EXPECT_EQ(seen, (std::vector<std::u16string>{u"Предупреждение", u"&Да"}));
   }
+  DestroyWindow(owner);
 }
 
 }  // namespace
