@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -123,12 +125,11 @@ void Pump() { ProcessPendingMessages(); }
 
 void PressKey(HWND window, UINT key, bool ctrl, bool shift) {
   // A posted key changes no key state: the modifiers are set in the thread's table while it is handled.
-  BYTE keys[256] = {};
-  BYTE held[256] = {};
+  BYTE keys[256] = {}, held[256] = {};
   GetKeyboardState(keys);
-  GetKeyboardState(held);
-  held[VK_CONTROL] = held[VK_LCONTROL] = ctrl ? 0x80 : 0;
-  held[VK_SHIFT] = held[VK_LSHIFT] = shift ? 0x80 : 0;
+  std::copy(keys, keys + 256, held);
+  held[VK_CONTROL] = ctrl ? 0x80 : 0;
+  held[VK_SHIFT] = shift ? 0x80 : 0;
   SetKeyboardState(held);
   PostMessageW(window, WM_KEYDOWN, key, 1);
   Pump();
@@ -149,6 +150,7 @@ Step PressInTaskDialog(int button, std::u16string* texts) {
     HWND dialog = FindModal(L"#32770");
     if (dialog == nullptr) return false;
     if (texts != nullptr) *texts = Text(dialog);
+    if (button == 0) return PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1) != FALSE;
     SendMessageW(dialog, TDM_CLICK_BUTTON, static_cast<WPARAM>(button), 0);
     return true;
   };

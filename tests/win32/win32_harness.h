@@ -22,7 +22,6 @@ using Step = std::function<bool()>;
 class Win32Harness {
  public:
   // `drives` is the JSON array's contents; `system` the JSON object of the "system" field, or empty.
-  // `argument` is the program's first command-line argument.
   explicit Win32Harness(const std::string& drives, const std::string& system = "", const std::u16string& argument = u"");
   ~Win32Harness();
 
@@ -58,6 +57,7 @@ void PressKey(HWND window, UINT key, bool ctrl = false, bool shift = false);
 
 // Common steps.
 Step ClickIn(const wchar_t* className, int id);
+// Button 0: Enter on the focused button.
 Step PressInTaskDialog(int button, std::u16string* texts = nullptr);
 Step CloseMessageBox(std::u16string* caption = nullptr, std::u16string* text = nullptr);
 
