@@ -280,6 +280,8 @@ TEST_F(MainWindow, EnterPressesTheDefaultButtonOfTheCurrentPageOnly) {
   ASSERT_EQ(pages.currentIndex(), 0);
   QTest::keyClick(&Get<QPlainTextEdit>("Log_Details"), Qt::Key_Tab, Qt::ControlModifier);
   ASSERT_EQ(pages.currentIndex(), 1);
+  Main().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
   Get<QPushButton>("btRunBenchmarks").setFocus();
   Get<QCheckBox>("cbQuickWipe").setFocus();
   EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isDefault());
