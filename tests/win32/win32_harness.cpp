@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <windows.h>
 #include <commctrl.h>
 
@@ -124,10 +122,9 @@ std::u16string ItemText(HWND list, int row, int column) {
 void Pump() { ProcessPendingMessages(); }
 
 void PressKey(HWND window, UINT key, bool ctrl, bool shift) {
-  // A posted key changes no key state: the modifiers are set in the thread's table while it is handled.
-  BYTE keys[256] = {}, held[256] = {};
+  BYTE keys[256] = {}, held[256] = {};  // a posted key sets no key state: the modifiers are set here
   GetKeyboardState(keys);
-  std::copy(keys, keys + 256, held);
+  GetKeyboardState(held);
   held[VK_CONTROL] = ctrl ? 0x80 : 0;
   held[VK_SHIFT] = shift ? 0x80 : 0;
   SetKeyboardState(held);

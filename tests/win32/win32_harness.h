@@ -57,8 +57,7 @@ void PressKey(HWND window, UINT key, bool ctrl = false, bool shift = false);
 
 // Common steps.
 Step ClickIn(const wchar_t* className, int id);
-// Button 0: Enter on the focused button.
-Step PressInTaskDialog(int button, std::u16string* texts = nullptr);
+Step PressInTaskDialog(int button, std::u16string* texts = nullptr);  // button 0: Enter on the focused one
 Step CloseMessageBox(std::u16string* caption = nullptr, std::u16string* text = nullptr);
 
 }  // namespace trelvane::testing

@@ -269,7 +269,6 @@ TEST_F(WholeSession, CtrlTabSwitchesPagesFromAnywhereAndTabAndEscDoNotStayInAMem
     testing::PressKey(Get(focus), key, ctrl, shift);
     EXPECT_EQ(std::pair(TabCtrl_GetCurSel(Get(pages)), GetDlgCtrlID(GetFocus())), std::pair(pageAfter, focusAfter)) << focus;
   }
-  EXPECT_TRUE(harness_->endCodes.empty());
 }
 
 // With the debug switch the debug window paints lines while the start still runs; Esc leaves it open.
