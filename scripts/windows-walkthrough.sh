@@ -55,9 +55,10 @@ click 800 518
 shot 04-smart 2
 click 420 162
 shot 05-format 1
-click "${QUICK_WIPE_X:-520}" 475
-click 780 530
+click "${QUICK_WIPE_X:-520}" 426
+click 780 510
 shot 06-confirmation 2
-xdotool key Return
+# Cancel is the question's default: the focus moves back to Yes, and Enter presses the focused button.
+xdotool key shift+Tab Return
 shot 07-quick-wipe 4
 wineserver -k 2>/dev/null || true
