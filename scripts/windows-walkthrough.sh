@@ -59,8 +59,8 @@ shot 05-format 1
 click "${QUICK_WIPE_X:-510}" 426
 click 783 510
 shot 06-confirmation 2
-# Yes, by the pointer: without a window manager the key would not reach the dialog.
-click 612 461
+# Cancel is the question's default: the focus moves back to Yes, and Enter presses the focused button.
+xdotool key shift+Tab Return
 shot 07-quick-wipe 4
 # The run's end: the summary above the method list, with the link to the saved report.
 shot 10-summary 0

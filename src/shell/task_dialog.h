@@ -107,7 +107,7 @@ class TaskDialogPresenter {
   virtual int ShowTaskDialogWindow(EntryAddress entry, const std::u16string& title,
                                    const std::u16string& instruction, const std::u16string& content,
                                    int buttons, int icon) = 0;
-  // Shows the standard message dialog centred on the screen with `content` only and the
+  // Shows the standard message dialog centred on the owner window with `content` only and the
   // MessageDialogButton bits; returns the modal result (DialogResult).
   virtual int ShowMessageDialog(MessageDialogType type, const std::u16string& content, int buttons) = 0;
 };

@@ -18,6 +18,8 @@ QPlainTextEdit* MakeMemo(QWidget* parent) {
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Editable, yet Tab moves the focus on, as in the main window's memos.
+  memo->setTabChangesFocus(true);
   memo->setPlainText(QStringLiteral("Окно отладки"));
   return memo;
 }

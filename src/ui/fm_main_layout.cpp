@@ -34,6 +34,7 @@ QPlainTextEdit* MakeMemo(const QString& name) {
   memo->setReadOnly(true);
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo->setTabChangesFocus(true);
   QPalette palette = memo->palette();
   palette.setColor(QPalette::Base, Qt::white);
   memo->setPalette(palette);
@@ -48,8 +49,21 @@ QLabel* MakeCaption(const QString& name) {
   return label;
 }
 
-QPushButton* MakeButton(const QString& name, const QString& caption, int width) {
-  auto* button = new QPushButton(caption);
+// The page's default button. A button that answers Enter when focused (autoDefault) drops its default
+// mark when the focus leaves it outside a dialog; this one takes the mark back.
+class PageDefaultButton final : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override {
+    QPushButton::focusOutEvent(event);
+    setDefault(true);
+  }
+};
+
+QPushButton* MakeButton(const QString& name, const QString& caption, int width, bool pageDefault = false) {
+  QPushButton* button = pageDefault ? new PageDefaultButton(caption) : new QPushButton(caption);
   button->setObjectName(name);
   // At least the design width; wider where the desktop's font needs it for the caption.
   button->setFixedHeight(26);
@@ -179,7 +193,7 @@ QWidget* TFmMain::BuildFormatControls() {
   buttons->setSpacing(16);
   btStop = MakeButton(QStringLiteral("btStop"), QStringLiteral("Остановить"), 94);
   btStop->setEnabled(false);
-  btRunBenchmarks = MakeButton(QStringLiteral("btRunBenchmarks"), QStringLiteral("ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО"), 225);
+  btRunBenchmarks = MakeButton(QStringLiteral("btRunBenchmarks"), QStringLiteral("ФОРМАТИРОВАТЬ ЭТО УСТРОЙСТВО"), 225, true);
   btRunBenchmarks->setDefault(true);
   cbVerify = new QCheckBox(QStringLiteral("Проверить после записи"));
   cbVerify->setObjectName(QStringLiteral("cbVerify"));
@@ -260,7 +274,7 @@ QWidget* TFmMain::BuildSmartPage() {
   Log_Smart = MakeMemo(QStringLiteral("Log_Smart"));
   Log_Smart->setFont(MonospacedFont(12));
   layout->addWidget(Log_Smart, 1);
-  btGetSmart = MakeButton(QStringLiteral("btGetSmart"), QStringLiteral("&Получить данные SMART"), 169);
+  btGetSmart = MakeButton(QStringLiteral("btGetSmart"), QStringLiteral("&Получить данные SMART"), 169, true);
   btGetSmart->setDefault(true);
   auto* row = new QHBoxLayout;
   row->setContentsMargins(0, 15, 30, 15);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include "win32/toolkit/message_loop.h"
 #include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
 #include "win32/fm_choose.h"
@@ -162,6 +163,9 @@ LRESULT TFmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       Command(LOWORD(wParam), HIWORD(wParam), lParam);
       return 0;
+    case WM_SWITCHPAGE:
+      SwitchPage(wParam != 0 ? -1 : 1);
+      return 1;
     case DM_GETDEFID:
       return PageDefaultButton() != 0 ? MAKELRESULT(PageDefaultButton(), DC_HASDEFID) : 0;
     case WM_CLOSE:

@@ -38,6 +38,9 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   void CloseForEnd();
   // The page shown: 0 details, 1 format, 2 SMART.
   void SelectPage(int page);
+  // The next page (`step` 1) or the previous one (-1), round the end; a focus left on the page that
+  // goes goes to the page tabs.
+  void SwitchPage(int step);
 
   // MainWindowWidgets
   void SetText(MainText which, const std::u16string& text) override;

@@ -221,4 +221,12 @@ void TFmMain::SelectPage(int page) {
   ShowPageControls();
 }
 
+void TFmMain::SwitchPage(int step) {
+  const int count = TabCtrl_GetItemCount(pages);
+  const HWND focus = GetFocus();
+  SelectPage((TabCtrl_GetCurSel(pages) + step + count) % count);
+  // A hidden control keeps the focus, or hands it to the window, where no key reaches a control.
+  if (focus == nullptr || !IsWindowVisible(focus) || GetFocus() == Handle()) SetFocus(pages);
+}
+
 }  // namespace trelvane

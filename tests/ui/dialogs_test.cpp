@@ -102,8 +102,8 @@ TEST_F(Dialogs, FallbackShowsOnlyTheContentWithTheToolkitsCaptions) {
     }
   });
   EXPECT_EQ(yes, DialogResult::Yes);
-  EXPECT_EQ(MessageDialog(MessageDialogType::Warning, YesCancel, [](QWidget& box) { PressKey(box, Qt::Key_Escape); }),
-            DialogResult::Cancel);
+  for (const int key : {Qt::Key_Escape, Qt::Key_Return})
+    EXPECT_EQ(MessageDialog(MessageDialogType::Warning, YesCancel, [key](QWidget& box) { PressKey(box, key); }), DialogResult::Cancel);
   const int abort = MessageDialog(MessageDialogType::None, MessageDialogButton::Abort | MessageDialogButton::Retry,
                                   [](QWidget& box) {
                                     EXPECT_EQ(box.windowTitle(), QStringLiteral("Trelvane 4.40    "));

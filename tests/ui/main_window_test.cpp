@@ -263,19 +263,31 @@ TEST_F(MainWindow, FatalEndsOfTheStartShowTheirBoxAndEnd) {
   }
 }
 
+// Enter presses the page's default button; Enter twice on the format page cancels. Ctrl+Shift+Tab
+// switches pages, also from a memo; Tab leaves a memo; the format button keeps its default mark.
 TEST_F(MainWindow, EnterPressesTheDefaultButtonOfTheCurrentPageOnly) {
   Start(OneDrive());
   ModalScript script;
   script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
-      .Then(QStringLiteral("TaskDialog"), [](QWidget& dialog) { Click(Child<QPushButton>(dialog, QStringLiteral("TaskDialogCancel"))); });
+      .Then(QStringLiteral("TaskDialog"), [](QWidget& dialog) { PressKey(*dialog.focusWidget(), Qt::Key_Return); });
   ShowAndWait();
   auto& pages = Get<QTabWidget>("pages");
   PressKey(Get<QPlainTextEdit>("Log_Details"), Qt::Key_Return);
   EXPECT_TRUE(Memo("Log_Smart").isEmpty());
-  pages.setCurrentIndex(2);
+  QTest::keyClick(&Get<QPlainTextEdit>("Log_Details"), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(pages.currentIndex(), 2);
   PressKey(Get<QPlainTextEdit>("Log_Smart"), Qt::Key_Return);
   EXPECT_FALSE(Memo("Log_Smart").isEmpty());
-  pages.setCurrentIndex(1);
+  Get<QPlainTextEdit>("Log_Smart").setFocus();
+  QTest::keyClick(&Get<QPlainTextEdit>("Log_Smart"), Qt::Key_Tab);
+  EXPECT_EQ(Main().focusWidget(), &Get<QPushButton>("btGetSmart"));
+  QTest::keyClick(&Get<QPushButton>("btGetSmart"), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(pages.currentIndex(), 1);
+  Main().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+  Get<QPushButton>("btRunBenchmarks").setFocus();
+  Get<QCheckBox>("cbQuickWipe").setFocus();
+  EXPECT_TRUE(Get<QPushButton>("btRunBenchmarks").isDefault());
   PressKey(Get<QCheckBox>("cbQuickWipe"), Qt::Key_Return);
   ASSERT_TRUE(RunUntil([&] { return script.Finished(); }));
   EXPECT_EQ(script.Seen().last(), QStringLiteral("TaskDialog"));

@@ -48,12 +48,12 @@ void RunScript(std::deque<Step>& steps, const std::function<bool()>& done) {
 
 }  // namespace
 
-Win32Harness::Win32Harness(const std::string& drives, const std::string& system) {
+Win32Harness::Win32Harness(const std::string& drives, const std::string& system, const std::u16string& argument) {
   static CommonControlsSix controls;
   const std::string json = "{" + (system.empty() ? std::string() : "\"system\": " + system + ", ") +
                            "\"drives\": [" + drives + "]}";
   system_ = EmulatedMachineFromJson(json, dir_.path().generic_string());
-  session_ = std::make_unique<Win32Session>(*system_, u"");
+  session_ = std::make_unique<Win32Session>(*system_, argument);
   session_->SetEndHandler([this](int code) { endCodes.push_back(code); });
 }
 
@@ -121,6 +121,18 @@ std::u16string ItemText(HWND list, int row, int column) {
 
 void Pump() { ProcessPendingMessages(); }
 
+void PressKey(HWND window, UINT key, bool ctrl, bool shift) {
+  BYTE keys[256] = {}, held[256] = {};  // a posted key sets no key state: the modifiers are set here
+  GetKeyboardState(keys);
+  GetKeyboardState(held);
+  held[VK_CONTROL] = ctrl ? 0x80 : 0;
+  held[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(held);
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  Pump();
+  SetKeyboardState(keys);
+}
+
 Step ClickIn(const wchar_t* className, int id) {
   return [className, id] {
     HWND window = FindModal(className);
@@ -135,6 +147,7 @@ Step PressInTaskDialog(int button, std::u16string* texts) {
     HWND dialog = FindModal(L"#32770");
     if (dialog == nullptr) return false;
     if (texts != nullptr) *texts = Text(dialog);
+    if (button == 0) return PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1) != FALSE;
     SendMessageW(dialog, TDM_CLICK_BUTTON, static_cast<WPARAM>(button), 0);
     return true;
   };

@@ -22,7 +22,7 @@ using Step = std::function<bool()>;
 class Win32Harness {
  public:
   // `drives` is the JSON array's contents; `system` the JSON object of the "system" field, or empty.
-  explicit Win32Harness(const std::string& drives, const std::string& system = "");
+  explicit Win32Harness(const std::string& drives, const std::string& system = "", const std::u16string& argument = u"");
   ~Win32Harness();
 
   // Shows the main window and handles messages until its start has finished (the steps answer the
@@ -53,10 +53,12 @@ std::u16string Text(HWND window);
 // The text of list-view row `row`, column `column`.
 std::u16string ItemText(HWND list, int row, int column);
 void Pump();
+// Posts a key press to `window` with Ctrl and Shift held or not, and handles it.
+void PressKey(HWND window, UINT key, bool ctrl = false, bool shift = false);
 
 // Common steps.
 Step ClickIn(const wchar_t* className, int id);
-Step PressInTaskDialog(int button, std::u16string* texts = nullptr);
+Step PressInTaskDialog(int button, std::u16string* texts = nullptr);  // button 0: Enter on the focused one
 Step CloseMessageBox(std::u16string* caption = nullptr, std::u16string* text = nullptr);
 
 }  // namespace trelvane::testing

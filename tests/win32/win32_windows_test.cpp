@@ -21,6 +21,7 @@
 #include "win32/toolkit/win32_task_dialog.h"
 #include "win32/toolkit/win32_text.h"
 #include "win32/control_ids.h"
+#include "win32/fm_debug.h"
 #include "win32/fm_main.h"
 #include "win32_harness.h"
 
@@ -197,8 +198,8 @@ class WholeSession : public ::testing::Test {
   Step StopWhenRunning() {
     return [this] {
       if (!IsWindowEnabled(Get(ControlId::btStop))) return false;
-      Click(Get(ControlId::btStop));
-      return true;
+      SetFocus(Get(ControlId::btStop));
+      return PostMessageW(Get(ControlId::btStop), WM_KEYDOWN, VK_RETURN, 1) != FALSE;
     };
   }
 
@@ -219,7 +220,10 @@ TEST_F(WholeSession, SecondDriveDetailsSmartTwiceQuickWipeAndAStoppedFullRun) {
   const std::u16string smart = Text(Get(ControlId::Log_Smart));
   EXPECT_NE(smart.find(u"Данные SMART для"), smart.rfind(u"Данные SMART для"));
 
+  // Enter on the format page asks, and Enter again answers with the focused Cancel: nothing is written.
   Page(1);
+  harness_->Run({PressInTaskDialog(0)}, [&] { testing::PressKey(Get(ControlId::pages), VK_RETURN); });
+  EXPECT_TRUE(testing::FileRangeIs(Image(1), 0, 4096, '\xA5'));
   Click(Get(ControlId::cbQuickWipe));
   std::u16string dialogTitle;
   harness_->Run({PressInTaskDialog(IDYES, &dialogTitle)}, [&] { Click(Get(ControlId::btRunBenchmarks)); });
@@ -270,6 +274,39 @@ TEST_F(WholeSession, ClosingDuringAZeroFillStopsTheRunAndClosesAfterItsCleanUp) 
   EXPECT_FALSE(testing::FileRangeIs(Image(1), Sectors * 512 - 4096, Sectors * 512, '\0'));
 }
 
+// Ctrl+Tab and Ctrl+Shift+Tab switch pages round the end from any control, a memo included (a focus on
+// the page that goes moves to the tabs); Tab leaves a memo; Esc in a memo closes nothing.
+TEST_F(WholeSession, CtrlTabSwitchesPagesFromAnywhereAndTabAndEscDoNotStayInAMemo) {
+  using namespace ControlId;
+  for (const auto& [page, focus, key, ctrl, shift, pageAfter, focusAfter] : std::initializer_list<std::tuple<int, int, UINT, bool, bool, int, int>>{
+           {0, Log_Details, VK_TAB, true, false, 1, pages}, {1, Log_BenchMark, VK_TAB, true, true, 0, pages}, {1, cbQuickWipe, VK_TAB, true, false, 2, pages},
+           {0, pages, VK_TAB, true, true, 2, pages}, {2, Log_Smart, VK_TAB, false, false, 2, btGetSmart}, {0, Log_Details, VK_ESCAPE, false, false, 0, Log_Details}}) {
+    Page(page);
+    SetFocus(Get(focus));
+    testing::PressKey(Get(focus), key, ctrl, shift);
+    EXPECT_EQ(std::pair(TabCtrl_GetCurSel(Get(pages)), GetDlgCtrlID(GetFocus())), std::pair(pageAfter, focusAfter)) << focus;
+  }
+}
+
+// With the debug switch the debug window paints lines while the start still runs; Esc leaves it open.
+TEST(Win32DebugWindow, PaintsLinesWhileTheStartRunsAndStaysOpenOnEscape) {
+  Win32Harness harness(Drive(0, Sectors, "ST320410A--3.39"), "", u"--debug");
+  static LRESULT firstPainted = 0;  // the memo's line count when it was first painted
+  HWND memo = GetDlgItem(harness.Session().FmDebug().Handle(), ControlId::Memo1);
+  SetWindowSubclass(memo, [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_PAINT && firstPainted == 0) firstPainted = SendMessageW(window, EM_GETLINECOUNT, 0, 0);
+    return DefSubclassProc(window, message, wParam, lParam);
+  }, 1, 0);
+  bool paintedEarlyAndOpen = false;  // painted before the start's last line; open after Esc
+  harness.Start({[&] {
+                   if (FindModal(FmDebugClass) == nullptr) return false;
+                   testing::PressKey(memo, VK_ESCAPE);
+                   paintedEarlyAndOpen = IsWindowVisible(GetParent(memo)) && firstPainted < SendMessageW(memo, EM_GETLINECOUNT, 0, 0);
+                   return PostMessageW(GetParent(memo), WM_CLOSE, 0, 0) != FALSE;
+                 }, InChooser([](HWND, HWND list) { PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0); })});
+  EXPECT_TRUE(paintedEarlyAndOpen && firstPainted > 0) << firstPainted;
+}
+
 // The largest sector count a drive can report (48-bit LBA) shows whole at the minimum window size.
 TEST_F(WholeSession, TheLargestSectorCaptionShowsWholeAtTheMinimumWindowSize) {
   Page(1);
@@ -288,7 +325,7 @@ TEST_F(WholeSession, TheLargestSectorCaptionShowsWholeAtTheMinimumWindowSize) {
   EXPECT_LE(extent.cx, box.right);
 }
 
-// Before platform version 6 the question is the program's own dialog with Russian captions.
+// Before platform version 6 the question is the program's own dialog with Russian captions; Enter cancels.
 TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancels) {
   Win32TaskDialogPresenter presenter;
   struct Case {
@@ -298,6 +335,7 @@ TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancel
   };
   for (const Case& test : {Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, VK_ESCAPE, DialogResult::Cancel},
                            Case{MessageDialogButton::Yes | MessageDialogButton::No, VK_ESCAPE, DialogResult::No},
+                           Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, VK_RETURN, DialogResult::Cancel},
                            Case{MessageDialogButton::Yes | MessageDialogButton::Cancel, 0, DialogResult::Yes}}) {
     std::vector<std::u16string> seen;
     std::deque<Step> steps{[&] {
@@ -305,7 +343,7 @@ TEST(Win32Dialogs, FallbackShowsOnlyTheContentWithRussianCaptionsAndEscapeCancel
       if (dialog == nullptr) return false;
       seen = {Text(dialog), Text(GetDlgItem(dialog, DialogResult::Yes))};
       if (test.key != 0) {
-        PostMessageW(GetDlgItem(dialog, DialogResult::Yes), WM_KEYDOWN, test.key, 0);
+        PostMessageW(test.key == VK_RETURN ? GetFocus() : GetDlgItem(dialog, DialogResult::Yes), WM_KEYDOWN, test.key, 0);
       } else {
         Click(GetDlgItem(dialog, DialogResult::Yes));
       }

@@ -33,7 +33,8 @@ int QtTaskDialogPresenter::ShowTaskDialogWindow(EntryAddress entry, const std::u
 int QtTaskDialogPresenter::ShowMessageDialog(MessageDialogType type, const std::u16string& content,
                                              int buttons) {
   const std::u16string caption = MessageDialogCaption(type);
-  QMessageBox box(MessageBoxIcon(type), caption.empty() ? programTitle_ : ToQString(caption), ToDisplayText(content));
+  QMessageBox box(MessageBoxIcon(type), caption.empty() ? programTitle_ : ToQString(caption), ToDisplayText(content),
+                  QMessageBox::NoButton, owner_);
   box.setObjectName(QStringLiteral("MessageDialog"));
   box.setTextFormat(Qt::PlainText);
   std::map<QAbstractButton*, int> results;

@@ -13,7 +13,7 @@ namespace trelvane {
 
 class QtTaskDialogPresenter final : public TaskDialogPresenter {
  public:
-  // `owner` owns the task dialogs (the main window); the message dialog has no owner.
+  // `owner` owns the dialogs (the main window), which open centred on it.
   explicit QtTaskDialogPresenter(QWidget* owner) : owner_(owner) {}
 
   // The application's title: the caption of dialogs that bring no title of their own.

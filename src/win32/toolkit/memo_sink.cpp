@@ -1,5 +1,7 @@
 #include "win32/toolkit/memo_sink.h"
 
+#include <commctrl.h>
+
 #include "win32/toolkit/win32_text.h"
 #include "win32/toolkit/window_base.h"
 
@@ -15,6 +17,18 @@ std::u16string WithCarriageReturns(const std::u16string& text) {
     if (text[index] == u'\n' && (index == 0 || text[index - 1] != u'\r')) result += u'\r';
     result += text[index];
   }
+  return result;
+}
+
+// A multi-line edit asks the dialog manager for every key. Tab is let through so that it moves the
+// focus on, as in every other control; Esc too, because the edit would turn it into WM_CLOSE for its
+// window and close it. Ctrl+Tab is the message loop's before the edit sees it.
+LRESULT CALLBACK MemoKeys(HWND memo, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  LRESULT result = DefSubclassProc(memo, message, wParam, lParam);
+  const auto* key = reinterpret_cast<const MSG*>(lParam);
+  if (message == WM_GETDLGCODE && key != nullptr && key->message == WM_KEYDOWN &&
+      (key->wParam == VK_TAB || key->wParam == VK_ESCAPE))
+    result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
   return result;
 }
 
@@ -34,6 +48,7 @@ HWND CreateMemo(HWND parent, int id, bool readOnly) {
                       ES_NOHIDESEL | (readOnly ? ES_READONLY : 0);
   HWND memo = CreateControl(parent, L"EDIT", u"", style, id, RECT{0, 0, 10, 10}, WS_EX_CLIENTEDGE);
   SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);
+  SetWindowSubclass(memo, MemoKeys, 0, 0);
   return memo;
 }
 

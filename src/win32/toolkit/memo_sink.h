@@ -18,7 +18,8 @@ class MemoSink final : public LineSink {
   HWND memo_;
 };
 
-// A read-only memo without wrapping, with both scroll bars and no length limit.
+// A read-only memo without wrapping, with both scroll bars and no length limit. Tab leaves it and
+// Esc does not close its window.
 HWND CreateMemo(HWND parent, int id, bool readOnly = true);
 // The memo's whole text, lines joined by "\r\n".
 std::u16string MemoText(HWND memo);

@@ -109,7 +109,7 @@ SIZE MessageDialogWindow::TextSize(const std::u16string& content) {
 }
 
 int MessageDialogWindow::Run(HWND owner) {
-  CentreOnScreen(Handle());
+  CentreOnWindow(Handle(), owner);
   HWND focus = nullptr;
   for (int id : results_) {
     if ((GetWindowLongW(Control(id), GWL_STYLE) & BS_DEFPUSHBUTTON) != 0) focus = Control(id);

@@ -1,6 +1,7 @@
 #pragma once
 // The fallback question dialog: an icon of its type, the content text and the buttons in their
-// order with the program's Russian captions, centred on the screen.
+// order with the program's Russian captions, centred on its owner (on the screen without one).
+// Enter presses Cancel where the dialog has it.
 
 #include <string>
 

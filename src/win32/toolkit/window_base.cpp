@@ -1,5 +1,6 @@
 #include "win32/toolkit/window_base.h"
 
+#include <algorithm>
 #include <map>
 
 #include "win32/toolkit/win32_text.h"
@@ -83,6 +84,26 @@ void CentreOnScreen(HWND window) {
   const int height = frame.bottom - frame.top;
   SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
                area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CentreOnWindow(HWND window, HWND over) {
+  if (over == nullptr || !IsWindowVisible(over) || IsIconic(over)) return CentreOnScreen(window);
+  RECT frame{};
+  RECT under{};
+  GetWindowRect(window, &frame);
+  GetWindowRect(over, &under);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(over, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& area = monitor.rcWork;
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  // Kept on the work area, so that a window larger than the one under it does not lose its caption.
+  const int left = std::clamp<int>(under.left + (under.right - under.left - width) / 2, area.left,
+                                   std::max<int>(area.left, area.right - width));
+  const int top = std::clamp<int>(under.top + (under.bottom - under.top - height) / 2, area.top,
+                                  std::max<int>(area.top, area.bottom - height));
+  SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBRUSH SolidBrush(COLORREF colour) {

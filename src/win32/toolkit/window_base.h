@@ -37,6 +37,9 @@ void PlaceControl(HWND control, const RECT& place);
 
 // Centres a top-level window on the work area of its screen.
 void CentreOnScreen(HWND window);
+// Centres a top-level window on the window `over`, kept on that window's screen; on the screen when
+// `over` is missing, hidden or minimised.
+void CentreOnWindow(HWND window, HWND over);
 
 // A brush of one colour, made once per colour and kept for the life of the process (the windows'
 // backgrounds and memos use two or three).
