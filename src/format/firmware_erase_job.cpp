@@ -90,7 +90,7 @@ FirmwareEraseResult RunFirmwareErase(System& system, const EraseJob& job, EraseM
   const std::vector<ProofRange> ranges =
       wholeDiskProof ? WholeDiskRanges(deviceBytes) : SampleRanges(deviceBytes, sectorSize);
   const auto share = [&](double done) {
-    if (context.progress) context.progress({done, result.run.elapsedMs, result.run.estimateMs});
+    if (context.progress) context.progress({done, result.run.elapsedMs, result.run.estimateMs, true});
   };
   result.proof = CheckErased(*reader, rule, ranges, sectorSize, before, share);
   LogProof(*result.proof, wholeDiskProof, log);

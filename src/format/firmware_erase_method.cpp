@@ -36,7 +36,7 @@ void ShowProgress(ProgressView& view, const FirmwareEraseProgress& progress) {
   if (progress.shareDone) {
     const int percent = static_cast<int>(std::lround(std::clamp(*progress.shareDone, 0.0, 1.0) * 100.0));
     view.SetProgressPosition(percent);
-    view.SetPercentCaption(PercentCaption(percent));
+    view.SetPercentCaption(PercentCaption(progress.readingBack ? RunPhase::Check : RunPhase::DriveErase, percent));
   }
   std::u16string elapsed = u"Прошло: " + DurationText(progress.elapsedMs);
   if (progress.estimateMs) elapsed += u" из " + DurationText(*progress.estimateMs) + u" по оценке накопителя";

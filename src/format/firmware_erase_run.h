@@ -58,6 +58,7 @@ struct FirmwareEraseProgress {
   std::optional<double> shareDone;
   std::int64_t elapsedMs = 0;
   std::optional<std::int64_t> estimateMs;
+  bool readingBack = false;  // the share is the read-back's, after the drive has finished
 };
 using FirmwareProgressCallback = std::function<void(const FirmwareEraseProgress&)>;
 

@@ -27,7 +27,8 @@ std::u16string PercentCaption(std::int64_t percent) {
 }
 
 std::u16string PercentCaption(RunPhase phase, std::int64_t percent) {
-  return (phase == RunPhase::Write ? u"Запись: " : u"Проверка: ") + PercentCaption(percent);
+  const char16_t* name = phase == RunPhase::Write ? u"Запись: " : phase == RunPhase::Check ? u"Проверка: " : u"Стирание накопителем: ";
+  return name + PercentCaption(percent);
 }
 
 std::u16string PositionCaption(std::int64_t sector) { return u"Текущий сектор: " + GroupDigits(sector); }

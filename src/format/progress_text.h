@@ -13,12 +13,13 @@ std::int64_t PercentDone(std::int64_t done, std::int64_t total);
 // so no large offset loses its last digits); 0 for a sector size below 1.
 std::int64_t SectorAt(std::int64_t offset, std::int64_t sectorSize);
 
-// What a run is doing to the drive: writing zeros, or reading them back.
-enum class RunPhase { Write, Check };
+// What a run is doing to the drive: writing zeros, reading back, or waiting while the drive erases itself.
+enum class RunPhase { Write, Check, DriveErase };
 
 // "<percent, at most 100>% завершено"
 std::u16string PercentCaption(std::int64_t percent);
-// The same after the phase's name: "Запись: 47% завершено", "Проверка: 47% завершено".
+// The same after the phase's name: "Запись: 47% завершено", "Проверка: 47% завершено",
+// "Стирание накопителем: 47% завершено".
 std::u16string PercentCaption(RunPhase phase, std::int64_t percent);
 // "Текущий сектор: <grouped sector>"
 std::u16string PositionCaption(std::int64_t sector);
