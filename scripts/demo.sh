@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
-install_packages cmake ninja-build g++ qt6-base-dev nlohmann-json3-dev libmount-dev pkgconf
+install_packages cmake ninja-build g++ qt6-base-dev qt6-translations-l10n nlohmann-json3-dev libmount-dev pkgconf
 
 cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build build/demo --target trelvane trelvane-cli

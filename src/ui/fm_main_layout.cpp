@@ -25,6 +25,19 @@ namespace trelvane {
 
 namespace {
 
+// The width a button was designed with, kept for fitting it again when the window's face changes.
+constexpr const char* DesignWidthProperty = "designWidth";
+
+// At least the design width; wider where the face needs it, so that the caption keeps a clear margin
+// from the button's borders on both sides.
+void FitButtonToCaption(QPushButton& button) {
+  constexpr int CaptionMargin = 14;
+  QString caption = button.text();
+  caption.remove(u'&');
+  const int needed = button.fontMetrics().horizontalAdvance(caption) + 2 * CaptionMargin;
+  button.setMinimumWidth(std::max({button.property(DesignWidthProperty).toInt(), needed, button.sizeHint().width()}));
+}
+
 // Reports and logs: read-only, no wrapping, white.
 QPlainTextEdit* MakeMemo(const QString& name) {
   auto* memo = new QPlainTextEdit;
@@ -49,9 +62,9 @@ QLabel* MakeCaption(const QString& name) {
 QPushButton* MakeButton(const QString& name, const QString& caption, int width) {
   auto* button = new QPushButton(caption);
   button->setObjectName(name);
-  // At least the design width; wider where the desktop's font needs it for the caption.
   button->setFixedHeight(26);
-  button->setMinimumWidth(std::max(width, button->sizeHint().width()));
+  button->setProperty(DesignWidthProperty, width);
+  FitButtonToCaption(*button);
   // A focused button answers Enter itself, as on the platform.
   button->setAutoDefault(true);
   return button;
@@ -65,6 +78,10 @@ QVBoxLayout* Column(QWidget* owner, int margin) {
 }
 
 }  // namespace
+
+void TFmMain::FitButtons() {
+  for (QPushButton* button : {btStop, btRunBenchmarks, btGetSmart}) FitButtonToCaption(*button);
+}
 
 void TFmMain::BuildLayout() {
   auto* central = new QWidget;
@@ -107,9 +124,18 @@ QWidget* TFmMain::BuildDetailsPage() {
   auto* page = new QWidget;
   auto* panel = new QWidget;
   Column(page, 10)->addWidget(panel);
+  // The health verdict sits above the report, in the window's face: it is read first.
+  lbHealth = new QLabel;
+  lbHealth->setObjectName(QStringLiteral("lbHealth"));
+  lbHealth->setTextFormat(Qt::PlainText);
+  lbHealth->setWordWrap(true);
+  lbHealth->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
   Log_Details = MakeMemo(QStringLiteral("Log_Details"));
   Log_Details->setFont(MonospacedFont(12));
-  Column(panel, 10)->addWidget(Log_Details);
+  QVBoxLayout* column = Column(panel, 10);
+  column->setSpacing(6);
+  column->addWidget(lbHealth);
+  column->addWidget(Log_Details, 1);
   return page;
 }
 

@@ -16,6 +16,7 @@
 #include "launch/make_system.h"
 #include "ui/gui_session.h"
 #include "ui/toolkit/qt_message_boxes.h"
+#include "ui/toolkit/qt_translations.h"
 #include "text/u16.h"
 
 namespace {
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
   if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Ended) return relaunch.exitCode;
   QApplication application(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trelvane-256.png")));
+  trelvane::InstallQtTranslations(application);
   if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Refused)
     return RefuseBackend(trelvane::AdministratorRightsNeededText);
   // The session decides when the program ends, and with which code.

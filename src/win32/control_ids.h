@@ -25,6 +25,7 @@ inline constexpr int cbVerify = 1017;
 inline constexpr int lbMethod = 1018;
 inline constexpr int cbMethod = 1019;
 inline constexpr int lbStopReason = 1020;
+inline constexpr int lbHealth = 1021;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

@@ -1,5 +1,7 @@
 #include "win32/fm_main.h"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
@@ -118,7 +120,10 @@ LRESULT TFmMain::ColourStatic(HDC dc, HWND control) {
   if (const LinkLabel* link = LinkLabel::Of(control)) SetTextColor(dc, link->TextColour());
   SetBkMode(dc, TRANSPARENT);
   if (control == lbDiskName) return reinterpret_cast<LRESULT>(SolidBrush(White));
-  const bool onPage = GetDlgCtrlID(control) >= ControlId::gbCurrentTask && GetDlgCtrlID(control) <= ControlId::btGetSmart;
+  // Every control placed on a page (the boxes and captions added later too) takes the page's colour.
+  const bool onPage = std::any_of(places_.begin(), places_.end(), [control](const PagePlace& place) {
+    return place.control == control;
+  });
   return reinterpret_cast<LRESULT>(onPage ? PageBrush() : GetSysColorBrush(COLOR_BTNFACE));
 }
 

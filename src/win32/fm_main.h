@@ -113,6 +113,7 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
 
   HWND lbDiskName = nullptr;
   HWND pages = nullptr;
+  HWND lbHealth = nullptr;
   HWND Log_Details = nullptr;
   HWND Log_BenchMark = nullptr;
   HWND pbCurrentTask = nullptr;

@@ -72,9 +72,11 @@ HWND TFmMain::OnPage(int page, const wchar_t* className, const std::u16string& t
 }
 
 void TFmMain::BuildDetailsPage() {
-  // Inside two nested 10-pixel borders.
+  // Inside two nested 10-pixel borders: the health verdict in three lines, the report below it.
+  lbHealth = OnPage(0, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbHealth, RECT{20, 14, 720, 66},
+                    Anchor::TopWide);
   Log_Details = CreateMemo(Handle(), ControlId::Log_Details);
-  places_.push_back({Log_Details, 0, RECT{20, 20, 720, 356}, Anchor::All});
+  places_.push_back({Log_Details, 0, RECT{20, 70, 720, 356}, Anchor::All});
 }
 
 void TFmMain::BuildFormatPage() {
@@ -138,12 +140,19 @@ LONG TextWidth(HWND control, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-// In the desktop's faces: the speed caption starts clear of the widest percent caption, and the
-// quick-wipe box is as wide as its caption, so that it ends where the format button ends.
+// In the desktop's faces: the speed caption starts clear of the widest percent caption, the
+// quick-wipe box is as wide as its caption, so that it ends where the format button ends, and the
+// format button grows to the left where its caption needs more than the design width to keep a
+// clear margin from its borders.
 void TFmMain::FitCaptions() {
+  constexpr LONG ButtonCaptionMargin = 14;
   const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), L"100% завершено");
   const LONG boxWidth = TextWidth(cbQuickWipe, windowFont_.get(), Wide(WindowText(cbQuickWipe))) + 24;
+  const LONG formatWidth =
+      TextWidth(btRunBenchmarks, windowFont_.get(), Wide(WindowText(btRunBenchmarks))) + 2 * ButtonCaptionMargin;
   for (PagePlace& place : places_) {
+    if (place.control == btRunBenchmarks)
+      place.design.left = std::min<LONG>(place.design.left, place.design.right - formatWidth);
     if (place.control == lbSpeed) {
       const LONG width = place.design.right - place.design.left;
       place.design.left = std::max<LONG>(place.design.left, 22 + percentWidth + 16);

@@ -15,6 +15,17 @@
 
 namespace trelvane {
 
+namespace {
+
+// A static control breaks its lines at CR LF, as the platform writes them.
+std::u16string CrLf(const std::u16string& text) {
+  std::u16string result;
+  for (const char16_t c : text) result += c == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, c);
+  return result;
+}
+
+}  // namespace
+
 HWND TFmMain::ControlOf(MainControl control) const {
   switch (control) {
     case MainControl::FormatButton: return btRunBenchmarks;
@@ -48,6 +59,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(text); break;
     case MainText::ChooserStatus: chooser_->SetStatusText(text); break;
     case MainText::StopCaption: SetWindowText(lbStopReason, text); break;
+    case MainText::HealthSummary: SetWindowText(lbHealth, CrLf(text)); break;
   }
 }
 

@@ -8,6 +8,8 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -158,6 +160,33 @@ TEST_F(MainWindow, ShrinksToItsMinimumSizeWithoutClippingTheCommands) {
   auto& position = Get<QLabel>("lbCurrentPosition");
   const QString widest = ToQString(PositionCaption(281474976710655));
   EXPECT_LE(QFontMetrics(position.font()).horizontalAdvance(widest), position.contentsRect().width());
+}
+
+// Qt's own menus speak Russian: no entry of a memo's context menu has a Latin letter before its
+// shortcut ("Копировать\tCtrl+C").
+TEST_F(MainWindow, MemoContextMenusAreRussian) {
+  Start(OneDrive());
+  const auto latinEntries = [](QMenu* menu) {
+    QStringList latin;
+    for (const QAction* action : menu->actions()) {
+      const QString text = action->text().section(u'\t', 0, 0);
+      if (text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) latin << text;
+    }
+    delete menu;
+    return latin;
+  };
+  QStringList found;
+  qsizetype entries = 0;
+  for (const char* name : {"Log_Details", "Log_BenchMark", "Log_Smart"}) {
+    auto& memo = Get<QPlainTextEdit>(name);
+    memo.setPlainText(QStringLiteral("строка"));
+    memo.selectAll();
+    QMenu* menu = memo.createStandardContextMenu();
+    entries += menu->actions().size();
+    found << latinEntries(menu);
+  }
+  EXPECT_GT(entries, 3);
+  EXPECT_TRUE(found.isEmpty()) << found.join(u'|').toStdString();
 }
 
 // The debug switch (in any case) shows the debug window, then again modally before the chooser, and
