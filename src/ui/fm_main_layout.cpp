@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +42,16 @@ void FitButtonToCaption(QPushButton& button) {
   button.setMinimumWidth(std::max({button.property(DesignWidthProperty).toInt(), needed, button.sizeHint().width()}));
 }
 
+// The classic style's scroll bars: a raised handle over a light, patterned track.
+QStyle* ClassicScrollBarStyle() {
+  static QStyle* const style = [] {
+    QStyle* made = QStyleFactory::create(QStringLiteral("Windows"));
+    if (made != nullptr) made->setParent(QCoreApplication::instance());
+    return made;
+  }();
+  return style;
+}
+
 // Reports and logs: read-only, no wrapping, white.
 QPlainTextEdit* MakeMemo(const QString& name) {
   auto* memo = new QPlainTextEdit;
@@ -48,6 +62,14 @@ QPlainTextEdit* MakeMemo(const QString& name) {
   QPalette palette = memo->palette();
   palette.setColor(QPalette::Base, Qt::white);
   memo->setPalette(palette);
+  // Some desktop styles (Fusion, Qt's fallback) draw a scroll bar's handle lighter than its track:
+  // beside a white memo the darker track reads as the handle, at the end of the bar while the text
+  // shows its start, and after one wheel step as two handles either side of the real one. The memos'
+  // bars take the classic style, whose raised handle cannot be mistaken for the track.
+  if (QStyle* classic = ClassicScrollBarStyle()) {
+    memo->verticalScrollBar()->setStyle(classic);
+    memo->horizontalScrollBar()->setStyle(classic);
+  }
   return memo;
 }
 
