@@ -3,6 +3,7 @@
 // exclusive open of the chosen drive, the details report); afterwards it offers the details, the
 // format command with its progress display, and the SMART report, on the one drive chosen at start.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +84,9 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
               unsigned anchors, DWORD extendedStyle = 0);
   void Layout();
   void FitCaptions();
+  // Each status panel's text as it fits the part of the panel that shows, with the whole text in the
+  // panel's tooltip when it was cut.
+  void ShowStatusTexts();
   void ShowPageControls();
   LRESULT ColourStatic(HDC dc, HWND control);
   void Command(int id, int code, LPARAM from);
@@ -131,6 +135,8 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   HWND btGetSmart = nullptr;
   std::unique_ptr<LinkLabel> lbMakerLink;
   HWND StatusBar = nullptr;
+  HWND statusTips_ = nullptr;
+  std::array<std::u16string, 3> statusTexts_;  // each status panel's whole text
 
   std::unique_ptr<MemoSink> detailsSink_;
   std::unique_ptr<MemoSink> formatSink_;

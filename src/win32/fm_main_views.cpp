@@ -74,7 +74,8 @@ void TFmMain::SetTitle(const std::u16string& text) {
 }
 
 void TFmMain::SetStatusPanel(int panel, const std::u16string& text) {
-  SendMessageW(StatusBar, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  statusTexts_.at(static_cast<std::size_t>(panel)) = text;
+  ShowStatusTexts();
 }
 
 void TFmMain::SetEnabled(MainControl control, bool enabled) { EnableWindow(ControlOf(control), enabled); }
