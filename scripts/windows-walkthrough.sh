@@ -55,8 +55,8 @@ click 800 518
 shot 04-smart 2
 click 420 162
 shot 05-format 1
-click "${QUICK_WIPE_X:-520}" 475
-click 780 530
+click "${QUICK_WIPE_X:-510}" 426
+click 775 510
 shot 06-confirmation 2
 xdotool key Return
 shot 07-quick-wipe 4

@@ -158,12 +158,8 @@ DriveHealth NvmeHealth(std::span<const std::uint8_t, 512> log) {
 }
 
 std::u16string SecurityWarning(const AtaSecurityState& security) {
-  if (security.locked)
-    return u"Внимание: накопитель заблокирован паролем. Стирание его не разблокирует, а запись на "
-           u"заблокированный накопитель не пройдет.";
-  if (security.enabled)
-    return u"Внимание: на накопителе установлен пароль. Стирание не снимет его: после стирания накопитель "
-           u"по-прежнему будет требовать пароль.";
+  if (security.locked) return u"Внимание: накопитель заблокирован паролем. Стирание его не разблокирует.";
+  if (security.enabled) return u"Внимание: на накопителе установлен пароль. Стирание его не снимет.";
   return u"";
 }
 

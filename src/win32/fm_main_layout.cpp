@@ -123,11 +123,12 @@ HWND TFmMain::OnPage(int page, const wchar_t* className, const std::u16string& t
 }
 
 void TFmMain::BuildDetailsPage() {
-  // Inside two nested 10-pixel borders: the health verdict in three lines, the report below it.
-  lbHealth = OnPage(0, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbHealth, RECT{20, 14, 720, 66},
+  // Inside two nested 10-pixel borders: the health verdict in up to four lines (a long reason wraps),
+  // the report below it.
+  lbHealth = OnPage(0, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbHealth, RECT{20, 12, 720, 80},
                     Anchor::TopWide);
   Log_Details = CreateMemo(Handle(), ControlId::Log_Details);
-  places_.push_back({Log_Details, 0, RECT{20, 70, 720, 356}, Anchor::All});
+  places_.push_back({Log_Details, 0, RECT{20, 84, 720, 356}, Anchor::All});
 }
 
 void TFmMain::BuildFormatPage() {
