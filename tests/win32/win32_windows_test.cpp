@@ -279,17 +279,13 @@ TEST_F(WholeSession, HealthLinesStatusTitleCutWithItsTooltipAndPageColours) {
   HWND tips = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) {
     wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (std::wstring(name) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = window;
+    if (GetClassNameW(window, name, 64) > 0 && std::wstring(name) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = window;
     return TRUE;
   }, reinterpret_cast<LPARAM>(&tips));
   ASSERT_NE(tips, nullptr);
   wchar_t tip[512] = {};
   TTTOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.hwnd = Get(ControlId::StatusBar);
-  tool.uId = 1;
-  tool.lpszText = tip;
+  tool.cbSize = sizeof(tool), tool.hwnd = Get(ControlId::StatusBar), tool.uId = 1, tool.lpszText = tip;
   SendMessageW(tips, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
   EXPECT_EQ(FromWide(tip), title);
 
