@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
-install_packages cmake ninja-build g++ qt6-base-dev nlohmann-json3-dev libmount-dev pkgconf
+install_packages cmake ninja-build g++ qt6-base-dev qt6-translations-l10n nlohmann-json3-dev libmount-dev pkgconf
 
 # At most one compile per core: the build is the heaviest thing the demo does.
 jobs=$(nproc 2>/dev/null || echo 2)

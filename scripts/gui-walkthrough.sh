@@ -109,7 +109,7 @@ shot "$main" 03-details
 keys "$main" ctrl+Tab ctrl+Tab Return
 shot "$main" 04-smart
 
-# 4. The format page: past the log and the method list tick the quick wipe, Enter for the format button, confirm with Yes (Cancel is
+# 4. The format page: past the log and the method list, tick the quick wipe, Enter for the format button, confirm with Yes (Cancel is
 #    the dialog's default, so the focus moves back to Yes first).
 keys "$main" ctrl+shift+Tab Tab Tab Tab space Return
 confirm=$(window '^Предупреждение')

@@ -9,6 +9,8 @@ install_packages lintian desktop-file-utils appstream dpkg-dev python3
 deb=$(bash scripts/package.sh | tail -n 1)
 echo "== $deb"
 dpkg-deb --field "$deb"
+# Qt's Russian texts come from a package no library links: it must be named among the dependencies.
+dpkg-deb --field "$deb" Depends | grep -q 'qt6-translations-l10n' || { echo "Depends lacks qt6-translations-l10n"; exit 1; }
 
 echo "== lintian"
 lintian_out=$(lintian --fail-on error --info "$deb") || { echo "$lintian_out"; exit 1; }

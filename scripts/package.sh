@@ -9,7 +9,7 @@ source scripts/install-packages.sh
 compiler=${TRELVANE_PACKAGE_CXX:-g++}
 compiler_package=$compiler
 [ "$compiler" = clang++-14 ] && compiler_package=clang-14
-install_packages cmake ninja-build "$compiler_package" qt6-base-dev nlohmann-json3-dev libmount-dev pkgconf dpkg-dev file >&2
+install_packages cmake ninja-build "$compiler_package" qt6-base-dev qt6-translations-l10n nlohmann-json3-dev libmount-dev pkgconf dpkg-dev file >&2
 
 werror=OFF build=build/package
 [ -n "${TRELVANE_PACKAGE_CXX:-}" ] && werror=ON build=build/package-$compiler

@@ -7,8 +7,9 @@ source scripts/install-packages.sh
 # libmount-dev and pkgconf build the Linux backend. The loop-device and driver suites use util-linux
 # (losetup, partx, unshare), fdisk (sfdisk), e2fsprogs, ntfs-3g (mkntfs and the FUSE volume a refused
 # format must mount back), python3 (a holder process) and dmsetup, which the QEMU guest of the driver
-# suite takes from this machine for its device-mapper targets.
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev libmount-dev pkgconf
+# suite takes from this machine for its device-mapper targets. qt6-translations-l10n holds Qt's own
+# Russian texts, which the window tests check in the memos' context menus.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev nlohmann-json3-dev libmount-dev pkgconf
           util-linux fdisk e2fsprogs ntfs-3g python3 dmsetup xvfb xdotool x11-apps x11-utils imagemagick)
 # The driver suites (tests/drivers) boot a QEMU guest made from the host's own kernel, static busybox,
 # hdparm and smartctl (tools/qemu-ata), and build their fixtures on the host with cc, mkfs.ext4 and

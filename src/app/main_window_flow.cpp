@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "ata/device_details.h"
+#include "ata/drive_health.h"
 #include "common/drive_title.h"
 #include "common/system_error_text.h"
 #include "os/win_constants.h"
@@ -25,6 +26,12 @@ std::optional<DriveOpenRefusal> OpenSelectedDrive(System& system, ProgramState& 
   return DriveOpenRefusal{code, DriveOpenErrorText(system, code)};
 }
 
+void ShowDriveHealth(System& system, const ProgramState& state, DiagnosticLog& log, MainWindowShow& window) {
+  const DriveHealth health = ReadDriveHealth(system, state);
+  window.SetHealthSummary(HealthLines(health));
+  if (!health.securityWarning.empty()) log.AddFormatLogLine(health.securityWarning);
+}
+
 bool MainWindowFirstShow(System& system, ProgramState& state, DiagnosticLog& log, MessageBoxes& boxes,
                          StartupWindows& windows, MainWindowShow& window, LineSink& details,
                          const std::u16string& firstArgument) {
@@ -39,6 +46,7 @@ bool MainWindowFirstShow(System& system, ProgramState& state, DiagnosticLog& log
   }
   windows.SetMainStatusPanel(1, state.DriveTitle);
   ShowDeviceDetails(system, state, log, details);
+  ShowDriveHealth(system, state, log, window);
   window.ScrollDetailsToTop();
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/diagnostic_log.h"
 #include "common/program_state.h"
@@ -27,6 +28,8 @@ class MainWindowShow {
   virtual void SetDiskName(const std::u16string& title) = 0;
   // The details report is read from its first line; appending it left the view at its end.
   virtual void ScrollDetailsToTop() = 0;
+  // The lines of the health verdict above the details report (see HealthLines).
+  virtual void SetHealthSummary(const std::vector<std::u16string>& lines) = 0;
 };
 
 // The message of a refused exclusive open, with the system's text for `code`.
@@ -44,6 +47,10 @@ struct DriveOpenRefusal {
 // Opens the selected drive for reading and writing, shared with nobody, into DriveHandle. Returns
 // the refusal when another program holds it or it cannot be opened at all.
 std::optional<DriveOpenRefusal> OpenSelectedDrive(System& system, ProgramState& state);
+
+// The health verdict over the details page; a drive whose password will outlive an erase also says so
+// in the format log, where the erase is started.
+void ShowDriveHealth(System& system, const ProgramState& state, DiagnosticLog& log, MainWindowShow& window);
 
 // Runs the whole first showing. Returns false when the chooser was left without a choice (the
 // program then ends normally). A refused open shows its error box and throws ProgramTermination;

@@ -154,6 +154,12 @@ void MainWindowPresenter::SetUninterruptible(bool on) {
   widgets_.SetText(MainText::StopCaption, on ? FirmwareEraseStopText() : std::u16string());
 }
 
+void MainWindowPresenter::SetHealthSummary(const std::vector<std::u16string>& lines) {
+  std::u16string text;
+  for (const std::u16string& line : lines) text += (text.empty() ? u"" : u"\n") + line;
+  widgets_.SetText(MainText::HealthSummary, text);
+}
+
 void MainWindowPresenter::SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) {
   const ErasureReport report = CollectErasureReport(system_, state_, outcome);
   const SavedReport saved = SaveErasureReport(folder, report);

@@ -41,6 +41,7 @@ enum class MainText {
   ChooserMakerNotice,
   ChooserStatus,
   StopCaption,       // beside Stop: why it cannot be pressed while the drive erases itself
+  HealthSummary,     // above the details report: the health verdict, one line a "\n"
 };
 
 // The controls the commands enable, press and read.
@@ -170,6 +171,7 @@ class MainWindowPresenter final : public ProgressView,
   bool RunDriveChooser() override { return widgets_.RunDriveChooser(); }
   void SetDiskName(const std::u16string& title) override { widgets_.SetText(MainText::DiskName, title); }
   void ScrollDetailsToTop() override { widgets_.ScrollToTop(MainLog::Details); }
+  void SetHealthSummary(const std::vector<std::u16string>& lines) override;
 
  private:
   // Reads what the open drive says about erasing itself and fills the method list: the automatic

@@ -27,7 +27,7 @@ std::u16string PercentCaption(std::int64_t percent) {
 }
 
 std::u16string PercentCaption(RunPhase phase, std::int64_t percent) {
-  const char16_t* name = phase == RunPhase::Write ? u"Запись: " : phase == RunPhase::Check ? u"Проверка: " : u"Стирание накопителем: ";
+  const char16_t* name = phase == RunPhase::Write ? u"Запись: " : phase == RunPhase::Check ? u"Проверка: " : u"Стирание: ";
   return name + PercentCaption(percent);
 }
 

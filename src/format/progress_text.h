@@ -19,7 +19,7 @@ enum class RunPhase { Write, Check, DriveErase };
 // "<percent, at most 100>% завершено"
 std::u16string PercentCaption(std::int64_t percent);
 // The same after the phase's name: "Запись: 47% завершено", "Проверка: 47% завершено",
-// "Стирание накопителем: 47% завершено".
+// "Стирание: 47% завершено" (the drive erasing itself).
 std::u16string PercentCaption(RunPhase phase, std::int64_t percent);
 // "Текущий сектор: <grouped sector>"
 std::u16string PositionCaption(std::int64_t sector);

@@ -145,6 +145,9 @@ QWidget* TFmChoose::BuildBottomBand() {
   row->addLayout(right);
   connect(lbDiskManagement, &LinkLabel::clicked, this, [this] { lbDiskManagementClick(); });
   connect(btContinue, &QPushButton::clicked, this, [this] { btContinueClick(); });
+  // The selection also changes by keyboard (arrows after a click on empty space): Continue follows it.
+  connect(DriveList, &QTreeWidget::itemSelectionChanged, this,
+          [this] { btContinue->setEnabled(!DriveList->selectedItems().isEmpty()); });
   return band;
 }
 
@@ -166,6 +169,8 @@ void TFmChoose::FillDriveList() {
     for (const std::u16string& text : texts) columns << ToQString(text);
     auto* row = new QTreeWidgetItem(columns);
     row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    // A column too narrow for its text (a long serial) cuts it with "…"; the tooltip names it whole.
+    for (int column = 0; column < columns.size(); ++column) row->setToolTip(column, columns[column]);
     DriveList->addTopLevelItem(row);
   }
 }

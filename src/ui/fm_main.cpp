@@ -60,6 +60,7 @@ void TFmMain::FormCreate() {
   bold.setBold(true);
   lbDiskName->setFont(bold);
   lbMakerLink->SetTextColour(LinkGrey());
+  FitButtons();
 }
 
 // The show handler runs once the window is on screen, from the message loop.

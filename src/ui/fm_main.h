@@ -81,6 +81,8 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
 
  private:
   void BuildLayout();
+  // Widens the command buttons to their captions in the window's current face.
+  void FitButtons();
   QWidget* BuildTopStrip();
   QWidget* BuildPages();
   QWidget* BuildDetailsPage();
@@ -111,6 +113,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
 
   QLabel* lbDiskName = nullptr;
   QTabWidget* pages = nullptr;
+  QLabel* lbHealth = nullptr;
   QPlainTextEdit* Log_Details = nullptr;
   QPlainTextEdit* Log_BenchMark = nullptr;
   QProgressBar* pbCurrentTask = nullptr;

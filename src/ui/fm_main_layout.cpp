@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -27,6 +31,29 @@ namespace trelvane {
 
 namespace {
 
+// The width a button was designed with, kept for fitting it again when the window's face changes.
+constexpr const char* DesignWidthProperty = "designWidth";
+
+// At least the design width; wider where the face needs it, so that the caption keeps a clear margin
+// from the button's borders on both sides.
+void FitButtonToCaption(QPushButton& button) {
+  constexpr int CaptionMargin = 14;
+  QString caption = button.text();
+  caption.remove(u'&');
+  const int needed = button.fontMetrics().horizontalAdvance(caption) + 2 * CaptionMargin;
+  button.setMinimumWidth(std::max({button.property(DesignWidthProperty).toInt(), needed, button.sizeHint().width()}));
+}
+
+// The classic style's scroll bars: a raised handle over a light, patterned track.
+QStyle* ClassicScrollBarStyle() {
+  static QStyle* const style = [] {
+    QStyle* made = QStyleFactory::create(QStringLiteral("Windows"));
+    if (made != nullptr) made->setParent(QCoreApplication::instance());
+    return made;
+  }();
+  return style;
+}
+
 // Reports and logs: read-only, no wrapping, white.
 QPlainTextEdit* MakeMemo(const QString& name) {
   auto* memo = new QPlainTextEdit;
@@ -38,6 +65,14 @@ QPlainTextEdit* MakeMemo(const QString& name) {
   QPalette palette = memo->palette();
   palette.setColor(QPalette::Base, Qt::white);
   memo->setPalette(palette);
+  // Some desktop styles (Fusion, Qt's fallback) draw a scroll bar's handle lighter than its track:
+  // beside a white memo the darker track reads as the handle, at the end of the bar while the text
+  // shows its start, and after one wheel step as two handles either side of the real one. The memos'
+  // bars take the classic style, whose raised handle cannot be mistaken for the track.
+  if (QStyle* classic = ClassicScrollBarStyle()) {
+    memo->verticalScrollBar()->setStyle(classic);
+    memo->horizontalScrollBar()->setStyle(classic);
+  }
   return memo;
 }
 
@@ -65,9 +100,9 @@ class PageDefaultButton final : public QPushButton {
 QPushButton* MakeButton(const QString& name, const QString& caption, int width, bool pageDefault = false) {
   QPushButton* button = pageDefault ? new PageDefaultButton(caption) : new QPushButton(caption);
   button->setObjectName(name);
-  // At least the design width; wider where the desktop's font needs it for the caption.
   button->setFixedHeight(26);
-  button->setMinimumWidth(std::max(width, button->sizeHint().width()));
+  button->setProperty(DesignWidthProperty, width);
+  FitButtonToCaption(*button);
   // A focused button answers Enter itself, as on the platform.
   button->setAutoDefault(true);
   return button;
@@ -81,6 +116,10 @@ QVBoxLayout* Column(QWidget* owner, int margin) {
 }
 
 }  // namespace
+
+void TFmMain::FitButtons() {
+  for (QPushButton* button : {btStop, btRunBenchmarks, btGetSmart}) FitButtonToCaption(*button);
+}
 
 void TFmMain::BuildLayout() {
   auto* central = new QWidget;
@@ -123,9 +162,18 @@ QWidget* TFmMain::BuildDetailsPage() {
   auto* page = new QWidget;
   auto* panel = new QWidget;
   Column(page, 10)->addWidget(panel);
+  // The health verdict sits above the report, in the window's face: it is read first.
+  lbHealth = new QLabel;
+  lbHealth->setObjectName(QStringLiteral("lbHealth"));
+  lbHealth->setTextFormat(Qt::PlainText);
+  lbHealth->setWordWrap(true);
+  lbHealth->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
   Log_Details = MakeMemo(QStringLiteral("Log_Details"));
   Log_Details->setFont(MonospacedFont(12));
-  Column(panel, 10)->addWidget(Log_Details);
+  QVBoxLayout* column = Column(panel, 10);
+  column->setSpacing(6);
+  column->addWidget(lbHealth);
+  column->addWidget(Log_Details, 1);
   return page;
 }
 

@@ -65,6 +65,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(shown); break;
     case MainText::ChooserStatus: chooser_->SetStatusText(shown); break;
     case MainText::StopCaption: lbStopReason->setText(shown); break;
+    case MainText::HealthSummary: lbHealth->setText(shown); break;
   }
 }
 

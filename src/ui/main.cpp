@@ -18,6 +18,7 @@
 #include "ui/display_check.h"
 #include "ui/gui_session.h"
 #include "ui/toolkit/qt_message_boxes.h"
+#include "ui/toolkit/qt_translations.h"
 #include "text/u16.h"
 
 namespace {
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
   if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Ended) return relaunch.exitCode;
   QApplication application(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/trelvane-256.png")));
+  trelvane::InstallQtTranslations(application);
   if (relaunch.kind == trelvane::RelaunchOutcome::Kind::Refused)
     return RefuseBackend(trelvane::AdministratorRightsNeededText);
   // The session decides when the program ends, and with which code.

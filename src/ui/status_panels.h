@@ -1,6 +1,6 @@
 #pragma once
-// A status bar divided into panels of fixed widths, left to right; a panel that does not fit is cut
-// off at the window's edge instead of widening the window.
+// A status bar divided into panels of fixed widths, left to right; a panel that does not fit ends at
+// the window's edge instead of widening the window, its text cut with "…" and shown whole in its tooltip.
 
 #include <QStatusBar>
 #include <vector>
@@ -28,10 +28,12 @@ class StatusPanels final : public QStatusBar {
 
  private:
   void PlacePanels();
+  void ShowPanelText(std::size_t panel);
 
   QWidget* strip_ = nullptr;
   std::vector<StatusPanelSpec> specs_;
   std::vector<QLabel*> labels_;
+  std::vector<QString> texts_;  // each panel's whole text
 };
 
 }  // namespace trelvane

@@ -70,7 +70,9 @@ void TFmChoose::BuildDriveList() {
                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                             ControlId::DriveList, RECT{ListMargin, top, RightEdge, BottomTop - ListMargin},
                             WS_EX_CLIENTEDGE);
-  ListView_SetExtendedListViewStyle(DriveList, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  // INFOTIP: the pointer over a cell asks for its tooltip, which names the cell's whole text (a long
+  // serial is cut by its column).
+  ListView_SetExtendedListViewStyle(DriveList, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
   int usedWidth = 0;
   for (std::size_t index = 0; index < ChooserColumnCount; ++index) {
     std::wstring caption = Wide(ChooserColumnCaptions()[index]);
@@ -209,6 +211,13 @@ void TFmChoose::Command(int id, LPARAM from) {
 LRESULT TFmChoose::DriveListNotify(const NMHDR& header) {
   if (header.code == NM_CLICK) DriveListClick(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
   if (header.code == NM_DBLCLK) DriveListDblClick();
+  // The selection follows the keyboard too (arrows after a click on empty space): Continue follows it.
+  if (header.code == LVN_ITEMCHANGED) EnableWindow(btContinue, SelectedRow() >= 0);
+  if (header.code == LVN_GETINFOTIPW) {
+    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+    if (tip.pszText != nullptr && tip.cchTextMax > 0)
+      ListView_GetItemText(DriveList, tip.iItem, tip.iSubItem, tip.pszText, tip.cchTextMax);
+  }
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "win32/fm_main.h"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
@@ -122,9 +124,10 @@ LRESULT TFmMain::ColourStatic(HDC dc, HWND control) {
   if (control == lbVerdict) SetTextColor(dc, verdictColour_);
   SetBkMode(dc, TRANSPARENT);
   if (control == lbDiskName) return reinterpret_cast<LRESULT>(SolidBrush(White));
-  const int id = GetDlgCtrlID(control);
-  const bool onPage = (id >= ControlId::gbCurrentTask && id <= ControlId::btGetSmart) ||
-                      (id >= ControlId::lbAmount && id <= ControlId::lbFigures);
+  // Every control placed on a page (the boxes and captions added later too) takes the page's colour.
+  const bool onPage = std::any_of(places_.begin(), places_.end(), [control](const PagePlace& place) {
+    return place.control == control;
+  });
   return reinterpret_cast<LRESULT>(onPage ? PageBrush() : GetSysColorBrush(COLOR_BTNFACE));
 }
 

@@ -3,6 +3,7 @@
 // exclusive open of the chosen drive, the details report); afterwards it offers the details, the
 // format command with its progress display, and the SMART report, on the one drive chosen at start.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,6 +90,9 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   void FitCaptions();
   // The verdict takes the width its text needs; the figures beside it the rest of the line.
   void FitSummary(const std::u16string& verdict);
+  // Each status panel's text as it fits the part of the panel that shows, with the whole text in the
+  // panel's tooltip when it was cut.
+  void ShowStatusTexts();
   void ShowPageControls();
   // False for a control of the summary while the summary (or its link) is hidden.
   bool Wanted(HWND control) const;
@@ -121,6 +125,7 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
 
   HWND lbDiskName = nullptr;
   HWND pages = nullptr;
+  HWND lbHealth = nullptr;
   HWND Log_Details = nullptr;
   HWND Log_BenchMark = nullptr;
   HWND pbCurrentTask = nullptr;
@@ -147,6 +152,8 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   HWND btGetSmart = nullptr;
   std::unique_ptr<LinkLabel> lbMakerLink;
   HWND StatusBar = nullptr;
+  HWND statusTips_ = nullptr;
+  std::array<std::u16string, 3> statusTexts_;  // each status panel's whole text
 
   std::unique_ptr<MemoSink> detailsSink_;
   std::unique_ptr<MemoSink> formatSink_;

@@ -66,6 +66,57 @@ void TFmMain::BuildFrame() {
   // Three panels of 450, 450 and 50 pixels, given by their right edges.
   int edges[] = {450, 900, 950};
   SendMessageW(StatusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+  statusTips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, nullptr, nullptr);
+  for (UINT_PTR panel = 0; panel < statusTexts_.size(); ++panel) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = StatusBar;
+    tool.uId = panel;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(statusTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+// The panels keep their design edges, so the title panel runs past the window's edge at the design
+// width: its text ends in "…" at a character's edge where it stops showing (before the size grip).
+void TFmMain::ShowStatusTexts() {
+  constexpr LONG TextMargin = 6;
+  RECT client{};
+  GetClientRect(StatusBar, &client);
+  const LONG visibleRight = client.right - GetSystemMetrics(SM_CXVSCROLL);
+  HDC dc = GetDC(StatusBar);
+  auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(StatusBar, WM_GETFONT, 0, 0));
+  HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  const auto width = [dc](const std::wstring& text) {
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
+  };
+  for (std::size_t panel = 0; panel < statusTexts_.size(); ++panel) {
+    RECT part{};
+    SendMessageW(StatusBar, SB_GETRECT, panel, reinterpret_cast<LPARAM>(&part));
+    part.right = std::max(part.left, std::min(part.right, visibleRight));
+    const LONG room = part.right - part.left - TextMargin;
+    std::wstring whole = Wide(statusTexts_[panel]);
+    std::wstring shown = whole;
+    if (width(whole) > room) {
+      while (!shown.empty() && width(shown + L"…") > room) shown.pop_back();
+      shown += L"…";
+    }
+    SendMessageW(StatusBar, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(shown.c_str()));
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = StatusBar;
+    tool.uId = panel;
+    tool.rect = part;
+    tool.lpszText = shown == whole ? const_cast<wchar_t*>(L"") : whole.data();
+    SendMessageW(statusTips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(statusTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(StatusBar, dc);
 }
 
 HWND TFmMain::OnPage(int page, const wchar_t* className, const std::u16string& text, DWORD style, int id, RECT design,
@@ -76,9 +127,12 @@ HWND TFmMain::OnPage(int page, const wchar_t* className, const std::u16string& t
 }
 
 void TFmMain::BuildDetailsPage() {
-  // Inside two nested 10-pixel borders.
+  // Inside two nested 10-pixel borders: the health verdict in up to four lines (a long reason wraps),
+  // the report below it.
+  lbHealth = OnPage(0, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, ControlId::lbHealth, RECT{20, 12, 720, 80},
+                    Anchor::TopWide);
   Log_Details = CreateMemo(Handle(), ControlId::Log_Details);
-  places_.push_back({Log_Details, 0, RECT{20, 20, 720, 356}, Anchor::All});
+  places_.push_back({Log_Details, 0, RECT{20, 84, 720, 356}, Anchor::All});
 }
 
 void TFmMain::BuildFormatPage() {
@@ -157,13 +211,21 @@ LONG TextWidth(HWND control, HFONT font, const std::wstring& text) {
 }  // namespace
 
 // In the desktop's faces: the percent caption holds its widest text and the speed caption starts
-// clear of it, and the
-// quick-wipe box is as wide as its caption, so that it ends where the format button ends.
+// clear of it, the quick-wipe box is as wide as its caption, so that it ends where the format button
+// ends, and the format button grows to the left where its caption needs more than the design width to
+// keep a clear margin from its borders.
 void TFmMain::FitCaptions() {
-  const LONG percentWidth = TextWidth(lbCurrentPercent, captionFont_.get(), Wide(PercentCaption(RunPhase::Check, 100)));
+  constexpr LONG ButtonCaptionMargin = 14;
+  LONG percentWidth = 0;
+  for (const RunPhase phase : {RunPhase::Write, RunPhase::Check, RunPhase::DriveErase})
+    percentWidth = std::max(percentWidth, TextWidth(lbCurrentPercent, captionFont_.get(), Wide(PercentCaption(phase, 100))));
   const LONG boxWidth = TextWidth(cbQuickWipe, windowFont_.get(), Wide(WindowText(cbQuickWipe))) + 24;
+  const LONG formatWidth =
+      TextWidth(btRunBenchmarks, windowFont_.get(), Wide(WindowText(btRunBenchmarks))) + 2 * ButtonCaptionMargin;
   for (PagePlace& place : places_) {
     if (place.control == lbCurrentPercent) place.design.right = std::max<LONG>(place.design.right, 22 + percentWidth + 8);
+    if (place.control == btRunBenchmarks)
+      place.design.left = std::min<LONG>(place.design.left, place.design.right - formatWidth);
     if (place.control == lbSpeed) {
       const LONG width = place.design.right - place.design.left;
       place.design.left = std::max<LONG>(place.design.left, 22 + percentWidth + 16);
@@ -185,6 +247,7 @@ void TFmMain::Layout() {
   RECT client{};
   GetClientRect(Handle(), &client);
   SendMessageW(StatusBar, WM_SIZE, 0, 0);
+  ShowStatusTexts();
   const int statusHeight = HeightOf(StatusBar);
   const int bottomStripTop = client.bottom - statusHeight - BottomStripHeight;
   PlaceControl(lbDiskName, RECT{15, 6, client.right - 15, TopStripHeight - 6});

@@ -15,6 +15,17 @@
 
 namespace trelvane {
 
+namespace {
+
+// A static control breaks its lines at CR LF, as the platform writes them.
+std::u16string CrLf(const std::u16string& text) {
+  std::u16string result;
+  for (const char16_t c : text) result += c == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, c);
+  return result;
+}
+
+}  // namespace
+
 HWND TFmMain::ControlOf(MainControl control) const {
   switch (control) {
     case MainControl::FormatButton: return btRunBenchmarks;
@@ -49,6 +60,7 @@ void TFmMain::SetText(MainText which, const std::u16string& text) {
     case MainText::ChooserMakerNotice: chooser_->SetMakerNotice(text); break;
     case MainText::ChooserStatus: chooser_->SetStatusText(text); break;
     case MainText::StopCaption: SetWindowText(lbStopReason, text); break;
+    case MainText::HealthSummary: SetWindowText(lbHealth, CrLf(text)); break;
   }
 }
 
@@ -63,7 +75,8 @@ void TFmMain::SetTitle(const std::u16string& text) {
 }
 
 void TFmMain::SetStatusPanel(int panel, const std::u16string& text) {
-  SendMessageW(StatusBar, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  statusTexts_.at(static_cast<std::size_t>(panel)) = text;
+  ShowStatusTexts();
 }
 
 void TFmMain::SetEnabled(MainControl control, bool enabled) { EnableWindow(ControlOf(control), enabled); }

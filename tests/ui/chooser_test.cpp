@@ -80,8 +80,8 @@ class Chooser : public ::testing::Test {
 };
 
 // What the user does in the chooser: with several drives the last is preselected, so Enter confirms
-// it; a click on empty space clears the choice (and the keyboard alone does not enable Continue again)
-// but a double-click still confirms; Escape outside the list does nothing, Escape in the list and the
+// it; a click on empty space clears the choice and disables Continue, a row chosen by keyboard then
+// enables it again, and a double-click confirms; Escape outside the list does nothing, Escape in the list and the
 // close box end the program; without drives Continue stays disabled and Enter does nothing.
 TEST_F(Chooser, ChoosesOrEndsAsTheUserDoes) {
   struct Case {
@@ -105,10 +105,10 @@ TEST_F(Chooser, ChoosesOrEndsAsTheUserDoes) {
          QTest::mouseClick(List().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, List().viewport()->height() - 5));
          const bool cleared = List().selectedItems().isEmpty() && !Continue().isEnabled();
          PressKey(List(), Qt::Key_Up);
-         const bool keyboardLeftIt = !List().selectedItems().isEmpty() && !Continue().isEnabled();
+         const bool keyboardChoseOne = !List().selectedItems().isEmpty() && Continue().isEnabled();
          QTest::mouseDClick(List().viewport(), Qt::LeftButton, Qt::NoModifier,
                             List().visualItemRect(List().topLevelItem(0)).center());
-         return cleared && keyboardLeftIt;
+         return cleared && keyboardChoseOne;
        },
        true, 1},
       {"Escape outside the list, then the close box", 1,
@@ -161,6 +161,8 @@ TEST_F(Chooser, RowsShowTheSixColumnsFromTheTable) {
   for (int column = 0; column < List().columnCount(); ++column) first << List().topLevelItem(0)->text(column);
   EXPECT_EQ(first.join(u'|'), QStringLiteral("SATA|WDC WD2500JB-00REA0 (C: D:)|FW1|SN1|488397168|250,05 ГБ"));
   EXPECT_EQ(List().topLevelItem(1)->text(5), QStringLiteral("268,43 МБ"));
+  // A cell cut by its column (a long serial) names its whole text in the tooltip.
+  EXPECT_EQ(List().topLevelItem(0)->toolTip(3), QStringLiteral("SN1"));
   QStringList captions;
   for (int column = 0; column < List().columnCount(); ++column) captions << List().headerItem()->text(column);
   EXPECT_EQ(captions.join(u'|'), QStringLiteral("ШИНА|МОДЕЛЬ|ПРОШИВКА|СЕРИЙНЫЙ НОМЕР|LBA|ЕМКОСТЬ"));

@@ -13,6 +13,8 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -138,6 +140,11 @@ TEST_F(MainWindow, IsCreatedHiddenWithEveryComponentAndTheDetailsPageActive) {
     EXPECT_TRUE(QFontInfo(Get<QPlainTextEdit>(memo).font()).fixedPitch()) << memo;
     EXPECT_TRUE(Get<QPlainTextEdit>(memo).isReadOnly()) << memo;
     EXPECT_EQ(Get<QPlainTextEdit>(memo).lineWrapMode(), QPlainTextEdit::NoWrap) << memo;
+    // Qt's own texts are Russian: no Latin letter before a context menu entry's shortcut.
+    const std::unique_ptr<QMenu> menu(Get<QPlainTextEdit>(memo).createStandardContextMenu());
+    EXPECT_EQ(menu->actions().size(), 3);  // "Копировать", a separator, "Выделить всё"
+    for (const QAction* action : menu->actions())
+      EXPECT_FALSE(action->text().section(u'\t', 0, 0).contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << action->text().toStdString();
   }
   EXPECT_TRUE(Get<QLabel>("lbDiskName").font().bold());
   EXPECT_EQ(session_->FmDebug().windowTitle(), QStringLiteral("Отладка"));

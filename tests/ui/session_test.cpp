@@ -109,6 +109,14 @@ TEST_F(Session, SecondDriveDetailsSmartQuickWipeAndStoppedFullRun) {
   EXPECT_TRUE(title.startsWith(QStringLiteral("[1]"))) << title.toStdString();
   EXPECT_EQ(Get<QLabel>("lbDiskName").text(), title);
   EXPECT_EQ(Child<StatusPanels>(Main(), QStringLiteral("StatusBar")).PanelText(1), title);
+  // Cut where the window ends, whole in the tooltip; above the details the verdict and, for this drive
+  // with a password set, the warning.
+  const auto& titlePanel = Child<QLabel>(Main(), QStringLiteral("StatusBarPanel1"));
+  EXPECT_TRUE(titlePanel.text().endsWith(u'…') && titlePanel.toolTip() == title) << titlePanel.text().toStdString();
+  const QString health = Get<QLabel>("lbHealth").text();
+  EXPECT_TRUE(health.startsWith(QStringLiteral("Состояние накопителя: в норме (")) &&
+              health.contains(QStringLiteral("\nВнимание: на накопителе установлен пароль.")))
+      << health.toStdString();
   EXPECT_TRUE(Memo("Log_Details").contains(QStringLiteral("INTEL SSDSA2CW120G3"))) << Memo("Log_Details").toStdString();
 
   // SMART twice: two reports, one below the other, and the commands enabled again.

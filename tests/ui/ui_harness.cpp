@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "test_support.h"
+#include "ui/toolkit/qt_translations.h"
 
 namespace trelvane::testing {
 
@@ -50,6 +51,7 @@ void EnsureApplication() {
   qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.path().string()));
   application = new QApplication(applicationArgc, applicationArgv);
   QApplication::setQuitOnLastWindowClosed(false);
+  InstallQtTranslations(*application);
 }
 
 bool RunUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 120000); }

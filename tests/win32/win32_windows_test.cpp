@@ -94,6 +94,14 @@ TEST(Win32Chooser, ShowsTheRowsPreselectsTheLastAndEndsOrChoosesAsTheUserDoes) {
          Click(GetDlgItem(chooser, ControlId::btContinue));
        },
        2, {}},
+      {"choice cleared, then made by keyboard: Continue follows",
+       [](HWND chooser, HWND list) {
+         ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+         const bool cleared = !IsWindowEnabled(GetDlgItem(chooser, ControlId::btContinue));
+         SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
+         if (cleared) Click(GetDlgItem(chooser, ControlId::btContinue));
+       },
+       2, {}},
       {"Esc in the list ends the program", [](HWND, HWND list) { PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0); }, -1, {0}},
       {"the close box ends the program", [](HWND chooser, HWND) { PostMessageW(chooser, WM_CLOSE, 0, 0); }, -1, {0}},
   };
@@ -305,6 +313,40 @@ TEST(Win32DebugWindow, PaintsLinesWhileTheStartRunsAndStaysOpenOnEscape) {
                    return PostMessageW(GetParent(memo), WM_CLOSE, 0, 0) != FALSE;
                  }, InChooser([](HWND, HWND list) { PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0); })});
   EXPECT_TRUE(paintedEarlyAndOpen && firstPainted > 0) << firstPainted;
+}
+
+// Above the details: the verdict, the figures and, for this drive with a password set, the warning
+// that also opens the format log. The title panel ends in "…" where the window ends and its tooltip
+// holds the whole title; the controls of the format page all take the page's colour.
+TEST_F(WholeSession, HealthLinesStatusTitleCutWithItsTooltipAndPageColours) {
+  const std::u16string health = Text(Get(ControlId::lbHealth));
+  EXPECT_EQ(health.rfind(u"Состояние накопителя: в норме (", 0), 0u) << ToUtf8(health);
+  EXPECT_NE(health.find(u"\r\nВнимание: на накопителе установлен пароль."), std::u16string::npos);
+  EXPECT_NE(Text(Get(ControlId::Log_BenchMark)).find(u"Внимание: на накопителе установлен пароль."), std::u16string::npos);
+
+  wchar_t shown[512] = {};
+  SendMessageW(Get(ControlId::StatusBar), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(shown));
+  const std::u16string title = harness_->Session().State().DriveTitle;
+  EXPECT_EQ(std::wstring(shown).back(), L'…');
+  EXPECT_EQ(title.rfind(FromWide(std::wstring(shown).substr(0, wcslen(shown) - 1)), 0), 0u);
+  HWND tips = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    if (GetClassNameW(window, name, 64) > 0 && std::wstring(name) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&tips));
+  ASSERT_NE(tips, nullptr);
+  wchar_t tip[512] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool), tool.hwnd = Get(ControlId::StatusBar), tool.uId = 1, tool.lpszText = tip;
+  SendMessageW(tips, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_EQ(FromWide(tip), title);
+
+  HDC dc = GetDC(harness_->Main());
+  const auto brush = [&](int id) { return SendMessageW(harness_->Main(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Get(id))); };
+  for (const int id : {ControlId::cbVerify, ControlId::lbMethod, ControlId::lbStopReason})
+    EXPECT_EQ(brush(id), brush(ControlId::cbQuickWipe)) << id;
+  ReleaseDC(harness_->Main(), dc);
 }
 
 // The largest sector count a drive can report (48-bit LBA) shows whole at the minimum window size.

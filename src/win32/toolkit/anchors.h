@@ -13,6 +13,7 @@ inline constexpr unsigned Top = 2;
 inline constexpr unsigned Right = 4;
 inline constexpr unsigned Bottom = 8;
 inline constexpr unsigned TopLeft = Left | Top;
+inline constexpr unsigned TopWide = Left | Top | Right;
 inline constexpr unsigned All = Left | Top | Right | Bottom;
 inline constexpr unsigned BottomLeft = Left | Bottom;
 inline constexpr unsigned BottomRight = Right | Bottom;
