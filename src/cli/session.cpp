@@ -1,5 +1,7 @@
 #include "cli/session.h"
 
+#include <filesystem>
+
 #include "app/chooser_model.h"
 #include "app/main_window_flow.h"
 #include "app/startup.h"
@@ -32,11 +34,14 @@ std::int64_t TableIndexOf(const ProgramState& state, std::int64_t driveNumber) {
 
 std::optional<std::int64_t> DriveNumberOfPath(Session& session, const std::string& path) {
   const std::u16string wanted = FromUtf8(path);
+  // A link to the node (/dev/disk/by-id/…) names the same drive.
+  std::error_code ignored;
+  const std::u16string resolved = std::filesystem::weakly_canonical(std::filesystem::path(path), ignored).u16string();
   const ProgramState& state = session.state;
   for (std::int64_t index = 1; index <= state.DriveCount; ++index) {
     const TDeviceTable& entry = state.DriveTable[index];
-    if (wanted == entry.DevicePath || wanted == session.system->DriveNodeName(entry.DeviceNumber))
-      return entry.DeviceNumber;
+    const std::u16string node = session.system->DriveNodeName(entry.DeviceNumber);
+    if (wanted == entry.DevicePath || (!node.empty() && (wanted == node || resolved == node))) return entry.DeviceNumber;
   }
   PrintMessage(session.messages, u"Устройство " + wanted + u" не найдено среди дисков.");
   return std::nullopt;
