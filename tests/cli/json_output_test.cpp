@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -132,6 +134,48 @@ TEST(JsonOutput, NumbersFollowTheDriveAndRefusalsBecomeMessages) {
       EXPECT_EQ(drive["sector_size"], c.sectorSize) << c.arguments;
       EXPECT_EQ(drive["node"], "/dev/sdc") << c.arguments;
     }
+  }
+}
+
+struct CompletionCase {
+  const char* line;  // the words typed, the last one being completed
+  const char* offered;
+};
+
+// The bash completion offers commands, the options of the command typed, methods, and the drives that
+// `list --json` names, by number and by node.
+TEST(BashCompletion, OffersWhatTheCommandLineTakesAtEachWord) {
+  const CompletionCase cases[] = {
+      {"trelvane-cli ''", "list details smart format"},
+      {"trelvane-cli -j s", "smart"},
+      {"trelvane-cli smart ''", "0 1 2 3 /dev/sdc 5"},
+      {"trelvane-cli --debug details /d", "/dev/sdc"},
+      {"trelvane-cli details 3 ''", ""},
+      {"trelvane-cli list -", "--debug --help -h --version -V --json -j"},
+      {"trelvane-cli format 3 --y", "--yes"},
+      {"trelvane-cli format --method = secure", "secure-erase secure-erase-enhanced"},
+      {"trelvane-cli format 3 --verify = ''", "full sample"},
+      {"trelvane-cli format --method zero ''", "0 1 2 3 /dev/sdc 5"},
+  };
+  TempDir folder;
+  const fs::path machine = DemoMachine(folder, "demo.json", [](json& file) {
+    for (json& drive : file["drives"])
+      if (drive["number"] == 3) drive["node"] = "/dev/sdc";
+  });
+  std::string script = "source '" + (fs::path(TRELVANE_SOURCE_DIR) / "packaging/bash-completion/trelvane-cli").string() +
+                       "'\nt() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMPREPLY=(); _trelvane_cli; "
+                       "echo \"${COMPREPLY[*]}\"; }\n";
+  for (const CompletionCase& c : cases) script += std::string("t ") + c.line + "\n";
+  WriteTextFile(folder.path() / "complete.sh", script);
+  const std::string command = "PATH='" + fs::path(TRELVANE_CLI_PATH).parent_path().string() + "':\"$PATH\" TRELVANE_MACHINE='" +
+                              machine.string() + "' bash '" + (folder.path() / "complete.sh").string() + "' > '" +
+                              (folder.path() / "out").string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::istringstream out(ReadTextFile(folder.path() / "out"));
+  for (const CompletionCase& c : cases) {
+    std::string offered;
+    std::getline(out, offered);
+    EXPECT_EQ(offered, c.offered) << c.line;
   }
 }
 
