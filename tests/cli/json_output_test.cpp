@@ -33,51 +33,34 @@ fs::path DemoMachine(const TempDir& folder, const std::string& name, const std::
   return folder.path() / name;
 }
 
-// Every key of `value` as a path ("drive.model"); the items of an array share "[]".
-void KeyPaths(const json& value, const std::string& prefix, std::set<std::string>& paths) {
-  if (value.is_object()) {
-    for (const auto& [key, member] : value.items()) {
-      paths.insert(prefix + key);
-      KeyPaths(member, prefix + key + ".", paths);
-    }
-  } else if (value.is_array()) {
-    for (const json& item : value) KeyPaths(item, prefix + "[].", paths);
-  }
-}
-
+// Every key of `value` as a JSON pointer, array items sharing "[]" ("/drives/[]/model").
 std::set<std::string> KeyPaths(const json& value) {
+  static const std::regex index("/[0-9]+"), items(R"((/\[\])+$)");
   std::set<std::string> paths;
-  KeyPaths(value, "", paths);
+  const json flat = value.flatten();
+  for (const auto& item : flat.items())
+    paths.insert(std::regex_replace(std::regex_replace(item.key(), index, "/[]"), items, ""));
   return paths;
 }
 
-struct Example {
-  std::string machine;
-  std::string arguments;
-  json document;
-};
-
-// The examples of docs/json-output.md: a command line in a code block, its document in the next.
-std::vector<Example> DocumentedExamples() {
-  const std::string text = ReadTextFile(fs::path(TRELVANE_SOURCE_DIR) / "docs/json-output.md");
-  static const std::regex example(
-      R"(TRELVANE_MACHINE=examples/demo/(\S+) trelvane-cli ([^\n]+)\n```\n+```json\n([\s\S]*?)\n```)");
-  std::vector<Example> examples;
-  for (auto match = std::sregex_iterator(text.begin(), text.end(), example); match != std::sregex_iterator(); ++match)
-    examples.push_back({(*match)[1], (*match)[2], json::parse((*match)[3].str())});
-  return examples;
-}
-
+// Each example of docs/json-output.md (a command line in a code block, its document in the next) is
+// what the program prints, key for key.
 TEST(JsonOutput, EachDocumentedExampleParsesAndHasExactlyTheDocumentedKeys) {
-  const std::vector<Example> examples = DocumentedExamples();
+  const std::string text = ReadTextFile(fs::path(TRELVANE_SOURCE_DIR) / "docs/json-output.md");
+  const std::string prefix = "TRELVANE_MACHINE=examples/demo/";
   std::set<std::string> commandsSeen;
-  for (const Example& example : examples) {
+  for (std::size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1)) {
+    const std::string line = text.substr(at + prefix.size(), text.find('\n', at) - at - prefix.size());
+    const std::string machine = line.substr(0, line.find(' '));
+    const std::string arguments = line.substr(line.find("trelvane-cli ") + 13);
+    const std::size_t start = text.find("```json\n", at) + 8;
+    const json documented = json::parse(text.substr(start, text.find("\n```", start) - start));
     TempDir folder;
-    const CliResult result = RunCli(DemoMachine(folder, example.machine), example.arguments);
-    ASSERT_EQ(result.exitCode, 0) << example.arguments << "\n" << result.err;
+    const CliResult result = RunCli(DemoMachine(folder, machine), arguments);
+    ASSERT_EQ(result.exitCode, 0) << arguments << "\n" << result.err;
     const json printed = json::parse(result.out);
-    EXPECT_EQ(KeyPaths(printed), KeyPaths(example.document)) << example.machine << ": " << example.arguments;
-    EXPECT_EQ(printed["command"], example.arguments.substr(0, example.arguments.find(' ')));
+    EXPECT_EQ(KeyPaths(printed), KeyPaths(documented)) << arguments;
+    EXPECT_EQ(printed["command"], arguments.substr(0, arguments.find(' ')));
     EXPECT_EQ(printed["format_version"], 1);
     commandsSeen.insert(printed["command"].get<std::string>() + " " + printed.value("transport", json()).dump());
   }
@@ -91,7 +74,7 @@ struct DriveCase {
   std::int64_t sectorSize;  // of demo drive 3 (131 072 sectors), which is also named /dev/sdc
   int exitCode;
   const char* message;  // a part of the one message, or "" for none
-  std::int64_t drive;   // the drive the document names, -1 for none
+  int drive;            // the drive the document names, -1 for none
 };
 
 // Sector sizes of 512 and 4096 bytes, a drive named by its node, and the refusals that leave only
@@ -104,7 +87,7 @@ TEST(JsonOutput, NumbersFollowTheDriveAndRefusalsBecomeMessages) {
       {"details --json 3", 512, 0, "", 3},
       {"details /dev/sdc --json", 4096, 0, "", 3},
       {"smart 2 --json", 512, 0, "SMART не поддерживается этим устройством.", 2},
-      {"details 9 --json", 512, 2, "\\\\.\\PhysicalDrive9 не найдено", -1},
+      {"details 9 --json", 512, 2, "PhysicalDrive9 не найдено", -1},
       {"smart /dev/sdq -j", 512, 2, "Устройство /dev/sdq не найдено среди дисков.", -1},
   };
   for (const DriveCase& c : cases) {
@@ -120,62 +103,48 @@ TEST(JsonOutput, NumbersFollowTheDriveAndRefusalsBecomeMessages) {
     const CliResult result = RunCli(machine, c.arguments);
     EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments << "\n" << result.err;
     const json printed = json::parse(result.out);
-    const json& messages = printed["messages"];
-    ASSERT_EQ(messages.size(), std::string(c.message).empty() ? 0u : 1u) << c.arguments << "\n" << result.out;
-    if (!messages.empty()) {
-      EXPECT_NE(messages[0].get<std::string>().find(c.message), std::string::npos) << c.arguments;
-    }
-    EXPECT_EQ(printed.contains("drive") ? printed["drive"]["number"].get<std::int64_t>() : -1, c.drive) << c.arguments;
-    json drives = printed.contains("drives") ? printed["drives"] : json::array();
+    const std::string messages = printed["messages"].dump();
+    EXPECT_EQ(messages == "[]", *c.message == '\0') << c.arguments << "\n" << messages;
+    EXPECT_NE(messages.find(c.message), std::string::npos) << c.arguments << "\n" << messages;
+    json drives = printed.value("drives", json::array());
     if (printed.contains("drive")) drives.push_back(printed["drive"]);
+    EXPECT_EQ(printed.contains("drive") ? printed["drive"]["number"].get<int>() : -1, c.drive) << c.arguments;
     for (const json& drive : drives) {
       EXPECT_EQ(drive["bytes"], drive["sectors"].get<std::int64_t>() * drive["sector_size"].get<std::int64_t>());
       if (drive["number"] != 3) continue;
-      EXPECT_EQ(drive["sector_size"], c.sectorSize) << c.arguments;
-      EXPECT_EQ(drive["node"], "/dev/sdc") << c.arguments;
+      EXPECT_EQ(drive["sector_size"].dump() + drive["node"].dump(), std::to_string(c.sectorSize) + "\"/dev/sdc\"");
     }
   }
 }
 
-struct CompletionCase {
-  const char* line;  // the words typed, the last one being completed
-  const char* offered;
-};
-
 // The bash completion offers commands, the options of the command typed, methods, and the drives that
 // `list --json` names, by number and by node.
 TEST(BashCompletion, OffersWhatTheCommandLineTakesAtEachWord) {
-  const CompletionCase cases[] = {
-      {"trelvane-cli ''", "list details smart format"},
-      {"trelvane-cli -j s", "smart"},
-      {"trelvane-cli smart ''", "0 1 2 3 /dev/sdc 5"},
-      {"trelvane-cli --debug details /d", "/dev/sdc"},
-      {"trelvane-cli details 3 ''", ""},
-      {"trelvane-cli list -", "--debug --help -h --version -V --json -j"},
-      {"trelvane-cli format 3 --y", "--yes"},
-      {"trelvane-cli format --method = secure", "secure-erase secure-erase-enhanced"},
-      {"trelvane-cli format 3 --verify = ''", "full sample"},
-      {"trelvane-cli format --method zero ''", "0 1 2 3 /dev/sdc 5"},
+  const std::pair<const char*, const char*> cases[] = {
+      {"''", "list details smart format"},
+      {"-j s", "smart"},
+      {"--debug details /d", "/dev/sdc"},
+      {"details 3 ''", ""},
+      {"list -", "--debug --help -h --version -V --json -j"},
+      {"format --method = secure", "secure-erase secure-erase-enhanced"},
+      {"format 3 --verify = ''", "full sample"},
+      {"format --method zero ''", "0 1 2 3 /dev/sdc 5"},
   };
   TempDir folder;
-  const fs::path machine = DemoMachine(folder, "demo.json", [](json& file) {
-    for (json& drive : file["drives"])
-      if (drive["number"] == 3) drive["node"] = "/dev/sdc";
-  });
-  std::string script = "source '" + (fs::path(TRELVANE_SOURCE_DIR) / "packaging/bash-completion/trelvane-cli").string() +
-                       "'\nt() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMPREPLY=(); _trelvane_cli; "
-                       "echo \"${COMPREPLY[*]}\"; }\n";
-  for (const CompletionCase& c : cases) script += std::string("t ") + c.line + "\n";
+  const fs::path machine = DemoMachine(folder, "demo.json", [](json& file) { file["drives"][3]["node"] = "/dev/sdc"; });
+  std::string script = "source " + (fs::path(TRELVANE_SOURCE_DIR) / "packaging/bash-completion/trelvane-cli").string() +
+                       "\nt() { COMP_WORDS=(trelvane-cli \"$@\"); COMP_CWORD=$#; _trelvane_cli; echo \"${COMPREPLY[*]}\"; }\n";
+  for (const auto& [line, offered] : cases) script += std::string("t ") + line + "\n";
   WriteTextFile(folder.path() / "complete.sh", script);
-  const std::string command = "PATH='" + fs::path(TRELVANE_CLI_PATH).parent_path().string() + "':\"$PATH\" TRELVANE_MACHINE='" +
-                              machine.string() + "' bash '" + (folder.path() / "complete.sh").string() + "' > '" +
-                              (folder.path() / "out").string() + "'";
+  const std::string command = "PATH=" + fs::path(TRELVANE_CLI_PATH).parent_path().string() + ":$PATH TRELVANE_MACHINE=" +
+                              machine.string() + " bash " + (folder.path() / "complete.sh").string() + " >" +
+                              (folder.path() / "out").string();
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::istringstream out(ReadTextFile(folder.path() / "out"));
-  for (const CompletionCase& c : cases) {
-    std::string offered;
-    std::getline(out, offered);
-    EXPECT_EQ(offered, c.offered) << c.line;
+  for (const auto& [line, offered] : cases) {
+    std::string got;
+    std::getline(out, got);
+    EXPECT_EQ(got, offered) << line;
   }
 }
 

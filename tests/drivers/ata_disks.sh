@@ -31,10 +31,6 @@ while read -r id name bus serial path; do
   smartctl -A /dev/$name >/dev/null 2>&1
   echo "$name $bus $?"
 done < /run/qata-disks
-# Each disk named by its device node, the SMART report as JSON.
-while read -r id name bus serial path; do
-  echo "@@json $name"; trelvane-cli -j smart "/dev/$name"; echo "@@rc $?"
-done < /run/qata-disks
 if command -v trelvane_linux_tests >/dev/null; then
   echo "@@gtest"
   TRELVANE_ATA_GUEST=1 trelvane_linux_tests --gtest_filter='AtaGuest*' --gtest_brief=1 2>&1
@@ -101,16 +97,6 @@ while read -r name bus status; do
   else
     [ "$status" = 0 ] && pass "SMART still enabled on $name" || fail "smartctl -A $name: status $status"
   fi
-done < <(section smartctl)
-
-# --- smart --json by device node: the document names that node and holds the attribute table -------
-json_check='import json, sys
-d = json.load(sys.stdin)
-ids = {a["id"] for a in d["smart"]["attributes"]}
-sys.exit(0 if d["drive"]["node"] == "/dev/" + sys.argv[1] and {1, 190} <= ids and d["messages"] == [] else 1)'
-while read -r name bus status; do
-  [ "$(section_rc "json $name")" = 0 ] && section "json $name" | python3 -c "$json_check" "$name" \
-    && pass "smart /dev/$name --json" || fail "smart /dev/$name --json: $(section "json $name" | head -c 600)"
 done < <(section smartctl)
 
 # --- the backend's own tests on these disks ------------------------------------------------------
