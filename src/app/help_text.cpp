@@ -96,7 +96,8 @@ std::u16string HelpText(ProgramKind program) {
 
 std::optional<std::u16string> InformationRequested(ProgramKind program, const std::u16string& word) {
   if (word == u"--help" || word == u"-h") return HelpText(program);
-  if (word == u"--version" || word == u"-V") return std::u16string(ProductLine) + u"\n";
+  if (word == u"--version" || (word == u"-V" && program == ProgramKind::CommandLine))
+    return std::u16string(ProductLine) + u"\n";
   return std::nullopt;
 }
 

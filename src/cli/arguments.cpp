@@ -177,8 +177,8 @@ void PrintUsage() {
             u"  trelvane-cli list [--json] [--debug]\n"
             u"  trelvane-cli details N|УСТРОЙСТВО [--json] [--debug]\n"
             u"  trelvane-cli smart N|УСТРОЙСТВО [--json] [--debug]\n"
-            u"  trelvane-cli format N|УСТРОЙСТВО [--method СПОСОБ] [--quick] [--verify[=full|sample]] [--report ПАПКА]\n"
-            u"                        [--yes] [--debug]\n"
+            u"  trelvane-cli format N|УСТРОЙСТВО [--method СПОСОБ] [--quick] [--verify[=full|sample]]\n"
+            u"                        [--report ПАПКА] [--yes] [--debug]\n"
             u"СПОСОБ: auto, zero, quick, sanitize-crypto, sanitize-block, sanitize-overwrite, format-crypto,\n"
             u"format-user, secure-erase, secure-erase-enhanced.\n"
             u"N — номер устройства \\\\.\\PhysicalDriveN; УСТРОЙСТВО — его файл, например /dev/sdb.");

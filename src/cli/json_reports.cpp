@@ -291,7 +291,8 @@ int DetailsJson(Session& session, std::int64_t driveNumber, JsonValue& document)
   }
   if (answered) {
     document.Add("transport", "ata");
-    document.Add("details", AtaDetails(DecodeIdentifyData(identify, system.GetACP()), DecodeEraseCapabilities(identify)));
+    document.Add("details",
+                 AtaDetails(DecodeIdentifyData(identify, system.GetACP()), DecodeEraseCapabilities(identify)));
     return ExitSuccess;
   }
   std::array<std::uint8_t, 4096> controller{};

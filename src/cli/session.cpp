@@ -36,7 +36,8 @@ std::optional<std::int64_t> DriveNumberOfPath(Session& session, const std::strin
   const std::u16string wanted = FromUtf8(path);
   // A link to the node (/dev/disk/by-id/…) names the same drive.
   std::error_code ignored;
-  const std::u16string resolved = std::filesystem::weakly_canonical(std::filesystem::path(path), ignored).u16string();
+  const std::u16string resolved =
+      std::filesystem::weakly_canonical(std::filesystem::path(path), ignored).u16string();
   const ProgramState& state = session.state;
   for (std::int64_t index = 1; index <= state.DriveCount; ++index) {
     const TDeviceTable& entry = state.DriveTable[index];
@@ -51,7 +52,8 @@ int OpenDriveForCommand(Session& session, std::int64_t driveNumber) {
   ProgramState& state = session.state;
   const std::int64_t index = TableIndexOf(state, driveNumber);
   if (index == 0) {
-    PrintMessage(session.messages, u"Устройство \\\\.\\PhysicalDrive" + Decimal(driveNumber) + u" не найдено среди дисков.");
+    PrintMessage(session.messages,
+                 u"Устройство \\\\.\\PhysicalDrive" + Decimal(driveNumber) + u" не найдено среди дисков.");
     return ExitRefused;
   }
   // The refusal box of a drive too small prints its text on standard error.

@@ -132,13 +132,13 @@ TEST(BashCompletion, OffersWhatTheCommandLineTakesAtEachWord) {
   };
   TempDir folder;
   const fs::path machine = DemoMachine(folder, "demo.json", [](json& file) { file["drives"][3]["node"] = "/dev/sdc"; });
-  std::string script = "source " + (fs::path(TRELVANE_SOURCE_DIR) / "packaging/bash-completion/trelvane-cli").string() +
-                       "\nt() { COMP_WORDS=(trelvane-cli \"$@\"); COMP_CWORD=$#; _trelvane_cli; echo \"${COMPREPLY[*]}\"; }\n";
+  std::string script = "source " + (fs::path(TRELVANE_SOURCE_DIR) / "packaging/bash-completion/trelvane-cli").string();
+  script += "\nt() { COMP_WORDS=(trelvane-cli \"$@\"); COMP_CWORD=$#; _trelvane_cli; echo \"${COMPREPLY[*]}\"; }\n";
   for (const auto& [line, offered] : cases) script += std::string("t ") + line + "\n";
   WriteTextFile(folder.path() / "complete.sh", script);
-  const std::string command = "PATH=" + fs::path(TRELVANE_CLI_PATH).parent_path().string() + ":$PATH TRELVANE_MACHINE=" +
-                              machine.string() + " bash " + (folder.path() / "complete.sh").string() + " >" +
-                              (folder.path() / "out").string();
+  const std::string command = "PATH=" + fs::path(TRELVANE_CLI_PATH).parent_path().string() +
+                              ":$PATH TRELVANE_MACHINE=" + machine.string() + " bash " +
+                              (folder.path() / "complete.sh").string() + " >" + (folder.path() / "out").string();
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::istringstream out(ReadTextFile(folder.path() / "out"));
   for (const auto& [line, offered] : cases) {
