@@ -41,7 +41,8 @@ for file in "$share/applications/$app.desktop" "$share/metainfo/$app.metainfo.xm
             "$share/polkit-1/actions/$app.policy" "$share/icons/hicolor/scalable/apps/$app.svg" \
             "$share/icons/hicolor/16x16/apps/$app.png" "$share/icons/hicolor/256x256/apps/$app.png" \
             "$share/man/man1/trelvane.1.gz" "$share/man/man8/trelvane-cli.8.gz" \
-            "$share/doc/trelvane/copyright" "$share/doc/trelvane/changelog.Debian.gz"; do
+            "$share/doc/trelvane/copyright" "$share/doc/trelvane/changelog.Debian.gz" \
+            "$share/bash-completion/completions/trelvane-cli"; do
   [ -f "$file" ] || { echo "missing: $file"; exit 1; }
   echo "present: $file"
 done

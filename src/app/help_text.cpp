@@ -25,18 +25,20 @@ constexpr const char16_t* WindowedEnding =
     u"  3  неустранимая ошибка или нет прав администратора\n";
 
 constexpr const char16_t* CommandLineUsage =
-    u"Использование: trelvane-cli КОМАНДА [N] [ПАРАМЕТРЫ]\n"
+    u"Использование: trelvane-cli [ПАРАМЕТРЫ] КОМАНДА [N|УСТРОЙСТВО] [ПАРАМЕТРЫ]\n"
     u"Стирает диски целиком, без окон: для серверов и сценариев.\n"
     u"\n"
     u"Команды:\n"
-    u"  list [--debug]                       список дисков: N, шина, модель (разделы), прошивка,\n"
+    u"  list [--json] [--debug]              список дисков: N, шина, модель (разделы), прошивка,\n"
     u"                                       серийный номер, секторы, ёмкость — через табуляцию\n"
-    u"  details N [--debug]                  сведения об устройстве\n"
-    u"  smart N [--debug]                    атрибуты SMART\n"
+    u"  details N [--json] [--debug]         сведения об устройстве\n"
+    u"  smart N [--json] [--debug]           атрибуты SMART\n"
     u"  format N [--method СПОСОБ] [--quick] [--verify[=full|sample]] [--report ПАПКА] [--yes] [--debug]\n"
     u"                                       стереть диск: заполнить нулями или встроенной командой\n"
     u"                                       накопителя\n"
-    u"N — номер устройства \\\\.\\PhysicalDriveN.\n"
+    u"N — номер устройства \\\\.\\PhysicalDriveN; вместо него можно назвать файл устройства (/dev/sdb).\n"
+    u"Параметры пишутся до или после команды; значение — следующим словом или после «=»\n"
+    u"(--report=ПАПКА); «--» завершает параметры; однобуквенные можно объединять (-qy).\n"
     u"\n"
     u"Параметры:\n"
     u"  --method СПОСОБ  способ стирания (по умолчанию zero):\n"
@@ -52,15 +54,16 @@ constexpr const char16_t* CommandLineUsage =
     u"               secure-erase-enhanced ATA SECURITY ERASE UNIT, расширенное (Purge или Clear)\n"
     u"               встроенное стирание нельзя остановить после начала; после него диск всегда\n"
     u"               читается обратно (выборка), --verify=full читает весь диск\n"
-    u"  --quick      быстрое стирание: первые 10 240 000 и последние 1 048 576 байт\n"
+    u"  --quick, -q  быстрое стирание: первые 10 240 000 и последние 1 048 576 байт\n"
     u"  --verify     после записи прочитать записанное и проверить, что там нули\n"
     u"  --verify=full, --verify=sample  после встроенного стирания прочитать весь диск или выборку\n"
     u"  --report ПАПКА  сохранить отчет о стирании (JSON и текст) в эту папку; она должна существовать,\n"
     u"               быть доступной для записи и находиться не на стираемом диске\n"
-    u"  --yes        не спрашивать подтверждения\n"
+    u"  --yes, -y    не спрашивать подтверждения\n"
+    u"  --json, -j   list, details, smart: один документ JSON в стандартный вывод вместо текста\n"
     u"  --debug      выводить журнал диагностики в стандартный поток ошибок\n"
     u"  --help, -h   показать эту справку и выйти\n"
-    u"  --version    показать версию и выйти\n";
+    u"  --version, -V  показать версию и выйти\n";
 
 constexpr const char16_t* CommandLineEnding =
     u"Права администратора: для работы с дисками запускайте через sudo (sudo trelvane-cli list).\n"
@@ -73,7 +76,8 @@ constexpr const char16_t* CommandLineEnding =
     u"     другой программой или другим запуском, защищен от записи, устройство или папка\n"
     u"     для отчета отклонены, накопитель не может стереть себя выбранным способом\n"
     u"  3  неустранимая ошибка\n"
-    u"  4  диск стерт, как при коде 0, но отчет о стирании сохранить не удалось\n";
+    u"  4  диск стерт, как при коде 0, но отчет о стирании сохранить не удалось\n"
+    u"  64  неверная командная строка: неизвестная команда или параметр, не указано значение\n";
 
 constexpr const char16_t* EnvironmentSection =
     u"\n"
@@ -92,7 +96,8 @@ std::u16string HelpText(ProgramKind program) {
 
 std::optional<std::u16string> InformationRequested(ProgramKind program, const std::u16string& word) {
   if (word == u"--help" || word == u"-h") return HelpText(program);
-  if (word == u"--version") return std::u16string(ProductLine) + u"\n";
+  if (word == u"--version" || (word == u"-V" && program == ProgramKind::CommandLine))
+    return std::u16string(ProductLine) + u"\n";
   return std::nullopt;
 }
 

@@ -11,7 +11,8 @@ enum class ProgramKind { Windowed, CommandLine };
 
 std::u16string HelpText(ProgramKind program);
 
-// The text `word` asks for when it is `--help`, `-h` or `--version`; nothing for any other word.
+// The text `word` asks for when it is `--help`, `-h` or `--version` (and for the command line `-V`);
+// nothing for any other word.
 std::optional<std::u16string> InformationRequested(ProgramKind program, const std::u16string& word);
 
 }  // namespace trelvane

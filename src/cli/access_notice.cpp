@@ -6,9 +6,10 @@
 
 namespace trelvane::cli {
 
-std::optional<int> ReportDrivesDeniedAccess(const ProgramState& state) {
+std::optional<int> ReportDrivesDeniedAccess(Session& session) {
+  const ProgramState& state = session.state;
   if (state.DrivesDeniedAccess == 0) return std::nullopt;
-  PrintLine(stderr, u"Нет доступа к дискам (пропущено: " + Decimal(state.DrivesDeniedAccess) +
+  PrintMessage(session.messages, u"Нет доступа к дискам (пропущено: " + Decimal(state.DrivesDeniedAccess) +
                         u"): нужны права администратора, запустите через sudo, например: sudo trelvane-cli list");
   return state.DriveCount == 0 ? std::optional<int>(ExitFatal) : std::nullopt;
 }

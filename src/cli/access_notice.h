@@ -3,12 +3,12 @@
 
 #include <optional>
 
-#include "common/program_state.h"
+#include "cli/session.h"
 
 namespace trelvane::cli {
 
 // After the start-up: one line on standard error when drives were skipped because opening them was
 // refused. Returns ExitFatal when that left no drive at all, nothing when the command can go on.
-std::optional<int> ReportDrivesDeniedAccess(const ProgramState& state);
+std::optional<int> ReportDrivesDeniedAccess(Session& session);
 
 }  // namespace trelvane::cli

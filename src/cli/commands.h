@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/session.h"
+#include "text/json_writer.h"
 
 namespace trelvane::cli {
 
@@ -12,6 +13,8 @@ struct CommandEntry {
   const char* name;
   bool printsFormatLog;  // list and format print the format log; the reports print only themselves
   int (*run)(Session& session, const Arguments& arguments);
+  // The command's JSON document instead of its text (--json); nothing where there is none.
+  int (*runJson)(Session& session, const Arguments& arguments, JsonValue& document);
 };
 
 std::span<const CommandEntry> CommandTable();

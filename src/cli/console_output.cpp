@@ -53,8 +53,13 @@ void StreamLineSink::AppendLine(const std::u16string& text) {
   if (progress_ != nullptr) progress_->Restore();
 }
 
-void ConsoleMessageBoxes::ShowMessageBox(const std::u16string& text, const std::u16string&, MessageIcon) {
+void PrintMessage(std::vector<std::u16string>* record, const std::u16string& text) {
   PrintLine(stderr, text);
+  if (record != nullptr) record->push_back(text);
+}
+
+void ConsoleMessageBoxes::ShowMessageBox(const std::u16string& text, const std::u16string&, MessageIcon) {
+  PrintMessage(record, text);
 }
 
 }  // namespace trelvane::cli

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/views.h"
 
@@ -41,10 +42,14 @@ class StreamLineSink : public LineSink {
   ProgressLine* progress_;
 };
 
-// A fatal message box becomes its text, plain, on standard error.
+// Writes `text` on standard error and, when a JSON document collects the messages, keeps it there.
+void PrintMessage(std::vector<std::u16string>* record, const std::u16string& text);
+
+// A fatal message box becomes its text, plain, on standard error (and in `record` when set).
 class ConsoleMessageBoxes : public MessageBoxes {
  public:
   void ShowMessageBox(const std::u16string& text, const std::u16string& caption, MessageIcon icon) override;
+  std::vector<std::u16string>* record = nullptr;
 };
 
 // The command line has no windows: the start-up's window texts go nowhere.

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/console_format.h"
 #include "cli/console_output.h"
+#include "cli/json_reports.h"
 #include "cli/session.h"
 #include "text/u16.h"
 
@@ -24,11 +25,18 @@ namespace {
 // The fatal line for a failure that carries no text of its own.
 constexpr const char16_t* UnknownFailureText = u"Внутренняя ошибка.";
 
-int RunCommand(Session& session, const Arguments& arguments) {
+// Runs the command; with `document` its JSON members go there and the start-up's format log is not
+// printed.
+int RunCommand(Session& session, Arguments arguments, JsonValue* document) {
   for (const CommandEntry& entry : CommandTable()) {
     if (arguments.command != entry.name) continue;
-    RunCliStartup(session, arguments.debug, entry.printsFormatLog);
-    if (const auto denied = ReportDrivesDeniedAccess(session.state)) return *denied;
+    RunCliStartup(session, arguments.debug, entry.printsFormatLog && document == nullptr);
+    if (const auto denied = ReportDrivesDeniedAccess(session)) return *denied;
+    if (arguments.drivePath) {
+      arguments.drive = DriveNumberOfPath(session, *arguments.drivePath);
+      if (!arguments.drive) return ExitRefused;
+    }
+    if (document != nullptr && entry.runJson != nullptr) return entry.runJson(session, arguments, *document);
     return entry.run(session, arguments);
   }
   return ExitRefused;
@@ -40,26 +48,34 @@ int main(int argc, char** argv) {
   PrepareConsoleForUtf8();
   IgnoreBrokenPipe();
   ListenForProgressRequests();
-  if (argc > 1)
-    if (const auto text = InformationRequested(ProgramKind::CommandLine, FromUtf8(argv[1]))) {
+  const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (const auto word = InformationWord(words))
+    if (const auto text = InformationRequested(ProgramKind::CommandLine, FromUtf8(*word))) {
       std::fputs(ToUtf8(*text).c_str(), stdout);
       return ExitSuccess;
     }
-  const auto arguments = ParseArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  if (!arguments) return ExitRefused;
+  const auto arguments = ParseArguments(words);
+  if (!arguments) return ExitUsage;
+  // With --json the lines said to the user are also kept for the document's messages.
+  std::vector<std::u16string> messages;
+  std::vector<std::u16string>* record = arguments->json ? &messages : nullptr;
+  JsonValue document = JsonDocumentHead(arguments->command);
+  int exitCode = ExitFatal;
   try {
     Session session(MakeSystem(argc, argv));
-    return RunCommand(session, *arguments);
+    session.CollectMessages(record);
+    exitCode = RunCommand(session, *arguments, record != nullptr ? &document : nullptr);
   } catch (const ProgramTermination& termination) {
     // The fatal box that ended the program has printed its text already.
-    return termination.exitCode;
+    exitCode = termination.exitCode;
   } catch (const StartupError& error) {
-    PrintLine(stderr, error.message);
+    PrintMessage(record, error.message);
   } catch (const std::exception& error) {
     // A backend that cannot start, or a failure nothing below handled: fatal like any fatal box.
-    PrintLine(stderr, FromUtf8(error.what()));
+    PrintMessage(record, FromUtf8(error.what()));
   } catch (...) {
-    PrintLine(stderr, UnknownFailureText);
+    PrintMessage(record, UnknownFailureText);
   }
-  return ExitFatal;
+  if (record != nullptr) PrintJsonDocument(std::move(document), messages);
+  return exitCode;
 }

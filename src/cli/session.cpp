@@ -1,5 +1,7 @@
 #include "cli/session.h"
 
+#include <filesystem>
+
 #include "app/chooser_model.h"
 #include "app/main_window_flow.h"
 #include "app/startup.h"
@@ -30,11 +32,28 @@ std::int64_t TableIndexOf(const ProgramState& state, std::int64_t driveNumber) {
 
 }  // namespace
 
+std::optional<std::int64_t> DriveNumberOfPath(Session& session, const std::string& path) {
+  const std::u16string wanted = FromUtf8(path);
+  // A link to the node (/dev/disk/by-id/…) names the same drive.
+  std::error_code ignored;
+  const std::u16string resolved =
+      std::filesystem::weakly_canonical(std::filesystem::path(path), ignored).u16string();
+  const ProgramState& state = session.state;
+  for (std::int64_t index = 1; index <= state.DriveCount; ++index) {
+    const TDeviceTable& entry = state.DriveTable[index];
+    const std::u16string node = session.system->DriveNodeName(entry.DeviceNumber);
+    if (wanted == entry.DevicePath || (!node.empty() && (wanted == node || resolved == node))) return entry.DeviceNumber;
+  }
+  PrintMessage(session.messages, u"Устройство " + wanted + u" не найдено среди дисков.");
+  return std::nullopt;
+}
+
 int OpenDriveForCommand(Session& session, std::int64_t driveNumber) {
   ProgramState& state = session.state;
   const std::int64_t index = TableIndexOf(state, driveNumber);
   if (index == 0) {
-    PrintLine(stderr, u"Устройство \\\\.\\PhysicalDrive" + Decimal(driveNumber) + u" не найдено среди дисков.");
+    PrintMessage(session.messages,
+                 u"Устройство \\\\.\\PhysicalDrive" + Decimal(driveNumber) + u" не найдено среди дисков.");
     return ExitRefused;
   }
   // The refusal box of a drive too small prints its text on standard error.
@@ -44,14 +63,14 @@ int OpenDriveForCommand(Session& session, std::int64_t driveNumber) {
     // Held by another run of this program (or another program that locks the disk the same way), or
     // write-protected: the drive is refused with nothing written, like a failed lock.
     if (refusal->code == ErrorCode::SharingViolation) {
-      PrintLine(stderr, DriveBusyLine);
+      PrintMessage(session.messages, DriveBusyLine);
       return ExitRefused;
     }
     if (refusal->code == ErrorCode::WriteProtect) {
-      PrintLine(stderr, WriteProtectedLine);
+      PrintMessage(session.messages, WriteProtectedLine);
       return ExitRefused;
     }
-    PrintLine(stderr, refusal->text);
+    PrintMessage(session.messages, refusal->text);
     return ExitFatal;
   }
   return ExitSuccess;

@@ -52,6 +52,7 @@ std::string JsonValue::Text(int indent) const {
   if (const std::int64_t* number = std::get_if<std::int64_t>(&value_)) return std::to_string(*number);
   if (const double* real = std::get_if<double>(&value_)) return FixedDecimal(*real, 3);
   if (const std::string* text = std::get_if<std::string>(&value_)) return JsonQuoted(*text);
+  if (const NumberText* number = std::get_if<NumberText>(&value_)) return number->digits;
   std::string out;
   if (const Members* members = std::get_if<Members>(&value_)) {
     if (members->empty()) return "{}";

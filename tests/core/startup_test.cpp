@@ -160,7 +160,7 @@ std::string ManualPageWords(const std::string& name) {
 
 // Options, variables and exit-code lines ("  2  …") that the help text names.
 std::vector<std::string> TermsOf(const std::string& help) {
-  static const std::regex term(R"((--?[a-z]+|TRELVANE_[A-Z]+)|^  ([0-9])  )", std::regex::multiline);
+  static const std::regex term(R"((--?[a-z]+|TRELVANE_[A-Z]+)|^  ([0-9]+)  )", std::regex::multiline);
   std::vector<std::string> terms;
   for (auto match = std::sregex_iterator(help.begin(), help.end(), term); match != std::sregex_iterator(); ++match)
     terms.push_back((*match)[1].matched ? (*match)[1].str() : ".B " + (*match)[2].str() + "\n");

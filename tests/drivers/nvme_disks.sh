@@ -28,6 +28,11 @@ for n in 0 1; do
   echo "@@details $n"; trelvane-cli details $n; echo "@@rc $?"
   echo "@@smart $n"; trelvane-cli smart $n; echo "@@rc $?"
 done
+# The same reports as JSON, each disk named by its device node.
+for d in nvme0n1 nvme1n1; do
+  echo "@@json $d"; trelvane-cli details /dev/$d --json; echo "@@rc $?"
+  echo "@@jsmart $d"; trelvane-cli -j smart /dev/$d; echo "@@rc $?"
+done
 mkdir /tmp/reports
 echo "@@format"; trelvane-cli format 0 --yes --report /tmp/reports </dev/null >/dev/null 2>&1; echo "@@rc $?"
 echo "@@quick"; trelvane-cli format 1 --quick --yes --report /tmp/reports </dev/null >/dev/null 2>&1; echo "@@rc $?"
@@ -67,6 +72,19 @@ check() {  # drive number, sysfs name, expected warning byte
   grep -qE "^ Критическое предупреждение +$3\$" <<< "$smart" && grep -qE "^ Температура \(общая\) +50 °C  323 K\$" <<< "$smart" \
     && pass "smart $1: warning $3, 323 K" || fail "smart $1: $smart"
   grep -q "^SMART не поддерживается" <<< "$smart" && fail "smart $1 fell back to ATA"
+  # The JSON documents give the same facts as numbers, for the drive their node names.
+  [ "$(section_rc "json $2")" = 0 ] && section "json $2" | python3 -c '
+import json, sys
+d = json.load(sys.stdin); n = d["details"]["namespace"]; serial, blocks, lbs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+sys.exit(0 if d["drive"]["node"] == "/dev/" + sys.argv[4] and d["drive"]["sector_size"] == lbs
+         and d["details"]["controller"]["serial"] == serial and n["size_blocks"] == blocks
+         and n["formats"][n["format_in_use"]]["data_bytes"] == lbs else 1)' "$serial" "$blocks" "$lbs" "$2" \
+    && pass "details /dev/$2 --json: $blocks blocks of $lbs" || fail "details /dev/$2 --json: $(section "json $2" | head -c 800)"
+  [ "$(section_rc "jsmart $2")" = 0 ] && section "jsmart $2" | python3 -c '
+import json, sys
+h = json.load(sys.stdin)["health"]
+sys.exit(0 if h["critical_warning"] == int(sys.argv[1]) and h["temperature_kelvin"] == 323 and h["temperature_celsius"] == 50 else 1)' "$((16#${3#0x}))" \
+    && pass "smart /dev/$2 --json: warning $3, 323 K" || fail "smart /dev/$2 --json: $(section "jsmart $2" | head -c 800)"
 }
 check 0 nvme0n1 0x05
 check 1 nvme1n1 0x00
