@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
-install_packages lintian desktop-file-utils appstream dpkg-dev python3
+install_packages lintian desktop-file-utils appstream dpkg-dev python3 binutils
 
 deb=$(bash scripts/package.sh | tail -n 1)
 echo "== $deb"
@@ -23,10 +23,13 @@ echo "== install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
 
 echo "== hardening of the installed programs"
+# Each listing is read whole first: grep -q stops early, and under pipefail the writer's broken pipe
+# would count as a failure.
 for program in /usr/bin/trelvane /usr/bin/trelvane-cli; do
-  readelf -lW "$program" | grep -q GNU_RELRO || { echo "$program: no read-only relocations"; exit 1; }
-  readelf -dW "$program" | grep -Eq 'BIND_NOW|FLAGS.* NOW' || { echo "$program: symbols not bound at start"; exit 1; }
-  nm -D "$program" | grep -q __stack_chk_fail || { echo "$program: no stack protector"; exit 1; }
+  headers=$(readelf -lW "$program") dynamic=$(readelf -dW "$program") symbols=$(nm -D "$program")
+  grep -q GNU_RELRO <<<"$headers" || { echo "$program: no read-only relocations"; exit 1; }
+  grep -Eq 'BIND_NOW|FLAGS.* NOW' <<<"$dynamic" || { echo "$program: symbols not bound at start"; exit 1; }
+  grep -q __stack_chk_fail <<<"$symbols" || { echo "$program: no stack protector"; exit 1; }
 done
 
 echo "== installed programs"
