@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
-install_packages lintian desktop-file-utils appstream dpkg-dev python3 binutils
+install_packages lintian desktop-file-utils appstream dpkg-dev python3 binutils man-db
+# man picks the Russian pages only when the ru_RU locale exists.
+install_russian_locale
 
 deb=$(bash scripts/package.sh | tail -n 1)
 echo "== $deb"
@@ -44,6 +46,7 @@ for file in "$share/applications/$app.desktop" "$share/metainfo/$app.metainfo.xm
             "$share/polkit-1/actions/$app.policy" "$share/icons/hicolor/scalable/apps/$app.svg" \
             "$share/icons/hicolor/16x16/apps/$app.png" "$share/icons/hicolor/256x256/apps/$app.png" \
             "$share/man/man1/trelvane.1.gz" "$share/man/man8/trelvane-cli.8.gz" \
+            "$share/man/ru/man1/trelvane.1.gz" "$share/man/ru/man8/trelvane-cli.8.gz" \
             "$share/doc/trelvane/copyright" "$share/doc/trelvane/changelog.Debian.gz" \
             "$share/bash-completion/completions/trelvane-cli"; do
   [ -f "$file" ] || { echo "missing: $file"; exit 1; }
@@ -53,6 +56,17 @@ desktop-file-validate "$share/applications/$app.desktop"
 appstreamcli validate --no-net "$share/metainfo/$app.metainfo.xml"
 python3 -c 'import sys, xml.etree.ElementTree as t; t.parse(sys.argv[1])' "$share/polkit-1/actions/$app.policy"
 grep -q '>/usr/bin/trelvane<' "$share/polkit-1/actions/$app.policy"
+
+echo "== manual pages"
+# English where any locale looks, Russian for ru_*; whatis reads the index mandb builds. Listings are
+# read whole before grep, as above.
+[ "$(LC_ALL=C man -w trelvane-cli)" = "$share/man/man8/trelvane-cli.8.gz" ] || { echo "C locale: no English page"; exit 1; }
+[ "$(env -u LC_ALL -u LC_MESSAGES LANG=ru_RU.UTF-8 man -w trelvane-cli)" = "$share/man/ru/man8/trelvane-cli.8.gz" ] ||
+  { echo "ru_RU: no Russian page"; exit 1; }
+mandb -q
+whatis=$(LC_ALL=C whatis trelvane-cli) apropos=$(LC_ALL=C apropos erase)
+grep -q 'erase' <<<"$whatis" || { echo "whatis does not know trelvane-cli"; exit 1; }
+grep -q '^trelvane ' <<<"$apropos" || { echo "apropos erase does not find trelvane"; exit 1; }
 
 echo "== remove"
 apt-get remove -y -qq trelvane >/dev/null

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   ListenForProgressRequests();
   const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (const auto word = InformationWord(words))
-    if (const auto text = InformationRequested(ProgramKind::CommandLine, FromUtf8(*word))) {
+    if (const auto text = InformationRequested(ProgramKind::CommandLine, FromUtf8(*word), HelpLanguageOfUser())) {
       std::fputs(ToUtf8(*text).c_str(), stdout);
       return ExitSuccess;
     }

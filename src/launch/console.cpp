@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #ifdef TRELVANE_WINDOWS
 #include <io.h>
@@ -23,6 +25,17 @@ extern "C" void OnSignal(int) {
   if (interruptHandler != nullptr) interruptHandler();
 }
 }  // namespace
+
+HelpLanguage HelpLanguageOfUser() {
+#ifdef TRELVANE_WINDOWS
+  return HelpLanguage::Russian;
+#else
+  return HelpLanguageOfLocale([](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value != nullptr ? value : "");
+  });
+#endif
+}
 
 void PrepareConsoleForUtf8() {
 #ifdef TRELVANE_WINDOWS

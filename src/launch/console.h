@@ -1,7 +1,13 @@
 #pragma once
 // The few console facts the command line needs from the operating system.
 
+#include "app/help_text.h"
+
 namespace trelvane {
+
+// The language `--help` answers in: the locale's on Linux; Russian on Windows, like the rest of the
+// program there.
+HelpLanguage HelpLanguageOfUser();
 
 // Makes the console show the UTF-8 text the command line writes (a Windows console defaults to the
 // OEM code page); nothing to do elsewhere.

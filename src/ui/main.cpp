@@ -13,6 +13,7 @@
 
 #include "app/elevation.h"
 #include "app/help_text.h"
+#include "launch/console.h"
 #include "launch/elevation_launcher.h"
 #include "launch/make_system.h"
 #include "ui/display_check.h"
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
 #endif
   // Only the first argument is the program's; it is read before Qt takes out the options it knows.
   const std::u16string firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdU16String() : u"";
-  if (const auto text = trelvane::InformationRequested(trelvane::ProgramKind::Windowed, firstArgument)) {
+  if (const auto text = trelvane::InformationRequested(trelvane::ProgramKind::Windowed, firstArgument,
+                                                         trelvane::HelpLanguageOfUser())) {
     std::fputs(trelvane::ToUtf8(*text).c_str(), stdout);
     return 0;
   }

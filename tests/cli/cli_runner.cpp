@@ -19,13 +19,14 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-CliResult RunCli(const std::filesystem::path& machine, const std::string& arguments, const std::string& input) {
+CliResult RunCli(const std::filesystem::path& machine, const std::string& arguments, const std::string& input,
+                 const std::string& locale) {
   TempDir folder;
   const auto in = folder.path() / "in";
   const auto out = folder.path() / "out";
   const auto err = folder.path() / "err";
   WriteTextFile(in, input);
-  const std::string command = "TRELVANE_MACHINE=" + Quoted(machine.string()) + " " + Quoted(TRELVANE_CLI_PATH) +
+  const std::string command = locale + " TRELVANE_MACHINE=" + Quoted(machine.string()) + " " + Quoted(TRELVANE_CLI_PATH) +
                               " " + arguments + " <" + Quoted(in.string()) + " >" + Quoted(out.string()) +
                               " 2>" + Quoted(err.string());
   const int status = std::system(command.c_str());

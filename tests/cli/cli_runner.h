@@ -12,8 +12,10 @@ struct CliResult {
   std::string err;
 };
 
-// Runs `trelvane-cli <arguments>` with TRELVANE_MACHINE=machine, standard input from `input`.
-CliResult RunCli(const std::filesystem::path& machine, const std::string& arguments, const std::string& input = "");
+// Runs `trelvane-cli <arguments>` with TRELVANE_MACHINE=machine, standard input from `input`, and the
+// locale variables `locale` (Russian by default, whatever the locale the tests run in).
+CliResult RunCli(const std::filesystem::path& machine, const std::string& arguments, const std::string& input = "",
+                 const std::string& locale = "LC_ALL=ru_RU.UTF-8");
 
 // A machine file under tests/machines/.
 std::filesystem::path Machine(const std::string& name);

@@ -149,39 +149,83 @@ TEST(ElevatedCommandLine, PassesTheDisplayAndDriveListThroughEnvThenTheArguments
   }
 }
 
-// `--help` and the manual pages describe the same options, variables and exit codes.
+// `--help` and the manual pages describe the same options, variables and exit codes, in each language.
 
 // The manual page as a reader sees its words: troff's escaped hyphens and spaces made plain.
-std::string ManualPageWords(const std::string& name) {
-  std::string page = testing::ReadTextFile(std::filesystem::path(TRELVANE_SOURCE_DIR) / "packaging/man" / name);
+std::string ManualPageWords(const std::string& path) {
+  std::string page = testing::ReadTextFile(std::filesystem::path(TRELVANE_SOURCE_DIR) / "packaging/man" / path);
   page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
   return std::regex_replace(page, std::regex(R"(\\~)"), " ");
 }
 
-// Options, variables and exit-code lines ("  2  …") that the help text names.
+// Options, variables and exit-code lines ("  2  …") that the help text names; not the tails of
+// hyphenated words ("trelvane-cli", "built-in").
 std::vector<std::string> TermsOf(const std::string& help) {
-  static const std::regex term(R"((--?[a-z]+|TRELVANE_[A-Z]+)|^  ([0-9]+)  )", std::regex::multiline);
+  static const std::regex term(R"((?:^|[^\w-])(--?[a-z]+|TRELVANE_[A-Z]+|LC_[A-Z]+)|^  ([0-9]+)  )",
+                               std::regex::multiline);
   std::vector<std::string> terms;
   for (auto match = std::sregex_iterator(help.begin(), help.end(), term); match != std::sregex_iterator(); ++match)
     terms.push_back((*match)[1].matched ? (*match)[1].str() : ".B " + (*match)[2].str() + "\n");
   return terms;
 }
 
-TEST(HelpText, EveryOptionVariableAndExitCodeIsInTheManualPage) {
-  const std::pair<ProgramKind, const char*> programs[] = {{ProgramKind::Windowed, "trelvane.1"},
-                                                          {ProgramKind::CommandLine, "trelvane-cli.8"}};
-  for (const auto& [program, page] : programs) {
-    const std::string manual = ManualPageWords(page);
-    const std::vector<std::string> terms = TermsOf(ToUtf8(HelpText(program)));
-    EXPECT_GE(terms.size(), 7u) << page;
-    for (const std::string& term : terms) EXPECT_NE(manual.find(term), std::string::npos) << page << ": " << term;
+TEST(HelpText, EveryOptionVariableAndExitCodeIsInTheManualPageOfItsLanguage) {
+  struct Case {
+    ProgramKind program;
+    HelpLanguage language;
+    const char* page;
+    const char* name;  // the NAME line: whatis and apropos read it
+  };
+  const Case cases[] = {
+      {ProgramKind::Windowed, HelpLanguage::English, "trelvane.1", "trelvane - erase whole disk drives"},
+      {ProgramKind::CommandLine, HelpLanguage::English, "trelvane-cli.8", "trelvane-cli - erase whole disk drives"},
+      {ProgramKind::Windowed, HelpLanguage::Russian, "ru/trelvane.1", "trelvane - стирание дисков"},
+      {ProgramKind::CommandLine, HelpLanguage::Russian, "ru/trelvane-cli.8", "trelvane-cli - стирание дисков"},
+  };
+  for (const Case& c : cases) {
+    const std::string manual = ManualPageWords(c.page);
+    EXPECT_NE(manual.find(std::string(".SH ") + (c.language == HelpLanguage::English ? "NAME\n" : "ИМЯ\n") + c.name),
+              std::string::npos)
+        << c.page;
+    const std::vector<std::string> terms = TermsOf(ToUtf8(HelpText(c.program, c.language)));
+    EXPECT_GE(terms.size(), 9u) << c.page;
+    for (const std::string& term : terms) EXPECT_NE(manual.find(term), std::string::npos) << c.page << ": " << term;
+  }
+  // The two languages name the same terms, so a line added to one help is not missing from the other.
+  for (const ProgramKind program : {ProgramKind::Windowed, ProgramKind::CommandLine}) {
+    EXPECT_EQ(TermsOf(ToUtf8(HelpText(program, HelpLanguage::Russian))),
+              TermsOf(ToUtf8(HelpText(program, HelpLanguage::English))));
+  }
+}
+
+TEST(HelpText, FollowsTheFirstLocaleVariableSetAsGettextDoes) {
+  struct Case {
+    std::map<std::string, std::string> environment;
+    HelpLanguage expected;
+  };
+  const Case cases[] = {
+      {{}, HelpLanguage::English},
+      {{{"LANG", "ru"}}, HelpLanguage::Russian},
+      {{{"LANG", "ru_UA@euro"}}, HelpLanguage::Russian},
+      {{{"LANG", "rue_UA"}}, HelpLanguage::English},  // another language whose code begins with "ru"
+      {{{"LANG", "ru_RU.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, HelpLanguage::English},
+      {{{"LC_ALL", ""}, {"LANG", "ru_RU.UTF-8"}}, HelpLanguage::Russian},  // empty counts as not set
+  };
+  for (const Case& c : cases) {
+    const auto variable = [&c](const char* name) {
+      const auto found = c.environment.find(name);
+      return found != c.environment.end() ? found->second : std::string();
+    };
+    EXPECT_EQ(HelpLanguageOfLocale(variable), c.expected) << c.environment.size();
   }
 }
 
 TEST(HelpText, HelpAndVersionAnswerAndOtherWordsDoNot) {
-  EXPECT_EQ(InformationRequested(ProgramKind::Windowed, u"--version"), std::u16string(ProductLine) + u"\n");
-  EXPECT_EQ(InformationRequested(ProgramKind::CommandLine, u"-h"), HelpText(ProgramKind::CommandLine));
-  EXPECT_EQ(InformationRequested(ProgramKind::Windowed, u"--debug"), std::nullopt);
+  EXPECT_EQ(InformationRequested(ProgramKind::Windowed, u"--version", HelpLanguage::English),
+            std::u16string(ProductLine) + u"\n");
+  EXPECT_EQ(InformationRequested(ProgramKind::CommandLine, u"-h", HelpLanguage::English),
+            HelpText(ProgramKind::CommandLine, HelpLanguage::English));
+  EXPECT_EQ(InformationRequested(ProgramKind::Windowed, u"--debug", HelpLanguage::Russian), std::nullopt);
 }
 
 // The smallest drive that may be chosen has 65535 sectors, whatever their size; one sector fewer is
