@@ -30,6 +30,7 @@ inline constexpr int lbVerdict = 1022;
 inline constexpr int lbSummary = 1023;
 inline constexpr int lbReportLink = 1024;
 inline constexpr int lbFigures = 1025;
+inline constexpr int lvErrors = 1026;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

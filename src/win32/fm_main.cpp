@@ -74,6 +74,7 @@ void TFmMain::FormCreate() {
   SetOwnFont(lbMakerLink->Handle(), linkFont_.get());
   lbMakerLink->SetTextColour(LinkGrey);
   lbReportLink->SetTextColour(LinkBlue);
+  SetExplorerTheme(system_, lvErrors);
 }
 
 void TFmMain::CloseForEnd() {

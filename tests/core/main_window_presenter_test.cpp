@@ -10,7 +10,14 @@
 
 #include "app/main_window_presenter.h"
 #include "program_bench.h"
+#include "text/number_text.h"
 #include "text/u16.h"
+
+namespace trelvane {
+void PrintTo(const ErrorListRow& row, std::ostream* out) {
+  *out << ToUtf8(row.offset + u"|" + row.length + u"|" + row.code + u"|" + row.text);
+}
+}  // namespace trelvane
 
 namespace trelvane::testing {
 namespace {
@@ -32,6 +39,7 @@ class FakeWidgets final : public MainWindowWidgets {
   void SetProgressPosition(int) override {}
   void SetProgressPaused(bool) override {}
   void ShowSummary(const RunSummary& shown, bool link) override { std::tie(summary, reportLink) = std::tie(shown, link); }
+  void ShowErrorList(const std::vector<ErrorListRow>& shown) override { errors = shown; }
   void ProcessMessages() override {
     if (whileRunning) whileRunning();
   }
@@ -47,6 +55,7 @@ class FakeWidgets final : public MainWindowWidgets {
   std::map<MainControl, bool> disabled;
   std::set<MainControl> ticked;
   RunSummary summary;
+  std::vector<ErrorListRow> errors;
   bool reportLink = false;
   MainPage page = MainPage::Details;
   std::array<RecordingSink, 3> logs;
@@ -62,8 +71,10 @@ class RecordingEnding final : public ProgramEnding {
 };
 
 struct Window {
-  explicit Window(std::int64_t length = Length, std::int64_t sectorSize = 512)
-      : bench(MachineJson(R"([{"number": 0, "length": )" + std::to_string(length) + R"(, "image": "d0.img"}])", "[]", 0, ""),
+  // `drive` adds fields to the drive's entry, `system` to the machine's.
+  explicit Window(std::int64_t length = Length, std::int64_t sectorSize = 512, const std::string& drive = "",
+                  const std::string& system = "")
+      : bench(MachineJson("[" + DriveJson(0, length, R"(, "image": "d0.img")" + drive) + "]", "[]", 0, system),
               SelectedDisk{length / sectorSize, sectorSize}, {{"d0.img", length, 0}}),
         presenter(*bench.system, bench.state, bench.log, ending, bench.boxes, bench.dialogs, widgets, u"", u"t") {
     widgets.folder = bench.dir.path() / "reports";
@@ -154,6 +165,34 @@ TEST(MainWindowPresenter, RunEndsWithASummaryAndALinkToItsReport) {
     const std::vector<RecordedRequest> opened = window.bench.Requests("ShellExecute");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(opened[0].path.ends_with(u".txt") && std::filesystem::exists(opened[0].path));
+  }
+}
+
+// Write faults at known offsets come back as rows in the run's order, with the system's text where
+// the program has none, and the read-back adds the sectors they left unwritten (the image held a
+// pattern) and the range it could not read; a run without a failure lists nothing, and a new run
+// clears the list before it writes.
+TEST(MainWindowPresenter, RunListsItsFailedRangesUnderTheLog) {
+  constexpr std::int64_t KiB64 = 65536;
+  const std::string faults = R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117},
+      {"from": 196608, "to": 262144, "write_error": 27}, {"from": 139264, "to": 147456, "read_error": 23}])";
+  for (const std::int64_t sectorSize : {512, 4096}) {
+    const std::u16string sector = GroupDigits(sectorSize);
+    const std::vector<ErrorListRow> expected = {
+        {u"65,536", sector, u"1117", u"Запись: Ошибка устройства ввода-вывода"},
+        {u"196,608", u"65,536", u"27", u"Запись: Сектор не найден"},
+        {u"65,536", sector, u"", u"Проверка: не нули"},
+        {u"139,264", u"8192", u"23", u"Проверка: не читается: Ошибка в данных (CRC)"},
+        {u"196,608", u"65,536", u"", u"Проверка: не нули"}};
+    for (const bool faulty : {true, false}) {
+      Window window(5 * KiB64, sectorSize, faulty ? faults : "",
+                    R"(, "error_texts": {"27": "Сектор не найден.", "23": "Ошибка в данных (CRC)."})");
+      window.widgets.ticked.insert(MainControl::VerifyBox);
+      window.widgets.errors = {{u"1", u"1", u"1", u"от прошлого прогона"}};
+      window.widgets.whileRunning = [&] { EXPECT_TRUE(window.widgets.errors.empty()); };
+      window.presenter.FormatClicked();
+      EXPECT_EQ(window.widgets.errors, faulty ? expected : std::vector<ErrorListRow>{}) << sectorSize;
+    }
   }
 }
 

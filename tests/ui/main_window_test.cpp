@@ -388,6 +388,44 @@ TEST_F(MainWindow, RunEndsWithAColouredSummaryWhoseLinkOpensTheReport) {
   EXPECT_TRUE(opened->path.ends_with(u".txt") && std::filesystem::exists(opened->path)) << ToUtf8(opened->path);
 }
 
+// Write faults at known offsets: the quick wipe's failed ranges are listed between the format log and
+// the summary, inside the page at the minimum size and at a common one, with the commands unclipped.
+TEST_F(MainWindow, FailedRangesListedBetweenTheLogAndTheSummary) {
+  for (const auto& [size, sectorSize] : {std::pair(QSize(750, 450), 4096), std::pair(QSize(1024, 600), 512)}) {
+    const std::string faults = ", \"sector_size\": " + std::to_string(sectorSize) +
+                               ", \"faults\": [{\"from\": 65536, \"to\": 65537, \"write_error\": 1117}, "
+                               "{\"from\": 2097152, \"to\": 2101248, \"write_error\": 27}]";
+    Start("{\"drives\": [" + testing::DriveJson(0, 98304LL * sectorSize, testing::RealDriveFields("ST320410A--3.39") + faults) + "]}");
+    ModalScript script;
+    script.Then(QStringLiteral("FmChoose"), ChooseLastDrive)
+        .Then(QStringLiteral("TaskDialog"), [](QWidget& d) { Click(Child<QPushButton>(d, QStringLiteral("TaskDialogYes"))); });
+    Main().resize(size);
+    ShowAndWait();
+    ASSERT_TRUE(RunUntil([&] { return Main().size() == size; }));
+    Get<QTabWidget>("pages").setCurrentIndex(1);
+    auto& list = Get<QTreeWidget>("lvErrors");
+    EXPECT_TRUE(list.isHidden());
+    Get<QCheckBox>("cbQuickWipe").setChecked(true);
+    Click(Get<QPushButton>("btRunBenchmarks"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.isVisible()) << script.Seen().join(u',').toStdString();
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    const QString sector = sectorSize == 512 ? QStringLiteral("512") : QStringLiteral("4096");
+    EXPECT_EQ(list.topLevelItem(0)->text(0) + u'|' + list.topLevelItem(0)->text(1) + u'|' + list.topLevelItem(0)->text(2) + u'|' +
+                  list.topLevelItem(0)->text(3) + u'|' + list.topLevelItem(1)->text(0) + u'|' + list.topLevelItem(1)->text(1),
+              QStringLiteral("65,536|") + sector + QStringLiteral("|1117|Запись: Ошибка устройства ввода-вывода|2,097,152|4096"));
+    auto& page = *Get<QTabWidget>("pages").currentWidget();
+    auto place = [&](const char* name) {
+      auto& widget = Get<QWidget>(name);
+      return QRect(widget.mapTo(&page, QPoint(0, 0)), widget.size());
+    };
+    const QRect log = place("Log_BenchMark"), at = place("lvErrors"), summary = place("pnSummary");
+    EXPECT_TRUE(log.bottom() < at.top() && at.bottom() < summary.top()) << size.height();
+    for (const char* name : {"lvErrors", "pnSummary", "btRunBenchmarks", "cbVerify"}) EXPECT_TRUE(page.rect().contains(place(name))) << name;
+    EXPECT_TRUE(list.viewport()->rect().contains(list.visualItemRect(list.topLevelItem(0)))) << size.height();
+  }
+}
+
 // The method list of each demo drive once it is open (the automatic choice, the zero fill, then only what
 // the drive accepts), and a firmware erase: the choice logged before the confirmation, which names the
 // category; Stop and the list disabled, with the reason under Stop, until the drive has finished.

@@ -174,6 +174,44 @@ TEST(Win32MainWindow, FirmwareEraseListedAndRunWithStopDisabled) {
   EXPECT_TRUE(Text(get(ControlId::lbStopReason)).empty() && IsWindowEnabled(get(ControlId::cbMethod)));
 }
 
+// Write faults at known offsets, at the minimum window size: the quick wipe's failed ranges are listed
+// between the format log and the summary, with their first row in view and the log still above them.
+TEST(Win32MainWindow, FailedRangesListedBetweenTheLogAndTheSummaryAtTheMinimumSize) {
+  for (const long long sectorSize : {512, 4096}) {
+    const std::string faults = "\"sector_size\": " + std::to_string(sectorSize) +
+                               ", \"faults\": [{\"from\": 65536, \"to\": 65537, \"write_error\": 1117}, "
+                               "{\"from\": 2097152, \"to\": 2101248, \"write_error\": 27}]";
+    Win32Harness harness(Drive(0, Sectors * sectorSize / 512, "ST320410A--3.39", faults));
+    harness.Start({ClickIn(FmChooseClass, ControlId::btContinue)});
+    auto get = [&](int id) { return harness.Control(harness.Main(), id); };
+    harness.Session().FmMain().SelectPage(1);
+    SetWindowPos(harness.Main(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);  // held at the minimum
+    EXPECT_FALSE(IsWindowVisible(get(ControlId::lvErrors)));
+    Click(get(ControlId::cbQuickWipe));
+    harness.Run({PressInTaskDialog(IDYES)}, [&] { Click(get(ControlId::btRunBenchmarks)); });
+    HWND list = get(ControlId::lvErrors);
+    ASSERT_TRUE(IsWindowVisible(list));
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+    const std::u16string sector = sectorSize == 512 ? u"512" : u"4096";
+    EXPECT_EQ((std::vector<std::u16string>{ItemText(list, 0, 0), ItemText(list, 0, 1), ItemText(list, 0, 2), ItemText(list, 0, 3),
+                                           ItemText(list, 1, 0), ItemText(list, 1, 1)}),
+              (std::vector<std::u16string>{u"65,536", sector, u"1117", u"Запись: Ошибка устройства ввода-вывода",
+                                           u"2,097,152", u"4096"}));
+    auto frame = [&](int id) {
+      RECT r{};
+      GetWindowRect(get(id), &r);
+      return r;
+    };
+    const RECT log = frame(ControlId::Log_BenchMark), at = frame(ControlId::lvErrors), verdict = frame(ControlId::lbVerdict);
+    EXPECT_TRUE(log.bottom <= at.top && at.bottom <= verdict.top && log.bottom - log.top >= 20)
+        << log.top << ' ' << log.bottom << ' ' << at.top << ' ' << at.bottom << ' ' << verdict.top;
+    RECT row{LVIR_BOUNDS, 0, 0, 0}, inside{};
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    GetClientRect(list, &inside);
+    EXPECT_LE(row.bottom, inside.bottom);
+  }
+}
+
 class WholeSession : public ::testing::Test {
  protected:
   void SetUp() override {
