@@ -8,11 +8,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QHeaderView>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
