@@ -110,6 +110,7 @@ void MainWindowPresenter::SetProgressState(ProgressState state) {
   if (state == ProgressState::Normal) {
     reportText_.clear();
     widgets_.ShowSummary({}, false);
+    widgets_.ShowErrorList({});
   }
 }
 
@@ -166,6 +167,7 @@ void MainWindowPresenter::SaveReport(const FormatCommandOutcome& outcome, const 
   SayReportSaved(log_, saved);
   reportText_.clear();
   if (!saved.error) reportText_ = std::filesystem::path(saved.json).replace_extension(".txt");
+  widgets_.ShowErrorList(ErrorListRows(system_, report));
   widgets_.ShowSummary(SummarizeRun(report), !reportText_.empty());
 }
 

@@ -23,6 +23,7 @@
 #include "format/firmware_erase_method.h"
 #include "format/format_command.h"
 #include "os/system.h"
+#include "report/error_list.h"
 #include "report/run_summary.h"
 #include "shell/task_dialog.h"
 
@@ -75,6 +76,9 @@ class MainWindowWidgets {
   // The end-of-run summary under the format page's captions: the verdict in its tone's colour, the
   // figures, and the link to the saved report when `reportLink`. An empty verdict hides it all.
   virtual void ShowSummary(const RunSummary& summary, bool reportLink) = 0;
+  // The failed ranges of the last run, in a list under the format log (above the summary); no rows
+  // hide the list and give its room back to the log.
+  virtual void ShowErrorList(const std::vector<ErrorListRow>& rows) = 0;
   // Handles the window messages waiting, so that the window stays live between blocks of a run.
   virtual void ProcessMessages() = 0;
 
@@ -132,7 +136,7 @@ class MainWindowPresenter final : public ProgressView,
 
   // ProgressView
   void SetProgressPosition(int percent) override { widgets_.SetProgressPosition(percent); }
-  // A run that starts takes the previous run's summary away.
+  // A run that starts takes the previous run's summary and error list away.
   void SetProgressState(ProgressState state) override;
   void SetPercentCaption(const std::u16string& text) override { widgets_.SetText(MainText::PercentCaption, text); }
   void SetPositionCaption(const std::u16string& text) override { widgets_.SetText(MainText::PositionCaption, text); }
@@ -153,7 +157,7 @@ class MainWindowPresenter final : public ProgressView,
   const std::vector<EraseMethodId>& ListedMethods() const { return methods_; }
 
   // RunReporter: saves the report of a run, says in the format log where it went and shows the
-  // run's summary.
+  // run's summary and its failed ranges.
   void SaveReport(const FormatCommandOutcome& outcome, const std::filesystem::path& folder) override;
 
   // StartupWindows

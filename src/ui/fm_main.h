@@ -21,6 +21,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTreeWidget;
 
 namespace trelvane {
 
@@ -63,6 +64,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   void SetProgressPosition(int percent) override;
   void SetProgressPaused(bool paused) override;
   void ShowSummary(const RunSummary& summary, bool reportLink) override;
+  void ShowErrorList(const std::vector<ErrorListRow>& rows) override;
   void ProcessMessages() override;
   LineSink& Log(MainLog which) override;
   void ScrollToTop(MainLog which) override;
@@ -80,6 +82,8 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The format log's least height: none while the summary or the error list needs its room.
+  void FitLogRoom();
   void BuildLayout();
   // Widens the command buttons to their captions in the window's current face.
   void FitButtons();
@@ -90,6 +94,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QWidget* BuildFormatControls();
   QWidget* BuildMethodRow();
   QWidget* BuildSummary();
+  QWidget* BuildErrorList();
   QWidget* BuildSmartPage();
   QWidget* BuildBottomStrip();
   void ConnectHandlers();
@@ -125,6 +130,7 @@ class TFmMain final : public QMainWindow, public MainWindowWidgets {
   QComboBox* cbMethod = nullptr;
   QLabel* lbStopReason = nullptr;
   QLabel* lbAmount = nullptr;
+  QTreeWidget* lvErrors = nullptr;
   QWidget* pnSummary = nullptr;
   QLabel* lbVerdict = nullptr;
   QLabel* lbSummary = nullptr;

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -17,6 +18,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "format/progress_text.h"
@@ -183,6 +185,7 @@ QWidget* TFmMain::BuildFormatPage() {
   Log_BenchMark = MakeMemo(QStringLiteral("Log_BenchMark"));
   Log_BenchMark->setMinimumHeight(40);
   layout->addWidget(Log_BenchMark, 1);
+  layout->addWidget(BuildErrorList());
   layout->addWidget(BuildSummary());
   layout->addWidget(BuildMethodRow());
   auto* group = new QGroupBox(QStringLiteral("Текущий ход выполнения задачи"));
@@ -295,6 +298,33 @@ QWidget* TFmMain::BuildSummary() {
   column->addWidget(lbSummary);
   pnSummary->hide();
   return pnSummary;
+}
+
+// The failed ranges of the last run, between the format log and the summary: hidden while there are
+// none, and then sharing the log's room with it (ShowErrorList sets its height by its rows).
+QWidget* TFmMain::BuildErrorList() {
+  lvErrors = new QTreeWidget;
+  lvErrors->setObjectName(QStringLiteral("lvErrors"));
+  lvErrors->setRootIsDecorated(false);
+  lvErrors->setUniformRowHeights(true);
+  lvErrors->setSelectionMode(QAbstractItemView::SingleSelection);
+  lvErrors->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QStringList captions;
+  for (const char16_t* caption : ErrorListCaptions) captions << ToQString(caption);
+  lvErrors->setHeaderLabels(captions);
+  // Offsets and lengths of the largest drive, grouped, fit their columns; the text takes the rest.
+  const int digits = lvErrors->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999,999,999")) + 12;
+  lvErrors->setColumnWidth(0, digits);
+  lvErrors->setColumnWidth(1, lvErrors->fontMetrics().horizontalAdvance(QStringLiteral("9,999,999,999")) + 12);
+  lvErrors->setColumnWidth(2, lvErrors->fontMetrics().horizontalAdvance(QStringLiteral("99999")) + 12);
+  lvErrors->header()->setStretchLastSection(true);
+  lvErrors->header()->setSectionsMovable(false);
+  lvErrors->setMinimumHeight(1);
+  QPalette palette = lvErrors->palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  lvErrors->setPalette(palette);
+  lvErrors->hide();
+  return lvErrors;
 }
 
 // Between the format log and the progress: the erase method list, as wide as the row allows.

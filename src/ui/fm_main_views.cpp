@@ -1,14 +1,18 @@
 // The main window's components as the presenter names them: texts, controls, the progress bar,
 // the logs, the pages and the peer windows.
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 
 #include "ui/fm_debug.h"
 #include "ui/toolkit/qt_text.h"
@@ -115,6 +119,37 @@ void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
   lbSummary->setToolTip(lbSummary->text());
   lbFigures->setText(ToQString(summary.figures));
   lbReportLink->setVisible(reportLink);
+  FitLogRoom();
+}
+
+// The summary and the error list take their room from the format log first: at the smallest window
+// size the page could not hold them beside a log of its usual least height without squeezing the
+// commands below.
+void TFmMain::FitLogRoom() {
+  const bool crowded = !pnSummary->isHidden() || !lvErrors->isHidden();
+  Log_BenchMark->setMinimumHeight(crowded ? 1 : 40);
+  Log_BenchMark->setSizePolicy(QSizePolicy::Expanding, crowded ? QSizePolicy::Ignored : QSizePolicy::Expanding);
+}
+
+void TFmMain::ShowErrorList(const std::vector<ErrorListRow>& rows) {
+  lvErrors->clear();
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(rows.size()));
+  for (const ErrorListRow& row : rows) {
+    auto* item = new QTreeWidgetItem(
+        QStringList{ToQString(row.offset), ToQString(row.length), ToQString(row.code), ToQString(row.text)});
+    for (int column = 0; column < 3; ++column) item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    item->setToolTip(3, item->text(3));
+    items.push_back(item);
+  }
+  lvErrors->addTopLevelItems(items);
+  // As tall as its rows, up to five, where the page has the room: in a short window the log gives up
+  // its room first, and neither squeezes the commands below.
+  const int row = lvErrors->fontMetrics().height() + 4;
+  const int chrome = 2 * lvErrors->frameWidth() + lvErrors->header()->sizeHint().height();
+  lvErrors->setMaximumHeight(chrome + static_cast<int>(std::clamp<std::size_t>(rows.size(), 1, 5)) * row);
+  lvErrors->setVisible(!rows.empty());
+  FitLogRoom();
 }
 
 void TFmMain::ProcessMessages() { QCoreApplication::processEvents(); }

@@ -31,6 +31,7 @@ inline constexpr int lbSummary = 1023;
 inline constexpr int lbReportLink = 1024;
 inline constexpr int lbFigures = 1025;
 inline constexpr int lbHealth = 1026;
+inline constexpr int lvErrors = 1027;
 
 // The drive chooser.
 inline constexpr int lbProgramName = 2001;

@@ -76,6 +76,7 @@ void TFmMain::FormCreate() {
   SetOwnFont(lbMakerLink->Handle(), linkFont_.get());
   lbMakerLink->SetTextColour(LinkGrey);
   lbReportLink->SetTextColour(LinkBlue);
+  SetExplorerTheme(system_, lvErrors);
 }
 
 void TFmMain::CloseForEnd() {

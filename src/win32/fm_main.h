@@ -57,6 +57,7 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   void SetProgressPosition(int percent) override;
   void SetProgressPaused(bool paused) override;
   void ShowSummary(const RunSummary& summary, bool reportLink) override;
+  void ShowErrorList(const std::vector<ErrorListRow>& rows) override;
   void ProcessMessages() override;
   LineSink& Log(MainLog which) override;
   void ScrollToTop(MainLog which) override;
@@ -93,6 +94,10 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   // Each status panel's text as it fits the part of the panel that shows, with the whole text in the
   // panel's tooltip when it was cut.
   void ShowStatusTexts();
+  // The columns of the error list, in the window's face; the last takes what the list has left.
+  void FitErrorColumns();
+  // Takes the bottom of the format log's place `log` for the error list, and returns the list's place.
+  RECT SplitForErrorList(RECT& log) const;
   void ShowPageControls();
   // False for a control of the summary while the summary (or its link) is hidden.
   bool Wanted(HWND control) const;
@@ -146,6 +151,8 @@ class TFmMain final : public WindowBase, public MainWindowWidgets {
   bool summaryShown_ = false;
   bool reportLinkShown_ = false;
   COLORREF verdictColour_ = RGB(0, 0, 0);
+  HWND lvErrors = nullptr;
+  bool errorsShown_ = false;
   HWND btStop = nullptr;
   HWND btRunBenchmarks = nullptr;
   HWND Log_Smart = nullptr;

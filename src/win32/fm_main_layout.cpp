@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "format/progress_text.h"
@@ -138,6 +139,21 @@ void TFmMain::BuildDetailsPage() {
 void TFmMain::BuildFormatPage() {
   Log_BenchMark = CreateMemo(Handle(), ControlId::Log_BenchMark);
   places_.push_back({Log_BenchMark, 1, RECT{5, 5, 735, 134}, Anchor::All});
+  // The failed ranges of the last run: Layout gives the list the bottom of the log's place while it
+  // has rows, above the summary.
+  lvErrors = OnPage(1, WC_LISTVIEWW, u"",
+                    WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                    ControlId::lvErrors, RECT{5, 5, 735, 95}, Anchor::All, WS_EX_CLIENTEDGE);
+  ListView_SetExtendedListViewStyle(lvErrors, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+  for (std::size_t index = 0; index < std::size(ErrorListCaptions); ++index) {
+    std::wstring caption = Wide(ErrorListCaptions[index]);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = index < 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.pszText = caption.data();
+    column.cx = 100;
+    ListView_InsertColumn(lvErrors, static_cast<int>(index), &column);
+  }
   // The summary of the last run takes the bottom of the log's place while it is shown.
   lbVerdict = OnPage(1, L"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ControlId::lbVerdict,
                      RECT{12, SummaryTop, 330, SummaryTop + 17}, Anchor::BottomLeft);
@@ -243,6 +259,29 @@ void TFmMain::FitSummary(const std::u16string& verdict) {
   }
 }
 
+// Offsets and lengths of the largest drive, grouped, fit their columns; the text takes the rest.
+void TFmMain::FitErrorColumns() {
+  const HFONT font = windowFont_.get();
+  ListView_SetColumnWidth(lvErrors, 0, TextWidth(lvErrors, font, L"99,999,999,999,999") + 16);
+  ListView_SetColumnWidth(lvErrors, 1, TextWidth(lvErrors, font, L"9,999,999,999") + 16);
+  ListView_SetColumnWidth(lvErrors, 2, TextWidth(lvErrors, font, L"99999") + 16);
+  ListView_SetColumnWidth(lvErrors, 3, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+// As tall as the list's captions and rows (up to five), where the log's place has the room: in a
+// short window the log gives up its room first. The log keeps the rest above the list.
+RECT TFmMain::SplitForErrorList(RECT& log) const {
+  constexpr int Gap = 4;
+  const int rows = std::clamp(ListView_GetItemCount(lvErrors), 1, 5);
+  const int header = HeightOf(ListView_GetHeader(lvErrors));
+  const int row = HIWORD(ListView_ApproximateViewRect(lvErrors, -1, -1, 2)) -
+                  HIWORD(ListView_ApproximateViewRect(lvErrors, -1, -1, 1));
+  const int wanted = 2 * GetSystemMetrics(SM_CYEDGE) + header + rows * row;
+  RECT list{log.left, log.bottom - std::min<LONG>(wanted, log.bottom - log.top), log.right, log.bottom};
+  log.bottom = std::max<LONG>(log.top, list.top - Gap);
+  return list;
+}
+
 void TFmMain::Layout() {
   RECT client{};
   GetClientRect(Handle(), &client);
@@ -257,13 +296,18 @@ void TFmMain::Layout() {
   RECT page = tab;
   SendMessageW(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
   const SIZE pageSize{page.right - page.left, page.bottom - page.top};
+  RECT errorList{};
   for (const PagePlace& place : places_) {
     RECT design = place.design;
     if (place.control == Log_BenchMark && summaryShown_) design.bottom = LogBottomBesideSummary;
     RECT at = Anchored(design, PageDesignSize, pageSize, place.anchors);
     OffsetRect(&at, page.left, page.top);
+    // The log comes first among the places, the list after it.
+    if (place.control == Log_BenchMark && errorsShown_) errorList = SplitForErrorList(at);
+    if (place.control == lvErrors) at = errorList;
     PlaceControl(place.control, at);
   }
+  if (errorsShown_) FitErrorColumns();
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -274,6 +318,7 @@ void TFmMain::ShowPageControls() {
 }
 
 bool TFmMain::Wanted(HWND control) const {
+  if (control == lvErrors) return errorsShown_;
   if (control == lbVerdict || control == lbSummary || control == lbFigures) return summaryShown_;
   if (control == lbReportLink->Handle()) return summaryShown_ && reportLinkShown_;
   return true;

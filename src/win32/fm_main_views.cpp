@@ -123,6 +123,30 @@ void TFmMain::ShowSummary(const RunSummary& summary, bool reportLink) {
   ShowPageControls();
 }
 
+void TFmMain::ShowErrorList(const std::vector<ErrorListRow>& rows) {
+  SendMessageW(lvErrors, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(lvErrors);
+  int index = 0;
+  for (const ErrorListRow& row : rows) {
+    std::wstring offset = Wide(row.offset);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = offset.data();
+    ListView_InsertItem(lvErrors, &item);
+    int column = 1;
+    for (const std::u16string* text : {&row.length, &row.code, &row.text}) {
+      std::wstring wide = Wide(*text);
+      ListView_SetItemText(lvErrors, index, column++, wide.data());
+    }
+    ++index;
+  }
+  SendMessageW(lvErrors, WM_SETREDRAW, TRUE, 0);
+  errorsShown_ = !rows.empty();
+  Layout();
+  ShowPageControls();
+}
+
 void TFmMain::ProcessMessages() { ProcessPendingMessages(); }
 
 LineSink& TFmMain::Log(MainLog which) {

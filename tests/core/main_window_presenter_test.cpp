@@ -32,6 +32,10 @@ class FakeWidgets final : public MainWindowWidgets {
   void SetProgressPosition(int) override {}
   void SetProgressPaused(bool) override {}
   void ShowSummary(const RunSummary& shown, bool link) override { std::tie(summary, reportLink) = std::tie(shown, link); }
+  void ShowErrorList(const std::vector<ErrorListRow>& rows) override {
+    errors.clear();
+    for (const ErrorListRow& r : rows) errors += ToUtf8(r.offset + u' ' + r.length + u' ' + r.code + u' ' + r.text) + '|';
+  }
   void ProcessMessages() override {
     if (whileRunning) whileRunning();
   }
@@ -47,6 +51,7 @@ class FakeWidgets final : public MainWindowWidgets {
   std::map<MainControl, bool> disabled;
   std::set<MainControl> ticked;
   RunSummary summary;
+  std::string errors;  // the rows shown, each ended by '|'
   bool reportLink = false;
   MainPage page = MainPage::Details;
   std::array<RecordingSink, 3> logs;
@@ -62,8 +67,10 @@ class RecordingEnding final : public ProgramEnding {
 };
 
 struct Window {
-  explicit Window(std::int64_t length = Length, std::int64_t sectorSize = 512)
-      : bench(MachineJson(R"([{"number": 0, "length": )" + std::to_string(length) + R"(, "image": "d0.img"}])", "[]", 0, ""),
+  // `drive` adds fields to the drive's entry, `system` to the machine's.
+  explicit Window(std::int64_t length = Length, std::int64_t sectorSize = 512, const std::string& drive = "",
+                  const std::string& system = "")
+      : bench(MachineJson("[" + DriveJson(0, length, R"(, "image": "d0.img")" + drive) + "]", "[]", 0, system),
               SelectedDisk{length / sectorSize, sectorSize}, {{"d0.img", length, 0}}),
         presenter(*bench.system, bench.state, bench.log, ending, bench.boxes, bench.dialogs, widgets, u"", u"t") {
     widgets.folder = bench.dir.path() / "reports";
@@ -154,6 +161,28 @@ TEST(MainWindowPresenter, RunEndsWithASummaryAndALinkToItsReport) {
     const std::vector<RecordedRequest> opened = window.bench.Requests("ShellExecute");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(opened[0].path.ends_with(u".txt") && std::filesystem::exists(opened[0].path));
+  }
+}
+
+// Write faults at known offsets come back as rows (the system's text where the program has none),
+// then the read-back's: the sectors they left unwritten (the image held a pattern) and the range it
+// could not read. A run without a failure lists nothing; a new run clears the list before it writes.
+TEST(MainWindowPresenter, RunListsItsFailedRangesUnderTheLog) {
+  const std::string faults = R"(, "faults": [{"from": 65536, "to": 65537, "write_error": 1117},
+      {"from": 196608, "to": 262144, "write_error": 27}, {"from": 139264, "to": 147456, "read_error": 23}])";
+  for (const std::string sector : {"512", "4096"}) {
+    const std::string expected = "65,536 " + sector + " 1117 Запись: Ошибка устройства ввода-вывода|196,608 65,536 27 Запись: "
+        "Сектор не найден|65,536 " + sector + "  Проверка: не нули|139,264 8192 23 Проверка: не читается: Ошибка в данных "
+        "(CRC)|196,608 65,536  Проверка: не нули|";
+    for (const bool faulty : {true, false}) {
+      Window window(5 * 65536, std::stoll(sector), faulty ? faults : "",
+                    R"(, "error_texts": {"27": "Сектор не найден.", "23": "Ошибка в данных (CRC)."})");
+      window.widgets.ticked.insert(MainControl::VerifyBox);
+      window.widgets.errors = "от прошлого прогона";
+      window.widgets.whileRunning = [&] { EXPECT_TRUE(window.widgets.errors.empty()); };
+      window.presenter.FormatClicked();
+      EXPECT_EQ(window.widgets.errors, faulty ? expected : "") << sector;
+    }
   }
 }
 

@@ -376,7 +376,7 @@ TEST_F(MainWindow, RunEndsWithAColouredSummaryWhoseLinkOpensTheReport) {
   QString during;
   testing::Watch midway([&] { return !Get<QLabel>("lbAmount").text().isEmpty(); }, [&] {
     during = Get<QLabel>("lbCurrentPercent").text() + u'|' + Get<QLabel>("lbAmount").text();
-    EXPECT_TRUE(Get<QWidget>("pnSummary").isHidden());
+    EXPECT_TRUE(Get<QWidget>("pnSummary").isHidden() && Get<QWidget>("lvErrors").isHidden());
   });
   Click(Get<QPushButton>("btRunBenchmarks"));
   EXPECT_TRUE(during.startsWith(QStringLiteral("Запись: ")) && during.contains(QStringLiteral(" МБ, прошло "))) << during.toStdString();
@@ -387,6 +387,17 @@ TEST_F(MainWindow, RunEndsWithAColouredSummaryWhoseLinkOpensTheReport) {
   // The drive keeps no data (no image): the read-back finds the first sector of each MiB lost.
   EXPECT_EQ(Get<QLabel>("lbSummary").text(), QStringLiteral("Записано нулями: 11,288,576 из 50,331,648 байт (только начало и конец диска)"));
   EXPECT_TRUE(Get<QLabel>("lbFigures").text().endsWith(QStringLiteral("   Сбойных участков: 13")));
+  // The 13 ranges are listed between the log and the summary; at the minimum size the log gives its room
+  // up first, and the list keeps its first row in view without squeezing the commands.
+  auto& list = Get<QTreeWidget>("lvErrors");
+  ASSERT_EQ(list.topLevelItemCount(), 13);
+  EXPECT_EQ(list.topLevelItem(0)->text(0) + u'|' + list.topLevelItem(0)->text(3), QStringLiteral("0|Проверка: запись не сохранена"));
+  Main().resize(750, 450);
+  ASSERT_TRUE(RunUntil([&] { return Main().size() == QSize(750, 450); }));
+  auto& page = *Get<QTabWidget>("pages").currentWidget();
+  const auto place = [&](const char* name) { return QRect(Get<QWidget>(name).mapTo(&page, QPoint(0, 0)), Get<QWidget>(name).size()); };
+  EXPECT_TRUE(place("Log_BenchMark").bottom() < place("lvErrors").top() && place("lvErrors").bottom() < place("pnSummary").top());
+  EXPECT_TRUE(page.rect().contains(place("btRunBenchmarks")) && list.viewport()->rect().contains(list.visualItemRect(list.topLevelItem(0))));
   ASSERT_TRUE(Get<LinkLabel>("lbReportLink").isVisible());
   QTest::mouseClick(&Get<LinkLabel>("lbReportLink"), Qt::LeftButton);
   const auto& requests = system_->Requests();

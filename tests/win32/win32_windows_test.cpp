@@ -182,6 +182,32 @@ TEST(Win32MainWindow, FirmwareEraseListedAndRunWithStopDisabled) {
   EXPECT_TRUE(Text(get(ControlId::lbStopReason)).empty() && IsWindowEnabled(get(ControlId::cbMethod)));
 }
 
+// Write faults at known offsets: the quick wipe's failed ranges are listed between the format log and
+// the summary without overlapping either; at the minimum size the log's place holds little more than
+// the list's captions, at a common size both rows show with the log above them.
+TEST(Win32MainWindow, FailedRangesListedBetweenTheLogAndTheSummary) {
+  for (const auto& [height, sectorSize] : {std::pair(1, 4096LL), std::pair(600, 512LL)}) {
+    Win32Harness harness(Drive(0, Sectors * sectorSize / 512, "ST320410A--3.39", "\"sector_size\": " + std::to_string(sectorSize) +
+        ", \"faults\": [{\"from\": 65536, \"to\": 65537}, {\"from\": 2097152, \"to\": 2101248, \"write_error\": 27}]"));
+    harness.Start({ClickIn(FmChooseClass, ControlId::btContinue)});
+    auto get = [&](int id) { return harness.Control(harness.Main(), id); };
+    harness.Session().FmMain().SelectPage(1);
+    SetWindowPos(harness.Main(), nullptr, 0, 0, height == 1 ? 1 : 1024, height, SWP_NOMOVE | SWP_NOZORDER);
+    Click(get(ControlId::cbQuickWipe));
+    harness.Run({PressInTaskDialog(IDYES)}, [&] { Click(get(ControlId::btRunBenchmarks)); });
+    HWND list = get(ControlId::lvErrors);
+    ASSERT_TRUE(IsWindowVisible(list) && ListView_GetItemCount(list) == 2);
+    EXPECT_EQ(ItemText(list, 0, 1) + u'|' + ItemText(list, 0, 3) + u'|' + ItemText(list, 1, 0) + u'|' + ItemText(list, 1, 2),
+              (sectorSize == 512 ? u"512" : u"4096") + std::u16string(u"|Запись: Ошибка устройства ввода-вывода|2,097,152|27"));
+    RECT log{}, at{}, verdict{}, row{LVIR_BOUNDS, 0, 0, 0}, inside{};
+    GetWindowRect(get(ControlId::Log_BenchMark), &log), GetWindowRect(list, &at), GetWindowRect(get(ControlId::lbVerdict), &verdict);
+    EXPECT_TRUE(log.bottom <= at.top && at.top < at.bottom && at.bottom <= verdict.top) << at.top << ' ' << at.bottom;
+    SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    GetClientRect(list, &inside);
+    EXPECT_TRUE(height == 1 || (row.bottom <= inside.bottom && log.bottom - log.top >= 60)) << row.bottom << ' ' << log.bottom - log.top;
+  }
+}
+
 class WholeSession : public ::testing::Test {
  protected:
   void SetUp() override {
