@@ -111,11 +111,16 @@ DriveHealth AtaHealth(std::span<const std::uint8_t, 512> smart) {
     health.reason = u"последняя самопроверка накопителя завершилась ошибкой";
   }
   std::u16string wear;
+  bool counted = false;  // the drive keeps at least one of the counters
   for (const WearCounter& counter : WearCounters) {
     const auto raw = AtaRaw(smart, counter.id);
+    counted = counted || raw.has_value();
     if (raw && *raw != 0) AddReason(wear, std::u16string(counter.what) + u": " + GroupDigits(*raw));
   }
-  if (health.verdict == HealthVerdict::Unknown) {
+  if (health.verdict == HealthVerdict::Unknown && !counted) {
+    // No counter is no evidence of health: the verdict stays "no data".
+    health.reason = u"накопитель не ведёт счётчиков переназначенных, ожидающих и неисправимых секторов";
+  } else if (health.verdict == HealthVerdict::Unknown) {
     health.verdict = wear.empty() ? HealthVerdict::Good : HealthVerdict::Worn;
     health.reason = wear.empty() ? u"переназначенных, ожидающих и неисправимых секторов нет" : wear;
   } else if (!wear.empty()) {
