@@ -16,7 +16,6 @@ namespace trelvane {
 
 namespace {
 
-constexpr std::int64_t AtaBusType = 3;
 // The capacity line counts 512 bytes a sector, whatever sector size the drive table holds.
 constexpr std::int64_t CapacitySectorBytes = 512;
 
@@ -119,21 +118,23 @@ std::vector<std::u16string> DeviceDetailsBody(const T_IDE_PASSPORT& passport, ch
   return lines;
 }
 
+bool IdentifyForDetails(System& system, Handle handle, const TIdentifyDeviceData& drive,
+                        std::span<std::uint8_t, 512> identify) {
+  if (IdentifyDevice(system, handle, drive.IsIDESlave, identify)) return true;
+  return drive.BusType == BusTypeAta && IdentifyDevice(system, handle, drive.IsIDESlave, identify);
+}
+
 void ShowDeviceDetails(System& system, const ProgramState& state, DiagnosticLog& log, LineSink& details) {
   const char16_t decimalSeparator = system.GetRegionalSettings().decimalSeparator;
   AppendHeader(state, log, decimalSeparator, details);
   const TIdentifyDeviceData& drive = state.SelectedEntry().IdentifyData;
   const Handle handle = state.DriveHandle.Get();
   std::array<std::uint8_t, 512> identify{};
-  bool answered = IdentifyDevice(system, handle, drive.IsIDESlave, identify);
-  // Drives on an ATA bus sometimes miss the first IDENTIFY after being opened; they get one more try.
-  if (!answered && drive.BusType == AtaBusType) {
-    answered = IdentifyDevice(system, handle, drive.IsIDESlave, identify);
-    if (!answered) {
-      details.AppendLine(u"Детали недоступны: Внутренняя ошибка.");
-      details.AppendLine(std::u16string(u"Отправьте эту проблему на ") + SupportForumAddress);
-      return;
-    }
+  const bool answered = IdentifyForDetails(system, handle, drive, identify);
+  if (!answered && drive.BusType == BusTypeAta) {
+    details.AppendLine(u"Детали недоступны: Внутренняя ошибка.");
+    details.AppendLine(std::u16string(u"Отправьте эту проблему на ") + SupportForumAddress);
+    return;
   }
   if (!answered) {
     // An NVMe drive answers no ATA IDENTIFY; its own Identify data take the place of the body.

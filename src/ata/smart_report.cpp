@@ -16,7 +16,6 @@ namespace trelvane {
 
 namespace {
 
-constexpr std::int64_t AtaBusType = 3;
 constexpr std::uint8_t TemperatureAttribute = 194;
 
 // SMART READ DATA: bytes 0-1 hold the structure revision; up to 30 attribute records follow.
@@ -66,7 +65,7 @@ void AppendHeader(System& system, const ProgramState& state, DiagnosticLog& log,
 bool ReadDriveSmartData(System& system, const ProgramState& state, std::span<std::uint8_t, 512> data) {
   const TIdentifyDeviceData& drive = state.SelectedEntry().IdentifyData;
   const Handle handle = state.DriveHandle.Get();
-  if (drive.BusType != AtaBusType) return ReadSmartData(system, handle, drive.IsIDESlave, data);
+  if (drive.BusType != BusTypeAta) return ReadSmartData(system, handle, drive.IsIDESlave, data);
   bool read = false;
   if (EnableSmart(system, handle, drive.IsIDESlave))
     read = ReadSmartData(system, handle, drive.IsIDESlave, data);

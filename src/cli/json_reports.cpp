@@ -6,6 +6,7 @@
 
 #include "ata/ata_erase_capabilities.h"
 #include "ata/ata_transport.h"
+#include "ata/device_details.h"
 #include "ata/identify_data.h"
 #include "ata/smart_attribute_names.h"
 #include "ata/smart_report.h"
@@ -23,7 +24,6 @@ namespace trelvane::cli {
 
 namespace {
 
-constexpr std::int64_t AtaBusType = 3;
 constexpr int KelvinAtZeroCelsius = 273;
 
 JsonValue Text(const std::u16string& text) { return JsonValue(ToUtf8(text)); }
@@ -283,12 +283,8 @@ int DetailsJson(Session& session, std::int64_t driveNumber, JsonValue& document)
   document.Add("drive", DriveObject(system, entry));
   const Handle handle = session.state.DriveHandle.Get();
   std::array<std::uint8_t, 512> identify{};
-  bool answered = IdentifyDevice(system, handle, entry.IdentifyData.IsIDESlave, identify);
-  // Drives on an ATA bus sometimes miss the first IDENTIFY after being opened; they get one more try.
-  if (!answered && entry.IdentifyData.BusType == AtaBusType) {
-    answered = IdentifyDevice(system, handle, entry.IdentifyData.IsIDESlave, identify);
-    if (!answered) Say(session, u"Детали недоступны: Внутренняя ошибка.");
-  }
+  const bool answered = IdentifyForDetails(system, handle, entry.IdentifyData, identify);
+  if (!answered && entry.IdentifyData.BusType == BusTypeAta) Say(session, u"Детали недоступны: Внутренняя ошибка.");
   if (answered) {
     document.Add("transport", "ata");
     document.Add("details",
@@ -310,7 +306,7 @@ int DetailsJson(Session& session, std::int64_t driveNumber, JsonValue& document)
   }
   document.Add("transport", JsonValue());
   document.Add("details", JsonValue());
-  if (entry.IdentifyData.BusType != AtaBusType) Say(session, u"Детали недоступны для этого устройства.");
+  if (entry.IdentifyData.BusType != BusTypeAta) Say(session, u"Детали недоступны для этого устройства.");
   return ExitSuccess;
 }
 

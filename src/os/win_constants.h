@@ -144,6 +144,7 @@ inline constexpr std::uint32_t HealthLogBytes = 512;
 inline constexpr std::uint32_t AllNamespaces = 0xFFFFFFFFu;
 }  // namespace NvmeData
 
+inline constexpr std::uint8_t BusTypeAta = 3;           // STORAGE_BUS_TYPE BusTypeAta
 inline constexpr std::uint8_t BusTypeNvme = 17;          // STORAGE_BUS_TYPE BusTypeNvme
 
 inline constexpr std::uint32_t FileDeviceDisk = 7;       // STORAGE_DEVICE_NUMBER.DeviceType of a disk
